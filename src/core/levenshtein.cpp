@@ -1,0 +1,31 @@
+#include "core/levenshtein.h"
+
+#include "core/affixes.h"
+#include "core/levenshtein_kernels.h"
+
+namespace lumra {
+
+namespace {
+
+// The row runs along the shorter middle; on equal lengths, along the left.
+std::pair<Symbols, Symbols> shorter_first(Symbols left, Symbols right) {
+  if (right.size() < left.size()) return {right, left};
+  return {left, right};
+}
+
+}  // namespace
+
+std::uint64_t levenshtein(Symbols left, Symbols right, StringWorkspace& workspace) {
+  auto [left_middle, right_middle] = strip_common_affixes(left, right);
+  auto [shorter, longer] = shorter_first(left_middle, right_middle);
+  return kernels::levenshtein_rows(shorter, longer, workspace);
+}
+
+std::optional<std::uint64_t> levenshtein_bounded(Symbols left, Symbols right, std::uint64_t bound,
+                                                 StringWorkspace& workspace) {
+  auto [left_middle, right_middle] = strip_common_affixes(left, right);
+  auto [shorter, longer] = shorter_first(left_middle, right_middle);
+  return kernels::levenshtein_rows_bounded(shorter, longer, bound, workspace);
+}
+
+}  // namespace lumra

@@ -1,0 +1,219 @@
+#include "python/conversions.h"
+
+#include <cstring>
+
+#include "python/error_mapping.h"
+
+namespace lumra::python {
+
+namespace {
+
+// The name callers know a type by, e.g. 'bytes' or a class's qualified name.
+PyObject* type_name(PyObject* object) { return PyType_GetQualName(Py_TYPE(object)); }
+
+void not_an_instance(PyObject* object, const char* name, const char* expected) {
+  if (object == Py_None) {
+    PyErr_Format(PyExc_TypeError, "argument '%s': 'None' is not an instance of '%s'", name,
+                 expected);
+    return;
+  }
+  PyObject* type = type_name(object);
+  if (type == nullptr) return;
+  PyErr_Format(PyExc_TypeError, "argument '%s': '%U' object is not an instance of '%s'", name,
+               type, expected);
+  Py_DECREF(type);
+}
+
+// Re-raises a pending TypeError with the argument's name in front. Only an
+// exception whose type is exactly TypeError is rewritten.
+void prefix_type_error(const char* name) {
+  PyObject* raised = PyErr_GetRaisedException();
+  if (raised == nullptr || Py_TYPE(raised) != reinterpret_cast<PyTypeObject*>(PyExc_TypeError)) {
+    PyErr_SetRaisedException(raised);
+    return;
+  }
+  PyObject* replacement = nullptr;
+  if (PyObject* text = PyObject_Str(raised)) {
+    PyObject* message = PyUnicode_FromFormat("argument '%s': %U", name, text);
+    Py_DECREF(text);
+    if (message) {
+      replacement = PyObject_CallOneArg(PyExc_TypeError, message);
+      Py_DECREF(message);
+    }
+  }
+  if (replacement == nullptr) {
+    Py_DECREF(raised);
+    return;  // the failure to build the replacement is the pending error
+  }
+  PyException_SetCause(replacement, PyException_GetCause(raised));
+  Py_DECREF(raised);
+  PyErr_SetRaisedException(replacement);
+}
+
+template <class Unit>
+bool copy_code_units(const Unit* units, Py_ssize_t length, Symbol* out) {
+  bool surrogate = false;
+  for (Py_ssize_t i = 0; i < length; ++i) {
+    const Symbol c = units[i];
+    surrogate |= (c - 0xD800u) < 0x800u;
+    out[i] = c;
+  }
+  return !surrogate;
+}
+
+// Copies the string's code points straight from its internal storage. A
+// lone surrogate cannot be a scalar value; the UTF-8 encoder then reports
+// it with its own UnicodeEncodeError.
+bool copy_scalar_values(PyObject* text, SymbolString& out) {
+  const Py_ssize_t length = PyUnicode_GET_LENGTH(text);
+  Symbol* symbols = out.reset(static_cast<std::size_t>(length));
+  const void* data = PyUnicode_DATA(text);
+  bool valid = true;
+  switch (PyUnicode_KIND(text)) {
+    case PyUnicode_1BYTE_KIND: {
+      const auto* units = static_cast<const Py_UCS1*>(data);
+      for (Py_ssize_t i = 0; i < length; ++i) symbols[i] = units[i];
+      break;
+    }
+    case PyUnicode_2BYTE_KIND:
+      valid = copy_code_units(static_cast<const Py_UCS2*>(data), length, symbols);
+      break;
+    default:
+      valid = copy_code_units(static_cast<const Py_UCS4*>(data), length, symbols);
+      break;
+  }
+  if (valid) return true;
+  Py_ssize_t size;
+  if (PyUnicode_AsUTF8AndSize(text, &size) == nullptr) return false;
+  // Unreachable for a str holding a surrogate, but never report success
+  // without data.
+  PyErr_SetString(PyExc_UnicodeError, "string is not valid Unicode");
+  return false;
+}
+
+bool is_numpy_bool(PyObject* object) {
+  const char* name = Py_TYPE(object)->tp_name;
+  return std::strcmp(name, "numpy.bool") == 0 || std::strcmp(name, "numpy.bool_") == 0;
+}
+
+}  // namespace
+
+bool convert_text(PyObject* object, const char* name, SymbolString& out) {
+  if (!PyUnicode_Check(object)) {
+    not_an_instance(object, name, "str");
+    return false;
+  }
+  return copy_scalar_values(object, out);
+}
+
+bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolString>& out) {
+  out.clear();
+  if (PyUnicode_Check(object)) {
+    PyErr_Format(PyExc_TypeError, "argument '%s': Can't extract `str` to `Vec`", name);
+    return false;
+  }
+  if (!PySequence_Check(object)) {
+    not_an_instance(object, name, "Sequence");
+    return false;
+  }
+  const Py_ssize_t hint = PySequence_Size(object);
+  if (hint < 0) PyErr_Clear();
+  else out.reserve(static_cast<std::size_t>(hint));
+
+  PyObject* iterator = PyObject_GetIter(object);
+  if (iterator == nullptr) {
+    prefix_type_error(name);
+    return false;
+  }
+  while (PyObject* item = PyIter_Next(iterator)) {
+    bool converted = PyUnicode_Check(item);
+    if (converted) {
+      out.emplace_back();
+      converted = copy_scalar_values(item, out.back());
+    } else {
+      not_an_instance(item, name, "str");
+    }
+    Py_DECREF(item);
+    if (!converted) {
+      Py_DECREF(iterator);
+      out.clear();
+      return false;
+    }
+  }
+  Py_DECREF(iterator);
+  if (PyErr_Occurred()) {
+    prefix_type_error(name);
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+bool convert_count(PyObject* object, const char* name, std::uint64_t& out) {
+  PyObject* index = PyLong_CheckExact(object) ? Py_NewRef(object) : PyNumber_Index(object);
+  if (index == nullptr) {
+    prefix_type_error(name);
+    return false;
+  }
+  const unsigned long long value = PyLong_AsUnsignedLongLong(index);
+  Py_DECREF(index);
+  if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred()) {
+    prefix_type_error(name);
+    return false;
+  }
+  out = value;
+  return true;
+}
+
+bool convert_real(PyObject* object, const char* name, double& out) {
+  if (PyFloat_CheckExact(object)) {
+    out = PyFloat_AS_DOUBLE(object);
+    return true;
+  }
+  const double value = PyFloat_AsDouble(object);
+  if (value == -1.0 && PyErr_Occurred()) {
+    prefix_type_error(name);
+    return false;
+  }
+  out = value;
+  return true;
+}
+
+bool convert_flag(PyObject* object, const char* name, bool& out) {
+  if (object == Py_True || object == Py_False) {
+    out = object == Py_True;
+    return true;
+  }
+  if (is_numpy_bool(object)) {
+    const int truth = PyObject_IsTrue(object);
+    if (truth < 0) {
+      prefix_type_error(name);
+      return false;
+    }
+    out = truth == 1;
+    return true;
+  }
+  not_an_instance(object, name, "bool");
+  return false;
+}
+
+bool convert_combined_cutoff(PyObject* object, std::uint64_t& out) {
+  if (PyBool_Check(object)) {
+    raise_error(CombinedCutoffNotInt{});
+    return false;
+  }
+  const long long value = PyLong_AsLongLong(object);
+  if (value == -1 && PyErr_Occurred()) {
+    PyErr_Clear();
+    raise_error(CombinedCutoffNotInt{});
+    return false;
+  }
+  if (value < 0) {
+    raise_error(CombinedCutoffNegative{});
+    return false;
+  }
+  out = static_cast<std::uint64_t>(value);
+  return true;
+}
+
+}  // namespace lumra::python

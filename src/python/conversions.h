@@ -1,0 +1,28 @@
+// Conversion of one Python argument into owned C++ data, by parameter kind.
+//
+// Each function returns false with the Python error set on failure. A
+// TypeError raised while converting is reported as
+// "argument '{name}': {message}", keeping the original's __cause__; other
+// exception types (OverflowError, UnicodeEncodeError, ...) pass unchanged.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/symbols.h"
+#include "python/python.h"
+
+namespace lumra::python {
+
+bool convert_text(PyObject* object, const char* name, SymbolString& out);
+bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolString>& out);
+bool convert_count(PyObject* object, const char* name, std::uint64_t& out);
+bool convert_real(PyObject* object, const char* name, double& out);
+bool convert_flag(PyObject* object, const char* name, bool& out);
+
+// The combined distance's cutoff: any int in the signed 64-bit range that is
+// not a bool, and not negative.
+bool convert_combined_cutoff(PyObject* object, std::uint64_t& out);
+
+}  // namespace lumra::python

@@ -1,0 +1,20 @@
+// The module-level functions, in the vectorcall form with keywords.
+#pragma once
+
+#include "python/python.h"
+
+namespace lumra::python {
+
+#define LUMRA_MODULE_FUNCTION(name) \
+  PyObject* name(PyObject* module, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames)
+
+LUMRA_MODULE_FUNCTION(distance);
+LUMRA_MODULE_FUNCTION(damerau_distance);
+LUMRA_MODULE_FUNCTION(combined_distance);
+LUMRA_MODULE_FUNCTION(normalized_distance);
+LUMRA_MODULE_FUNCTION(normalized_similarity);
+LUMRA_MODULE_FUNCTION(ratio);
+
+#undef LUMRA_MODULE_FUNCTION
+
+}  // namespace lumra::python

@@ -1,0 +1,45 @@
+// Declarative parameter lists and CPython-style call parsing.
+//
+// Every function and method describes its parameters once; parse_call()
+// matches positional and keyword arguments against that list and refuses a
+// malformed call with CPython's own TypeError wording, before anything is
+// converted.
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+#include "python/python.h"
+
+namespace lumra::python {
+
+enum class Kind {
+  kText,            // a str, copied as scalar values
+  kTextList,        // a sequence of str
+  kCount,           // an unsigned 64-bit integer via __index__
+  kReal,            // a double via float conversion
+  kFlag,            // True or False
+  kCombinedCutoff,  // the combined distance's signed cutoff rule
+};
+
+struct Parameter {
+  const char* name;
+  Kind kind;
+  bool keyword_only = false;
+  bool optional = false;  // may be left out; None means the same
+};
+
+struct Signature {
+  const char* function;  // as it appears in messages, e.g. "distance()"
+  std::span<const Parameter> parameters;
+};
+
+inline constexpr std::size_t kMaxParameters = 8;
+
+// Fills `slots` (one per parameter, borrowed references) with the argument
+// given for each parameter, or nullptr where none was. Returns false with
+// a TypeError set when the call does not fit the signature.
+bool parse_call(const Signature& signature, PyObject* const* args, Py_ssize_t nargsf,
+                PyObject* kwnames, PyObject** slots);
+
+}  // namespace lumra::python
