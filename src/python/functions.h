@@ -14,6 +14,11 @@ LUMRA_MODULE_FUNCTION(combined_distance);
 LUMRA_MODULE_FUNCTION(normalized_distance);
 LUMRA_MODULE_FUNCTION(normalized_similarity);
 LUMRA_MODULE_FUNCTION(ratio);
+LUMRA_MODULE_FUNCTION(cdist_distance);
+LUMRA_MODULE_FUNCTION(cdist_damerau_distance);
+LUMRA_MODULE_FUNCTION(cdist_combined_distance);
+LUMRA_MODULE_FUNCTION(cdist_normalized_distance);
+LUMRA_MODULE_FUNCTION(cdist_normalized_similarity);
 
 #undef LUMRA_MODULE_FUNCTION
 

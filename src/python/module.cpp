@@ -8,9 +8,10 @@ namespace {
 
 constexpr const char* kVersion = "0.2.3";
 
-#define LUMRA_FUNCTION(name, signature) \
-  {#name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&name)), \
+#define LUMRA_NAMED_FUNCTION(python_name, function, signature)                         \
+  {python_name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&function)), \
    METH_FASTCALL | METH_KEYWORDS, signature "\n--\n\n"}
+#define LUMRA_FUNCTION(name, signature) LUMRA_NAMED_FUNCTION(#name, name, signature)
 
 // In the order the module lists them in __all__.
 PyMethodDef kFunctions[] = {
@@ -21,9 +22,20 @@ PyMethodDef kFunctions[] = {
     LUMRA_FUNCTION(normalized_similarity,
                    "normalized_similarity(left, right, *, score_cutoff=None)"),
     LUMRA_FUNCTION(ratio, "ratio(left, right, *, score_cutoff=None)"),
+    LUMRA_NAMED_FUNCTION("_cdist_distance", cdist_distance,
+                         "_cdist_distance(queries, choices, *, score_cutoff=None)"),
+    LUMRA_NAMED_FUNCTION("_cdist_damerau_distance", cdist_damerau_distance,
+                         "_cdist_damerau_distance(queries, choices, *, score_cutoff=None)"),
+    LUMRA_NAMED_FUNCTION("_cdist_combined_distance", cdist_combined_distance,
+                         "_cdist_combined_distance(queries, choices, *, score_cutoff=None)"),
+    LUMRA_NAMED_FUNCTION("_cdist_normalized_distance", cdist_normalized_distance,
+                         "_cdist_normalized_distance(queries, choices, *, score_cutoff=None)"),
+    LUMRA_NAMED_FUNCTION("_cdist_normalized_similarity", cdist_normalized_similarity,
+                         "_cdist_normalized_similarity(queries, choices, *, score_cutoff=None)"),
 };
 
 #undef LUMRA_FUNCTION
+#undef LUMRA_NAMED_FUNCTION
 
 // Adds `value` (a new reference, or nullptr after a failure) as an attribute
 // and appends its name to __all__, creating the list on first use.

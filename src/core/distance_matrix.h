@@ -1,0 +1,45 @@
+// Every query against every choice, in one call.
+//
+// Each cell holds exactly what the pairwise metric returns for that query
+// (left operand) and choice (right operand) with the same cutoff; the batch
+// form only saves the per-call work: one workspace serves every cell.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "core/errors.h"
+#include "core/result.h"
+#include "core/symbols.h"
+
+namespace lumra {
+
+// Row-major cells: row q holds query q against every choice.
+template <class Cell>
+struct DistanceMatrix {
+  std::size_t rows = 0;
+  std::size_t cols = 0;
+  std::vector<Cell> cells;
+
+  const Cell* row(std::size_t q) const { return cells.data() + q * cols; }
+};
+
+using TextList = std::span<const SymbolString>;
+
+DistanceMatrix<std::uint64_t> levenshtein_matrix(TextList queries, TextList choices,
+                                                 std::optional<std::uint64_t> cutoff);
+
+DistanceMatrix<std::uint64_t> osa_matrix(TextList queries, TextList choices,
+                                         std::optional<std::uint64_t> cutoff);
+
+// The cutoff's range is checked at the first cell, so a matrix without cells
+// never fails.
+Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_similarity_matrix(
+    TextList queries, TextList choices, std::optional<double> cutoff);
+
+Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_distance_matrix(
+    TextList queries, TextList choices, std::optional<double> cutoff);
+
+}  // namespace lumra
