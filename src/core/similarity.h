@@ -5,8 +5,8 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
+#include "core/path_list_view.h"
 #include "core/string_workspace.h"
 #include "core/symbols.h"
 
@@ -20,18 +20,6 @@ double string_similarity(Symbols left, Symbols right, StringWorkspace& workspace
 
 // The best string_similarity over all pairs, left by left and right by
 // right, stopping at the first perfect pair; 0.0 when either list is empty.
-template <class LeftList, class RightList>
-double best_pair_similarity(const LeftList& left, const RightList& right,
-                            StringWorkspace& workspace) {
-  double best = 0.0;
-  for (const auto& l : left) {
-    for (const auto& r : right) {
-      const double s = string_similarity(Symbols(l), Symbols(r), workspace);
-      if (s > best) best = s;
-      if (best == 1.0) return best;
-    }
-  }
-  return best;
-}
+double best_pair_similarity(PathListView left, PathListView right, StringWorkspace& workspace);
 
 }  // namespace lumra
