@@ -22,6 +22,12 @@ PyMethodDef kFunctions[] = {
     LUMRA_FUNCTION(normalized_similarity,
                    "normalized_similarity(left, right, *, score_cutoff=None)"),
     LUMRA_FUNCTION(ratio, "ratio(left, right, *, score_cutoff=None)"),
+    LUMRA_NAMED_FUNCTION(
+        "_partial_distance_alignment", partial_distance_alignment,
+        "_partial_distance_alignment(query, text, max_span_chars, *, score_cutoff=None)"),
+    LUMRA_NAMED_FUNCTION(
+        "_partial_ratio_alignment", partial_ratio_alignment,
+        "_partial_ratio_alignment(query, text, max_span_chars, *, score_cutoff=None)"),
     LUMRA_NAMED_FUNCTION("_cdist_distance", cdist_distance,
                          "_cdist_distance(queries, choices, *, score_cutoff=None)"),
     LUMRA_NAMED_FUNCTION("_cdist_damerau_distance", cdist_damerau_distance,
@@ -32,6 +38,18 @@ PyMethodDef kFunctions[] = {
                          "_cdist_normalized_distance(queries, choices, *, score_cutoff=None)"),
     LUMRA_NAMED_FUNCTION("_cdist_normalized_similarity", cdist_normalized_similarity,
                          "_cdist_normalized_similarity(queries, choices, *, score_cutoff=None)"),
+    LUMRA_FUNCTION(distance_paths, "distance_paths(left_paths, right_paths, *, score_cutoff=None)"),
+    LUMRA_FUNCTION(damerau_distance_paths,
+                   "damerau_distance_paths(left_paths, right_paths, *, score_cutoff=None)"),
+    LUMRA_FUNCTION(normalized_distance_paths,
+                   "normalized_distance_paths(left_paths, right_paths, *, score_cutoff=None)"),
+    LUMRA_FUNCTION(normalized_similarity_paths,
+                   "normalized_similarity_paths(left_paths, right_paths, *, score_cutoff=None)"),
+    LUMRA_FUNCTION(ratio_paths, "ratio_paths(left_paths, right_paths, *, score_cutoff=None)"),
+    LUMRA_FUNCTION(within_distance_paths,
+                   "within_distance_paths(left_paths, right_paths, threshold)"),
+    LUMRA_FUNCTION(within_damerau_distance_paths,
+                   "within_damerau_distance_paths(left_paths, right_paths, threshold)"),
 };
 
 #undef LUMRA_FUNCTION
