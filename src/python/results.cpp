@@ -1,14 +1,56 @@
 #include "python/results.h"
 
+#include <cstring>
+#include <memory>
+
 namespace lumra::python {
 
 namespace {
 
-PyObject* cell_to_python(std::uint64_t cell) { return PyLong_FromUnsignedLongLong(cell); }
-PyObject* cell_to_python(double cell) { return PyFloat_FromDouble(cell); }
+// Matrices of scores hold few distinct values (a similarity is a ratio of
+// small integers), so cells share float objects instead of allocating one
+// per cell. Floats are immutable; sharing them is invisible to callers.
+class FloatCache {
+ public:
+  FloatCache() = default;
+  FloatCache(const FloatCache&) = delete;
+  FloatCache& operator=(const FloatCache&) = delete;
+  ~FloatCache() {
+    for (Slot& slot : slots_) Py_XDECREF(slot.object);
+  }
 
-template <class Cell>
-PyObject* rows_to_list(const DistanceMatrix<Cell>& matrix) {
+  PyObject* get(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    Slot& slot = slots_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - kSlotBits)];
+    if (slot.object != nullptr && slot.bits == bits) return Py_NewRef(slot.object);
+    PyObject* object = PyFloat_FromDouble(value);
+    if (object == nullptr) return nullptr;
+    Py_XSETREF(slot.object, Py_NewRef(object));
+    slot.bits = bits;
+    return object;
+  }
+
+ private:
+  static constexpr int kSlotBits = 10;
+  struct Slot {
+    std::uint64_t bits = 0;
+    PyObject* object = nullptr;
+  };
+  Slot slots_[1u << kSlotBits];
+};
+
+struct IntegerCells {
+  PyObject* operator()(std::uint64_t cell) { return PyLong_FromUnsignedLongLong(cell); }
+};
+
+struct FloatCells {
+  std::unique_ptr<FloatCache> cache = std::make_unique<FloatCache>();
+  PyObject* operator()(double cell) { return cache->get(cell); }
+};
+
+template <class Cell, class ToPython>
+PyObject* rows_to_list(const DistanceMatrix<Cell>& matrix, ToPython&& to_python) {
   PyObject* rows = PyList_New(static_cast<Py_ssize_t>(matrix.rows));
   if (rows == nullptr) return nullptr;
   for (std::size_t q = 0; q < matrix.rows; ++q) {
@@ -20,7 +62,7 @@ PyObject* rows_to_list(const DistanceMatrix<Cell>& matrix) {
     PyList_SET_ITEM(rows, static_cast<Py_ssize_t>(q), row);
     const Cell* cells = matrix.row(q);
     for (std::size_t c = 0; c < matrix.cols; ++c) {
-      PyObject* value = cell_to_python(cells[c]);
+      PyObject* value = to_python(cells[c]);
       if (value == nullptr) {
         Py_DECREF(rows);  // frees the rows and the cells built so far
         return nullptr;
@@ -34,9 +76,11 @@ PyObject* rows_to_list(const DistanceMatrix<Cell>& matrix) {
 }  // namespace
 
 PyObject* matrix_to_list(const DistanceMatrix<std::uint64_t>& matrix) {
-  return rows_to_list(matrix);
+  return rows_to_list(matrix, IntegerCells{});
 }
 
-PyObject* matrix_to_list(const DistanceMatrix<double>& matrix) { return rows_to_list(matrix); }
+PyObject* matrix_to_list(const DistanceMatrix<double>& matrix) {
+  return rows_to_list(matrix, FloatCells{});
+}
 
 }  // namespace lumra::python

@@ -12,6 +12,10 @@ namespace lumra::python {
 
 namespace {
 
+std::uint64_t table_size(const Arguments& a) {
+  return static_cast<std::uint64_t>(a.text(0).size() + 1) * (a.text(1).size() + 1);
+}
+
 constexpr Parameter kCountCutoff[] = {
     {"left", Kind::kText}, {"right", Kind::kText}, {"score_cutoff", Kind::kCount, true, true}};
 constexpr Parameter kCombinedCutoff[] = {
@@ -29,7 +33,7 @@ PyObject* integer_metric(const Signature& signature, IntegerMetric metric, PyObj
   return guarded([&]() -> PyObject* {
     Arguments a;
     if (!a.convert(signature, args, nargsf, kwnames)) return nullptr;
-    const std::uint64_t value = without_lock([&] {
+    const std::uint64_t value = without_lock_unless_tiny(table_size(a), [&] {
       StringWorkspace workspace;
       return metric(a.text(0), a.text(1), a.optional_count(2), workspace);
     });
@@ -42,7 +46,7 @@ PyObject* score_metric(const Signature& signature, ScoreMetric metric, PyObject*
   return guarded([&]() -> PyObject* {
     Arguments a;
     if (!a.convert(signature, args, nargsf, kwnames)) return nullptr;
-    auto score = without_lock([&] {
+    auto score = without_lock_unless_tiny(table_size(a), [&] {
       StringWorkspace workspace;
       return metric(a.text(0), a.text(1), a.optional_real(2), workspace);
     });
