@@ -7,7 +7,8 @@ namespace lumra {
 
 namespace {
 
-// The row runs along the shorter middle; on equal lengths, along the left.
+// The shorter middle becomes the pattern (the row of the programme, the bit
+// vectors of the bit-parallel kernels); on equal lengths, the left one.
 std::pair<Symbols, Symbols> shorter_first(Symbols left, Symbols right) {
   if (right.size() < left.size()) return {right, left};
   return {left, right};
@@ -18,14 +19,17 @@ std::pair<Symbols, Symbols> shorter_first(Symbols left, Symbols right) {
 std::uint64_t levenshtein(Symbols left, Symbols right, StringWorkspace& workspace) {
   auto [left_middle, right_middle] = strip_common_affixes(left, right);
   auto [shorter, longer] = shorter_first(left_middle, right_middle);
-  return kernels::levenshtein_rows(shorter, longer, workspace);
+  if (shorter.empty()) return longer.size();
+  return kernels::levenshtein_bit_parallel(shorter, longer, workspace);
 }
 
 std::optional<std::uint64_t> levenshtein_bounded(Symbols left, Symbols right, std::uint64_t bound,
                                                  StringWorkspace& workspace) {
   auto [left_middle, right_middle] = strip_common_affixes(left, right);
   auto [shorter, longer] = shorter_first(left_middle, right_middle);
-  return kernels::levenshtein_rows_bounded(shorter, longer, bound, workspace);
+  if (longer.size() - shorter.size() > bound) return std::nullopt;
+  if (shorter.empty()) return longer.size();
+  return kernels::levenshtein_bit_parallel_bounded(shorter, longer, bound, workspace);
 }
 
 }  // namespace lumra

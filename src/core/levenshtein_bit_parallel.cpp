@@ -1,0 +1,222 @@
+// Bit-parallel Levenshtein kernels.
+//
+// One column of the table is held as two bit vectors over the pattern rows:
+// vp (the value grows by one going down) and vn (it shrinks by one). Each
+// text symbol advances the column with a handful of word operations; the
+// value of the last row is kept as a running score. Row 0 is 0, 1, 2, ...
+// along the text, which enters as a +1 horizontal difference above the top
+// row of every column.
+//
+// Bounded forms rest on a property of the table: values never decrease
+// along a diagonal. The final cell (m, n) lies on diagonal n - m, so the
+// value on that diagonal in the current column is a lower bound of the
+// distance, and the scan stops as soon as it passes the bound. Following it
+// costs one bit of the diagonal-zero vector per column.
+#include <algorithm>
+
+#include "core/bit_parallel.h"
+#include "core/diagonal_band.h"
+#include "core/levenshtein_kernels.h"
+
+namespace lumra::kernels {
+
+using bit_parallel::add_with_carry;
+using bit_parallel::BandPass;
+using bit_parallel::kAllOnes;
+using bit_parallel::kTopBit;
+using bit_parallel::last_row_bit;
+using bit_parallel::length_difference;
+using bit_parallel::rows_in_word;
+
+namespace {
+
+// One column step of the one-word kernel. Returns the diagonal-zero vector
+// (bit i set when cell (i + 1, j) equals cell (i, j - 1)).
+struct WordColumn {
+  std::uint64_t vp = kAllOnes;
+  std::uint64_t vn = 0;
+  std::uint64_t score;
+  std::uint64_t last;
+
+  explicit WordColumn(std::size_t length) : score(length), last(last_row_bit(length)) {}
+
+  std::uint64_t advance(std::uint64_t eq) {
+    const std::uint64_t x = eq | vn;
+    const std::uint64_t d0 = (((x & vp) + vp) ^ vp) | x;
+    std::uint64_t hp = vn | ~(d0 | vp);
+    std::uint64_t hn = d0 & vp;
+    score += (hp & last) ? 1 : 0;
+    score -= (hn & last) ? 1 : 0;
+    hp = (hp << 1) | 1;
+    hn <<= 1;
+    vp = hn | ~(d0 | hp);
+    vn = hp & d0;
+    return d0;
+  }
+};
+
+// The multi-word kernel over the band of `bound`; the caller guarantees
+// |n - m| <= bound <= max(m, n) and m >= 1.
+BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text, std::uint64_t bound,
+                        StringWorkspace& workspace) {
+  const std::size_t m = pattern.length();
+  const std::size_t words = pattern.words();
+  if (text.empty()) return {true, m, 0};
+  const DiagonalBand band(m, text.size(), bound);
+
+  workspace.bit_columns.resize(2 * words);
+  std::uint64_t* vp = workspace.bit_columns.data();
+  std::uint64_t* vn = vp + words;
+  const std::uint64_t last = last_row_bit(m);
+
+  // Column 0 is 0, 1, ..., m; only the first word is set up front, the
+  // others join when the band reaches them. Words join below the last one,
+  // so only the last word's bottom value (`score`) needs tracking.
+  std::size_t first_word = 0;
+  std::size_t last_word = 0;
+  vp[0] = kAllOnes;
+  vn[0] = 0;
+  std::uint64_t score = rows_in_word(m, 0);
+
+  // The value on the final diagonal: |n - m| where the diagonal leaves the
+  // table border (row 0 or column 0).
+  const std::int64_t delta = band.delta();
+  std::uint64_t diagonal = length_difference(m, text.size());
+
+  for (std::size_t column = 1; column <= text.size(); ++column) {
+    const auto j = static_cast<std::int64_t>(column);
+    const std::uint64_t* eq = pattern.row(text[column - 1]);
+
+    // A word entering the band starts from the column before as if every
+    // row below the previous word grew by one: a real path (straight down),
+    // hence never below the true values, which is all the band needs.
+    const auto wanted_last = static_cast<std::size_t>((band.last_row(j) - 1) / 64);
+    while (last_word < wanted_last) {
+      ++last_word;
+      vp[last_word] = kAllOnes;
+      vn[last_word] = 0;
+      score += rows_in_word(m, last_word);
+    }
+    // A word leaving the band is dropped; the word below then sees a +1
+    // horizontal difference above it, again a real path (straight right).
+    first_word = std::max(first_word, static_cast<std::size_t>((band.first_row(j) - 1) / 64));
+
+    const std::int64_t diagonal_row = j - delta;  // 1-based; the band always holds it
+    const std::size_t diagonal_word =
+        diagonal_row >= 1 ? static_cast<std::size_t>((diagonal_row - 1) / 64) : words;
+    std::uint64_t diagonal_zeros = 0;
+
+    std::uint64_t carry = 0;
+    std::uint64_t hp_in = 1;
+    std::uint64_t hn_in = 0;
+    std::uint64_t hp = 0;
+    std::uint64_t hn = 0;
+    for (std::size_t w = first_word; w <= last_word; ++w) {
+      const std::uint64_t x = eq[w] | vn[w];
+      const std::uint64_t d0 = (add_with_carry(x & vp[w], vp[w], carry) ^ vp[w]) | x;
+      hp = vn[w] | ~(d0 | vp[w]);
+      hn = d0 & vp[w];
+      if (w == diagonal_word) diagonal_zeros = d0;
+      const std::uint64_t hp_shifted = (hp << 1) | hp_in;
+      const std::uint64_t hn_shifted = (hn << 1) | hn_in;
+      hp_in = hp >> 63;
+      hn_in = hn >> 63;
+      vp[w] = hn_shifted | ~(d0 | hp_shifted);
+      vn[w] = hp_shifted & d0;
+    }
+    const std::uint64_t bottom = last_word + 1 == words ? last : kTopBit;
+    score += (hp & bottom) ? 1 : 0;
+    score -= (hn & bottom) ? 1 : 0;
+    if (diagonal_word < words) {
+      diagonal += 1 - ((diagonal_zeros >> ((diagonal_row - 1) % 64)) & 1);
+      if (diagonal > bound) {
+        return {false, diagonal, static_cast<std::uint64_t>(j - std::max<std::int64_t>(0, delta))};
+      }
+    }
+  }
+  return {score <= bound, score, std::min(m, text.size())};
+}
+
+}  // namespace
+
+std::uint64_t levenshtein_word(WordPattern pattern, Symbols text) {
+  if (pattern.length == 0) return text.size();
+  WordColumn column(pattern.length);
+  for (const Symbol c : text) column.advance(pattern.get(c));
+  return column.score;
+}
+
+std::optional<std::uint64_t> levenshtein_word_bounded(WordPattern pattern, Symbols text,
+                                                      std::uint64_t bound) {
+  const std::size_t m = pattern.length;
+  const std::size_t n = text.size();
+  if (length_difference(m, n) > bound) return std::nullopt;
+  if (m == 0) return n;
+  if (bound >= std::max(m, n)) return levenshtein_word(pattern, text);
+
+  WordColumn column(m);
+  // Columns before the final diagonal enters the table tell nothing new:
+  // its value there is the length difference, already within the bound.
+  const std::size_t lead = n > m ? n - m : 0;
+  for (std::size_t j = 0; j < lead; ++j) column.advance(pattern.get(text[j]));
+  // From here on the final diagonal crosses row j - (n - m) of column j.
+  std::uint64_t diagonal = length_difference(m, n);
+  std::size_t row = m > n ? m - n : 0;  // 0-based bit of the diagonal cell
+  for (std::size_t j = lead; j < n; ++j, ++row) {
+    const std::uint64_t d0 = column.advance(pattern.get(text[j]));
+    diagonal += 1 - ((d0 >> row) & 1);
+    if (diagonal > bound) return std::nullopt;
+  }
+  if (column.score > bound) return std::nullopt;
+  return column.score;
+}
+
+std::uint64_t levenshtein_blocks(const PatternMatchBlocks& pattern, Symbols text,
+                                 StringWorkspace& workspace) {
+  if (pattern.length() == 0) return text.size();
+  // No distance exceeds the longer length, so the full band always ends
+  // the schedule with the distance.
+  BandSchedule schedule(pattern.length(), text.size());
+  while (true) {
+    const BandPass pass = blocks_in_band(pattern, text, schedule.bound(), workspace);
+    if (pass.within || schedule.full()) return pass.value;
+    schedule.failed(pass.value, pass.steps);
+  }
+}
+
+std::optional<std::uint64_t> levenshtein_blocks_bounded(const PatternMatchBlocks& pattern,
+                                                        Symbols text, std::uint64_t bound,
+                                                        StringWorkspace& workspace) {
+  const std::size_t m = pattern.length();
+  const std::size_t n = text.size();
+  if (length_difference(m, n) > bound) return std::nullopt;
+  if (m == 0) return n;
+  const BandPass pass =
+      blocks_in_band(pattern, text, std::min<std::uint64_t>(bound, std::max(m, n)), workspace);
+  if (!pass.within) return std::nullopt;
+  return pass.value;
+}
+
+std::uint64_t levenshtein_bit_parallel(Symbols pattern, Symbols text, StringWorkspace& workspace) {
+  if (pattern.size() <= PatternMatchWord::kMaxLength) {
+    const PatternMatchWord table(pattern, text);
+    return levenshtein_word({&table, 0, pattern.size()}, text);
+  }
+  workspace.pattern_blocks.assign(pattern);
+  return levenshtein_blocks(workspace.pattern_blocks, text, workspace);
+}
+
+std::optional<std::uint64_t> levenshtein_bit_parallel_bounded(Symbols pattern, Symbols text,
+                                                              std::uint64_t bound,
+                                                              StringWorkspace& workspace) {
+  // Settled before any table is built.
+  if (length_difference(pattern.size(), text.size()) > bound) return std::nullopt;
+  if (pattern.size() <= PatternMatchWord::kMaxLength) {
+    const PatternMatchWord table(pattern, text);
+    return levenshtein_word_bounded({&table, 0, pattern.size()}, text, bound);
+  }
+  workspace.pattern_blocks.assign(pattern);
+  return levenshtein_blocks_bounded(workspace.pattern_blocks, text, bound, workspace);
+}
+
+}  // namespace lumra::kernels

@@ -1,0 +1,112 @@
+#include "core/pattern_match.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lumra {
+
+using pattern_detail::slot_of;
+
+void PatternMatchWord::assign(Symbols pattern) {
+  std::memset(direct_, 0, sizeof(direct_));
+  add_pattern(pattern);
+}
+
+void PatternMatchWord::assign_for_text(Symbols pattern, Symbols text) {
+  if (text.size() + pattern.size() >= kDirect) {
+    assign(pattern);
+    return;
+  }
+  for (const Symbol c : text) {
+    if (c < kDirect) direct_[c] = 0;
+  }
+  for (const Symbol c : pattern.first(std::min(pattern.size(), kMaxLength))) {
+    if (c < kDirect) direct_[c] = 0;
+  }
+  add_pattern(pattern);
+}
+
+void PatternMatchWord::add_pattern(Symbols pattern) {
+  // The wide map is cleared only when a wide symbol shows up, so a Latin
+  // pattern pays for the direct table alone.
+  has_wide_ = false;
+  const std::size_t length = std::min(pattern.size(), kMaxLength);
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    if (pattern[i] < kDirect) {
+      direct_[pattern[i]] |= bit;
+    } else {
+      add_wide(pattern[i], bit);
+    }
+  }
+}
+
+void PatternMatchWord::add_wide(Symbol c, std::uint64_t bit) {
+  if (!has_wide_) {
+    std::memset(keys_, 0, sizeof(keys_));
+    has_wide_ = true;
+  }
+  std::size_t slot = slot_of(c, kTableBits);
+  while (keys_[slot] != 0 && keys_[slot] != c) slot = (slot + 1) & (kSlots - 1);
+  if (keys_[slot] == 0) {
+    keys_[slot] = c;
+    masks_[slot] = 0;
+  }
+  masks_[slot] |= bit;
+}
+
+std::uint64_t PatternMatchWord::get_wide(Symbol c) const {
+  std::size_t slot = slot_of(c, kTableBits);
+  while (keys_[slot] != 0) {
+    if (keys_[slot] == c) return masks_[slot];
+    slot = (slot + 1) & (kSlots - 1);
+  }
+  return 0;
+}
+
+void PatternMatchBlocks::assign(Symbols pattern) {
+  length_ = pattern.size();
+  words_ = (length_ + 63) / 64;
+  direct_.assign(kDirect * words_, 0);
+  zeros_.assign(words_, 0);
+
+  std::size_t wide_count = 0;
+  for (const Symbol c : pattern) wide_count += c >= kDirect ? 1 : 0;
+  has_wide_ = wide_count > 0;
+  if (has_wide_) {
+    // At least twice as many slots as wide positions keeps probes short and
+    // guarantees a free slot ends every probe.
+    table_bits_ = 1;
+    while ((std::size_t{1} << table_bits_) < 2 * wide_count) ++table_bits_;
+    const std::size_t slots = std::size_t{1} << table_bits_;
+    keys_.assign(slots, 0);
+    wide_.assign(slots * words_, 0);
+  }
+
+  for (std::size_t i = 0; i < length_; ++i) {
+    const Symbol c = pattern[i];
+    const std::size_t row = c < kDirect ? c : claim_wide_slot(c);
+    std::uint64_t* masks = c < kDirect ? direct_.data() : wide_.data();
+    masks[row * words_ + i / 64] |= std::uint64_t{1} << (i % 64);
+  }
+}
+
+std::size_t PatternMatchBlocks::claim_wide_slot(Symbol c) {
+  const std::size_t mask = (std::size_t{1} << table_bits_) - 1;
+  std::size_t slot = slot_of(c, table_bits_);
+  while (keys_[slot] != 0 && keys_[slot] != c) slot = (slot + 1) & mask;
+  keys_[slot] = c;
+  return slot;
+}
+
+const std::uint64_t* PatternMatchBlocks::row_wide(Symbol c) const {
+  const std::size_t mask = (std::size_t{1} << table_bits_) - 1;
+  std::size_t slot = slot_of(c, table_bits_);
+  while (keys_[slot] != 0) {
+    if (keys_[slot] == c) return wide_.data() + slot * words_;
+    slot = (slot + 1) & mask;
+  }
+  return zeros_.data();
+}
+
+}  // namespace lumra

@@ -1,0 +1,118 @@
+// Pattern-match tables for the bit-parallel kernels.
+//
+// For a pattern p, the mask of a symbol c has bit i set exactly when
+// p[i] == c. The kernels fetch one mask per text symbol, so the lookup is on
+// the hot path: symbols below 256 (ASCII, Latin-1) index a direct table, and
+// the rest (kana, CJK, emoji, anything up to 0x10FFFF and beyond) go through
+// a small open-addressing map holding only the symbols the pattern contains.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/symbols.h"
+
+namespace lumra {
+
+namespace pattern_detail {
+
+// Spreads code points that differ in their low bits (consecutive kana or
+// ideographs) over the whole table.
+inline std::size_t slot_of(Symbol c, unsigned table_bits) {
+  return static_cast<std::size_t>((static_cast<std::uint64_t>(c) * 0x9E3779B97F4A7C15ull) >>
+                                  (64 - table_bits));
+}
+
+}  // namespace pattern_detail
+
+// Masks of a pattern of at most 64 symbols: one machine word per symbol.
+// Fixed size, so it can live on the stack for a single comparison.
+class PatternMatchWord {
+ public:
+  static constexpr std::size_t kMaxLength = 64;
+
+  PatternMatchWord() { assign({}); }
+  explicit PatternMatchWord(Symbols pattern) { assign(pattern); }
+  // A table that may only be asked about the symbols of `text`; see
+  // assign_for_text().
+  PatternMatchWord(Symbols pattern, Symbols text) { assign_for_text(pattern, text); }
+
+  // Rebuilds the table for `pattern`; only its first kMaxLength symbols
+  // are recorded.
+  void assign(Symbols pattern);
+
+  // Rebuilds the table for looking up the symbols of `text` only: of the
+  // direct table, just the entries of the text's and the pattern's symbols
+  // are set, instead of all 256. A single comparison of two short texts
+  // would otherwise spend more time clearing the table than scanning.
+  void assign_for_text(Symbols pattern, Symbols text);
+
+  std::uint64_t get(Symbol c) const {
+    if (c < kDirect) return direct_[c];
+    return has_wide_ ? get_wide(c) : 0;
+  }
+
+ private:
+  static constexpr std::size_t kDirect = 256;
+  // Twice the longest pattern, so a probe always ends at a free slot.
+  static constexpr unsigned kTableBits = 7;
+  static constexpr std::size_t kSlots = std::size_t{1} << kTableBits;
+
+  void add_pattern(Symbols pattern);
+  std::uint64_t get_wide(Symbol c) const;
+  void add_wide(Symbol c, std::uint64_t bit);
+
+  std::uint64_t direct_[kDirect];
+  // Key 0 marks a free slot: wide symbols are never below 256.
+  Symbol keys_[kSlots];
+  std::uint64_t masks_[kSlots];
+  bool has_wide_ = false;
+};
+
+// A pattern of 1..64 symbols as the one-word kernels see it: the masks of
+// `table` shifted right by `offset`, of which the low `length` bits count.
+// The offset lets a query whose table was built once skip a prefix it shares
+// with a choice without rebuilding the table; the bits above `length` are
+// never read, because every kernel operation carries information upwards only.
+struct WordPattern {
+  const PatternMatchWord* table;
+  unsigned offset;     // below 64
+  std::size_t length;  // 1 .. 64 - offset
+
+  std::uint64_t get(Symbol c) const { return table->get(c) >> offset; }
+};
+
+// Masks of a pattern of any length, split into 64-bit words: word w of a
+// symbol's mask covers pattern positions 64w .. 64w + 63. The buffers only
+// grow, so one object can be reassigned to many patterns without allocating.
+class PatternMatchBlocks {
+ public:
+  void assign(Symbols pattern);
+
+  std::size_t length() const { return length_; }
+  std::size_t words() const { return words_; }
+
+  // The `words()` masks of `c`, low word first.
+  const std::uint64_t* row(Symbol c) const {
+    if (c < kDirect) return direct_.data() + static_cast<std::size_t>(c) * words_;
+    return has_wide_ ? row_wide(c) : zeros_.data();
+  }
+
+ private:
+  static constexpr std::size_t kDirect = 256;
+
+  const std::uint64_t* row_wide(Symbol c) const;
+  std::size_t claim_wide_slot(Symbol c);
+
+  std::size_t length_ = 0;
+  std::size_t words_ = 0;
+  bool has_wide_ = false;
+  unsigned table_bits_ = 0;
+  std::vector<std::uint64_t> direct_;  // kDirect rows of words_ masks
+  std::vector<Symbol> keys_;           // 0 marks a free slot
+  std::vector<std::uint64_t> wide_;    // one row of words_ masks per slot
+  std::vector<std::uint64_t> zeros_;   // the row of a symbol not in the pattern
+};
+
+}  // namespace lumra
