@@ -6,14 +6,15 @@ namespace lumra::python {
 
 namespace {
 
+using Value = Arguments::Value;
+
+// Converts straight into the slot, so a text is copied once, from the
+// Python string into its owned buffer.
 template <class T, class Convert>
-bool convert_into(std::variant<std::monostate, SymbolString, std::vector<SymbolString>,
-                               std::uint64_t, double, bool>& slot,
-                  Convert&& convert) {
-  T value{};
-  if (!convert(value)) return false;
-  slot = std::move(value);
-  return true;
+bool convert_into(Value& slot, Convert&& convert) {
+  if (convert(slot.emplace<T>())) return true;
+  slot = std::monostate{};
+  return false;
 }
 
 }  // namespace

@@ -14,6 +14,9 @@ namespace lumra::python {
 
 class Arguments {
  public:
+  using Value = std::variant<std::monostate, SymbolString, std::vector<SymbolString>,
+                             std::uint64_t, double, bool>;
+
   // Parses the call against `signature` and converts every argument in
   // signature order, stopping at the first failure (Python error set).
   bool convert(const Signature& signature, PyObject* const* args, Py_ssize_t nargsf,
@@ -38,8 +41,6 @@ class Arguments {
   }
 
  private:
-  using Value = std::variant<std::monostate, SymbolString, std::vector<SymbolString>,
-                             std::uint64_t, double, bool>;
   Value values_[kMaxParameters];
 };
 
