@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -21,9 +22,13 @@ template <class Cell>
 struct DistanceMatrix {
   std::size_t rows = 0;
   std::size_t cols = 0;
-  std::vector<Cell> cells;
+  // Every cell is written by the metric, so the storage starts
+  // uninitialised: clearing a large matrix first would cost as much again
+  // as writing it.
+  std::unique_ptr<Cell[]> cells;
 
-  const Cell* row(std::size_t q) const { return cells.data() + q * cols; }
+  Cell* row(std::size_t q) { return cells.get() + q * cols; }
+  const Cell* row(std::size_t q) const { return cells.get() + q * cols; }
 };
 
 using TextList = std::span<const SymbolString>;

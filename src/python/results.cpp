@@ -40,8 +40,32 @@ class FloatCache {
   Slot slots_[1u << kSlotBits];
 };
 
-struct IntegerCells {
-  PyObject* operator()(std::uint64_t cell) { return PyLong_FromUnsignedLongLong(cell); }
+// Distances in a matrix are mostly small. CPython keeps the small integers
+// as shared immortal objects, but reaching them through the general
+// conversion costs a call and a few tests per cell; a table of them made
+// once per matrix turns each cell into one load.
+class IntegerCells {
+ public:
+  IntegerCells() {
+    for (std::uint64_t v = 0; v < kSmall; ++v) {
+      // Only fails on exhausted memory; such a value then takes the general path.
+      small_[v] = PyLong_FromUnsignedLongLong(v);
+    }
+  }
+  IntegerCells(const IntegerCells&) = delete;
+  IntegerCells& operator=(const IntegerCells&) = delete;
+  ~IntegerCells() {
+    for (PyObject* object : small_) Py_XDECREF(object);
+  }
+
+  PyObject* operator()(std::uint64_t cell) {
+    if (cell < kSmall && small_[cell] != nullptr) return Py_NewRef(small_[cell]);
+    return PyLong_FromUnsignedLongLong(cell);
+  }
+
+ private:
+  static constexpr std::uint64_t kSmall = 256;
+  PyObject* small_[kSmall];
 };
 
 struct FloatCells {
@@ -76,7 +100,8 @@ PyObject* rows_to_list(const DistanceMatrix<Cell>& matrix, ToPython&& to_python)
 }  // namespace
 
 PyObject* matrix_to_list(const DistanceMatrix<std::uint64_t>& matrix) {
-  return rows_to_list(matrix, IntegerCells{});
+  IntegerCells cells;
+  return rows_to_list(matrix, cells);
 }
 
 PyObject* matrix_to_list(const DistanceMatrix<double>& matrix) {
