@@ -1,6 +1,9 @@
 // Removal of the common prefix and suffix of two symbol sequences.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "core/symbols.h"
@@ -11,5 +14,38 @@ namespace lumra {
 // common prefix and then their longest common suffix. The suffix never
 // overlaps the prefix in either sequence.
 std::pair<Symbols, Symbols> strip_common_affixes(Symbols left, Symbols right);
+
+// The number of leading positions below `length` where `a` and `b` agree.
+// Near-copies of long texts share most of their symbols, so the scan goes
+// four symbols per step before it looks for the first difference.
+inline std::size_t common_prefix_length(const Symbol* a, const Symbol* b, std::size_t length) {
+  std::size_t p = 0;
+  for (; p + 4 <= length; p += 4) {
+    std::uint64_t a0, a1, b0, b1;
+    std::memcpy(&a0, a + p, 8);
+    std::memcpy(&a1, a + p + 2, 8);
+    std::memcpy(&b0, b + p, 8);
+    std::memcpy(&b1, b + p + 2, 8);
+    if (((a0 ^ b0) | (a1 ^ b1)) != 0) break;
+  }
+  while (p < length && a[p] == b[p]) ++p;
+  return p;
+}
+
+// The same from the ends: positions counted backwards from a + length and
+// b + length.
+inline std::size_t common_suffix_length(const Symbol* a, const Symbol* b, std::size_t length) {
+  std::size_t s = 0;
+  for (; s + 4 <= length; s += 4) {
+    std::uint64_t a0, a1, b0, b1;
+    std::memcpy(&a0, a + length - s - 4, 8);
+    std::memcpy(&a1, a + length - s - 2, 8);
+    std::memcpy(&b0, b + length - s - 4, 8);
+    std::memcpy(&b1, b + length - s - 2, 8);
+    if (((a0 ^ b0) | (a1 ^ b1)) != 0) break;
+  }
+  while (s < length && a[length - 1 - s] == b[length - 1 - s]) ++s;
+  return s;
+}
 
 }  // namespace lumra

@@ -1,6 +1,7 @@
 #include "core/levenshtein.h"
 
 #include "core/affixes.h"
+#include "core/few_edits.h"
 #include "core/levenshtein_kernels.h"
 
 namespace lumra {
@@ -29,6 +30,11 @@ std::optional<std::uint64_t> levenshtein_bounded(Symbols left, Symbols right, st
   auto [shorter, longer] = shorter_first(left_middle, right_middle);
   if (longer.size() - shorter.size() > bound) return std::nullopt;
   if (shorter.empty()) return longer.size();
+  // A bound of a couple of edits is settled by trying them all, without
+  // building a pattern table; short and near-equal texts gain the most.
+  if (bound <= kernels::kFewEditsMaxBound) {
+    return kernels::levenshtein_few_edits(shorter, longer, bound);
+  }
   return kernels::levenshtein_bit_parallel_bounded(shorter, longer, bound, workspace);
 }
 

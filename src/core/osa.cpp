@@ -1,6 +1,7 @@
 #include "core/osa.h"
 
 #include "core/affixes.h"
+#include "core/few_edits.h"
 #include "core/osa_kernels.h"
 
 namespace lumra {
@@ -34,6 +35,9 @@ BoundedDistance osa_distance_bounded(Symbols left, Symbols right, std::uint64_t 
   auto [left_middle, right_middle] = strip_common_affixes(left, right);
   if (left_middle.empty()) return {right_middle.size() <= bound, right_middle.size()};
   if (right_middle.empty()) return {left_middle.size() <= bound, left_middle.size()};
+  if (bound <= kernels::kFewEditsMaxBound) {
+    return kernels::osa_few_edits(left_middle, right_middle, bound);
+  }
   if (right_middle.size() < left_middle.size()) {
     return kernels::osa_bit_parallel_bounded(right_middle, left_middle, bound, workspace);
   }

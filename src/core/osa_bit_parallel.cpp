@@ -45,8 +45,13 @@ struct WordColumn {
   explicit WordColumn(std::size_t length) : score(length), last(last_row_bit(length)) {}
 
   std::uint64_t advance(std::uint64_t eq) {
-    const std::uint64_t transposed = (((~d0) & eq) << 1) & previous_eq;
-    const std::uint64_t x = eq | vn | transposed;
+    // The parts that do not wait for the previous column's d0 come first,
+    // leaving a shift, a complement and two logic operations between one
+    // column's d0 and the next one's x. (eq << 1 has a clear bit 0, so the
+    // complement may be taken after the shift.)
+    const std::uint64_t crossing = (eq << 1) & previous_eq;
+    const std::uint64_t matches = eq | vn;
+    const std::uint64_t x = matches | (crossing & ~(d0 << 1));
     d0 = (((x & vp) + vp) ^ vp) | x;
     std::uint64_t hp = vn | ~(d0 | vp);
     std::uint64_t hn = d0 & vp;

@@ -28,9 +28,19 @@ void PatternMatchWord::assign_for_text(Symbols pattern, Symbols text) {
 
 void PatternMatchWord::add_pattern(Symbols pattern) {
   // The wide map is cleared only when a wide symbol shows up, so a Latin
-  // pattern pays for the direct table alone.
-  has_wide_ = false;
+  // pattern pays for the direct table alone, and only as far as the wide
+  // positions need.
   const std::size_t length = std::min(pattern.size(), kMaxLength);
+  std::size_t wide = 0;
+  for (std::size_t i = 0; i < length; ++i) wide += pattern[i] >= kDirect ? 1 : 0;
+  has_wide_ = wide > 0;
+  if (has_wide_) {
+    table_bits_ = 1;
+    while ((std::size_t{1} << table_bits_) < 2 * wide) ++table_bits_;
+    const std::size_t slots = std::size_t{1} << table_bits_;
+    std::memset(keys_, 0, slots * sizeof(Symbol));
+    std::memset(masks_, 0, slots * sizeof(std::uint64_t));
+  }
   for (std::size_t i = 0; i < length; ++i) {
     const std::uint64_t bit = std::uint64_t{1} << i;
     if (pattern[i] < kDirect) {
@@ -42,24 +52,19 @@ void PatternMatchWord::add_pattern(Symbols pattern) {
 }
 
 void PatternMatchWord::add_wide(Symbol c, std::uint64_t bit) {
-  if (!has_wide_) {
-    std::memset(keys_, 0, sizeof(keys_));
-    has_wide_ = true;
-  }
-  std::size_t slot = slot_of(c, kTableBits);
-  while (keys_[slot] != 0 && keys_[slot] != c) slot = (slot + 1) & (kSlots - 1);
-  if (keys_[slot] == 0) {
-    keys_[slot] = c;
-    masks_[slot] = 0;
-  }
+  const std::size_t mask = (std::size_t{1} << table_bits_) - 1;
+  std::size_t slot = slot_of(c, table_bits_);
+  while (keys_[slot] != 0 && keys_[slot] != c) slot = (slot + 1) & mask;
+  keys_[slot] = c;
   masks_[slot] |= bit;
 }
 
-std::uint64_t PatternMatchWord::get_wide(Symbol c) const {
-  std::size_t slot = slot_of(c, kTableBits);
+std::uint64_t PatternMatchWord::probe_wide(Symbol c, std::size_t slot) const {
+  const std::size_t mask = (std::size_t{1} << table_bits_) - 1;
+  slot = (slot + 1) & mask;
   while (keys_[slot] != 0) {
     if (keys_[slot] == c) return masks_[slot];
-    slot = (slot + 1) & (kSlots - 1);
+    slot = (slot + 1) & mask;
   }
   return 0;
 }

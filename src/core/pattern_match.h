@@ -56,17 +56,32 @@ class PatternMatchWord {
  private:
   static constexpr std::size_t kDirect = 256;
   // Twice the longest pattern, so a probe always ends at a free slot.
-  static constexpr unsigned kTableBits = 7;
-  static constexpr std::size_t kSlots = std::size_t{1} << kTableBits;
+  static constexpr unsigned kMaxTableBits = 7;
+  static constexpr std::size_t kSlots = std::size_t{1} << kMaxTableBits;
 
   void add_pattern(Symbols pattern);
-  std::uint64_t get_wide(Symbol c) const;
   void add_wide(Symbol c, std::uint64_t bit);
+  std::uint64_t probe_wide(Symbol c, std::size_t slot) const;
+
+  // Inline, and with one well-predicted branch for the common outcomes: the
+  // first slot holds the symbol or is free. Whether a text symbol occurs in
+  // the pattern is data, so it picks the result without a branch.
+  std::uint64_t get_wide(Symbol c) const {
+    const std::size_t slot = pattern_detail::slot_of(c, table_bits_);
+    const Symbol key = keys_[slot];
+    const std::uint64_t mask = masks_[slot];
+    if (key == c || key == 0) [[likely]]
+      return key == c ? mask : 0;
+    return probe_wide(c, slot);
+  }
 
   std::uint64_t direct_[kDirect];
-  // Key 0 marks a free slot: wide symbols are never below 256.
+  // Only the first 2^table_bits_ slots are in use: at least twice the wide
+  // positions of the pattern, so a short pattern clears little. Key 0 marks
+  // a free slot (wide symbols are never below 256), whose mask is 0.
   Symbol keys_[kSlots];
   std::uint64_t masks_[kSlots];
+  unsigned table_bits_ = 1;
   bool has_wide_ = false;
 };
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/cached_metrics.h"
+#include "core/few_edits.h"
 #include "core/levenshtein.h"
 #include "core/levenshtein_kernels.h"
 #include "core/levenshtein_lanes.h"
@@ -96,6 +97,11 @@ void check_levenshtein(const Text& a, const Text& b, StringWorkspace& ws) {
       expect_bounded(kernels::levenshtein_blocks_bounded(blocks, t, k, ws), expected, k, "blocks");
       expect_bounded(cached.distance_within(t, k, ws), expected, k, "cached");
     }
+    // The exhaustive search for tiny bounds, on the unstripped operands; it
+    // is exact for any bound, so one past its limit is checked as well.
+    for (std::uint64_t k = 0; k <= kernels::kFewEditsMaxBound + 1; ++k) {
+      expect_bounded(kernels::levenshtein_few_edits(p, t, k), expected, k, "few edits");
+    }
   }
 }
 
@@ -128,6 +134,9 @@ void check_osa(const Text& a, const Text& b, StringWorkspace& ws) {
       if (fits) expect_bounded(kernels::osa_word_bounded(word_pattern, t, k), expected, k, "word");
       expect_bounded(kernels::osa_blocks_bounded(blocks, t, k, ws), expected, k, "blocks");
       expect_bounded(cached.distance_within(t, k, ws), expected, k, "cached");
+    }
+    for (std::uint64_t k = 0; k <= kernels::kFewEditsMaxBound + 1; ++k) {
+      expect_bounded(kernels::osa_few_edits(p, t, k), expected, k, "few edits");
     }
   }
 }

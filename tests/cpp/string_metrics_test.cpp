@@ -78,6 +78,30 @@ TEST(StripCommonAffixes, PrefixThenNonOverlappingSuffix) {
   EXPECT_EQ(n[0], 'c');
 }
 
+// The chunked scans against a symbol-by-symbol one: texts of every length
+// around the four-symbol steps, differing at every position in turn, in the
+// low and the high half of a 64-bit load.
+TEST(StripCommonAffixes, ChunkedScansFindTheFirstDifference) {
+  for (std::size_t length = 0; length <= 13; ++length) {
+    for (std::size_t at = 0; at <= length; ++at) {
+      for (const Symbol change : {Symbol{1}, Symbol{0x10000}, Symbol{0x80000000}}) {
+        std::vector<Symbol> a(length), b;
+        for (std::size_t i = 0; i < length; ++i) a[i] = static_cast<Symbol>(0x3041 + i);
+        b = a;
+        if (at < length) b[at] ^= change;
+        SCOPED_TRACE("length " + std::to_string(length) + ", difference at " + std::to_string(at));
+        EXPECT_EQ(common_prefix_length(a.data(), b.data(), length), at);
+        const std::size_t suffix = at < length ? length - 1 - at : length;
+        EXPECT_EQ(common_suffix_length(a.data(), b.data(), length), suffix);
+        // Stripped middles keep the one differing symbol.
+        auto [l, r] = strip_common_affixes(a, b);
+        EXPECT_EQ(l.size(), at < length ? 1u : 0u);
+        EXPECT_EQ(r.size(), l.size());
+      }
+    }
+  }
+}
+
 TEST(IntegerCutoff, SaturatesAtTheLargestCutoff) {
   StringWorkspace ws;
   const auto a = S("saturday"), b = S("sunday");

@@ -115,3 +115,40 @@ def test_long_random_texts_match_oracle(alphabet):
             assert ours(left, right, score_cutoff=d) == d
             assert ours(left, right, score_cutoff=d - 1) == d
             assert ours(left, right, score_cutoff=d // 2) == d // 2 + 1
+
+
+def _near_copy(rng, text, alphabet, edits):
+    s = list(text)
+    for _ in range(edits):
+        kind = rng.choice(("sub", "ins", "del", "swap"))
+        i = rng.randrange(max(len(s), 1))
+        if kind == "ins" or not s:
+            s.insert(i, rng.choice(alphabet))
+        elif kind == "del":
+            del s[i]
+        elif kind == "swap" and len(s) > 1:
+            i = min(i, len(s) - 2)
+            s[i], s[i + 1] = s[i + 1], s[i]
+        else:
+            s[i] = rng.choice(alphabet)
+    return "".join(s)
+
+
+@pytest.mark.parametrize(
+    "alphabet,lo,hi",
+    [("ab", 5, 12), ("abcdefghijklmnopqrstuvwxyz", 50, 80), (WIDE, 50, 80), ("ab", 300, 1100),
+     ("".join(chr(c) for c in range(0x3041, 0x3097)), 900, 1100)],
+    ids=["binary-short", "latin-medium", "wide-medium", "binary-long", "kana-long"],
+)
+def test_tiny_cutoffs_on_near_copies_match_oracle(alphabet, lo, hi):
+    # Texts a few edits apart, where a cutoff of a couple of edits decides
+    # between the exact distance and cutoff + 1 only at the very end.
+    rng = random.Random(lo * 31 + hi + len(alphabet))
+    for _ in range(60):
+        left = "".join(rng.choice(alphabet) for _ in range(rng.randint(lo, hi)))
+        right = _near_copy(rng, left, alphabet, rng.randint(0, 4))
+        for ours, oracle in PAIRS:
+            d = oracle.distance(left, right)
+            for cutoff in range(4):
+                assert ours(left, right, score_cutoff=cutoff) == with_int_cutoff(d, cutoff), (left, right, cutoff)
+                assert ours(right, left, score_cutoff=cutoff) == with_int_cutoff(d, cutoff), (left, right, cutoff)

@@ -1,0 +1,33 @@
+// Bounded distances for a bound of at most a couple of edits.
+//
+// When the bound is this small, trying every way of spending it is cheaper
+// than any table: equal leading symbols are matched without cost (a shared
+// prefix never changes either distance), and at the first difference one of
+// at most four operations must come first (substitution, deletion,
+// insertion, or for the restricted Damerau distance a transposition of the
+// next two symbols). Each branch continues with one edit less, so a bound of
+// 2 explores at most 21 branches, and on texts that really are a few edits
+// apart every wrong branch dies within a few symbols. The work is then a
+// single scan of the two texts instead of a column step per symbol.
+//
+// Results are those of the bounded kernels: the exact distance when it is at
+// most the bound, "exceeded" otherwise.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "core/osa.h"
+#include "core/symbols.h"
+
+namespace lumra::kernels {
+
+// The largest bound these searches accept; the branches grow as 4^bound.
+inline constexpr std::uint64_t kFewEditsMaxBound = 2;
+
+// `bound` <= kFewEditsMaxBound; any operands, stripped or not.
+std::optional<std::uint64_t> levenshtein_few_edits(Symbols left, Symbols right,
+                                                   std::uint64_t bound);
+BoundedDistance osa_few_edits(Symbols left, Symbols right, std::uint64_t bound);
+
+}  // namespace lumra::kernels
