@@ -1,4 +1,6 @@
 // Batch matrices over plain strings.
+#include <algorithm>
+
 #include "core/distance_matrix.h"
 #include "python/arguments.h"
 #include "python/error_mapping.h"
@@ -25,14 +27,38 @@ using IntegerMatrix = DistanceMatrix<std::uint64_t> (*)(TextList, TextList,
 using ScoreMatrix = Result<DistanceMatrix<double>, CutoffOutOfRange> (*)(TextList, TextList,
                                                                          std::optional<double>);
 
+// The matrix is computed a block of queries at a time, the lock released
+// for each block, and each block becomes Python rows before the next is
+// computed. Every cell depends only on its query and choice, so the blocks
+// put together are the whole matrix; a block's buffer stays small enough to
+// be reused from the cache instead of faulting in fresh pages for the whole
+// matrix. An invalid cutoff fails the first block, before any row exists.
+constexpr std::size_t kQueriesPerBlock = 64;
+
+template <class Cell, class Compute>
+PyObject* blockwise_matrix(const Arguments& a, Compute&& compute) {
+  const std::vector<SymbolString>& queries = a.texts(0);
+  MatrixList<Cell> rows(queries.size());
+  if (!rows.ok()) return nullptr;
+  for (std::size_t first = 0; first < queries.size(); first += kQueriesPerBlock) {
+    const TextList block = TextList(queries).subspan(
+        first, std::min(kQueriesPerBlock, queries.size() - first));
+    auto cells = without_lock([&] { return compute(block); });
+    if (!cells) return raise_error(cells.error());
+    if (!rows.add(cells.value())) return nullptr;
+  }
+  return rows.release();
+}
+
 PyObject* integer_matrix(const Signature& signature, IntegerMatrix compute, PyObject* const* args,
                          Py_ssize_t nargsf, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     Arguments a;
     if (!a.convert(signature, args, nargsf, kwnames)) return nullptr;
-    const auto matrix =
-        without_lock([&] { return compute(a.texts(0), a.texts(1), a.optional_count(2)); });
-    return matrix_to_list(matrix);
+    return blockwise_matrix<std::uint64_t>(a, [&](TextList block) {
+      return Result<DistanceMatrix<std::uint64_t>, CutoffOutOfRange>(
+          compute(block, a.texts(1), a.optional_count(2)));
+    });
   });
 }
 
@@ -41,10 +67,8 @@ PyObject* score_matrix(const Signature& signature, ScoreMatrix compute, PyObject
   return guarded([&]() -> PyObject* {
     Arguments a;
     if (!a.convert(signature, args, nargsf, kwnames)) return nullptr;
-    const auto matrix =
-        without_lock([&] { return compute(a.texts(0), a.texts(1), a.optional_real(2)); });
-    if (!matrix) return raise_error(matrix.error());
-    return matrix_to_list(matrix.value());
+    return blockwise_matrix<double>(
+        a, [&](TextList block) { return compute(block, a.texts(1), a.optional_real(2)); });
   });
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <memory>
+#include <type_traits>
+#include <utility>
 
 namespace lumra::python {
 
@@ -74,38 +76,51 @@ struct FloatCells {
 };
 
 template <class Cell, class ToPython>
-PyObject* rows_to_list(const DistanceMatrix<Cell>& matrix, ToPython&& to_python) {
-  PyObject* rows = PyList_New(static_cast<Py_ssize_t>(matrix.rows));
-  if (rows == nullptr) return nullptr;
-  for (std::size_t q = 0; q < matrix.rows; ++q) {
-    PyObject* row = PyList_New(static_cast<Py_ssize_t>(matrix.cols));
-    if (row == nullptr) {
-      Py_DECREF(rows);
-      return nullptr;
-    }
-    PyList_SET_ITEM(rows, static_cast<Py_ssize_t>(q), row);
-    const Cell* cells = matrix.row(q);
-    for (std::size_t c = 0; c < matrix.cols; ++c) {
+bool fill_rows(PyObject* rows, std::size_t first_row, const DistanceMatrix<Cell>& block,
+               ToPython& to_python) {
+  for (std::size_t q = 0; q < block.rows; ++q) {
+    PyObject* row = PyList_New(static_cast<Py_ssize_t>(block.cols));
+    if (row == nullptr) return false;
+    PyList_SET_ITEM(rows, static_cast<Py_ssize_t>(first_row + q), row);
+    const Cell* cells = block.row(q);
+    for (std::size_t c = 0; c < block.cols; ++c) {
       PyObject* value = to_python(cells[c]);
-      if (value == nullptr) {
-        Py_DECREF(rows);  // frees the rows and the cells built so far
-        return nullptr;
-      }
+      if (value == nullptr) return false;  // the rows' owner frees what was built
       PyList_SET_ITEM(row, static_cast<Py_ssize_t>(c), value);
     }
   }
-  return rows;
+  return true;
 }
 
 }  // namespace
 
-PyObject* matrix_to_list(const DistanceMatrix<std::uint64_t>& matrix) {
-  IntegerCells cells;
-  return rows_to_list(matrix, cells);
+template <class Cell>
+struct MatrixList<Cell>::Converter
+    : std::conditional_t<std::is_same_v<Cell, double>, FloatCells, IntegerCells> {};
+
+template <class Cell>
+MatrixList<Cell>::MatrixList(std::size_t rows)
+    : rows_(PyList_New(static_cast<Py_ssize_t>(rows))), converter_(std::make_unique<Converter>()) {}
+
+template <class Cell>
+MatrixList<Cell>::~MatrixList() {
+  Py_XDECREF(rows_);
 }
 
-PyObject* matrix_to_list(const DistanceMatrix<double>& matrix) {
-  return rows_to_list(matrix, FloatCells{});
+template <class Cell>
+bool MatrixList<Cell>::add(const DistanceMatrix<Cell>& block) {
+  if (rows_ == nullptr) return false;
+  if (!fill_rows(rows_, filled_, block, *converter_)) return false;
+  filled_ += block.rows;
+  return true;
 }
+
+template <class Cell>
+PyObject* MatrixList<Cell>::release() {
+  return std::exchange(rows_, nullptr);
+}
+
+template class MatrixList<std::uint64_t>;
+template class MatrixList<double>;
 
 }  // namespace lumra::python

@@ -1,15 +1,35 @@
 // Building Python results from the core's values (lock held).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "core/distance_matrix.h"
 #include "python/python.h"
 
 namespace lumra::python {
 
-// A list of rows, each a list of cells; an empty list for no rows.
-PyObject* matrix_to_list(const DistanceMatrix<std::uint64_t>& matrix);
-PyObject* matrix_to_list(const DistanceMatrix<double>& matrix);
+// The list of rows of a matrix, filled block of rows by block of rows. The
+// list is freed with its builder unless released; a failed add() leaves the
+// Python error set.
+template <class Cell>
+class MatrixList {
+ public:
+  explicit MatrixList(std::size_t rows);
+  ~MatrixList();
+  MatrixList(const MatrixList&) = delete;
+  MatrixList& operator=(const MatrixList&) = delete;
+
+  bool ok() const { return rows_ != nullptr; }
+  bool add(const DistanceMatrix<Cell>& block);
+  PyObject* release();
+
+ private:
+  struct Converter;  // cell values to Python objects, shared by all blocks
+  PyObject* rows_;
+  std::size_t filled_ = 0;
+  std::unique_ptr<Converter> converter_;
+};
 
 }  // namespace lumra::python
