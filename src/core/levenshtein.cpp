@@ -26,9 +26,14 @@ std::uint64_t levenshtein(Symbols left, Symbols right, StringWorkspace& workspac
 
 std::optional<std::uint64_t> levenshtein_bounded(Symbols left, Symbols right, std::uint64_t bound,
                                                  StringWorkspace& workspace) {
+  // Stripping removes as many symbols from both sides, so the length
+  // difference, itself a lower bound on the distance, is known before any
+  // scan; unrelated texts of different lengths are rejected here.
+  const std::uint64_t difference =
+      left.size() > right.size() ? left.size() - right.size() : right.size() - left.size();
+  if (difference > bound) return std::nullopt;
   auto [left_middle, right_middle] = strip_common_affixes(left, right);
   auto [shorter, longer] = shorter_first(left_middle, right_middle);
-  if (longer.size() - shorter.size() > bound) return std::nullopt;
   if (shorter.empty()) return longer.size();
   // A bound of a couple of edits is settled by trying them all, without
   // building a pattern table; short and near-equal texts gain the most.

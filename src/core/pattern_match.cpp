@@ -8,6 +8,7 @@ namespace lumra {
 using pattern_detail::slot_of;
 
 void PatternMatchWord::assign(Symbols pattern) {
+  base_ = 0;
   std::memset(direct_, 0, sizeof(direct_));
   add_pattern(pattern);
 }
@@ -17,11 +18,28 @@ void PatternMatchWord::assign_for_text(Symbols pattern, Symbols text) {
     assign(pattern);
     return;
   }
-  for (const Symbol c : text) {
-    if (c < kDirect) direct_[c] = 0;
+  const Symbols recorded = pattern.first(std::min(pattern.size(), kMaxLength));
+  // Texts touching Latin-1 keep the plain table, whose window starts at 0;
+  // a Latin pattern shows that at its first symbol, without a scan.
+  base_ = 0;
+  if (!recorded.empty() && recorded[0] >= kDirect) {
+    Symbol lowest = recorded[0];
+    Symbol highest = recorded[0];
+    for (const Symbol c : text) {
+      lowest = std::min(lowest, c);
+      highest = std::max(highest, c);
+    }
+    for (const Symbol c : recorded) {
+      lowest = std::min(lowest, c);
+      highest = std::max(highest, c);
+    }
+    if (lowest >= kDirect && highest - lowest < kDirect) base_ = lowest;
   }
-  for (const Symbol c : pattern.first(std::min(pattern.size(), kMaxLength))) {
-    if (c < kDirect) direct_[c] = 0;
+  for (const Symbol c : text) {
+    if (c - base_ < kDirect) direct_[c - base_] = 0;
+  }
+  for (const Symbol c : recorded) {
+    if (c - base_ < kDirect) direct_[c - base_] = 0;
   }
   add_pattern(pattern);
 }
@@ -32,7 +50,7 @@ void PatternMatchWord::add_pattern(Symbols pattern) {
   // positions need.
   const std::size_t length = std::min(pattern.size(), kMaxLength);
   std::size_t wide = 0;
-  for (std::size_t i = 0; i < length; ++i) wide += pattern[i] >= kDirect ? 1 : 0;
+  for (std::size_t i = 0; i < length; ++i) wide += pattern[i] - base_ >= kDirect ? 1 : 0;
   has_wide_ = wide > 0;
   if (has_wide_) {
     table_bits_ = 1;
@@ -43,8 +61,8 @@ void PatternMatchWord::add_pattern(Symbols pattern) {
   }
   for (std::size_t i = 0; i < length; ++i) {
     const std::uint64_t bit = std::uint64_t{1} << i;
-    if (pattern[i] < kDirect) {
-      direct_[pattern[i]] |= bit;
+    if (pattern[i] - base_ < kDirect) {
+      direct_[pattern[i] - base_] |= bit;
     } else {
       add_wide(pattern[i], bit);
     }

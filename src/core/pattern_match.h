@@ -46,10 +46,16 @@ class PatternMatchWord {
   // direct table, just the entries of the text's and the pattern's symbols
   // are set, instead of all 256. A single comparison of two short texts
   // would otherwise spend more time clearing the table than scanning.
+  // When all those symbols lie in one window of 256 code points above the
+  // Latin-1 range (a word in kana, Cyrillic or ideographs of one block), the
+  // direct table covers that window instead, so such texts never hash.
   void assign_for_text(Symbols pattern, Symbols text);
 
   std::uint64_t get(Symbol c) const {
-    if (c < kDirect) return direct_[c];
+    // Symbols below the window wrap around to large indices and take the
+    // wide path, which knows every pattern symbol outside the window.
+    const Symbol index = c - base_;
+    if (index < kDirect) return direct_[index];
     return has_wide_ ? get_wide(c) : 0;
   }
 
@@ -75,7 +81,9 @@ class PatternMatchWord {
     return probe_wide(c, slot);
   }
 
+  // direct_[i] is the mask of symbol base_ + i.
   std::uint64_t direct_[kDirect];
+  Symbol base_ = 0;
   // Only the first 2^table_bits_ slots are in use: at least twice the wide
   // positions of the pattern, so a short pattern clears little. Key 0 marks
   // a free slot (wide symbols are never below 256), whose mask is 0.

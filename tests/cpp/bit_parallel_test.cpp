@@ -302,6 +302,59 @@ TEST_P(BitParallelRandom, MatchesTheRowKernels) {
   }
 }
 
+// Short texts whose symbols all fit one window of 256 code points above
+// Latin-1 get a direct table shifted to that window; a window one code point
+// too wide, or one that touches Latin-1, must fall back to the hashed table.
+// Each alphabet sits on one side of those edges; the texts stay short enough
+// for the windowed table (both together under 256 symbols) and cross 64.
+TEST(BitParallelWindows, EdgesOfTheShiftedDirectTable) {
+  const std::vector<Alphabet> alphabets{
+      {"window exactly 256 wide", {0x4E00, 0x4E01, 0x4E80, 0x4EFF}},
+      {"window one too wide", {0x4E00, 0x4E01, 0x4E80, 0x4F00}},
+      {"top of the code space", {0x10FF00, 0x10FF01, 0x10FFFE, 0x10FFFF}},
+      {"just above Latin-1", {0x100, 0x101, 0x1FF}},
+      {"Latin-1 edge and wide", {0xFF, 0x100, 0x101, 0x3042}},
+      {"two distant blocks", {0x3042, 0x3044, 0x20000, 0x20001}},
+  };
+  StringWorkspace ws;
+  for (std::size_t i = 0; i < alphabets.size(); ++i) {
+    const Alphabet& alphabet = alphabets[i];
+    SCOPED_TRACE(alphabet.name);
+    TextGenerator generate(900 + i);
+    for (int n = 0; n < 120; ++n) {
+      const auto [a, b] = generate.pair(alphabet, n % 3 == 0 ? 100 : 16, n % 2 == 0);
+      check_levenshtein(a, b, ws);
+      check_osa(a, b, ws);
+      if (HasFailure()) FAIL() << "pair " << n << ": " << describe(a) << " / " << describe(b);
+    }
+  }
+}
+
+// Bounded calls on texts whose lengths differ by more than the bound are
+// decided before any scan; around that edge the answer must not change,
+// whether the texts share a prefix, a suffix or nothing at all.
+TEST(BitParallelFixed, LengthDifferenceAtTheBound) {
+  StringWorkspace ws;
+  for (const std::size_t length : {std::size_t{0}, std::size_t{5}, std::size_t{64}, std::size_t{130}}) {
+    for (std::size_t extra = 0; extra <= 4; ++extra) {
+      Text a(length), shared_prefix, shared_suffix, unrelated;
+      for (std::size_t i = 0; i < length; ++i) a[i] = static_cast<Symbol>(0x3041 + i % 50);
+      shared_prefix = a;
+      shared_suffix = a;
+      for (std::size_t e = 0; e < extra; ++e) {
+        shared_prefix.push_back('x');
+        shared_suffix.insert(shared_suffix.begin(), 'y');
+      }
+      unrelated = Text(length + extra, 'z');
+      SCOPED_TRACE("length " + std::to_string(length) + " + " + std::to_string(extra));
+      for (const Text* b : {&shared_prefix, &shared_suffix, &unrelated}) {
+        check_levenshtein(a, *b, ws);
+        check_osa(a, *b, ws);
+      }
+    }
+  }
+}
+
 std::string random_case_name(const ::testing::TestParamInfo<RandomCase>& info) {
   const RandomCase& c = info.param;
   return std::string(test_alphabets()[c.alphabet].name) + "_" + std::to_string(c.max_length) +

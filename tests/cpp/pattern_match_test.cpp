@@ -162,6 +162,58 @@ TEST(PatternMatch, TableForOneTextAnswersForItsSymbols) {
   }
 }
 
+// Tables readied for one text over symbols of one narrow block cover that
+// block directly. Every pair here puts the window at a different edge: the
+// text's lowest or highest symbol outside the pattern's range, a window one
+// symbol too wide, Latin-1 right below it, and the very top of the 32-bit
+// range, where the shift must not overflow. Garbage memory again.
+TEST(PatternMatch, TableForOneTextOverANarrowWindow) {
+  struct WindowCase {
+    const char* name;
+    Text pattern, text;
+  };
+  const std::vector<WindowCase> cases{
+      {"kana", {0x3042, 0x3044, 0x3042}, {0x3044, 0x3093, 0x3042}},
+      {"text below the pattern", {0x3100, 0x3101}, {0x3001, 0x3100, 0x3101}},
+      {"text above the pattern", {0x3001, 0x3002}, {0x3100, 0x3002}},
+      {"exactly 256 wide", {0x4E00, 0x4EFF}, {0x4EFF, 0x4E00, 0x4E80}},
+      {"one too wide", {0x4E00, 0x4F00}, {0x4F00, 0x4E00, 0x4E01}},
+      {"Latin-1 below", {0x100, 0x1FF}, {0xFF, 0x100}},
+      {"starts just above Latin-1", {0x100, 0x1FF}, {0x1FF, 0x100, 0x150}},
+      {"Latin pattern, wide text", {'a', 'b'}, {0x3042, 'a'}},
+      {"wide pattern, Latin text", {0x3042, 0x3044}, {'a', 0x3044}},
+      {"top of 32 bits", {0xFFFFFFFF, 0xFFFFFF00}, {0xFFFFFF00, 0xFFFFFFFE}},
+      {"top of the code space", {0x10FFFF, 0x10FF01}, {0x10FF00, 0x10FFFF}},
+      {"64 symbols in a window", counting_from(0x4E00, 64, 4), counting_from(0x4E02, 40, 5)},
+      {"65 symbols, only 64 recorded", counting_from(0x4E00, 65, 3), {0x4E00, 0x4EC0, 0x4EC3}},
+  };
+  alignas(PatternMatchWord) unsigned char storage[sizeof(PatternMatchWord)];
+  for (const WindowCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const int fill : {0x00, 0xA5, 0xFF}) {
+      std::memset(storage, fill, sizeof(storage));
+      const auto* table = new (storage) PatternMatchWord(c.pattern, c.text);
+      const Text recorded(c.pattern.begin(),
+                          c.pattern.begin() + std::min<std::size_t>(c.pattern.size(), 64));
+      for (const Symbol s : c.text) EXPECT_EQ(table->get(s), naive_word(recorded, s)) << s;
+      for (const Symbol s : recorded) EXPECT_EQ(table->get(s), naive_word(recorded, s)) << s;
+    }
+  }
+}
+
+// A table first readied for a narrow window and then for any pattern must
+// answer for every symbol again.
+TEST(PatternMatch, ReassignedAfterAWindowedTable) {
+  PatternMatchWord table(Text{0x3042, 0x3044}, Text{0x3044, 0x3046});
+  for (const TableCase& c : table_cases()) {
+    if (c.pattern.size() > PatternMatchWord::kMaxLength) continue;
+    SCOPED_TRACE(c.name);
+    table.assign_for_text(Text{0x4E00, 0x4E01}, Text{0x4E02});
+    table.assign(c.pattern);
+    expect_word_table(table, c.pattern);
+  }
+}
+
 TEST(PatternMatch, WordPatternSkipsAPrefix) {
   const Text pattern{'a', 'b', 'a', 0x3042, 'a'};
   const PatternMatchWord table(pattern);
