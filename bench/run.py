@@ -112,15 +112,17 @@ def string_pairs(rng, alphabet, lo, hi, count):
 
 
 def make_loop(fn, args, kw):
-    if kw:
-        def loop():
-            for a in args:
-                fn(*a, **kw)
-    else:
-        def loop():
-            for a in args:
-                fn(*a)
-    return loop
+    """A loop that calls fn the way code does: each tuple's items as
+    positional arguments and the keywords written out, so that neither side
+    pays for building a keyword dictionary per call."""
+    names = [f"a{i}" for i in range(len(args[0]))]
+    keywords = [f"{k}={k}" for k in kw]
+    source = (f"def loop({''.join(k + '=' + k + ', ' for k in kw)}fn=fn, args=args):\n"
+              f"    for {', '.join(names)}, in args:\n"
+              f"        fn({', '.join(names + keywords)})\n")
+    namespace = {"fn": fn, "args": args, **kw}
+    exec(source, namespace)
+    return namespace["loop"]
 
 
 def seconds_per_call(fn, args, kw):

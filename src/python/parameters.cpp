@@ -1,5 +1,6 @@
 #include "python/parameters.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,15 @@ bool missing_required(const Signature& signature, PyObject** slots, bool keyword
   return true;
 }
 
+// Keyword names arrive as exact, usually ASCII, str objects; comparing their
+// bytes in place is much cheaper than the general comparison and a
+// non-ASCII keyword can never name one of our parameters.
+bool keyword_is(PyObject* keyword, const char* name) {
+  if (!PyUnicode_IS_ASCII(keyword)) return false;
+  const auto length = static_cast<std::size_t>(PyUnicode_GET_LENGTH(keyword));
+  return std::strlen(name) == length && std::memcmp(PyUnicode_DATA(keyword), name, length) == 0;
+}
+
 }  // namespace
 
 bool parse_call(const Signature& signature, PyObject* const* args, Py_ssize_t nargsf,
@@ -74,7 +84,7 @@ bool parse_call(const Signature& signature, PyObject* const* args, Py_ssize_t na
     PyObject* keyword = PyTuple_GET_ITEM(kwnames, k);
     std::size_t match = count;
     for (std::size_t i = 0; i < count; ++i) {
-      if (PyUnicode_CompareWithASCIIString(keyword, signature.parameters[i].name) == 0) {
+      if (keyword_is(keyword, signature.parameters[i].name)) {
         match = i;
         break;
       }
