@@ -10,12 +10,16 @@
 //
 // Each metric comes in three forms:
 //   - unbounded: a table fill over every pair of nodes in node order;
-//   - bounded by k: a search that never expands a state beyond k, cheap for
-//     small k however large the lattices;
+//   - bounded by k: a search that never expands a state beyond k and keeps
+//     only the states it reaches, cheap for small k however large the
+//     lattices;
 //   - threshold test: the bounded search that answers as soon as the end
 //     pair is reached, with buffers of its own.
 // All of them fail with DistanceMatrixTooLarge, before any allocation, when
 // the pair of lattices exceeds the state limit (lattice_state_limit.h).
+// Lattices made only of separate chains, as path lists become, spell just
+// their paths; for those every form compares the paths pairwise with the
+// string kernels instead (chain_paths.h), with the same results.
 #pragma once
 
 #include <cstdint>

@@ -129,17 +129,16 @@ auto partial_alignment(Symbols query, Symbols text, std::uint64_t span_limit, co
 // The plain-string alignments: spans are compared with the query as they
 // are written.
 
-// Scores each span by its Levenshtein distance to the query, computed as a
-// lattice distance between two single-path lattices (bounded with the
-// cutoff when there is one), so the lattice state limit applies: a span
-// with (query length + 1) * (span length + 1) above it ends the search with
-// DistanceMatrixTooLarge.
+// Scores each span by the lattice distance between the chain lattices of
+// the query and the span, which is their Levenshtein distance; with cutoff
+// k a distance above k is reported as k + 1 and the span rejected. The
+// lattice state limit applies: a span with (query length + 1) * (span
+// length + 1) above it ends the search with DistanceMatrixTooLarge.
 Result<std::optional<Alignment<std::uint64_t>>, CoreError> partial_distance_alignment(
     Symbols query, Symbols text, std::uint64_t max_span_chars,
     std::optional<std::uint64_t> cutoff);
 
-// Scores each span by its normalized similarity to the query; no lattice
-// and no state limit.
+// Scores each span by its string similarity to the query; no state limit.
 Result<std::optional<Alignment<double>>, CoreError> partial_ratio_alignment(
     Symbols query, Symbols text, std::uint64_t max_span_chars, std::optional<double> cutoff);
 

@@ -152,7 +152,7 @@ void expect_too_large(const PathLattice& left, const PathLattice& right, const s
             text);
   EXPECT_EQ(message(combined_text_distance(word, word, left, right, 0, strings, workspace).error()),
             text);
-  EXPECT_TRUE(workspace.distances.empty());  // refused before allocating
+  EXPECT_EQ(workspace.reserved_bytes(), 0u);  // refused before allocating
 }
 
 TEST(LatticeStateLimit, OneRowTooManyFails) {
@@ -174,9 +174,31 @@ TEST(LatticeStateLimit, ExactlyTheLimitIsAllowed) {
   const BoundedDistance bounded = lattice_levenshtein_bounded(left, right, 0, workspace).value();
   EXPECT_TRUE(bounded.within);
   EXPECT_EQ(bounded.value, 0u);
-  EXPECT_EQ(workspace.distances.size(), 16000000u);
+  // Bound 0 on equal chains reaches only the diagonal: the search keeps
+  // what it reached, not a slot for each of the 16000000 states.
+  EXPECT_LT(workspace.reserved_bytes(), std::size_t{1} << 20);
+  EXPECT_EQ(lattice_damerau(left, right, workspace).value(), 0u);
   EXPECT_TRUE(lattice_within_damerau(left, right, 0).value());
   EXPECT_FALSE(lattice_within_levenshtein(left, chain(3999, 'b'), 1).value());
+}
+
+// The same at the limit for a lattice that is not made of separate chains
+// only, so that the node-pair searches themselves run over 16000000 states.
+TEST(LatticeStateLimit, NodePairSearchesRunAtTheLimit) {
+  const PathLattice chain_of_a = chain(3999, 'a');
+  std::vector<LatticeArc> arcs(chain_of_a.arcs().begin(), chain_of_a.arcs().end());
+  arcs.push_back({0, 2, 'a'});  // a second way to node 2: one 'a' fewer
+  const PathLattice shortcut = PathLattice::from_arcs(4000, 0, 3999, std::move(arcs)).value();
+  LatticeWorkspace workspace;
+  const BoundedDistance bounded =
+      lattice_levenshtein_bounded(shortcut, chain_of_a, 0, workspace).value();
+  EXPECT_TRUE(bounded.within);
+  EXPECT_EQ(bounded.value, 0u);
+  EXPECT_LT(workspace.reserved_bytes(), std::size_t{1} << 20);
+  EXPECT_EQ(lattice_damerau(shortcut, chain_of_a, workspace).value(), 0u);
+  EXPECT_EQ(lattice_levenshtein(shortcut, chain(3998, 'a'), workspace).value(), 0u);
+  EXPECT_EQ(lattice_levenshtein(shortcut, chain(3999, 'b'), workspace).value(), 3999u);
+  EXPECT_FALSE(lattice_within_damerau(shortcut, chain(3999, 'b'), 3998).value());
 }
 
 TEST(CombinedTextDistance, TakesTheCloserOfSurfaceAndReadings) {
