@@ -1,5 +1,6 @@
 #include "python/conversions.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "python/error_mapping.h"
@@ -116,9 +117,12 @@ bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolStr
     not_an_instance(object, name, "Sequence");
     return false;
   }
+  // The length only presizes the list: the items are read by iteration, and
+  // a sequence may report any length, so the presizing is capped.
+  constexpr Py_ssize_t kLargestPresize = 1 << 16;
   const Py_ssize_t hint = PySequence_Size(object);
   if (hint < 0) PyErr_Clear();
-  else out.reserve(static_cast<std::size_t>(hint));
+  else out.reserve(static_cast<std::size_t>(std::min(hint, kLargestPresize)));
 
   PyObject* iterator = PyObject_GetIter(object);
   if (iterator == nullptr) {

@@ -100,7 +100,7 @@ struct MatrixList<Cell>::Converter
 
 template <class Cell>
 MatrixList<Cell>::MatrixList(std::size_t rows)
-    : rows_(PyList_New(static_cast<Py_ssize_t>(rows))), converter_(std::make_unique<Converter>()) {}
+    : converter_(std::make_unique<Converter>()), rows_(PyList_New(static_cast<Py_ssize_t>(rows))) {}
 
 template <class Cell>
 MatrixList<Cell>::~MatrixList() {

@@ -27,9 +27,10 @@ class MatrixList {
 
  private:
   struct Converter;  // cell values to Python objects, shared by all blocks
+  // The converter comes first: if making it fails, no list is left behind.
+  std::unique_ptr<Converter> converter_;
   PyObject* rows_;
   std::size_t filled_ = 0;
-  std::unique_ptr<Converter> converter_;
 };
 
 }  // namespace lumra::python

@@ -2,6 +2,7 @@
 
 import enum
 import math
+import sys
 
 import pytest
 
@@ -529,3 +530,23 @@ def test_first_failing_parameter_in_signature_order_decides(thunk, exc, message)
     assert type(info.value) is exc
     if message is not None:
         assert str(info.value) == message
+
+
+class LyingLength:
+    """A sequence whose reported length has nothing to do with its items."""
+
+    def __init__(self, items, length):
+        self.items, self.length = items, length
+
+    def __len__(self):
+        return self.length
+
+    def __getitem__(self, i):
+        return self.items[i]
+
+
+@pytest.mark.parametrize("length", [0, 1, 10**9, sys.maxsize])
+def test_reported_length_only_presizes_a_text_list(length):
+    paths = LyingLength(["abc", "abd"], length)
+    assert _lumra.distance_paths(paths, ["abd"]) == 0
+    assert _lumra._cdist_distance(paths, ["abc"]) == [[0], [1]]
