@@ -127,24 +127,36 @@ def make_loop(fn, args, kw):
 
 def seconds_per_call(fn, args, kw):
     """Median over the repeats of (time of one repeat) / (calls in it)."""
-    loop = make_loop(fn, args, kw)
-    start = time.perf_counter()
-    loop()                                   # warm-up, also sizes the repeat
-    once = time.perf_counter() - start
-    passes = max(1, math.ceil(Settings.min_time / max(once, 1e-9)))
-    samples = []
+    return interleaved_seconds_per_call([(fn, kw)], args)[0]
+
+
+def interleaved_seconds_per_call(calls, args):
+    """seconds_per_call for several (fn, kw) over the same args, their
+    repeats taken in turn (ours, peer, ours, peer, ...), so that a slow
+    moment of a shared machine falls on all of them alike instead of on one
+    side of a ratio."""
+    loops, passes = [], []
+    for fn, kw in calls:
+        loop = make_loop(fn, args, kw)
+        start = time.perf_counter()
+        loop()                               # warm-up, also sizes the repeat
+        once = time.perf_counter() - start
+        loops.append(loop)
+        passes.append(max(1, math.ceil(Settings.min_time / max(once, 1e-9))))
+    samples = [[] for _ in calls]
     gc_was_on = gc.isenabled()
     gc.disable()
     try:
         for _ in range(Settings.repeats):
-            start = time.perf_counter()
-            for _ in range(passes):
-                loop()
-            samples.append((time.perf_counter() - start) / (passes * len(args)))
+            for i, loop in enumerate(loops):
+                start = time.perf_counter()
+                for _ in range(passes[i]):
+                    loop()
+                samples[i].append((time.perf_counter() - start) / (passes[i] * len(args)))
     finally:
         if gc_was_on:
             gc.enable()
-    return statistics.median(samples)
+    return [statistics.median(s) for s in samples]
 
 
 def fmt_time(seconds):
@@ -237,24 +249,30 @@ def measure(workload, name, args, kw=None, peers=(), check=None, fmt=fmt_time):
     if ours is None:
         skipped(workload, f"skipped: _lumra has no {name} yet")
         return
+    available = [(label, fn, peer_kw) for label, fn, peer_kw, _ in peers if fn is not None]
     try:
-        ours_t = seconds_per_call(ours, args, kw)
+        ours_t = seconds_per_call(ours, args, kw) if not available else None
     except Exception as exc:
         skipped(workload, f"error: {type(exc).__name__}: {exc}")
         return
     if not peers:
         row(workload, fmt(ours_t))
+    peer_times = {}
+    if available:
+        try:
+            ours_t, *times = interleaved_seconds_per_call(
+                [(ours, kw)] + [(fn, peer_kw) for _, fn, peer_kw in available], args)
+        except Exception as exc:
+            skipped(workload, f"error: {type(exc).__name__}: {exc}")
+            return
+        peer_times = {label: t for (label, _, _), t in zip(available, times)}
     checks = [check] if check else []
     for i, (label, fn, peer_kw, note) in enumerate(peers):
         first = (workload, fmt(ours_t)) if i == 0 else ("", "")
         if fn is None:
             row(*first, label, "", "", "peer missing")
             continue
-        try:
-            peer_t = seconds_per_call(fn, args, peer_kw)
-        except Exception as exc:
-            row(*first, label, "error", "", f"{type(exc).__name__}: {exc}")
-            continue
+        peer_t = peer_times[label]
         ratio = ours_t / peer_t
         row(*first, label, fmt(peer_t),
             f"{ratio:.2f}" if note is None else f"({ratio:.2f})", note or "")

@@ -18,8 +18,10 @@ std::pair<Symbols, Symbols> strip_common_affixes(Symbols left, Symbols right);
 // The number of leading positions below `length` where `a` and `b` agree.
 // Near-copies of long texts share most of their symbols, so the scan goes
 // eight symbols per step, then four, before it looks for the first
-// difference; unrelated texts leave the first step at once.
+// difference. Unrelated texts mostly differ at once, which the first
+// comparison settles.
 inline std::size_t common_prefix_length(const Symbol* a, const Symbol* b, std::size_t length) {
+  if (length == 0 || a[0] != b[0]) return 0;
   std::size_t p = 0;
   for (; p + 8 <= length; p += 8) {
     std::uint64_t a0, a1, a2, a3, b0, b1, b2, b3;
@@ -48,6 +50,7 @@ inline std::size_t common_prefix_length(const Symbol* a, const Symbol* b, std::s
 // The same from the ends: positions counted backwards from a + length and
 // b + length.
 inline std::size_t common_suffix_length(const Symbol* a, const Symbol* b, std::size_t length) {
+  if (length == 0 || a[length - 1] != b[length - 1]) return 0;
   std::size_t s = 0;
   for (; s + 8 <= length; s += 8) {
     std::uint64_t a0, a1, a2, a3, b0, b1, b2, b3;

@@ -1,6 +1,7 @@
 // Small helpers shared by the bit-parallel kernels.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -35,6 +36,21 @@ inline std::uint64_t length_difference(std::size_t a, std::size_t b) {
 // The bit of the last pattern row inside its word; patterns of `length` >= 1.
 inline std::uint64_t last_row_bit(std::size_t length) {
   return std::uint64_t{1} << ((length - 1) % 64);
+}
+
+// The low `count` bits (1 <= count <= 64).
+inline std::uint64_t low_bits(std::size_t count) {
+  return count >= 64 ? kAllOnes : (std::uint64_t{1} << count) - 1;
+}
+
+// The bottom value of column `columns` from its vertical differences: row 0
+// holds `columns`, and every row of the pattern adds +1 where vp is set and
+// -1 where vn is. Reading it off the final column spares the column steps a
+// running score. `rows` masks the bits that are pattern rows.
+inline std::uint64_t bottom_value(std::uint64_t columns, std::uint64_t vp, std::uint64_t vn,
+                                  std::uint64_t rows) {
+  return columns + static_cast<std::uint64_t>(std::popcount(vp & rows)) -
+         static_cast<std::uint64_t>(std::popcount(vn & rows));
 }
 
 // Rows of a pattern of `length` symbols covered by word `w`.

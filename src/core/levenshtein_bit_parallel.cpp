@@ -2,25 +2,26 @@
 //
 // One column of the table is held as two bit vectors over the pattern rows:
 // vp (the value grows by one going down) and vn (it shrinks by one). Each
-// text symbol advances the column with a handful of word operations; the
-// value of the last row is kept as a running score. Row 0 is 0, 1, 2, ...
-// along the text, which enters as a +1 horizontal difference above the top
-// row of every column.
+// text symbol advances the column with a handful of word operations. Row 0
+// is 0, 1, 2, ... along the text, which enters as a +1 horizontal difference
+// above the top row of every column. The one- and two-word kernels read the
+// last row's value off the final column; the banded multi-word kernel, whose
+// words come and go, keeps it as a running score.
 //
-// Bounded forms rest on a property of the table: values never decrease
-// along a diagonal. The final cell (m, n) lies on diagonal n - m, so the
-// value on that diagonal in the current column is a lower bound of the
-// distance, and the scan stops as soon as it passes the bound. Following it
-// costs one bit of the diagonal-zero vector per column.
+// Bounded forms stop as soon as the value on the final cell's diagonal, a
+// lower bound of the distance, passes the bound (bounded_scan.h).
 #include <algorithm>
 
 #include "core/bit_parallel.h"
+#include "core/bounded_scan.h"
 #include "core/diagonal_band.h"
 #include "core/levenshtein_kernels.h"
 
 namespace lumra::kernels {
 
 using bit_parallel::add_with_carry;
+using bit_parallel::bottom_value;
+using bit_parallel::low_bits;
 using bit_parallel::BandPass;
 using bit_parallel::kAllOnes;
 using bit_parallel::kTopBit;
@@ -30,30 +31,74 @@ using bit_parallel::rows_in_word;
 
 namespace {
 
-// One column step of the one-word kernel. Returns the diagonal-zero vector
-// (bit i set when cell (i + 1, j) equals cell (i, j - 1)).
+// The one-word kernel's column (bit i stands for pattern row i + 1).
 struct WordColumn {
+  WordPattern pattern;
   std::uint64_t vp = kAllOnes;
   std::uint64_t vn = 0;
-  std::uint64_t score;
-  std::uint64_t last;
+  std::uint64_t d0 = 0;  // bit i set when cell (i + 1, j) equals cell (i, j - 1)
 
-  explicit WordColumn(std::size_t length) : score(length), last(last_row_bit(length)) {}
+  explicit WordColumn(WordPattern p) : pattern(p) {}
 
-  std::uint64_t advance(std::uint64_t eq) {
-    const std::uint64_t x = eq | vn;
-    const std::uint64_t d0 = (((x & vp) + vp) ^ vp) | x;
+  void advance(Symbol c) {
+    const std::uint64_t x = pattern.get(c) | vn;
+    d0 = (((x & vp) + vp) ^ vp) | x;
     std::uint64_t hp = vn | ~(d0 | vp);
     std::uint64_t hn = d0 & vp;
-    score += (hp & last) ? 1 : 0;
-    score -= (hn & last) ? 1 : 0;
     hp = (hp << 1) | 1;
     hn <<= 1;
     vp = hn | ~(d0 | hp);
     vn = hp & d0;
-    return d0;
+  }
+  std::uint64_t zero_at(std::size_t row) const { return (d0 >> row) & 1; }
+  std::uint64_t distance(std::size_t columns) const {
+    return bottom_value(columns, vp, vn, low_bits(pattern.length));
   }
 };
+
+// The same step over two words, the carry of the addition and the shifted
+// horizontal differences passing from the low word to the high one.
+struct TwoWordColumn {
+  const PatternMatchTwoWords& pattern;
+  std::uint64_t vp[2] = {kAllOnes, kAllOnes};
+  std::uint64_t vn[2] = {0, 0};
+  std::uint64_t d0[2] = {0, 0};
+
+  explicit TwoWordColumn(const PatternMatchTwoWords& p) : pattern(p) {}
+
+  void advance(Symbol c) {
+    const std::uint64_t eq[2] = {pattern.low(c), pattern.high(c)};
+    std::uint64_t carry = 0;
+    std::uint64_t hp[2];
+    std::uint64_t hn[2];
+    for (int w = 0; w < 2; ++w) {
+      const std::uint64_t x = eq[w] | vn[w];
+      d0[w] = (add_with_carry(x & vp[w], vp[w], carry) ^ vp[w]) | x;
+      hp[w] = vn[w] | ~(d0[w] | vp[w]);
+      hn[w] = d0[w] & vp[w];
+    }
+    const std::uint64_t hp_shifted[2] = {(hp[0] << 1) | 1, (hp[1] << 1) | (hp[0] >> 63)};
+    const std::uint64_t hn_shifted[2] = {hn[0] << 1, (hn[1] << 1) | (hn[0] >> 63)};
+    for (int w = 0; w < 2; ++w) {
+      vp[w] = hn_shifted[w] | ~(d0[w] | hp_shifted[w]);
+      vn[w] = hp_shifted[w] & d0[w];
+    }
+  }
+  std::uint64_t zero_at(std::size_t row) const { return (d0[row / 64] >> (row % 64)) & 1; }
+  std::uint64_t distance(std::size_t columns) const {
+    const std::uint64_t high_rows = low_bits(pattern.length() - 64);
+    return bottom_value(columns, vp[0], vn[0], kAllOnes) + std::popcount(vp[1] & high_rows) -
+           std::popcount(vn[1] & high_rows);
+  }
+};
+
+template <class Column>
+std::optional<std::uint64_t> within_bound(Column& column, std::size_t m, Symbols text,
+                                          std::uint64_t bound) {
+  const BoundedDistance found = scan_within_bound(column, m, text, bound);
+  if (!found.within) return std::nullopt;
+  return found.value;
+}
 
 // The multi-word kernel over the band of `bound`; the caller guarantees
 // |n - m| <= bound <= max(m, n) and m >= 1.
@@ -141,9 +186,9 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text, std::ui
 
 std::uint64_t levenshtein_word(WordPattern pattern, Symbols text) {
   if (pattern.length == 0) return text.size();
-  WordColumn column(pattern.length);
-  for (const Symbol c : text) column.advance(pattern.get(c));
-  return column.score;
+  WordColumn column(pattern);
+  for (const Symbol c : text) column.advance(c);
+  return column.distance(text.size());
 }
 
 std::optional<std::uint64_t> levenshtein_word_bounded(WordPattern pattern, Symbols text,
@@ -153,22 +198,24 @@ std::optional<std::uint64_t> levenshtein_word_bounded(WordPattern pattern, Symbo
   if (length_difference(m, n) > bound) return std::nullopt;
   if (m == 0) return n;
   if (bound >= std::max(m, n)) return levenshtein_word(pattern, text);
+  WordColumn column(pattern);
+  return within_bound(column, m, text, bound);
+}
 
-  WordColumn column(m);
-  // Columns before the final diagonal enters the table tell nothing new:
-  // its value there is the length difference, already within the bound.
-  const std::size_t lead = n > m ? n - m : 0;
-  for (std::size_t j = 0; j < lead; ++j) column.advance(pattern.get(text[j]));
-  // From here on the final diagonal crosses row j - (n - m) of column j.
-  std::uint64_t diagonal = length_difference(m, n);
-  std::size_t row = m > n ? m - n : 0;  // 0-based bit of the diagonal cell
-  for (std::size_t j = lead; j < n; ++j, ++row) {
-    const std::uint64_t d0 = column.advance(pattern.get(text[j]));
-    diagonal += 1 - ((d0 >> row) & 1);
-    if (diagonal > bound) return std::nullopt;
-  }
-  if (column.score > bound) return std::nullopt;
-  return column.score;
+std::uint64_t levenshtein_two_words(const PatternMatchTwoWords& pattern, Symbols text) {
+  TwoWordColumn column(pattern);
+  for (const Symbol c : text) column.advance(c);
+  return column.distance(text.size());
+}
+
+std::optional<std::uint64_t> levenshtein_two_words_bounded(const PatternMatchTwoWords& pattern,
+                                                           Symbols text, std::uint64_t bound) {
+  const std::size_t m = pattern.length();
+  const std::size_t n = text.size();
+  if (length_difference(m, n) > bound) return std::nullopt;
+  if (bound >= std::max(m, n)) return levenshtein_two_words(pattern, text);
+  TwoWordColumn column(pattern);
+  return within_bound(column, m, text, bound);
 }
 
 std::uint64_t levenshtein_blocks(const PatternMatchBlocks& pattern, Symbols text,
@@ -202,6 +249,9 @@ std::uint64_t levenshtein_bit_parallel(Symbols pattern, Symbols text, StringWork
     const PatternMatchWord table(pattern, text);
     return levenshtein_word({&table, 0, pattern.size()}, text);
   }
+  if (pattern.size() <= PatternMatchTwoWords::kMaxLength) {
+    return levenshtein_two_words(PatternMatchTwoWords(pattern, text), text);
+  }
   workspace.pattern_blocks.assign(pattern);
   return levenshtein_blocks(workspace.pattern_blocks, text, workspace);
 }
@@ -214,6 +264,9 @@ std::optional<std::uint64_t> levenshtein_bit_parallel_bounded(Symbols pattern, S
   if (pattern.size() <= PatternMatchWord::kMaxLength) {
     const PatternMatchWord table(pattern, text);
     return levenshtein_word_bounded({&table, 0, pattern.size()}, text, bound);
+  }
+  if (pattern.size() <= PatternMatchTwoWords::kMaxLength) {
+    return levenshtein_two_words_bounded(PatternMatchTwoWords(pattern, text), text, bound);
   }
   workspace.pattern_blocks.assign(pattern);
   return levenshtein_blocks_bounded(workspace.pattern_blocks, text, bound, workspace);

@@ -34,6 +34,11 @@ std::uint64_t levenshtein_word(WordPattern pattern, Symbols text);
 std::optional<std::uint64_t> levenshtein_word_bounded(WordPattern pattern, Symbols text,
                                                       std::uint64_t bound);
 
+// Two machine words: patterns of 65 to 128 symbols, the whole column.
+std::uint64_t levenshtein_two_words(const PatternMatchTwoWords& pattern, Symbols text);
+std::optional<std::uint64_t> levenshtein_two_words_bounded(const PatternMatchTwoWords& pattern,
+                                                           Symbols text, std::uint64_t bound);
+
 // Any pattern of at least one symbol, 64 per word. The bounded form only
 // computes the words that meet the diagonal band of the bound.
 std::uint64_t levenshtein_blocks(const PatternMatchBlocks& pattern, Symbols text,
@@ -42,8 +47,8 @@ std::optional<std::uint64_t> levenshtein_blocks_bounded(const PatternMatchBlocks
                                                         Symbols text, std::uint64_t bound,
                                                         StringWorkspace& workspace);
 
-// Builds the masks of a non-empty `pattern` and runs the one-word kernel
-// when it fits, the multi-word one otherwise.
+// Builds the masks of a non-empty `pattern` and runs the one-word or
+// two-word kernel when it fits, the multi-word one otherwise.
 std::uint64_t levenshtein_bit_parallel(Symbols pattern, Symbols text, StringWorkspace& workspace);
 std::optional<std::uint64_t> levenshtein_bit_parallel_bounded(Symbols pattern, Symbols text,
                                                               std::uint64_t bound,

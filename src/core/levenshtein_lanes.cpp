@@ -139,16 +139,6 @@ void by_groups(std::span<const WordComparison> comparisons, std::uint64_t* dista
 
 }  // namespace
 
-bool avx2_available() {
-  // Asked once; the answer cannot change while the process runs.
-#if defined(__x86_64__)
-  static const bool available = __builtin_cpu_supports("avx2");
-  return available;
-#else
-  return false;
-#endif
-}
-
 void levenshtein_word_lanes_portable(std::span<const WordComparison> comparisons,
                                      std::uint64_t* distances) {
   by_groups(comparisons, distances, portable_group);

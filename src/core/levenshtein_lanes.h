@@ -11,10 +11,13 @@
 #include <cstdint>
 #include <span>
 
+#include "core/cpu_features.h"
 #include "core/pattern_match.h"
 #include "core/symbols.h"
 
 namespace lumra::kernels {
+
+using lumra::avx2_available;
 
 struct WordComparison {
   WordPattern pattern;  // 1 to 64 rows
@@ -31,6 +34,5 @@ void levenshtein_word_lanes_portable(std::span<const WordComparison> comparisons
                                      std::uint64_t* distances);
 void levenshtein_word_lanes_avx2(std::span<const WordComparison> comparisons,
                                  std::uint64_t* distances);
-bool avx2_available();
 
 }  // namespace lumra::kernels

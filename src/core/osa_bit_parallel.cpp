@@ -19,12 +19,15 @@
 #include <algorithm>
 
 #include "core/bit_parallel.h"
+#include "core/bounded_scan.h"
 #include "core/diagonal_band.h"
 #include "core/osa_kernels.h"
 
 namespace lumra::kernels {
 
 using bit_parallel::add_with_carry;
+using bit_parallel::bottom_value;
+using bit_parallel::low_bits;
 using bit_parallel::BandPass;
 using bit_parallel::kAllOnes;
 using bit_parallel::kTopBit;
@@ -35,16 +38,16 @@ using bit_parallel::rows_in_word;
 namespace {
 
 struct WordColumn {
+  WordPattern pattern;
   std::uint64_t vp = kAllOnes;
   std::uint64_t vn = 0;
   std::uint64_t d0 = 0;
   std::uint64_t previous_eq = 0;  // no transposition into the first column
-  std::uint64_t score;
-  std::uint64_t last;
 
-  explicit WordColumn(std::size_t length) : score(length), last(last_row_bit(length)) {}
+  explicit WordColumn(WordPattern p) : pattern(p) {}
 
-  std::uint64_t advance(std::uint64_t eq) {
+  void advance(Symbol c) {
+    const std::uint64_t eq = pattern.get(c);
     // The parts that do not wait for the previous column's d0 come first,
     // leaving a shift, a complement and two logic operations between one
     // column's d0 and the next one's x. (eq << 1 has a clear bit 0, so the
@@ -55,14 +58,57 @@ struct WordColumn {
     d0 = (((x & vp) + vp) ^ vp) | x;
     std::uint64_t hp = vn | ~(d0 | vp);
     std::uint64_t hn = d0 & vp;
-    score += (hp & last) ? 1 : 0;
-    score -= (hn & last) ? 1 : 0;
     hp = (hp << 1) | 1;
     hn <<= 1;
     vp = hn | ~(d0 | hp);
     vn = hp & d0;
     previous_eq = eq;
-    return d0;
+  }
+  std::uint64_t zero_at(std::size_t row) const { return (d0 >> row) & 1; }
+  std::uint64_t distance(std::size_t columns) const {
+    return bottom_value(columns, vp, vn, low_bits(pattern.length));
+  }
+};
+
+// The same step over two words; the top bits of the low word's masks and
+// diagonal zeros shift into the bottom of the high word, where a
+// transposition may cross from one word to the other.
+struct TwoWordColumn {
+  const PatternMatchTwoWords& pattern;
+  std::uint64_t vp[2] = {kAllOnes, kAllOnes};
+  std::uint64_t vn[2] = {0, 0};
+  std::uint64_t d0[2] = {0, 0};
+  std::uint64_t previous_eq[2] = {0, 0};
+
+  explicit TwoWordColumn(const PatternMatchTwoWords& p) : pattern(p) {}
+
+  void advance(Symbol c) {
+    const std::uint64_t eq[2] = {pattern.low(c), pattern.high(c)};
+    const std::uint64_t eq_shifted[2] = {eq[0] << 1, (eq[1] << 1) | (eq[0] >> 63)};
+    const std::uint64_t d0_shifted[2] = {d0[0] << 1, (d0[1] << 1) | (d0[0] >> 63)};
+    std::uint64_t carry = 0;
+    std::uint64_t hp[2];
+    std::uint64_t hn[2];
+    for (int w = 0; w < 2; ++w) {
+      const std::uint64_t crossing = eq_shifted[w] & previous_eq[w];
+      const std::uint64_t x = eq[w] | vn[w] | (crossing & ~d0_shifted[w]);
+      d0[w] = (add_with_carry(x & vp[w], vp[w], carry) ^ vp[w]) | x;
+      hp[w] = vn[w] | ~(d0[w] | vp[w]);
+      hn[w] = d0[w] & vp[w];
+      previous_eq[w] = eq[w];
+    }
+    const std::uint64_t hp_shifted[2] = {(hp[0] << 1) | 1, (hp[1] << 1) | (hp[0] >> 63)};
+    const std::uint64_t hn_shifted[2] = {hn[0] << 1, (hn[1] << 1) | (hn[0] >> 63)};
+    for (int w = 0; w < 2; ++w) {
+      vp[w] = hn_shifted[w] | ~(d0[w] | hp_shifted[w]);
+      vn[w] = hp_shifted[w] & d0[w];
+    }
+  }
+  std::uint64_t zero_at(std::size_t row) const { return (d0[row / 64] >> (row % 64)) & 1; }
+  std::uint64_t distance(std::size_t columns) const {
+    const std::uint64_t high_rows = low_bits(pattern.length() - 64);
+    return bottom_value(columns, vp[0], vn[0], kAllOnes) + std::popcount(vp[1] & high_rows) -
+           std::popcount(vn[1] & high_rows);
   }
 };
 
@@ -164,9 +210,9 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text, std::ui
 
 std::uint64_t osa_word(WordPattern pattern, Symbols text) {
   if (pattern.length == 0) return text.size();
-  WordColumn column(pattern.length);
-  for (const Symbol c : text) column.advance(pattern.get(c));
-  return column.score;
+  WordColumn column(pattern);
+  for (const Symbol c : text) column.advance(c);
+  return column.distance(text.size());
 }
 
 BoundedDistance osa_word_bounded(WordPattern pattern, Symbols text, std::uint64_t bound) {
@@ -175,20 +221,24 @@ BoundedDistance osa_word_bounded(WordPattern pattern, Symbols text, std::uint64_
   if (length_difference(m, n) > bound) return {false, 0};
   if (m == 0) return {true, n};
   if (bound >= std::max(m, n)) return {true, osa_word(pattern, text)};
+  WordColumn column(pattern);
+  return scan_within_bound(column, m, text, bound);
+}
 
-  // As in the Levenshtein kernel: the value on the final diagonal bounds the
-  // distance from below (diagonals never decrease here either).
-  WordColumn column(m);
-  const std::size_t lead = n > m ? n - m : 0;
-  for (std::size_t j = 0; j < lead; ++j) column.advance(pattern.get(text[j]));
-  std::uint64_t diagonal = length_difference(m, n);
-  std::size_t row = m > n ? m - n : 0;
-  for (std::size_t j = lead; j < n; ++j, ++row) {
-    const std::uint64_t d0 = column.advance(pattern.get(text[j]));
-    diagonal += 1 - ((d0 >> row) & 1);
-    if (diagonal > bound) return {false, diagonal};
-  }
-  return {column.score <= bound, column.score};
+std::uint64_t osa_two_words(const PatternMatchTwoWords& pattern, Symbols text) {
+  TwoWordColumn column(pattern);
+  for (const Symbol c : text) column.advance(c);
+  return column.distance(text.size());
+}
+
+BoundedDistance osa_two_words_bounded(const PatternMatchTwoWords& pattern, Symbols text,
+                                      std::uint64_t bound) {
+  const std::size_t m = pattern.length();
+  const std::size_t n = text.size();
+  if (length_difference(m, n) > bound) return {false, 0};
+  if (bound >= std::max(m, n)) return {true, osa_two_words(pattern, text)};
+  TwoWordColumn column(pattern);
+  return scan_within_bound(column, m, text, bound);
 }
 
 std::uint64_t osa_blocks(const PatternMatchBlocks& pattern, Symbols text,
@@ -218,6 +268,9 @@ std::uint64_t osa_bit_parallel(Symbols pattern, Symbols text, StringWorkspace& w
     const PatternMatchWord table(pattern, text);
     return osa_word({&table, 0, pattern.size()}, text);
   }
+  if (pattern.size() <= PatternMatchTwoWords::kMaxLength) {
+    return osa_two_words(PatternMatchTwoWords(pattern, text), text);
+  }
   workspace.pattern_blocks.assign(pattern);
   return osa_blocks(workspace.pattern_blocks, text, workspace);
 }
@@ -228,6 +281,9 @@ BoundedDistance osa_bit_parallel_bounded(Symbols pattern, Symbols text, std::uin
   if (pattern.size() <= PatternMatchWord::kMaxLength) {
     const PatternMatchWord table(pattern, text);
     return osa_word_bounded({&table, 0, pattern.size()}, text, bound);
+  }
+  if (pattern.size() <= PatternMatchTwoWords::kMaxLength) {
+    return osa_two_words_bounded(PatternMatchTwoWords(pattern, text), text, bound);
   }
   workspace.pattern_blocks.assign(pattern);
   return osa_blocks_bounded(workspace.pattern_blocks, text, bound, workspace);

@@ -25,6 +25,11 @@ BoundedDistance osa_rows_bounded(Symbols left, Symbols right, std::uint64_t boun
 std::uint64_t osa_word(WordPattern pattern, Symbols text);
 BoundedDistance osa_word_bounded(WordPattern pattern, Symbols text, std::uint64_t bound);
 
+// Two machine words: patterns of 65 to 128 symbols, the whole column.
+std::uint64_t osa_two_words(const PatternMatchTwoWords& pattern, Symbols text);
+BoundedDistance osa_two_words_bounded(const PatternMatchTwoWords& pattern, Symbols text,
+                                      std::uint64_t bound);
+
 // Any pattern, 64 symbols per word; the bounded form only computes the words
 // that meet the diagonal band of the bound.
 std::uint64_t osa_blocks(const PatternMatchBlocks& pattern, Symbols text,
@@ -32,8 +37,8 @@ std::uint64_t osa_blocks(const PatternMatchBlocks& pattern, Symbols text,
 BoundedDistance osa_blocks_bounded(const PatternMatchBlocks& pattern, Symbols text,
                                    std::uint64_t bound, StringWorkspace& workspace);
 
-// Builds the masks of `pattern` and runs the one-word kernel when it fits,
-// the multi-word one otherwise.
+// Builds the masks of `pattern` and runs the one-word or two-word kernel
+// when it fits, the multi-word one otherwise.
 std::uint64_t osa_bit_parallel(Symbols pattern, Symbols text, StringWorkspace& workspace);
 BoundedDistance osa_bit_parallel_bounded(Symbols pattern, Symbols text, std::uint64_t bound,
                                          StringWorkspace& workspace);

@@ -10,7 +10,10 @@ using pattern_detail::slot_of;
 void PatternMatchWord::assign(Symbols pattern) {
   base_ = 0;
   std::memset(direct_, 0, sizeof(direct_));
-  add_pattern(pattern);
+  const Symbols recorded = pattern.first(std::min(pattern.size(), kMaxLength));
+  std::size_t wide = 0;
+  for (const Symbol c : recorded) wide += c >= kDirect ? 1 : 0;
+  add_pattern(recorded, wide);
 }
 
 void PatternMatchWord::assign_for_text(Symbols pattern, Symbols text) {
@@ -38,33 +41,41 @@ void PatternMatchWord::assign_for_text(Symbols pattern, Symbols text) {
   for (const Symbol c : text) {
     if (c - base_ < kDirect) direct_[c - base_] = 0;
   }
+  // The pattern's own entries are cleared too (one of its symbols may be
+  // missing from the text), and its wide symbols counted on the way.
+  std::size_t wide = 0;
   for (const Symbol c : recorded) {
-    if (c - base_ < kDirect) direct_[c - base_] = 0;
+    if (c - base_ < kDirect) {
+      direct_[c - base_] = 0;
+    } else {
+      ++wide;
+    }
   }
-  add_pattern(pattern);
+  add_pattern(recorded, wide);
 }
 
-void PatternMatchWord::add_pattern(Symbols pattern) {
+void PatternMatchWord::add_pattern(Symbols recorded, std::size_t wide) {
   // The wide map is cleared only when a wide symbol shows up, so a Latin
   // pattern pays for the direct table alone, and only as far as the wide
   // positions need.
-  const std::size_t length = std::min(pattern.size(), kMaxLength);
-  std::size_t wide = 0;
-  for (std::size_t i = 0; i < length; ++i) wide += pattern[i] - base_ >= kDirect ? 1 : 0;
   has_wide_ = wide > 0;
-  if (has_wide_) {
-    table_bits_ = 1;
-    while ((std::size_t{1} << table_bits_) < 2 * wide) ++table_bits_;
-    const std::size_t slots = std::size_t{1} << table_bits_;
-    std::memset(keys_, 0, slots * sizeof(Symbol));
-    std::memset(masks_, 0, slots * sizeof(std::uint64_t));
+  if (!has_wide_) {
+    for (std::size_t i = 0; i < recorded.size(); ++i) {
+      direct_[recorded[i] - base_] |= std::uint64_t{1} << i;
+    }
+    return;
   }
-  for (std::size_t i = 0; i < length; ++i) {
+  table_bits_ = 1;
+  while ((std::size_t{1} << table_bits_) < 2 * wide) ++table_bits_;
+  const std::size_t slots = std::size_t{1} << table_bits_;
+  std::memset(keys_, 0, slots * sizeof(Symbol));
+  std::memset(masks_, 0, slots * sizeof(std::uint64_t));
+  for (std::size_t i = 0; i < recorded.size(); ++i) {
     const std::uint64_t bit = std::uint64_t{1} << i;
-    if (pattern[i] - base_ < kDirect) {
-      direct_[pattern[i] - base_] |= bit;
+    if (recorded[i] - base_ < kDirect) {
+      direct_[recorded[i] - base_] |= bit;
     } else {
-      add_wide(pattern[i], bit);
+      add_wide(recorded[i], bit);
     }
   }
 }

@@ -1,9 +1,12 @@
 #include "core/string_metrics.h"
 
+#include <algorithm>
+
 #include "core/cutoff.h"
 #include "core/levenshtein.h"
 #include "core/osa.h"
 #include "core/similarity.h"
+#include "core/similarity_bound.h"
 
 namespace lumra {
 
@@ -20,16 +23,43 @@ std::uint64_t osa_with_cutoff(Symbols left, Symbols right, std::optional<std::ui
   return apply_integer_cutoff(osa_distance_bounded(left, right, *cutoff, workspace), *cutoff);
 }
 
+// With a cutoff, only distances up to the largest one the cutoff admits
+// matter (similarity_bound.h); the bounded search gives up on the others
+// early, and they are reported as the cutoff reports them anyway.
 Result<double, CutoffOutOfRange> normalized_similarity(Symbols left, Symbols right,
                                                        std::optional<double> cutoff,
                                                        StringWorkspace& workspace) {
-  return apply_similarity_cutoff(string_similarity(left, right, workspace), cutoff);
+  if (!cutoff) return string_similarity(left, right, workspace);
+  if (!fractional_cutoff_in_range(*cutoff)) return Fail(CutoffOutOfRange{});
+  const std::uint64_t bound = largest_distance_for_similarity(*cutoff, left.size(), right.size());
+  const auto distance = levenshtein_bounded(left, right, bound, workspace);
+  if (!distance) return 0.0;
+  return apply_similarity_cutoff(similarity_from_distance(*distance, left.size(), right.size()),
+                                 cutoff);
 }
 
 Result<double, CutoffOutOfRange> normalized_distance(Symbols left, Symbols right,
                                                      std::optional<double> cutoff,
                                                      StringWorkspace& workspace) {
-  return apply_distance_cutoff(1.0 - string_similarity(left, right, workspace), cutoff);
+  if (!cutoff) return 1.0 - string_similarity(left, right, workspace);
+  if (!fractional_cutoff_in_range(*cutoff)) return Fail(CutoffOutOfRange{});
+  const std::uint64_t bound =
+      largest_distance_for_normalized_distance(*cutoff, left.size(), right.size());
+  const auto distance = levenshtein_bounded(left, right, bound, workspace);
+  if (!distance) return 1.0;
+  return apply_distance_cutoff(
+      1.0 - similarity_from_distance(*distance, left.size(), right.size()), cutoff);
+}
+
+std::uint64_t comparison_cells(std::size_t left_length, std::size_t right_length,
+                               std::optional<std::uint64_t> bound) {
+  const std::uint64_t longer = std::max(left_length, right_length);
+  const std::uint64_t shorter = std::min(left_length, right_length);
+  const std::uint64_t table = longer * shorter;
+  if (!bound) return table;
+  if (longer - shorter > *bound) return 0;  // settled by the lengths alone
+  if (*bound >= longer) return table;
+  return std::min(table, longer * (2 * *bound + 1));
 }
 
 }  // namespace lumra

@@ -4,6 +4,7 @@
 // the same value for the same pair and cutoff.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -28,5 +29,12 @@ Result<double, CutoffOutOfRange> normalized_similarity(Symbols left, Symbols rig
 Result<double, CutoffOutOfRange> normalized_distance(Symbols left, Symbols right,
                                                      std::optional<double> cutoff,
                                                      StringWorkspace& workspace);
+
+// About how many table cells a comparison of texts of these lengths visits,
+// with `bound` the distance beyond which it may give up: the whole table,
+// the diagonal band of the bound, or nothing when the lengths alone settle
+// it. Callers weigh it against a fixed cost such as releasing a lock.
+std::uint64_t comparison_cells(std::size_t left_length, std::size_t right_length,
+                               std::optional<std::uint64_t> bound);
 
 }  // namespace lumra

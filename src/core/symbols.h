@@ -21,7 +21,9 @@ class SymbolString {
  public:
   static constexpr std::size_t kInlineCapacity = 48;
 
-  SymbolString() = default;
+  // User-provided, so that value-initialising one does not clear the
+  // inline buffer first.
+  SymbolString() noexcept {}
   explicit SymbolString(Symbols symbols) { assign(symbols.data(), symbols.size()); }
   SymbolString(const SymbolString& other) { assign(other.data(), other.size()); }
   SymbolString& operator=(const SymbolString& other) {
@@ -39,7 +41,7 @@ class SymbolString {
   Symbol* reset(std::size_t size) {
     if (size > kInlineCapacity) {
       if (!heap_ || capacity_ < size) {
-        heap_ = std::make_unique<Symbol[]>(size);
+        heap_ = std::make_unique_for_overwrite<Symbol[]>(size);  // filled by the caller
         capacity_ = size;
       }
     } else {

@@ -4,21 +4,6 @@
 
 namespace lumra::python {
 
-namespace {
-
-using Value = Arguments::Value;
-
-// Converts straight into the slot, so a text is copied once, from the
-// Python string into its owned buffer.
-template <class T, class Convert>
-bool convert_into(Value& slot, Convert&& convert) {
-  if (convert(slot.emplace<T>())) return true;
-  slot = std::monostate{};
-  return false;
-}
-
-}  // namespace
-
 bool Arguments::convert(const Signature& signature, PyObject* const* args, Py_ssize_t nargsf,
                         PyObject* kwnames) {
   PyObject* given[kMaxParameters];
@@ -27,32 +12,29 @@ bool Arguments::convert(const Signature& signature, PyObject* const* args, Py_ss
   for (std::size_t i = 0; i < signature.parameters.size(); ++i) {
     const Parameter& p = signature.parameters[i];
     PyObject* object = given[i];
-    auto& slot = values_[i];
-    slot = std::monostate{};
-    if (object == nullptr || (p.optional && object == Py_None)) continue;
+    if (object == nullptr || (p.optional && object == Py_None)) {
+      construct<std::monostate>(i);
+      continue;
+    }
     bool ok = false;
     switch (p.kind) {
       case Kind::kText:
-        ok = convert_into<SymbolString>(
-            slot, [&](SymbolString& v) { return convert_text(object, p.name, v); });
+        ok = convert_text(object, p.name, construct<SymbolString>(i));
         break;
       case Kind::kTextList:
-        ok = convert_into<std::vector<SymbolString>>(
-            slot, [&](std::vector<SymbolString>& v) { return convert_text_list(object, p.name, v); });
+        ok = convert_text_list(object, p.name, construct<std::vector<SymbolString>>(i));
         break;
       case Kind::kCount:
-        ok = convert_into<std::uint64_t>(
-            slot, [&](std::uint64_t& v) { return convert_count(object, p.name, v); });
+        ok = convert_count(object, p.name, construct<std::uint64_t>(i));
         break;
       case Kind::kReal:
-        ok = convert_into<double>(slot, [&](double& v) { return convert_real(object, p.name, v); });
+        ok = convert_real(object, p.name, construct<double>(i));
         break;
       case Kind::kFlag:
-        ok = convert_into<bool>(slot, [&](bool& v) { return convert_flag(object, p.name, v); });
+        ok = convert_flag(object, p.name, construct<bool>(i));
         break;
       case Kind::kCombinedCutoff:
-        ok = convert_into<std::uint64_t>(
-            slot, [&](std::uint64_t& v) { return convert_combined_cutoff(object, v); });
+        ok = convert_combined_cutoff(object, construct<std::uint64_t>(i));
         break;
     }
     if (!ok) return false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -17,31 +18,58 @@ class Arguments {
   using Value = std::variant<std::monostate, SymbolString, std::vector<SymbolString>,
                              std::uint64_t, double, bool>;
 
+  Arguments() = default;
+  ~Arguments() {
+    for (std::size_t i = 0; i < constructed_; ++i) value(i).~Value();
+  }
+  Arguments(const Arguments&) = delete;
+  Arguments& operator=(const Arguments&) = delete;
+
   // Parses the call against `signature` and converts every argument in
   // signature order, stopping at the first failure (Python error set).
+  // Call it once per object.
   bool convert(const Signature& signature, PyObject* const* args, Py_ssize_t nargsf,
                PyObject* kwnames);
 
-  const SymbolString& text(std::size_t i) const { return std::get<SymbolString>(values_[i]); }
+  const SymbolString& text(std::size_t i) const { return *std::get_if<SymbolString>(&value(i)); }
   const std::vector<SymbolString>& texts(std::size_t i) const {
-    return std::get<std::vector<SymbolString>>(values_[i]);
+    return *std::get_if<std::vector<SymbolString>>(&value(i));
   }
-  std::uint64_t count(std::size_t i) const { return std::get<std::uint64_t>(values_[i]); }
+  std::uint64_t count(std::size_t i) const { return *std::get_if<std::uint64_t>(&value(i)); }
   std::optional<std::uint64_t> optional_count(std::size_t i) const {
-    if (const auto* v = std::get_if<std::uint64_t>(&values_[i])) return *v;
+    if (const auto* v = std::get_if<std::uint64_t>(&value(i))) return *v;
     return std::nullopt;
   }
   std::optional<double> optional_real(std::size_t i) const {
-    if (const auto* v = std::get_if<double>(&values_[i])) return *v;
+    if (const auto* v = std::get_if<double>(&value(i))) return *v;
     return std::nullopt;
   }
   std::optional<bool> optional_flag(std::size_t i) const {
-    if (const auto* v = std::get_if<bool>(&values_[i])) return *v;
+    if (const auto* v = std::get_if<bool>(&value(i))) return *v;
     return std::nullopt;
   }
 
  private:
-  Value values_[kMaxParameters];
+  // Each value is constructed in place as its argument is converted, as the
+  // alternative it will hold. Default-constructed variants would have their
+  // whole storage, well over a kilobyte here, cleared on every call.
+  struct alignas(Value) Slot {
+    unsigned char bytes[sizeof(Value)];
+  };
+
+  template <class T>
+  T& construct(std::size_t i) {
+    Value* made = new (&slots_[i]) Value(std::in_place_type<T>);
+    constructed_ = i + 1;
+    return *std::get_if<T>(made);
+  }
+  Value& value(std::size_t i) { return *std::launder(reinterpret_cast<Value*>(&slots_[i])); }
+  const Value& value(std::size_t i) const {
+    return *std::launder(reinterpret_cast<const Value*>(&slots_[i]));
+  }
+
+  Slot slots_[kMaxParameters];
+  std::size_t constructed_ = 0;
 };
 
 }  // namespace lumra::python

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/cpu_features.h"
 #include "python/error_mapping.h"
 
 namespace lumra::python {
@@ -51,39 +52,61 @@ void prefix_type_error(const char* name) {
   PyErr_SetRaisedException(replacement);
 }
 
+// Widens a str's code units to symbols; false when one of them is a
+// surrogate, which cannot stand alone in a str meant as text. One-byte units
+// never are.
 template <class Unit>
-bool copy_code_units(const Unit* units, Py_ssize_t length, Symbol* out) {
-  bool surrogate = false;
-  for (Py_ssize_t i = 0; i < length; ++i) {
+[[gnu::always_inline]] inline bool widen_units(const Unit* units, std::size_t length,
+                                               Symbol* out) {
+  Symbol surrogates = 0;
+  for (std::size_t i = 0; i < length; ++i) {
     const Symbol c = units[i];
-    surrogate |= (c - 0xD800u) < 0x800u;
+    if constexpr (sizeof(Unit) > 1) surrogates |= (c - 0xD800u) < 0x800u;
     out[i] = c;
   }
-  return !surrogate;
+  return surrogates == 0;
+}
+
+using Widen = bool (*)(const void*, std::size_t, Symbol*);
+
+template <class Unit>
+bool widen_portable(const void* units, std::size_t length, Symbol* out) {
+  return widen_units(static_cast<const Unit*>(units), length, out);
+}
+
+#if defined(__x86_64__)
+// The same loops compiled for AVX2, which widens sixteen units per
+// instruction pair instead of the baseline's unpacking in steps; picked at
+// run time, so the build itself stays portable.
+template <class Unit>
+__attribute__((target("avx2"))) bool widen_avx2(const void* units, std::size_t length,
+                                                 Symbol* out) {
+  return widen_units(static_cast<const Unit*>(units), length, out);
+}
+#endif
+
+template <class Unit>
+Widen widen_for_this_cpu() {
+#if defined(__x86_64__)
+  if (avx2_available()) return widen_avx2<Unit>;
+#endif
+  return widen_portable<Unit>;
 }
 
 // Copies the string's code points straight from its internal storage. A
 // lone surrogate cannot be a scalar value; the UTF-8 encoder then reports
 // it with its own UnicodeEncodeError.
 bool copy_scalar_values(PyObject* text, SymbolString& out) {
+  static const Widen widen_kind[] = {widen_for_this_cpu<Py_UCS1>(),
+                                     widen_for_this_cpu<Py_UCS2>(),
+                                     widen_for_this_cpu<Py_UCS4>()};
   const Py_ssize_t length = PyUnicode_GET_LENGTH(text);
   Symbol* symbols = out.reset(static_cast<std::size_t>(length));
-  const void* data = PyUnicode_DATA(text);
-  bool valid = true;
-  switch (PyUnicode_KIND(text)) {
-    case PyUnicode_1BYTE_KIND: {
-      const auto* units = static_cast<const Py_UCS1*>(data);
-      for (Py_ssize_t i = 0; i < length; ++i) symbols[i] = units[i];
-      break;
-    }
-    case PyUnicode_2BYTE_KIND:
-      valid = copy_code_units(static_cast<const Py_UCS2*>(data), length, symbols);
-      break;
-    default:
-      valid = copy_code_units(static_cast<const Py_UCS4*>(data), length, symbols);
-      break;
-  }
-  if (valid) return true;
+  const int kind = PyUnicode_KIND(text);
+  const Widen widen = widen_kind[kind == PyUnicode_1BYTE_KIND   ? 0
+                                 : kind == PyUnicode_2BYTE_KIND ? 1
+                                                                : 2];
+  if (widen(PyUnicode_DATA(text), static_cast<std::size_t>(length), symbols)) return true;
   Py_ssize_t size;
   if (PyUnicode_AsUTF8AndSize(text, &size) == nullptr) return false;
   // Unreachable for a str holding a surrogate, but never report success

@@ -62,10 +62,11 @@ bool missing_required(const Signature& signature, PyObject** slots, bool keyword
 // Keyword names arrive as exact, usually ASCII, str objects; comparing their
 // bytes in place is much cheaper than the general comparison and a
 // non-ASCII keyword can never name one of our parameters.
-bool keyword_is(PyObject* keyword, const char* name) {
+bool keyword_is(PyObject* keyword, const Parameter& parameter) {
   if (!PyUnicode_IS_ASCII(keyword)) return false;
   const auto length = static_cast<std::size_t>(PyUnicode_GET_LENGTH(keyword));
-  return std::strlen(name) == length && std::memcmp(PyUnicode_DATA(keyword), name, length) == 0;
+  return parameter.name_length == length &&
+         std::memcmp(PyUnicode_DATA(keyword), parameter.name, length) == 0;
 }
 
 }  // namespace
@@ -76,15 +77,22 @@ bool parse_call(const Signature& signature, PyObject* const* args, Py_ssize_t na
   for (std::size_t i = 0; i < count; ++i) slots[i] = nullptr;
 
   const auto given = static_cast<std::size_t>(PyVectorcall_NARGS(nargsf));
-  if (too_many_positional(signature, given)) return false;
+  // Keyword-only parameters follow the positional ones, so a call whose
+  // last positional argument lands on a positional parameter has not given
+  // too many; only other calls count them.
+  if (given > count || (given > 0 && signature.parameters[given - 1].keyword_only)) {
+    if (too_many_positional(signature, given)) return false;
+  }
   for (std::size_t i = 0; i < given; ++i) slots[i] = args[i];
 
   const Py_ssize_t keyword_count = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
   for (Py_ssize_t k = 0; k < keyword_count; ++k) {
     PyObject* keyword = PyTuple_GET_ITEM(kwnames, k);
+    // Callers name the trailing, optional parameters far more often than
+    // the leading ones, so the search starts from the end.
     std::size_t match = count;
-    for (std::size_t i = 0; i < count; ++i) {
-      if (keyword_is(keyword, signature.parameters[i].name)) {
+    for (std::size_t i = count; i-- > 0;) {
+      if (keyword_is(keyword, signature.parameters[i])) {
         match = i;
         break;
       }
@@ -102,6 +110,13 @@ bool parse_call(const Signature& signature, PyObject* const* args, Py_ssize_t na
     slots[match] = args[given + static_cast<std::size_t>(k)];
   }
 
+  // One cheap pass for the usual, complete call; the messages are built
+  // only when something is missing.
+  bool complete = true;
+  for (std::size_t i = 0; i < count; ++i) {
+    complete &= signature.parameters[i].optional || slots[i] != nullptr;
+  }
+  if (complete) return true;
   if (missing_required(signature, slots, /*keyword_only=*/false)) return false;
   if (missing_required(signature, slots, /*keyword_only=*/true)) return false;
   return true;

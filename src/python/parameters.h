@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <span>
+#include <string>
 
 #include "python/python.h"
 
@@ -23,10 +24,19 @@ enum class Kind {
 };
 
 struct Parameter {
+  constexpr Parameter(const char* name, Kind kind, bool keyword_only = false,
+                      bool optional = false)
+      : name(name),
+        name_length(std::char_traits<char>::length(name)),
+        kind(kind),
+        keyword_only(keyword_only),
+        optional(optional) {}
+
   const char* name;
+  std::size_t name_length;
   Kind kind;
-  bool keyword_only = false;
-  bool optional = false;  // may be left out; None means the same
+  bool keyword_only;
+  bool optional;  // may be left out; None means the same
 };
 
 struct Signature {

@@ -12,8 +12,8 @@ namespace lumra::python {
 
 namespace {
 
-std::uint64_t table_size(const Arguments& a) {
-  return static_cast<std::uint64_t>(a.text(0).size() + 1) * (a.text(1).size() + 1);
+std::uint64_t work_of(const Arguments& a, std::optional<std::uint64_t> bound) {
+  return comparison_cells(a.text(0).size(), a.text(1).size(), bound);
 }
 
 constexpr Parameter kCountCutoff[] = {
@@ -33,7 +33,7 @@ PyObject* integer_metric(const Signature& signature, IntegerMetric metric, PyObj
   return guarded([&]() -> PyObject* {
     Arguments a;
     if (!a.convert(signature, args, nargsf, kwnames)) return nullptr;
-    const std::uint64_t value = without_lock_unless_tiny(table_size(a), [&] {
+    const std::uint64_t value = without_lock_unless_tiny(work_of(a, a.optional_count(2)), [&] {
       StringWorkspace workspace;
       return metric(a.text(0), a.text(1), a.optional_count(2), workspace);
     });
@@ -46,7 +46,7 @@ PyObject* score_metric(const Signature& signature, ScoreMetric metric, PyObject*
   return guarded([&]() -> PyObject* {
     Arguments a;
     if (!a.convert(signature, args, nargsf, kwnames)) return nullptr;
-    auto score = without_lock_unless_tiny(table_size(a), [&] {
+    auto score = without_lock_unless_tiny(work_of(a, std::nullopt), [&] {
       StringWorkspace workspace;
       return metric(a.text(0), a.text(1), a.optional_real(2), workspace);
     });

@@ -2,7 +2,7 @@
 // row-by-row programmes they replace: same distance, and for every bound
 // the same verdict (within or exceeded) and the same distance when within.
 // Each pair is checked in both orders through every entry point: the public
-// functions, the one-word and multi-word kernels called directly (the
+// functions, the one-, two- and multi-word kernels called directly (the
 // multi-word one also on short patterns), and the cached query scorers.
 #include <gtest/gtest.h>
 
@@ -87,12 +87,19 @@ void check_levenshtein(const Text& a, const Text& b, StringWorkspace& ws) {
 
     EXPECT_EQ(levenshtein(p, t, ws), expected);
     if (fits) EXPECT_EQ(kernels::levenshtein_word(word_pattern, t), expected);
+    const bool fits_two = p.size() > PatternMatchWord::kMaxLength &&
+                          p.size() <= PatternMatchTwoWords::kMaxLength;
+    if (fits_two) EXPECT_EQ(kernels::levenshtein_two_words(PatternMatchTwoWords(p, t), t), expected);
     EXPECT_EQ(kernels::levenshtein_blocks(blocks, t, ws), expected);
     EXPECT_EQ(cached.distance(t, ws), expected);
     for (const std::uint64_t k : bounds_for(expected, longer)) {
       expect_bounded(levenshtein_bounded(p, t, k, ws), expected, k, "levenshtein_bounded");
       if (fits) {
         expect_bounded(kernels::levenshtein_word_bounded(word_pattern, t, k), expected, k, "word");
+      }
+      if (fits_two) {
+        expect_bounded(kernels::levenshtein_two_words_bounded(PatternMatchTwoWords(p, t), t, k),
+                       expected, k, "two words");
       }
       expect_bounded(kernels::levenshtein_blocks_bounded(blocks, t, k, ws), expected, k, "blocks");
       expect_bounded(cached.distance_within(t, k, ws), expected, k, "cached");
@@ -127,11 +134,18 @@ void check_osa(const Text& a, const Text& b, StringWorkspace& ws) {
 
     EXPECT_EQ(osa_distance(p, t, ws), expected);
     if (fits) EXPECT_EQ(kernels::osa_word(word_pattern, t), expected);
+    const bool fits_two = p.size() > PatternMatchWord::kMaxLength &&
+                          p.size() <= PatternMatchTwoWords::kMaxLength;
+    if (fits_two) EXPECT_EQ(kernels::osa_two_words(PatternMatchTwoWords(p, t), t), expected);
     EXPECT_EQ(kernels::osa_blocks(blocks, t, ws), expected);
     EXPECT_EQ(cached.distance(t, ws), expected);
     for (const std::uint64_t k : bounds_for(expected, longer)) {
       expect_bounded(osa_distance_bounded(p, t, k, ws), expected, k, "osa_distance_bounded");
       if (fits) expect_bounded(kernels::osa_word_bounded(word_pattern, t, k), expected, k, "word");
+      if (fits_two) {
+        expect_bounded(kernels::osa_two_words_bounded(PatternMatchTwoWords(p, t), t, k), expected,
+                       k, "two words");
+      }
       expect_bounded(kernels::osa_blocks_bounded(blocks, t, k, ws), expected, k, "blocks");
       expect_bounded(cached.distance_within(t, k, ws), expected, k, "cached");
     }

@@ -11,6 +11,7 @@
 #include "core/similarity.h"
 #include "core/string_metrics.h"
 #include "core/utf8.h"
+#include "random_texts.h"
 
 namespace lumra {
 namespace {
@@ -131,6 +132,37 @@ TEST(Similarity, CutoffRules) {
   }
   EXPECT_EQ(message(CoreError(normalized_similarity(a, a, 2.0, ws).error())),
             "score_cutoff must be between 0.0 and 1.0");
+}
+
+// A cutoff lets the scores bound their distance; every reported score must
+// still be the unbounded score with the cutoff applied afterwards, most of
+// all for cutoffs at, just above and just below the score itself.
+TEST(Similarity, CutoffsGiveTheScoresOfTheFullDistance) {
+  StringWorkspace ws;
+  testing::TextGenerator generate(77);
+  for (const testing::Alphabet& alphabet : testing::test_alphabets()) {
+    for (int i = 0; i < 150; ++i) {
+      const auto [a, b] = generate.pair(alphabet, i % 4 == 0 ? 150 : 20, i % 2 == 0);
+      const double similarity = string_similarity(a, b, ws);
+      const double distance = 1.0 - similarity;
+      std::vector<double> cutoffs{0.0, 1.0, 0.5, 0.9, 0.1};
+      for (const double score : {similarity, distance}) {
+        cutoffs.push_back(score);
+        cutoffs.push_back(std::nextafter(score, 2.0));
+        cutoffs.push_back(std::nextafter(score, -1.0));
+      }
+      for (const double cutoff : cutoffs) {
+        if (cutoff < 0.0 || cutoff > 1.0) continue;
+        SCOPED_TRACE(testing::describe(a) + " / " + testing::describe(b) + ", cutoff " +
+                     std::to_string(cutoff));
+        EXPECT_EQ(normalized_similarity(a, b, cutoff, ws).value(),
+                  similarity < cutoff ? 0.0 : similarity);
+        EXPECT_EQ(normalized_distance(a, b, cutoff, ws).value(),
+                  distance > cutoff ? 1.0 : distance);
+      }
+      if (HasFailure()) return;
+    }
+  }
 }
 
 TEST(Similarity, BestPairStopsAtPerfectPair) {

@@ -146,6 +146,29 @@ def test_text_lone_surrogate_raises_encoder_error(name, param):
     assert (err.encoding, err.start, err.end, err.reason) == ("utf-8", 2, 3, "surrogates not allowed")
 
 
+# The copy runs in vector steps of several code units; a surrogate must be
+# found in any lane and in the tail, in two- and four-byte strings, and a
+# long clean string must arrive whole.
+@pytest.mark.parametrize("filler", ["\u3042", "\U0001F600"], ids=["two-byte", "four-byte"])
+@pytest.mark.parametrize("at", [0, 7, 15, 16, 17, 31, 33, 999])
+@pytest.mark.parametrize("surrogate", ["\ud800", "\udfff"])
+def test_lone_surrogate_found_anywhere_in_long_text(filler, at, surrogate):
+    text = filler * at + surrogate + filler * (1000 - at)
+    with pytest.raises(UnicodeEncodeError) as info:
+        _lumra.distance(text, "x")
+    assert (info.value.start, info.value.end) == (at, at + 1)
+
+
+@pytest.mark.parametrize("alphabet", ["ab", "\u3042\u3044", "\U0001F600\U0001F601", "a\uffff"])
+@pytest.mark.parametrize("length", [15, 16, 17, 48, 49, 1000])
+def test_long_texts_copied_whole(alphabet, length):
+    text = "".join(alphabet[i % 2] for i in range(length))
+    changed = text[:-1] + ("z" if text[-1] != "z" else "y")
+    assert _lumra.distance(text, text) == 0
+    assert _lumra.distance(text, changed) == 1
+    assert _lumra.distance(text, text[1:]) == 1
+
+
 # --- text list -------------------------------------------------------------
 
 STR_TO_VEC = "Can't extract `str` to `Vec`"
