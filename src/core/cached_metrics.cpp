@@ -179,7 +179,7 @@ Status<CutoffOutOfRange> scores_of_row(const CachedLevenshtein& levenshtein,
     for (std::size_t i = 0; i < choices.size(); ++i) out[i] = single(choices[i].view()).value();
     return Unit{};
   }
-  std::vector<std::uint64_t>& distances = workspace.row_distances;
+  std::vector<std::uint64_t>& distances = workspace.buffers().row_distances;
   distances.resize(choices.size());
   levenshtein.distances(choices, std::nullopt, workspace, distances.data());
   const std::uint64_t query_length = levenshtein.query().size();

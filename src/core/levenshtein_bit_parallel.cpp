@@ -28,17 +28,20 @@ using bit_parallel::kTopBit;
 using bit_parallel::last_row_bit;
 using bit_parallel::length_difference;
 using bit_parallel::rows_in_word;
+using bit_parallel::run_with_table;
 
 namespace {
 
 // The one-word kernel's column (bit i stands for pattern row i + 1).
+template <class Pattern>
 struct WordColumn {
-  WordPattern pattern;
+  const Pattern& pattern;
+  std::size_t length;
   std::uint64_t vp = kAllOnes;
   std::uint64_t vn = 0;
   std::uint64_t d0 = 0;  // bit i set when cell (i + 1, j) equals cell (i, j - 1)
 
-  explicit WordColumn(WordPattern p) : pattern(p) {}
+  WordColumn(const Pattern& p, std::size_t m) : pattern(p), length(m) {}
 
   void advance(Symbol c) {
     const std::uint64_t x = pattern.get(c) | vn;
@@ -52,7 +55,7 @@ struct WordColumn {
   }
   std::uint64_t zero_at(std::size_t row) const { return (d0 >> row) & 1; }
   std::uint64_t distance(std::size_t columns) const {
-    return bottom_value(columns, vp, vn, low_bits(pattern.length));
+    return bottom_value(columns, vp, vn, low_bits(length));
   }
 };
 
@@ -109,8 +112,8 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text, std::ui
   if (text.empty()) return {true, m, 0};
   const DiagonalBand band(m, text.size(), bound);
 
-  workspace.bit_columns.resize(2 * words);
-  std::uint64_t* vp = workspace.bit_columns.data();
+  workspace.buffers().bit_columns.resize(2 * words);
+  std::uint64_t* vp = workspace.buffers().bit_columns.data();
   std::uint64_t* vn = vp + words;
   const std::uint64_t last = last_row_bit(m);
 
@@ -182,24 +185,43 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text, std::ui
   return {score <= bound, score, std::min(m, text.size())};
 }
 
-}  // namespace
-
-std::uint64_t levenshtein_word(WordPattern pattern, Symbols text) {
-  if (pattern.length == 0) return text.size();
-  WordColumn column(pattern);
+template <class Pattern>
+std::uint64_t word_distance(const Pattern& pattern, std::size_t m, Symbols text) {
+  if (m == 0) return text.size();
+  WordColumn<Pattern> column(pattern, m);
   for (const Symbol c : text) column.advance(c);
   return column.distance(text.size());
 }
 
-std::optional<std::uint64_t> levenshtein_word_bounded(WordPattern pattern, Symbols text,
-                                                      std::uint64_t bound) {
-  const std::size_t m = pattern.length;
+template <class Pattern>
+std::optional<std::uint64_t> word_distance_bounded(const Pattern& pattern, std::size_t m,
+                                                   Symbols text, std::uint64_t bound) {
   const std::size_t n = text.size();
   if (length_difference(m, n) > bound) return std::nullopt;
   if (m == 0) return n;
-  if (bound >= std::max(m, n)) return levenshtein_word(pattern, text);
-  WordColumn column(pattern);
+  if (bound >= std::max(m, n)) return word_distance(pattern, m, text);
+  WordColumn<Pattern> column(pattern, m);
   return within_bound(column, m, text, bound);
+}
+
+}  // namespace
+
+std::uint64_t levenshtein_word(WordPattern pattern, Symbols text) {
+  return word_distance(pattern, pattern.length, text);
+}
+
+std::optional<std::uint64_t> levenshtein_word_bounded(WordPattern pattern, Symbols text,
+                                                      std::uint64_t bound) {
+  return word_distance_bounded(pattern, pattern.length, text, bound);
+}
+
+std::uint64_t levenshtein_short(const PatternMatchShort& pattern, Symbols text) {
+  return word_distance(pattern, pattern.length(), text);
+}
+
+std::optional<std::uint64_t> levenshtein_short_bounded(const PatternMatchShort& pattern,
+                                                       Symbols text, std::uint64_t bound) {
+  return word_distance_bounded(pattern, pattern.length(), text, bound);
 }
 
 std::uint64_t levenshtein_two_words(const PatternMatchTwoWords& pattern, Symbols text) {
@@ -245,15 +267,24 @@ std::optional<std::uint64_t> levenshtein_blocks_bounded(const PatternMatchBlocks
 }
 
 std::uint64_t levenshtein_bit_parallel(Symbols pattern, Symbols text, StringWorkspace& workspace) {
+  if (fits_short_table(pattern, text)) {
+    return run_with_table<PatternMatchShort>(
+        [&](const PatternMatchShort& table) { return levenshtein_short(table, text); }, pattern);
+  }
   if (pattern.size() <= PatternMatchWord::kMaxLength) {
-    const PatternMatchWord table(pattern, text);
-    return levenshtein_word({&table, 0, pattern.size()}, text);
+    return run_with_table<PatternMatchWord>(
+        [&](const PatternMatchWord& table) {
+          return levenshtein_word({&table, 0, pattern.size()}, text);
+        },
+        pattern, text);
   }
   if (pattern.size() <= PatternMatchTwoWords::kMaxLength) {
-    return levenshtein_two_words(PatternMatchTwoWords(pattern, text), text);
+    return run_with_table<PatternMatchTwoWords>(
+        [&](const PatternMatchTwoWords& table) { return levenshtein_two_words(table, text); },
+        pattern, text);
   }
-  workspace.pattern_blocks.assign(pattern);
-  return levenshtein_blocks(workspace.pattern_blocks, text, workspace);
+  workspace.buffers().pattern_blocks.assign(pattern);
+  return levenshtein_blocks(workspace.buffers().pattern_blocks, text, workspace);
 }
 
 std::optional<std::uint64_t> levenshtein_bit_parallel_bounded(Symbols pattern, Symbols text,
@@ -261,15 +292,29 @@ std::optional<std::uint64_t> levenshtein_bit_parallel_bounded(Symbols pattern, S
                                                               StringWorkspace& workspace) {
   // Settled before any table is built.
   if (length_difference(pattern.size(), text.size()) > bound) return std::nullopt;
+  if (fits_short_table(pattern, text)) {
+    return run_with_table<PatternMatchShort>(
+        [&](const PatternMatchShort& table) {
+          return levenshtein_short_bounded(table, text, bound);
+        },
+        pattern);
+  }
   if (pattern.size() <= PatternMatchWord::kMaxLength) {
-    const PatternMatchWord table(pattern, text);
-    return levenshtein_word_bounded({&table, 0, pattern.size()}, text, bound);
+    return run_with_table<PatternMatchWord>(
+        [&](const PatternMatchWord& table) {
+          return levenshtein_word_bounded({&table, 0, pattern.size()}, text, bound);
+        },
+        pattern, text);
   }
   if (pattern.size() <= PatternMatchTwoWords::kMaxLength) {
-    return levenshtein_two_words_bounded(PatternMatchTwoWords(pattern, text), text, bound);
+    return run_with_table<PatternMatchTwoWords>(
+        [&](const PatternMatchTwoWords& table) {
+          return levenshtein_two_words_bounded(table, text, bound);
+        },
+        pattern, text);
   }
-  workspace.pattern_blocks.assign(pattern);
-  return levenshtein_blocks_bounded(workspace.pattern_blocks, text, bound, workspace);
+  workspace.buffers().pattern_blocks.assign(pattern);
+  return levenshtein_blocks_bounded(workspace.buffers().pattern_blocks, text, bound, workspace);
 }
 
 }  // namespace lumra::kernels

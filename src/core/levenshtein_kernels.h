@@ -34,6 +34,12 @@ std::uint64_t levenshtein_word(WordPattern pattern, Symbols text);
 std::optional<std::uint64_t> levenshtein_word_bounded(WordPattern pattern, Symbols text,
                                                       std::uint64_t bound);
 
+// One word, the masks found by comparison (PatternMatchShort): patterns of
+// up to 16 symbols.
+std::uint64_t levenshtein_short(const PatternMatchShort& pattern, Symbols text);
+std::optional<std::uint64_t> levenshtein_short_bounded(
+    const PatternMatchShort& pattern, Symbols text, std::uint64_t bound);
+
 // Two machine words: patterns of 65 to 128 symbols, the whole column.
 std::uint64_t levenshtein_two_words(const PatternMatchTwoWords& pattern, Symbols text);
 std::optional<std::uint64_t> levenshtein_two_words_bounded(const PatternMatchTwoWords& pattern,

@@ -24,8 +24,8 @@ inline void fill_row(Symbols shorter, Symbol x, std::uint64_t row_number,
 std::uint64_t levenshtein_rows(Symbols shorter, Symbols longer, StringWorkspace& workspace) {
   const std::size_t columns = shorter.size();
   if (columns == 0) return longer.size();
-  auto& previous_row = workspace.rows[0];
-  auto& current_row = workspace.rows[1];
+  auto& previous_row = workspace.buffers().rows[0];
+  auto& current_row = workspace.buffers().rows[1];
   previous_row.resize(columns + 1);
   current_row.resize(columns + 1);
   std::uint64_t* previous = previous_row.data();
@@ -47,8 +47,8 @@ std::optional<std::uint64_t> levenshtein_rows_bounded(Symbols shorter, Symbols l
     // The length difference already fits the bound.
     return longer.size();
   }
-  auto& previous_row = workspace.rows[0];
-  auto& current_row = workspace.rows[1];
+  auto& previous_row = workspace.buffers().rows[0];
+  auto& current_row = workspace.buffers().rows[1];
   previous_row.resize(columns + 1);
   current_row.resize(columns + 1);
   std::uint64_t* previous = previous_row.data();

@@ -34,17 +34,20 @@ using bit_parallel::kTopBit;
 using bit_parallel::last_row_bit;
 using bit_parallel::length_difference;
 using bit_parallel::rows_in_word;
+using bit_parallel::run_with_table;
 
 namespace {
 
+template <class Pattern>
 struct WordColumn {
-  WordPattern pattern;
+  const Pattern& pattern;
+  std::size_t length;
   std::uint64_t vp = kAllOnes;
   std::uint64_t vn = 0;
   std::uint64_t d0 = 0;
   std::uint64_t previous_eq = 0;  // no transposition into the first column
 
-  explicit WordColumn(WordPattern p) : pattern(p) {}
+  WordColumn(const Pattern& p, std::size_t m) : pattern(p), length(m) {}
 
   void advance(Symbol c) {
     const std::uint64_t eq = pattern.get(c);
@@ -66,7 +69,7 @@ struct WordColumn {
   }
   std::uint64_t zero_at(std::size_t row) const { return (d0 >> row) & 1; }
   std::uint64_t distance(std::size_t columns) const {
-    return bottom_value(columns, vp, vn, low_bits(pattern.length));
+    return bottom_value(columns, vp, vn, low_bits(length));
   }
 };
 
@@ -121,8 +124,8 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text, std::ui
   if (text.empty()) return {true, m, 0};
   const DiagonalBand band(m, text.size(), bound);
 
-  workspace.bit_columns.resize(3 * words);
-  std::uint64_t* vp = workspace.bit_columns.data();
+  workspace.buffers().bit_columns.resize(3 * words);
+  std::uint64_t* vp = workspace.buffers().bit_columns.data();
   std::uint64_t* vn = vp + words;
   std::uint64_t* d0 = vn + words;  // of the previous column; all ones where unknown
   const std::uint64_t last = last_row_bit(m);
@@ -137,7 +140,8 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text, std::ui
 
   const std::int64_t delta = band.delta();
   std::uint64_t diagonal = length_difference(m, text.size());
-  const std::uint64_t* previous_eq = nullptr;
+  // No transposition reaches into the first column.
+  const std::uint64_t* previous_eq = pattern.zero_row();
 
   for (std::size_t column = 1; column <= text.size(); ++column) {
     const auto j = static_cast<std::int64_t>(column);
@@ -159,7 +163,6 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text, std::ui
     const std::int64_t diagonal_row = j - delta;
     const std::size_t diagonal_word =
         diagonal_row >= 1 ? static_cast<std::size_t>((diagonal_row - 1) / 64) : words;
-    std::uint64_t diagonal_zeros = 0;
 
     std::uint64_t carry = 0;
     std::uint64_t hp_in = 1;
@@ -173,14 +176,12 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text, std::ui
         first_word > 0 ? ((~d0[first_word - 1] & eq[first_word - 1]) >> 63) : 0;
     for (std::size_t w = first_word; w <= last_word; ++w) {
       const std::uint64_t candidates = ~d0[w] & eq[w];
-      const std::uint64_t transposed =
-          previous_eq ? (((candidates << 1) | transposed_in) & previous_eq[w]) : 0;
+      const std::uint64_t transposed = ((candidates << 1) | transposed_in) & previous_eq[w];
       transposed_in = candidates >> 63;
       const std::uint64_t x = eq[w] | vn[w] | transposed;
       const std::uint64_t zero = (add_with_carry(x & vp[w], vp[w], carry) ^ vp[w]) | x;
       hp = vn[w] | ~(zero | vp[w]);
       hn = zero & vp[w];
-      if (w == diagonal_word) diagonal_zeros = zero;
       const std::uint64_t hp_shifted = (hp << 1) | hp_in;
       const std::uint64_t hn_shifted = (hn << 1) | hn_in;
       hp_in = hp >> 63;
@@ -197,7 +198,8 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text, std::ui
     if (first_word > 0) d0[first_word - 1] = kAllOnes;
     previous_eq = eq;
     if (diagonal_word < words) {
-      diagonal += 1 - ((diagonal_zeros >> ((diagonal_row - 1) % 64)) & 1);
+      // The band always holds the final diagonal, so its word was computed.
+      diagonal += 1 - ((d0[diagonal_word] >> ((diagonal_row - 1) % 64)) & 1);
       if (diagonal > bound) {
         return {false, diagonal, static_cast<std::uint64_t>(j - std::max<std::int64_t>(0, delta))};
       }
@@ -206,23 +208,42 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text, std::ui
   return {score <= bound, score, std::min(m, text.size())};
 }
 
-}  // namespace
-
-std::uint64_t osa_word(WordPattern pattern, Symbols text) {
-  if (pattern.length == 0) return text.size();
-  WordColumn column(pattern);
+template <class Pattern>
+std::uint64_t word_distance(const Pattern& pattern, std::size_t m, Symbols text) {
+  if (m == 0) return text.size();
+  WordColumn<Pattern> column(pattern, m);
   for (const Symbol c : text) column.advance(c);
   return column.distance(text.size());
 }
 
-BoundedDistance osa_word_bounded(WordPattern pattern, Symbols text, std::uint64_t bound) {
-  const std::size_t m = pattern.length;
+template <class Pattern>
+BoundedDistance word_distance_bounded(const Pattern& pattern, std::size_t m, Symbols text,
+                                      std::uint64_t bound) {
   const std::size_t n = text.size();
   if (length_difference(m, n) > bound) return {false, 0};
   if (m == 0) return {true, n};
-  if (bound >= std::max(m, n)) return {true, osa_word(pattern, text)};
-  WordColumn column(pattern);
+  if (bound >= std::max(m, n)) return {true, word_distance(pattern, m, text)};
+  WordColumn<Pattern> column(pattern, m);
   return scan_within_bound(column, m, text, bound);
+}
+
+}  // namespace
+
+std::uint64_t osa_word(WordPattern pattern, Symbols text) {
+  return word_distance(pattern, pattern.length, text);
+}
+
+BoundedDistance osa_word_bounded(WordPattern pattern, Symbols text, std::uint64_t bound) {
+  return word_distance_bounded(pattern, pattern.length, text, bound);
+}
+
+std::uint64_t osa_short(const PatternMatchShort& pattern, Symbols text) {
+  return word_distance(pattern, pattern.length(), text);
+}
+
+BoundedDistance osa_short_bounded(const PatternMatchShort& pattern, Symbols text,
+                                  std::uint64_t bound) {
+  return word_distance_bounded(pattern, pattern.length(), text, bound);
 }
 
 std::uint64_t osa_two_words(const PatternMatchTwoWords& pattern, Symbols text) {
@@ -264,29 +285,48 @@ BoundedDistance osa_blocks_bounded(const PatternMatchBlocks& pattern, Symbols te
 }
 
 std::uint64_t osa_bit_parallel(Symbols pattern, Symbols text, StringWorkspace& workspace) {
+  if (fits_short_table(pattern, text)) {
+    return run_with_table<PatternMatchShort>(
+        [&](const PatternMatchShort& table) { return osa_short(table, text); }, pattern);
+  }
   if (pattern.size() <= PatternMatchWord::kMaxLength) {
-    const PatternMatchWord table(pattern, text);
-    return osa_word({&table, 0, pattern.size()}, text);
+    return run_with_table<PatternMatchWord>(
+        [&](const PatternMatchWord& table) { return osa_word({&table, 0, pattern.size()}, text); },
+        pattern, text);
   }
   if (pattern.size() <= PatternMatchTwoWords::kMaxLength) {
-    return osa_two_words(PatternMatchTwoWords(pattern, text), text);
+    return run_with_table<PatternMatchTwoWords>(
+        [&](const PatternMatchTwoWords& table) { return osa_two_words(table, text); }, pattern,
+        text);
   }
-  workspace.pattern_blocks.assign(pattern);
-  return osa_blocks(workspace.pattern_blocks, text, workspace);
+  workspace.buffers().pattern_blocks.assign(pattern);
+  return osa_blocks(workspace.buffers().pattern_blocks, text, workspace);
 }
 
 BoundedDistance osa_bit_parallel_bounded(Symbols pattern, Symbols text, std::uint64_t bound,
                                          StringWorkspace& workspace) {
   if (length_difference(pattern.size(), text.size()) > bound) return {false, 0};
+  if (fits_short_table(pattern, text)) {
+    return run_with_table<PatternMatchShort>(
+        [&](const PatternMatchShort& table) { return osa_short_bounded(table, text, bound); },
+        pattern);
+  }
   if (pattern.size() <= PatternMatchWord::kMaxLength) {
-    const PatternMatchWord table(pattern, text);
-    return osa_word_bounded({&table, 0, pattern.size()}, text, bound);
+    return run_with_table<PatternMatchWord>(
+        [&](const PatternMatchWord& table) {
+          return osa_word_bounded({&table, 0, pattern.size()}, text, bound);
+        },
+        pattern, text);
   }
   if (pattern.size() <= PatternMatchTwoWords::kMaxLength) {
-    return osa_two_words_bounded(PatternMatchTwoWords(pattern, text), text, bound);
+    return run_with_table<PatternMatchTwoWords>(
+        [&](const PatternMatchTwoWords& table) {
+          return osa_two_words_bounded(table, text, bound);
+        },
+        pattern, text);
   }
-  workspace.pattern_blocks.assign(pattern);
-  return osa_blocks_bounded(workspace.pattern_blocks, text, bound, workspace);
+  workspace.buffers().pattern_blocks.assign(pattern);
+  return osa_blocks_bounded(workspace.buffers().pattern_blocks, text, bound, workspace);
 }
 
 }  // namespace lumra::kernels

@@ -25,6 +25,12 @@ BoundedDistance osa_rows_bounded(Symbols left, Symbols right, std::uint64_t boun
 std::uint64_t osa_word(WordPattern pattern, Symbols text);
 BoundedDistance osa_word_bounded(WordPattern pattern, Symbols text, std::uint64_t bound);
 
+// One word, the masks found by comparison (PatternMatchShort): patterns of
+// up to 16 symbols.
+std::uint64_t osa_short(const PatternMatchShort& pattern, Symbols text);
+BoundedDistance osa_short_bounded(
+    const PatternMatchShort& pattern, Symbols text, std::uint64_t bound);
+
 // Two machine words: patterns of 65 to 128 symbols, the whole column.
 std::uint64_t osa_two_words(const PatternMatchTwoWords& pattern, Symbols text);
 BoundedDistance osa_two_words_bounded(const PatternMatchTwoWords& pattern, Symbols text,

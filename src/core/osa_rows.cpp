@@ -12,10 +12,10 @@ class OsaRows {
   OsaRows(Symbols left, Symbols right, StringWorkspace& workspace)
       : left_(left), right_(right) {
     const std::size_t width = right.size() + 1;
-    for (auto& row : workspace.rows) row.resize(width);
-    before_last_ = workspace.rows[0].data();
-    previous_ = workspace.rows[1].data();
-    current_ = workspace.rows[2].data();
+    for (auto& row : workspace.buffers().rows) row.resize(width);
+    before_last_ = workspace.buffers().rows[0].data();
+    previous_ = workspace.buffers().rows[1].data();
+    current_ = workspace.buffers().rows[2].data();
     std::fill(before_last_, before_last_ + width, 0);
     for (std::size_t i = 0; i < width; ++i) previous_[i] = i;
   }

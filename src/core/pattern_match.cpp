@@ -38,17 +38,25 @@ void PatternMatchWord::assign_for_text(Symbols pattern, Symbols text) {
     }
     if (lowest >= kDirect && highest - lowest < kDirect) base_ = lowest;
   }
-  for (const Symbol c : text) {
-    if (c - base_ < kDirect) direct_[c - base_] = 0;
-  }
-  // The pattern's own entries are cleared too (one of its symbols may be
-  // missing from the text), and its wide symbols counted on the way.
+  // Clearing entry by entry costs a few operations a symbol; past a few
+  // dozen symbols, clearing the whole window in bulk is cheaper.
+  constexpr std::size_t kClearedOneByOne = 64;
   std::size_t wide = 0;
-  for (const Symbol c : recorded) {
-    if (c - base_ < kDirect) {
-      direct_[c - base_] = 0;
-    } else {
-      ++wide;
+  if (text.size() + recorded.size() > kClearedOneByOne) {
+    std::memset(direct_, 0, sizeof(direct_));
+    for (const Symbol c : recorded) wide += c - base_ >= kDirect ? 1 : 0;
+  } else {
+    for (const Symbol c : text) {
+      if (c - base_ < kDirect) direct_[c - base_] = 0;
+    }
+    // The pattern's own entries are cleared too (one of its symbols may be
+    // missing from the text), and its wide symbols counted on the way.
+    for (const Symbol c : recorded) {
+      if (c - base_ < kDirect) {
+        direct_[c - base_] = 0;
+      } else {
+        ++wide;
+      }
     }
   }
   add_pattern(recorded, wide);

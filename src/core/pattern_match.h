@@ -9,7 +9,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/symbols.h"
 
@@ -95,6 +100,79 @@ class PatternMatchWord {
   bool has_wide_ = false;
 };
 
+// Masks of a pattern of at most 16 symbols, found without any table: a text
+// symbol is compared with all the pattern's symbols at once (four SSE2
+// comparisons, packed into one byte mask). Building a table costs a dozen
+// operations per symbol of pattern and text, more than a whole comparison
+// of two words takes with this, whatever their alphabet.
+class PatternMatchShort {
+ public:
+  static constexpr std::size_t kMaxLength = 16;
+
+  // `pattern` holds at most kMaxLength symbols.
+  explicit PatternMatchShort(Symbols pattern) : length_(pattern.size()) {
+    // Whole groups of four are loaded as they are and the last one is put
+    // together symbol by symbol: a plain copy of a few symbols into a
+    // padded buffer is turned by compilers into a byte-by-byte loop.
+    const Symbol* p = pattern.data();
+    const std::size_t whole = length_ / 4;
+    const std::size_t rest = length_ % 4;
+#if defined(__SSE2__)
+    for (std::size_t i = 0; i < 4; ++i) lanes_[i] = _mm_setzero_si128();
+    for (std::size_t i = 0; i < whole; ++i) {
+      lanes_[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i));
+    }
+    if (rest > 0) {
+      const Symbol* q = p + 4 * whole;
+      lanes_[whole] = _mm_setr_epi32(static_cast<int>(q[0]), rest > 1 ? static_cast<int>(q[1]) : 0,
+                                     rest > 2 ? static_cast<int>(q[2]) : 0, 0);
+    }
+#else
+    for (std::size_t i = 0; i < kMaxLength; ++i) symbols_[i] = i < length_ ? p[i] : 0;
+    (void)whole;
+    (void)rest;
+#endif
+  }
+
+  std::size_t length() const { return length_; }
+
+  // Bits at and above length() are unspecified; the kernels never read
+  // them (information only travels upwards in a column).
+  std::uint64_t get(Symbol c) const {
+#if defined(__SSE2__)
+    const __m128i key = _mm_set1_epi32(static_cast<int>(c));
+    const __m128i low = _mm_packs_epi32(_mm_cmpeq_epi32(lanes_[0], key),
+                                        _mm_cmpeq_epi32(lanes_[1], key));
+    const __m128i high = _mm_packs_epi32(_mm_cmpeq_epi32(lanes_[2], key),
+                                         _mm_cmpeq_epi32(lanes_[3], key));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
+#else
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < kMaxLength; ++i) {
+      mask |= static_cast<std::uint64_t>(symbols_[i] == c) << i;
+    }
+    return mask;
+#endif
+  }
+
+ private:
+  std::size_t length_;
+#if defined(__SSE2__)
+  __m128i lanes_[4];
+#else
+  Symbol symbols_[kMaxLength];
+#endif
+};
+
+// Whether a single comparison is cheaper with PatternMatchShort than with a
+// table: the pattern fits it, and the texts are short enough for the table
+// to clear its entries one by one (PatternMatchWord::assign_for_text),
+// which costs more per symbol than the comparisons do. Longer texts get a
+// table cleared in bulk, whose cheaper lookups win back its building.
+inline bool fits_short_table(Symbols pattern, Symbols text) {
+  return pattern.size() <= PatternMatchShort::kMaxLength && pattern.size() + text.size() < 256;
+}
+
 // A pattern of 1..64 symbols as the one-word kernels see it: the masks of
 // `table` shifted right by `offset`, of which the low `length` bits count.
 // The offset lets a query whose table was built once skip a prefix it shares
@@ -142,6 +220,9 @@ class PatternMatchBlocks {
 
   std::size_t length() const { return length_; }
   std::size_t words() const { return words_; }
+
+  // The masks of a symbol the pattern does not contain.
+  const std::uint64_t* zero_row() const { return zeros_.data(); }
 
   // The `words()` masks of `c`, low word first.
   const std::uint64_t* row(Symbol c) const {

@@ -97,16 +97,31 @@ Widen widen_for_this_cpu() {
 // lone surrogate cannot be a scalar value; the UTF-8 encoder then reports
 // it with its own UnicodeEncodeError.
 bool copy_scalar_values(PyObject* text, SymbolString& out) {
-  static const Widen widen_kind[] = {widen_for_this_cpu<Py_UCS1>(),
-                                     widen_for_this_cpu<Py_UCS2>(),
-                                     widen_for_this_cpu<Py_UCS4>()};
   const Py_ssize_t length = PyUnicode_GET_LENGTH(text);
   Symbol* symbols = out.reset(static_cast<std::size_t>(length));
+  const auto count = static_cast<std::size_t>(length);
+  const void* data = PyUnicode_DATA(text);
   const int kind = PyUnicode_KIND(text);
-  const Widen widen = widen_kind[kind == PyUnicode_1BYTE_KIND   ? 0
-                                 : kind == PyUnicode_2BYTE_KIND ? 1
-                                                                : 2];
-  if (widen(PyUnicode_DATA(text), static_cast<std::size_t>(length), symbols)) return true;
+  bool valid;
+  // A word or a name is copied in fewer steps than a vector loop takes to
+  // get going.
+  constexpr std::size_t kShort = 16;
+  if (count <= kShort) {
+    valid = kind == PyUnicode_1BYTE_KIND
+                ? widen_units(static_cast<const Py_UCS1*>(data), count, symbols)
+            : kind == PyUnicode_2BYTE_KIND
+                ? widen_units(static_cast<const Py_UCS2*>(data), count, symbols)
+                : widen_units(static_cast<const Py_UCS4*>(data), count, symbols);
+  } else {
+    static const Widen widen_kind[] = {widen_for_this_cpu<Py_UCS1>(),
+                                       widen_for_this_cpu<Py_UCS2>(),
+                                       widen_for_this_cpu<Py_UCS4>()};
+    const Widen widen = widen_kind[kind == PyUnicode_1BYTE_KIND   ? 0
+                                   : kind == PyUnicode_2BYTE_KIND ? 1
+                                                                  : 2];
+    valid = widen(data, count, symbols);
+  }
+  if (valid) return true;
   Py_ssize_t size;
   if (PyUnicode_AsUTF8AndSize(text, &size) == nullptr) return false;
   // Unreachable for a str holding a surrogate, but never report success

@@ -74,9 +74,18 @@ bool keyword_is(PyObject* keyword, const Parameter& parameter) {
 bool parse_call(const Signature& signature, PyObject* const* args, Py_ssize_t nargsf,
                 PyObject* kwnames, PyObject** slots) {
   const std::size_t count = signature.parameters.size();
-  for (std::size_t i = 0; i < count; ++i) slots[i] = nullptr;
-
   const auto given = static_cast<std::size_t>(PyVectorcall_NARGS(nargsf));
+
+  // Most calls pass positional arguments only and leave out nothing that is
+  // required; they need none of the checks below.
+  if (kwnames == nullptr && given >= signature.required_positional &&
+      given <= signature.positional && signature.required_keywords == 0) {
+    for (std::size_t i = 0; i < given; ++i) slots[i] = args[i];
+    for (std::size_t i = given; i < count; ++i) slots[i] = nullptr;
+    return true;
+  }
+
+  for (std::size_t i = 0; i < count; ++i) slots[i] = nullptr;
   // Keyword-only parameters follow the positional ones, so a call whose
   // last positional argument lands on a positional parameter has not given
   // too many; only other calls count them.

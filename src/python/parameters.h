@@ -40,8 +40,20 @@ struct Parameter {
 };
 
 struct Signature {
+  constexpr Signature(const char* function, std::span<const Parameter> parameters)
+      : function(function), parameters(parameters) {
+    for (const Parameter& p : parameters) {
+      if (!p.keyword_only) ++positional;
+      if (!p.keyword_only && !p.optional) ++required_positional;
+      if (p.keyword_only && !p.optional) ++required_keywords;
+    }
+  }
+
   const char* function;  // as it appears in messages, e.g. "distance()"
   std::span<const Parameter> parameters;
+  std::size_t positional = 0;
+  std::size_t required_positional = 0;
+  std::size_t required_keywords = 0;
 };
 
 inline constexpr std::size_t kMaxParameters = 8;

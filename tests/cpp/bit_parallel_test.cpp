@@ -2,7 +2,7 @@
 // row-by-row programmes they replace: same distance, and for every bound
 // the same verdict (within or exceeded) and the same distance when within.
 // Each pair is checked in both orders through every entry point: the public
-// functions, the one-, two- and multi-word kernels called directly (the
+// functions, the short, one-, two- and multi-word kernels called directly (the
 // multi-word one also on short patterns), and the cached query scorers.
 #include <gtest/gtest.h>
 
@@ -90,6 +90,8 @@ void check_levenshtein(const Text& a, const Text& b, StringWorkspace& ws) {
     const bool fits_two = p.size() > PatternMatchWord::kMaxLength &&
                           p.size() <= PatternMatchTwoWords::kMaxLength;
     if (fits_two) EXPECT_EQ(kernels::levenshtein_two_words(PatternMatchTwoWords(p, t), t), expected);
+    const bool fits_short = p.size() <= PatternMatchShort::kMaxLength;
+    if (fits_short) EXPECT_EQ(kernels::levenshtein_short(PatternMatchShort(p), t), expected);
     EXPECT_EQ(kernels::levenshtein_blocks(blocks, t, ws), expected);
     EXPECT_EQ(cached.distance(t, ws), expected);
     for (const std::uint64_t k : bounds_for(expected, longer)) {
@@ -100,6 +102,10 @@ void check_levenshtein(const Text& a, const Text& b, StringWorkspace& ws) {
       if (fits_two) {
         expect_bounded(kernels::levenshtein_two_words_bounded(PatternMatchTwoWords(p, t), t, k),
                        expected, k, "two words");
+      }
+      if (fits_short) {
+        expect_bounded(kernels::levenshtein_short_bounded(PatternMatchShort(p), t, k), expected, k,
+                       "short");
       }
       expect_bounded(kernels::levenshtein_blocks_bounded(blocks, t, k, ws), expected, k, "blocks");
       expect_bounded(cached.distance_within(t, k, ws), expected, k, "cached");
@@ -137,6 +143,8 @@ void check_osa(const Text& a, const Text& b, StringWorkspace& ws) {
     const bool fits_two = p.size() > PatternMatchWord::kMaxLength &&
                           p.size() <= PatternMatchTwoWords::kMaxLength;
     if (fits_two) EXPECT_EQ(kernels::osa_two_words(PatternMatchTwoWords(p, t), t), expected);
+    const bool fits_short = p.size() <= PatternMatchShort::kMaxLength;
+    if (fits_short) EXPECT_EQ(kernels::osa_short(PatternMatchShort(p), t), expected);
     EXPECT_EQ(kernels::osa_blocks(blocks, t, ws), expected);
     EXPECT_EQ(cached.distance(t, ws), expected);
     for (const std::uint64_t k : bounds_for(expected, longer)) {
@@ -145,6 +153,10 @@ void check_osa(const Text& a, const Text& b, StringWorkspace& ws) {
       if (fits_two) {
         expect_bounded(kernels::osa_two_words_bounded(PatternMatchTwoWords(p, t), t, k), expected,
                        k, "two words");
+      }
+      if (fits_short) {
+        expect_bounded(kernels::osa_short_bounded(PatternMatchShort(p), t, k), expected, k,
+                       "short");
       }
       expect_bounded(kernels::osa_blocks_bounded(blocks, t, k, ws), expected, k, "blocks");
       expect_bounded(cached.distance_within(t, k, ws), expected, k, "cached");

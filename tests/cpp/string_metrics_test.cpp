@@ -80,10 +80,10 @@ TEST(StripCommonAffixes, PrefixThenNonOverlappingSuffix) {
 }
 
 // The chunked scans against a symbol-by-symbol one: texts of every length
-// around the eight- and four-symbol steps, differing at every position in
+// around the sixteen-, eight- and four-symbol steps, differing at every position in
 // turn, in the low and the high half of a 64-bit load.
 TEST(StripCommonAffixes, ChunkedScansFindTheFirstDifference) {
-  for (std::size_t length = 0; length <= 27; ++length) {
+  for (std::size_t length = 0; length <= 40; ++length) {
     for (std::size_t at = 0; at <= length; ++at) {
       for (const Symbol change : {Symbol{1}, Symbol{0x10000}, Symbol{0x80000000}}) {
         std::vector<Symbol> a(length), b;
