@@ -59,14 +59,4 @@ inline std::uint64_t rows_in_word(std::size_t length, std::size_t w) {
   return length - below < 64 ? length - below : 64;
 }
 
-// Builds a `Table` from `build` and runs `run` on it in a stack frame of its
-// own. The dispatchers that pick a table then hold none themselves: the
-// two-word table alone takes 7 KB, which every short comparison would
-// otherwise reserve and step over.
-template <class Table, class Run, class... Build>
-[[gnu::noinline]] auto run_with_table(const Run& run, const Build&... build) {
-  const Table table(build...);
-  return run(table);
-}
-
 }  // namespace lumra::bit_parallel
