@@ -31,6 +31,11 @@ class DiagonalBand {
   // n - m: the diagonal the final cell lies on.
   std::int64_t delta() const { return delta_; }
 
+  // The lowest and highest diagonal in the band; high() - low() + 1 of
+  // them, at most bound + 1.
+  std::int64_t low() const { return low_; }
+  std::int64_t high() const { return high_; }
+
   // The rows (1-based, within 1..m) of column j inside the band; never
   // empty for 1 <= j <= n.
   std::int64_t first_row(std::int64_t j) const { return std::max<std::int64_t>(1, j - high_); }

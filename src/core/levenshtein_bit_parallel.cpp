@@ -189,6 +189,12 @@ std::optional<std::uint64_t> levenshtein_bit_parallel_bounded(Symbols pattern, S
                                                               StringWorkspace& workspace) {
   // Settled before any table is built.
   if (length_difference(pattern.size(), text.size()) > bound) return std::nullopt;
+  // Past two words, a small bound needs neither a table of all the
+  // pattern's words nor more than one word sliding along its band.
+  if (pattern.size() > PatternMatchTwoWords::kMaxLength &&
+      fits_narrow_band(pattern.size(), text.size(), bound)) {
+    return within_or_nothing(levenshtein_narrow_band(pattern, text, bound));
+  }
   return with_pattern_table(pattern, text, workspace, Bounded{text, bound, workspace});
 }
 

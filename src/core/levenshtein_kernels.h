@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/osa.h"
 #include "core/pattern_match.h"
 #include "core/string_workspace.h"
 #include "core/symbols.h"
@@ -52,6 +53,14 @@ std::uint64_t levenshtein_blocks(const PatternMatchBlocks& pattern, Symbols text
 std::optional<std::uint64_t> levenshtein_blocks_bounded(const PatternMatchBlocks& pattern,
                                                         Symbols text, std::uint64_t bound,
                                                         StringWorkspace& workspace);
+
+// One word sliding along the diagonal band of a bound of at most
+// kNarrowBandMaxBound (see levenshtein_narrow_band.cpp); the texts must be
+// non-empty, their length difference within the bound and the bound below
+// the longer length (fits_narrow_band()).
+inline constexpr std::uint64_t kNarrowBandMaxBound = 63;
+bool fits_narrow_band(std::size_t m, std::size_t n, std::uint64_t bound);
+BoundedDistance levenshtein_narrow_band(Symbols pattern, Symbols text, std::uint64_t bound);
 
 // Builds the masks of a non-empty `pattern` and runs the one-word or
 // two-word kernel when it fits, the multi-word one otherwise.
