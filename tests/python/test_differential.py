@@ -152,3 +152,31 @@ def test_tiny_cutoffs_on_near_copies_match_oracle(alphabet, lo, hi):
             for cutoff in range(4):
                 assert ours(left, right, score_cutoff=cutoff) == with_int_cutoff(d, cutoff), (left, right, cutoff)
                 assert ours(right, left, score_cutoff=cutoff) == with_int_cutoff(d, cutoff), (left, right, cutoff)
+
+
+@pytest.mark.parametrize(
+    "alphabet,lo,hi",
+    [("ab", 130, 400), ("abcdefghijklmnopqrstuvwxyz", 129, 1100),
+     ("".join(chr(c) for c in range(0x3041, 0x3097)), 300, 1100), (WIDE, 129, 300)],
+    ids=["binary", "latin", "kana", "wide"],
+)
+def test_small_cutoffs_on_long_near_copies_match_oracle(alphabet, lo, hi):
+    # Long texts tens of edits apart with cutoffs below, at and above their
+    # distance, up to and past the largest bound a one-word band can hold;
+    # pairs in both orders, since the shorter text becomes the pattern.
+    rng = random.Random(lo + hi + len(alphabet))
+    for _ in range(12):
+        left = "".join(rng.choice(alphabet) for _ in range(rng.randint(lo, hi)))
+        right = _near_copy(rng, left, alphabet, rng.randint(0, 40))
+        d = Levenshtein.distance(left, right)
+        cutoffs = {d, max(d - 1, 0), d + 1, d // 2, 4, 17, 62, 63, 64, 65, 2 * d + 1}
+        for cutoff in sorted(cutoffs):
+            expected = with_int_cutoff(d, cutoff)
+            assert _lumra.distance(left, right, score_cutoff=cutoff) == expected, (cutoff, d)
+            assert _lumra.distance(right, left, score_cutoff=cutoff) == expected, (cutoff, d)
+        m = max(len(left), len(right))
+        similarity = 1.0 - d / m
+        for cutoff in (similarity, 1.0 - 63 / m, 1.0 - 64 / m, 0.95, 0.99):
+            cutoff = min(max(cutoff, 0.0), 1.0)
+            want = similarity if similarity >= cutoff else 0.0
+            assert _lumra.normalized_similarity(left, right, score_cutoff=cutoff) == want
