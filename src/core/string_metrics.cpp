@@ -1,6 +1,7 @@
 #include "core/string_metrics.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "core/cutoff.h"
 #include "core/levenshtein.h"
@@ -53,13 +54,18 @@ Result<double, CutoffOutOfRange> normalized_distance(Symbols left, Symbols right
 
 std::uint64_t comparison_cells(std::size_t left_length, std::size_t right_length,
                                std::optional<std::uint64_t> bound) {
+  // Saturating: texts of billions of symbols only need to count as large.
+  const auto product = [](std::uint64_t a, std::uint64_t b) {
+    std::uint64_t out = 0;
+    return __builtin_mul_overflow(a, b, &out) ? std::numeric_limits<std::uint64_t>::max() : out;
+  };
   const std::uint64_t longer = std::max(left_length, right_length);
   const std::uint64_t shorter = std::min(left_length, right_length);
-  const std::uint64_t table = longer * shorter;
+  const std::uint64_t table = product(longer, shorter);
   if (!bound) return table;
   if (longer - shorter > *bound) return 0;  // settled by the lengths alone
   if (*bound >= longer) return table;
-  return std::min(table, longer * (2 * *bound + 1));
+  return std::min(table, product(longer, 2 * *bound + 1));
 }
 
 }  // namespace lumra

@@ -6,6 +6,7 @@ namespace lumra::python {
 
 bool Arguments::convert(const Signature& signature, PyObject* const* args, Py_ssize_t nargsf,
                         PyObject* kwnames) {
+  clear();
   PyObject* given[kMaxParameters];
   if (!parse_call(signature, args, nargsf, kwnames, given)) return false;
 

@@ -19,23 +19,23 @@ class Arguments {
                              std::uint64_t, double, bool>;
 
   Arguments() = default;
-  ~Arguments() {
-    for (std::size_t i = 0; i < constructed_; ++i) value(i).~Value();
-  }
+  ~Arguments() { clear(); }
   Arguments(const Arguments&) = delete;
   Arguments& operator=(const Arguments&) = delete;
 
   // Parses the call against `signature` and converts every argument in
   // signature order, stopping at the first failure (Python error set).
-  // Call it once per object.
+  // Values of an earlier call are dropped first.
   bool convert(const Signature& signature, PyObject* const* args, Py_ssize_t nargsf,
                PyObject* kwnames);
 
-  const SymbolString& text(std::size_t i) const { return *std::get_if<SymbolString>(&value(i)); }
+  // A call site asking for the wrong kind gets std::bad_variant_access,
+  // which the binding's guard turns into a Python exception.
+  const SymbolString& text(std::size_t i) const { return std::get<SymbolString>(value(i)); }
   const std::vector<SymbolString>& texts(std::size_t i) const {
-    return *std::get_if<std::vector<SymbolString>>(&value(i));
+    return std::get<std::vector<SymbolString>>(value(i));
   }
-  std::uint64_t count(std::size_t i) const { return *std::get_if<std::uint64_t>(&value(i)); }
+  std::uint64_t count(std::size_t i) const { return std::get<std::uint64_t>(value(i)); }
   std::optional<std::uint64_t> optional_count(std::size_t i) const {
     if (const auto* v = std::get_if<std::uint64_t>(&value(i))) return *v;
     return std::nullopt;
@@ -56,6 +56,11 @@ class Arguments {
   struct alignas(Value) Slot {
     unsigned char bytes[sizeof(Value)];
   };
+
+  void clear() {
+    for (std::size_t i = 0; i < constructed_; ++i) value(i).~Value();
+    constructed_ = 0;
+  }
 
   template <class T>
   T& construct(std::size_t i) {
