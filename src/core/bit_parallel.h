@@ -53,6 +53,63 @@ inline std::uint64_t bottom_value(std::uint64_t columns, std::uint64_t vp, std::
          static_cast<std::uint64_t>(std::popcount(vn & rows));
 }
 
+// One column of the table over up to 64 pattern rows (bit i for row i + 1):
+// vp where the value grows by one going down, vn where it shrinks by one,
+// and d0 where a cell equals its upper-left neighbour. step() is Myers'
+// column step; `x` holds the diagonal-zero sources the metric knows before
+// the carry chain spreads them (matches, vn, and any transpositions).
+struct WordState {
+  std::uint64_t vp = kAllOnes;
+  std::uint64_t vn = 0;
+  std::uint64_t d0 = 0;
+
+  void step(std::uint64_t x) {
+    d0 = (((x & vp) + vp) ^ vp) | x;
+    std::uint64_t hp = vn | ~(d0 | vp);
+    std::uint64_t hn = d0 & vp;
+    hp = (hp << 1) | 1;
+    hn <<= 1;
+    vp = hn | ~(d0 | hp);
+    vn = hp & d0;
+  }
+  std::uint64_t zero_at(std::size_t row) const { return (d0 >> row) & 1; }
+  std::uint64_t distance(std::size_t columns, std::size_t rows) const {
+    return bottom_value(columns, vp, vn, low_bits(rows));
+  }
+};
+
+// The same over two words (65 to 128 rows): the carry of the addition and
+// the shifted horizontal differences pass from the low word to the high one.
+struct TwoWordState {
+  std::uint64_t vp[2] = {kAllOnes, kAllOnes};
+  std::uint64_t vn[2] = {0, 0};
+  std::uint64_t d0[2] = {0, 0};
+
+  void step(const std::uint64_t (&x)[2]) {
+    std::uint64_t carry = 0;
+    std::uint64_t hp[2];
+    std::uint64_t hn[2];
+    for (int w = 0; w < 2; ++w) {
+      d0[w] = (add_with_carry(x[w] & vp[w], vp[w], carry) ^ vp[w]) | x[w];
+      hp[w] = vn[w] | ~(d0[w] | vp[w]);
+      hn[w] = d0[w] & vp[w];
+    }
+    const std::uint64_t hp_shifted[2] = {(hp[0] << 1) | 1, (hp[1] << 1) | (hp[0] >> 63)};
+    const std::uint64_t hn_shifted[2] = {hn[0] << 1, (hn[1] << 1) | (hn[0] >> 63)};
+    for (int w = 0; w < 2; ++w) {
+      vp[w] = hn_shifted[w] | ~(d0[w] | hp_shifted[w]);
+      vn[w] = hp_shifted[w] & d0[w];
+    }
+  }
+  std::uint64_t zero_at(std::size_t row) const { return (d0[row / 64] >> (row % 64)) & 1; }
+  std::uint64_t distance(std::size_t columns, std::size_t rows) const {
+    const std::uint64_t high_rows = low_bits(rows - 64);
+    return bottom_value(columns, vp[0], vn[0], kAllOnes) +
+           static_cast<std::uint64_t>(std::popcount(vp[1] & high_rows)) -
+           static_cast<std::uint64_t>(std::popcount(vn[1] & high_rows));
+  }
+};
+
 // Rows of a pattern of `length` symbols covered by word `w`.
 inline std::uint64_t rows_in_word(std::size_t length, std::size_t w) {
   const std::size_t below = 64 * w;

@@ -34,16 +34,21 @@ namespace lumra::kernels {
 //   zero_at(row)  whether the last column's cell on 0-based `row` is a
 //                 diagonal zero (equal to its upper-left neighbour);
 //   distance(j)   the last row's value after j columns.
+// The runs are inlined where the column is made: a column that stays a
+// local object keeps its words in registers, while one reached through a
+// reference may share memory with the mask tables as far as the compiler
+// knows, and is stored and reloaded at every step.
 template <class Column>
-std::uint64_t scan(Column& column, Symbols text) {
+[[gnu::always_inline]] inline std::uint64_t scan(Column& column, Symbols text) {
   for (const Symbol c : text) column.advance(c);
   return column.distance(text.size());
 }
 
 // The caller checked |n - m| <= bound.
 template <class Column>
-BoundedDistance scan_within_bound(Column& column, std::size_t m, Symbols text,
-                                  std::uint64_t bound) {
+[[gnu::always_inline]] inline BoundedDistance scan_within_bound(Column& column, std::size_t m,
+                                                                Symbols text,
+                                                                std::uint64_t bound) {
   const std::size_t n = text.size();
   const std::size_t lead = n > m ? n - m : 0;
   for (std::size_t j = 0; j < lead; ++j) column.advance(text[j]);
@@ -61,7 +66,8 @@ BoundedDistance scan_within_bound(Column& column, std::size_t m, Symbols text,
 // The distance between a pattern of m symbols and `text` by a Column made
 // from `column_args`; an empty pattern needs no column.
 template <class Column, class... Args>
-std::uint64_t column_distance(std::size_t m, Symbols text, const Args&... column_args) {
+[[gnu::always_inline]] inline std::uint64_t column_distance(std::size_t m, Symbols text,
+                                                            const Args&... column_args) {
   if (m == 0) return text.size();
   Column column(column_args...);
   return scan(column, text);
@@ -71,8 +77,9 @@ std::uint64_t column_distance(std::size_t m, Symbols text, const Args&... column
 // otherwise a verdict reached as early as the lengths or the final diagonal
 // allow.
 template <class Column, class... Args>
-BoundedDistance column_distance_within(std::size_t m, Symbols text, std::uint64_t bound,
-                                       const Args&... column_args) {
+[[gnu::always_inline]] inline BoundedDistance column_distance_within(std::size_t m, Symbols text,
+                                                                     std::uint64_t bound,
+                                                                     const Args&... column_args) {
   const std::size_t n = text.size();
   if (bit_parallel::length_difference(m, n) > bound) return {false, 0};
   if (m == 0) return {true, n};

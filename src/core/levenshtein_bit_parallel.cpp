@@ -17,74 +17,29 @@
 
 namespace lumra::kernels {
 
-using bit_parallel::add_with_carry;
-using bit_parallel::bottom_value;
-using bit_parallel::low_bits;
-using bit_parallel::kAllOnes;
 using bit_parallel::length_difference;
 
 namespace {
 
-// The one-word kernel's column (bit i stands for pattern row i + 1).
+// The one-word kernel's column: the diagonal zeros come from the matches
+// and the rows below a -1 vertical difference.
 template <class Pattern>
-struct WordColumn {
+struct WordColumn : bit_parallel::WordState {
   const Pattern& pattern;
   std::size_t length;
-  std::uint64_t vp = kAllOnes;
-  std::uint64_t vn = 0;
-  std::uint64_t d0 = 0;  // bit i set when cell (i + 1, j) equals cell (i, j - 1)
 
   WordColumn(const Pattern& p, std::size_t m) : pattern(p), length(m) {}
-
-  void advance(Symbol c) {
-    const std::uint64_t x = pattern.get(c) | vn;
-    d0 = (((x & vp) + vp) ^ vp) | x;
-    std::uint64_t hp = vn | ~(d0 | vp);
-    std::uint64_t hn = d0 & vp;
-    hp = (hp << 1) | 1;
-    hn <<= 1;
-    vp = hn | ~(d0 | hp);
-    vn = hp & d0;
-  }
-  std::uint64_t zero_at(std::size_t row) const { return (d0 >> row) & 1; }
-  std::uint64_t distance(std::size_t columns) const {
-    return bottom_value(columns, vp, vn, low_bits(length));
-  }
+  void advance(Symbol c) { step(pattern.get(c) | vn); }
+  std::uint64_t distance(std::size_t columns) const { return WordState::distance(columns, length); }
 };
 
-// The same step over two words, the carry of the addition and the shifted
-// horizontal differences passing from the low word to the high one.
-struct TwoWordColumn {
+struct TwoWordColumn : bit_parallel::TwoWordState {
   const PatternMatchTwoWords& pattern;
-  std::uint64_t vp[2] = {kAllOnes, kAllOnes};
-  std::uint64_t vn[2] = {0, 0};
-  std::uint64_t d0[2] = {0, 0};
 
   explicit TwoWordColumn(const PatternMatchTwoWords& p) : pattern(p) {}
-
-  void advance(Symbol c) {
-    const std::uint64_t eq[2] = {pattern.low(c), pattern.high(c)};
-    std::uint64_t carry = 0;
-    std::uint64_t hp[2];
-    std::uint64_t hn[2];
-    for (int w = 0; w < 2; ++w) {
-      const std::uint64_t x = eq[w] | vn[w];
-      d0[w] = (add_with_carry(x & vp[w], vp[w], carry) ^ vp[w]) | x;
-      hp[w] = vn[w] | ~(d0[w] | vp[w]);
-      hn[w] = d0[w] & vp[w];
-    }
-    const std::uint64_t hp_shifted[2] = {(hp[0] << 1) | 1, (hp[1] << 1) | (hp[0] >> 63)};
-    const std::uint64_t hn_shifted[2] = {hn[0] << 1, (hn[1] << 1) | (hn[0] >> 63)};
-    for (int w = 0; w < 2; ++w) {
-      vp[w] = hn_shifted[w] | ~(d0[w] | hp_shifted[w]);
-      vn[w] = hp_shifted[w] & d0[w];
-    }
-  }
-  std::uint64_t zero_at(std::size_t row) const { return (d0[row / 64] >> (row % 64)) & 1; }
+  void advance(Symbol c) { step({pattern.low(c) | vn[0], pattern.high(c) | vn[1]}); }
   std::uint64_t distance(std::size_t columns) const {
-    const std::uint64_t high_rows = low_bits(pattern.length() - 64);
-    return bottom_value(columns, vp[0], vn[0], kAllOnes) + std::popcount(vp[1] & high_rows) -
-           std::popcount(vn[1] & high_rows);
+    return TwoWordState::distance(columns, pattern.length());
   }
 };
 
@@ -151,7 +106,10 @@ struct Unbounded {
   Symbols text;
   StringWorkspace& workspace;
   std::uint64_t operator()(const PatternMatchShort& t) const { return levenshtein_short(t, text); }
-  std::uint64_t operator()(WordPattern t) const { return levenshtein_word(t, text); }
+  // Run in place, so that the table's zero offset is known to the loop.
+  std::uint64_t operator()(WordPattern t) const {
+    return column_distance<WordColumn<WordPattern>>(t.length, text, t, t.length);
+  }
   std::uint64_t operator()(const PatternMatchTwoWords& t) const {
     return levenshtein_two_words(t, text);
   }
@@ -168,7 +126,8 @@ struct Bounded {
     return levenshtein_short_bounded(t, text, bound);
   }
   std::optional<std::uint64_t> operator()(WordPattern t) const {
-    return levenshtein_word_bounded(t, text, bound);
+    return within_or_nothing(
+        column_distance_within<WordColumn<WordPattern>>(t.length, text, bound, t, t.length));
   }
   std::optional<std::uint64_t> operator()(const PatternMatchTwoWords& t) const {
     return levenshtein_two_words_bounded(t, text, bound);

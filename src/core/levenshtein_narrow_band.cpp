@@ -129,8 +129,9 @@ BoundedDistance levenshtein_narrow_band(Symbols pattern, Symbols text, std::uint
   // Column 0: D(i, 0) = |i| for the rows i = -high + b of the band, falling
   // by one per row down to row 0 and rising from there.
   const std::uint64_t above_table = low_bits(static_cast<std::size_t>(high + 1));
-  std::uint64_t vn = above_table;
-  std::uint64_t vp = ~above_table;
+  bit_parallel::WordState state;
+  state.vn = above_table;
+  state.vp = ~above_table;
 
   const std::int64_t delta = band.delta();
   const auto diagonal_bit = static_cast<unsigned>(high - delta);
@@ -143,19 +144,11 @@ BoundedDistance levenshtein_narrow_band(Symbols pattern, Symbols text, std::uint
       masks.enter(pattern[static_cast<std::size_t>(entering - 1)], column, bottom);
       ++entering;
     }
-    vp = (vp >> 1) | bottom;
-    vn = (vn >> 1) & ~bottom;
-    const std::uint64_t eq = masks.get(text[j - 1], column);
-    const std::uint64_t x = eq | vn;
-    const std::uint64_t d0 = (((x & vp) + vp) ^ vp) | x;
-    std::uint64_t hp = vn | ~(d0 | vp);
-    std::uint64_t hn = d0 & vp;
-    hp = (hp << 1) | 1;
-    hn <<= 1;
-    vp = hn | ~(d0 | hp);
-    vn = hp & d0;
+    state.vp = (state.vp >> 1) | bottom;
+    state.vn = (state.vn >> 1) & ~bottom;
+    state.step(masks.get(text[j - 1], column) | state.vn);
     if (j > lead) {
-      diagonal += 1 - ((d0 >> diagonal_bit) & 1);
+      diagonal += 1 - state.zero_at(diagonal_bit);
       if (diagonal > bound) return {false, diagonal};
     }
   }

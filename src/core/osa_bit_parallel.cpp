@@ -24,21 +24,15 @@
 
 namespace lumra::kernels {
 
-using bit_parallel::add_with_carry;
-using bit_parallel::bottom_value;
-using bit_parallel::low_bits;
 using bit_parallel::kAllOnes;
 using bit_parallel::length_difference;
 
 namespace {
 
 template <class Pattern>
-struct WordColumn {
+struct WordColumn : bit_parallel::WordState {
   const Pattern& pattern;
   std::size_t length;
-  std::uint64_t vp = kAllOnes;
-  std::uint64_t vn = 0;
-  std::uint64_t d0 = 0;
   std::uint64_t previous_eq = 0;  // no transposition into the first column
 
   WordColumn(const Pattern& p, std::size_t m) : pattern(p), length(m) {}
@@ -51,30 +45,17 @@ struct WordColumn {
     // complement may be taken after the shift.)
     const std::uint64_t crossing = (eq << 1) & previous_eq;
     const std::uint64_t matches = eq | vn;
-    const std::uint64_t x = matches | (crossing & ~(d0 << 1));
-    d0 = (((x & vp) + vp) ^ vp) | x;
-    std::uint64_t hp = vn | ~(d0 | vp);
-    std::uint64_t hn = d0 & vp;
-    hp = (hp << 1) | 1;
-    hn <<= 1;
-    vp = hn | ~(d0 | hp);
-    vn = hp & d0;
+    step(matches | (crossing & ~(d0 << 1)));
     previous_eq = eq;
   }
-  std::uint64_t zero_at(std::size_t row) const { return (d0 >> row) & 1; }
-  std::uint64_t distance(std::size_t columns) const {
-    return bottom_value(columns, vp, vn, low_bits(length));
-  }
+  std::uint64_t distance(std::size_t columns) const { return WordState::distance(columns, length); }
 };
 
 // The same step over two words; the top bits of the low word's masks and
 // diagonal zeros shift into the bottom of the high word, where a
 // transposition may cross from one word to the other.
-struct TwoWordColumn {
+struct TwoWordColumn : bit_parallel::TwoWordState {
   const PatternMatchTwoWords& pattern;
-  std::uint64_t vp[2] = {kAllOnes, kAllOnes};
-  std::uint64_t vn[2] = {0, 0};
-  std::uint64_t d0[2] = {0, 0};
   std::uint64_t previous_eq[2] = {0, 0};
 
   explicit TwoWordColumn(const PatternMatchTwoWords& p) : pattern(p) {}
@@ -83,29 +64,15 @@ struct TwoWordColumn {
     const std::uint64_t eq[2] = {pattern.low(c), pattern.high(c)};
     const std::uint64_t eq_shifted[2] = {eq[0] << 1, (eq[1] << 1) | (eq[0] >> 63)};
     const std::uint64_t d0_shifted[2] = {d0[0] << 1, (d0[1] << 1) | (d0[0] >> 63)};
-    std::uint64_t carry = 0;
-    std::uint64_t hp[2];
-    std::uint64_t hn[2];
+    std::uint64_t x[2];
     for (int w = 0; w < 2; ++w) {
-      const std::uint64_t crossing = eq_shifted[w] & previous_eq[w];
-      const std::uint64_t x = eq[w] | vn[w] | (crossing & ~d0_shifted[w]);
-      d0[w] = (add_with_carry(x & vp[w], vp[w], carry) ^ vp[w]) | x;
-      hp[w] = vn[w] | ~(d0[w] | vp[w]);
-      hn[w] = d0[w] & vp[w];
+      x[w] = eq[w] | vn[w] | (eq_shifted[w] & previous_eq[w] & ~d0_shifted[w]);
       previous_eq[w] = eq[w];
     }
-    const std::uint64_t hp_shifted[2] = {(hp[0] << 1) | 1, (hp[1] << 1) | (hp[0] >> 63)};
-    const std::uint64_t hn_shifted[2] = {hn[0] << 1, (hn[1] << 1) | (hn[0] >> 63)};
-    for (int w = 0; w < 2; ++w) {
-      vp[w] = hn_shifted[w] | ~(d0[w] | hp_shifted[w]);
-      vn[w] = hp_shifted[w] & d0[w];
-    }
+    step(x);
   }
-  std::uint64_t zero_at(std::size_t row) const { return (d0[row / 64] >> (row % 64)) & 1; }
   std::uint64_t distance(std::size_t columns) const {
-    const std::uint64_t high_rows = low_bits(pattern.length() - 64);
-    return bottom_value(columns, vp[0], vn[0], kAllOnes) + std::popcount(vp[1] & high_rows) -
-           std::popcount(vn[1] & high_rows);
+    return TwoWordState::distance(columns, pattern.length());
   }
 };
 
@@ -189,7 +156,10 @@ struct Unbounded {
   Symbols text;
   StringWorkspace& workspace;
   std::uint64_t operator()(const PatternMatchShort& t) const { return osa_short(t, text); }
-  std::uint64_t operator()(WordPattern t) const { return osa_word(t, text); }
+  // Run in place, so that the table's zero offset is known to the loop.
+  std::uint64_t operator()(WordPattern t) const {
+    return column_distance<WordColumn<WordPattern>>(t.length, text, t, t.length);
+  }
   std::uint64_t operator()(const PatternMatchTwoWords& t) const { return osa_two_words(t, text); }
   std::uint64_t operator()(const PatternMatchBlocks& t) const {
     return osa_blocks(t, text, workspace);
@@ -203,7 +173,9 @@ struct Bounded {
   BoundedDistance operator()(const PatternMatchShort& t) const {
     return osa_short_bounded(t, text, bound);
   }
-  BoundedDistance operator()(WordPattern t) const { return osa_word_bounded(t, text, bound); }
+  BoundedDistance operator()(WordPattern t) const {
+    return column_distance_within<WordColumn<WordPattern>>(t.length, text, bound, t, t.length);
+  }
   BoundedDistance operator()(const PatternMatchTwoWords& t) const {
     return osa_two_words_bounded(t, text, bound);
   }
