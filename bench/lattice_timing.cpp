@@ -22,10 +22,10 @@
 #include <utility>
 #include <vector>
 
-#include "core/lattice.h"
-#include "core/lattice_distance.h"
-#include "core/lattice_workspace.h"
-#include "core/partial_alignment.h"
+#include "core/lattice/lattice.h"
+#include "core/lattice/lattice_distance.h"
+#include "core/lattice/lattice_workspace.h"
+#include "core/alignment/partial_alignment.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Best-span alignment of a query inside a longer text.
-#include "core/partial_alignment.h"
+#include "core/alignment/partial_alignment.h"
 #include "python/arguments.h"
 #include "python/error_mapping.h"
 #include "python/functions.h"

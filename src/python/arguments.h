@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/symbols.h"
+#include "core/base/symbols.h"
 #include "python/parameters.h"
 #include "python/python.h"
 

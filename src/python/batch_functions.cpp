@@ -1,7 +1,7 @@
 // Batch matrices over plain strings.
 #include <algorithm>
 
-#include "core/distance_matrix.h"
+#include "core/batch/distance_matrix.h"
 #include "python/arguments.h"
 #include "python/error_mapping.h"
 #include "python/functions.h"

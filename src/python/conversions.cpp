@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/cpu_features.h"
+#include "core/base/cpu_features.h"
 #include "python/error_mapping.h"
 
 namespace lumra::python {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/symbols.h"
+#include "core/base/symbols.h"
 #include "python/python.h"
 
 namespace lumra::python {

@@ -8,7 +8,7 @@
 
 #include <new>
 
-#include "core/errors.h"
+#include "core/base/errors.h"
 #include "python/python.h"
 
 namespace lumra::python {

@@ -1,12 +1,13 @@
 // The _lumra module: its definition, its attributes and their order.
 #include "python/functions.h"
 #include "python/python.h"
+#include "version.h"
 
 namespace lumra::python {
 
 namespace {
 
-constexpr const char* kVersion = "0.2.3";
+constexpr const char* kVersion = LUMRA_VERSION;
 
 #define LUMRA_NAMED_FUNCTION(python_name, function, signature)                         \
   {python_name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&function)), \

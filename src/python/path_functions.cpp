@@ -1,5 +1,5 @@
 // Metrics between two lists of alternative spellings.
-#include "core/path_metrics.h"
+#include "core/lattice/path_metrics.h"
 #include "python/arguments.h"
 #include "python/error_mapping.h"
 #include "python/functions.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/distance_matrix.h"
+#include "core/batch/distance_matrix.h"
 #include "python/python.h"
 
 namespace lumra::python {

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/string_metrics.h"
+#include "core/strings/string_metrics.h"
 #include "python/arguments.h"
 #include "python/error_mapping.h"
 #include "python/functions.h"

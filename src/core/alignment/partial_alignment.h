@@ -1,0 +1,145 @@
+// Partial alignment: where a short query fits best inside a longer text.
+//
+// One search scores the query against every candidate span of the text
+// (span_enumeration.h) and keeps the best. What a span's score is comes
+// from a pluggable scorer, so plain strings (below) and the dictionaries,
+// which compare readings, share the search and its tie-breaks. The form
+// decides what "better" means and which scores take part:
+//   - DistanceForm: integer scores, smaller is better; with cutoff k the
+//     scorer is expected to report a distance above k as k + 1, and such a
+//     span is rejected.
+//   - RatioForm: similarities in [0, 1], larger is better; a span scoring
+//     0.0 is never aligned, and with a cutoff c (which must lie in [0, 1],
+//     checked when the first score is in hand) a score below c is rejected.
+// Among accepted spans the better score wins, then the shorter span, then
+// the earlier one.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <type_traits>
+#include <utility>
+
+#include "core/base/cutoff.h"
+#include "core/base/errors.h"
+#include "core/base/result.h"
+#include "core/alignment/span_enumeration.h"
+#include "core/base/symbols.h"
+
+namespace lumra {
+
+// The whole query is always aligned, so the query positions are 0 and its
+// length; the span positions are symbol indices into the text.
+template <class Score>
+struct Alignment {
+  Score score;
+  std::uint64_t query_start;
+  std::uint64_t query_end;
+  std::uint64_t span_start;
+  std::uint64_t span_end;
+  bool operator==(const Alignment&) const = default;
+};
+
+struct DistanceForm {
+  using Score = std::uint64_t;
+  std::optional<std::uint64_t> cutoff;
+
+  static bool better(Score candidate, Score best) { return candidate < best; }
+
+  // The score if the span takes part, nothing if it is rejected. Never fails.
+  template <class Error>
+  Result<std::optional<Score>, Error> admit(Score score) const {
+    if (cutoff && score > *cutoff) return std::optional<Score>();
+    return std::optional<Score>(score);
+  }
+};
+
+struct RatioForm {
+  using Score = double;
+  std::optional<double> cutoff;
+
+  static bool better(Score candidate, Score best) { return candidate > best; }
+
+  // Fails when the cutoff lies outside [0, 1]; `Error` must be constructible
+  // from CutoffOutOfRange.
+  template <class Error>
+  Result<std::optional<Score>, Error> admit(Score score) const {
+    if (cutoff) {
+      if (!fractional_cutoff_in_range(*cutoff)) return Fail(Error(CutoffOutOfRange{}));
+      if (score < *cutoff) return std::optional<Score>();
+    }
+    if (score <= 0.0) return std::optional<Score>();
+    return std::optional<Score>(score);
+  }
+};
+
+namespace alignment_detail {
+
+template <class R>
+struct ResultParts;
+template <class T, class E>
+struct ResultParts<Result<T, E>> {
+  using Value = T;
+  using Error = E;
+};
+
+}  // namespace alignment_detail
+
+// Scores every candidate span of `text` with `scorer` and returns the best
+// alignment, or nothing when no span was accepted. The scorer is called as
+// scorer(const TextSpan&) in enumeration order and returns
+// Result<std::optional<Form::Score>, Error>: a score, nothing to skip the
+// span, or an error that ends the whole search at once.
+template <class Form, class Scorer>
+auto partial_alignment(Symbols query, Symbols text, std::uint64_t span_limit, const Form& form,
+                       Scorer&& scorer)
+    -> Result<std::optional<Alignment<typename Form::Score>>,
+              typename alignment_detail::ResultParts<
+                  std::invoke_result_t<Scorer&, const TextSpan&>>::Error> {
+  using Score = typename Form::Score;
+  using Outcome = std::invoke_result_t<Scorer&, const TextSpan&>;
+  using Error = typename alignment_detail::ResultParts<Outcome>::Error;
+  static_assert(std::is_same_v<typename alignment_detail::ResultParts<Outcome>::Value,
+                               std::optional<Score>>,
+                "a span scorer returns Result<std::optional<Score>, Error>");
+
+  const std::uint64_t query_length = query.size();
+  std::optional<Alignment<Score>> best;
+  SpanEnumeration spans = enumerate_spans(text, span_limit, query.empty());
+  while (std::optional<TextSpan> span = spans.next()) {
+    Outcome scored = scorer(*span);
+    if (!scored) return Fail(scored.take_error());
+    if (!scored.value()) continue;
+    auto admitted = form.template admit<Error>(*scored.value());
+    if (!admitted) return Fail(admitted.take_error());
+    if (!admitted.value()) continue;
+
+    const Score score = *admitted.value();
+    const std::uint64_t length = span->end - span->start;
+    bool wins = !best || Form::better(score, best->score);
+    if (!wins && score == best->score) {
+      const std::uint64_t best_length = best->span_end - best->span_start;
+      wins = length < best_length || (length == best_length && span->start < best->span_start);
+    }
+    if (wins) best = Alignment<Score>{score, 0, query_length, span->start, span->end};
+  }
+  return best;
+}
+
+// The plain-string alignments: spans are compared with the query as they
+// are written.
+
+// Scores each span by the lattice distance between the chain lattices of
+// the query and the span, which is their Levenshtein distance; with cutoff
+// k a distance above k is reported as k + 1 and the span rejected. The
+// lattice state limit applies: a span with (query length + 1) * (span
+// length + 1) above it ends the search with DistanceMatrixTooLarge.
+Result<std::optional<Alignment<std::uint64_t>>, CoreError> partial_distance_alignment(
+    Symbols query, Symbols text, std::uint64_t max_span_chars,
+    std::optional<std::uint64_t> cutoff);
+
+// Scores each span by its string similarity to the query; no state limit.
+Result<std::optional<Alignment<double>>, CoreError> partial_ratio_alignment(
+    Symbols query, Symbols text, std::uint64_t max_span_chars, std::optional<double> cutoff);
+
+}  // namespace lumra

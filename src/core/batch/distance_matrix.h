@@ -1,0 +1,50 @@
+// Every query against every choice, in one call.
+//
+// Each cell holds exactly what the pairwise metric returns for that query
+// (left operand) and choice (right operand) with the same cutoff; the batch
+// form only saves the per-call work: one workspace serves every cell.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "core/base/errors.h"
+#include "core/base/result.h"
+#include "core/base/symbols.h"
+
+namespace lumra {
+
+// Row-major cells: row q holds query q against every choice.
+template <class Cell>
+struct DistanceMatrix {
+  std::size_t rows = 0;
+  std::size_t cols = 0;
+  // Every cell is written by the metric, so the storage starts
+  // uninitialised: clearing a large matrix first would cost as much again
+  // as writing it.
+  std::unique_ptr<Cell[]> cells;
+
+  Cell* row(std::size_t q) { return cells.get() + q * cols; }
+  const Cell* row(std::size_t q) const { return cells.get() + q * cols; }
+};
+
+using TextList = std::span<const SymbolString>;
+
+DistanceMatrix<std::uint64_t> levenshtein_matrix(TextList queries, TextList choices,
+                                                 std::optional<std::uint64_t> cutoff);
+
+DistanceMatrix<std::uint64_t> osa_matrix(TextList queries, TextList choices,
+                                         std::optional<std::uint64_t> cutoff);
+
+// The cutoff's range is checked at the first cell, so a matrix without cells
+// never fails.
+Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_similarity_matrix(
+    TextList queries, TextList choices, std::optional<double> cutoff);
+
+Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_distance_matrix(
+    TextList queries, TextList choices, std::optional<double> cutoff);
+
+}  // namespace lumra

@@ -1,0 +1,28 @@
+// The bounded lattice searches and threshold tests: only states within the
+// bound are ever expanded.
+//
+// Internal to lattice_distance.cpp; callers go through lattice_distance.h,
+// which checks the state limit first.
+#pragma once
+
+#include <cstdint>
+
+#include "core/lattice/lattice.h"
+#include "core/lattice/lattice_workspace.h"
+
+namespace lumra {
+
+struct BoundedSearchOutcome {
+  // Whether the end pair was reached within the bound.
+  bool reached_end;
+  // Its distance then, else kLatticeInfinity.
+  std::uint64_t end_distance;
+};
+
+// The pair must already have passed the state limit.
+BoundedSearchOutcome levenshtein_bounded_search(const PathLattice& left, const PathLattice& right,
+                                                std::uint64_t bound, LatticeWorkspace& workspace);
+BoundedSearchOutcome damerau_bounded_search(const PathLattice& left, const PathLattice& right,
+                                            std::uint64_t bound, LatticeWorkspace& workspace);
+
+}  // namespace lumra

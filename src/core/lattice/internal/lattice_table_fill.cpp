@@ -1,0 +1,85 @@
+#include "core/lattice/internal/lattice_table_fill.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <span>
+
+#include "core/lattice/lattice_distance.h"
+#include "core/lattice/internal/lattice_fill_rows.h"
+#include "core/lattice/internal/node_steps.h"
+
+namespace lumra {
+
+namespace {
+
+using table_fill::Grid;
+using table_fill::SingleArcRow;
+using table_fill::kUnreached;
+
+// Pull-style fill over the pairs of nodes between the two start..end
+// ranges, row by row (left node by left node). Node numbers are a
+// topological order, so each cell reads only final cells. States outside
+// the ranges are never reached from the start pair within them and never
+// lead to the end pair, so they have no cells, and the arcs that touch them
+// were dropped with the steps.
+template <bool kDamerau>
+std::uint64_t fill(const PathLattice& left, const PathLattice& right, LatticeWorkspace& workspace) {
+  NodeSteps& into_left = workspace.left_steps;
+  NodeSteps& into_right = workspace.right_steps;
+  into_left.assign(left, left.start(), left.end(), NodeSteps::Direction::kIncoming);
+  into_right.assign(right, right.start(), right.end(), NodeSteps::Direction::kIncoming);
+  // Both fit in 32 bits: their product is within the state limit.
+  const auto rows = static_cast<std::uint32_t>(left.end() - left.start() + 1);
+  const auto cols = static_cast<std::uint32_t>(right.end() - right.start() + 1);
+  workspace.columns.plan(into_right, cols, kDamerau);
+  TableRows& table = workspace.table;
+  table.plan(into_left, rows, cols, kDamerau);
+  const Grid grid{into_left, into_right, table, cols, workspace.columns};
+
+  // Most rows of a chain lattice have one arc in, and so does its source;
+  // and most follow the row just before.
+  auto single_arc = [&](std::uint32_t r) {
+    const auto xs = into_left.of(r);
+    return xs.size() == 1 && (!kDamerau || into_left.of(xs[0].node).size() <= 1);
+  };
+  for (std::uint32_t r = 0; r < rows;) {
+    std::uint32_t* const cell = table.open(r);
+    if (!single_arc(r)) {
+      table_fill::any_row<kDamerau>(grid, cell, r);
+      table.close(r);
+      r += 1;
+      continue;
+    }
+    const auto first = SingleArcRow::make<kDamerau>(grid, r, into_left.of(r)[0]);
+    const auto next = r + 1 < rows ? into_left.of(r + 1) : std::span<const Step>();
+    if (next.size() == 1 && next[0].node == r) {
+      // The next row's arc source is this row, whose node has one arc in.
+      table.open(r + 1);
+      table_fill::chained_rows<kDamerau>(grid, first,
+                                         SingleArcRow::make<kDamerau>(grid, r + 1, next[0]));
+      table.close(r);
+      table.close(r + 1);
+      r += 2;
+    } else {
+      table_fill::single_arc_row<kDamerau>(grid, first);
+      table.close(r);
+      r += 1;
+    }
+  }
+  const std::uint32_t end = grid.row(rows - 1)[cols - 1];
+  return end >= kUnreached ? kLatticeInfinity : end;
+}
+
+}  // namespace
+
+std::uint64_t levenshtein_table_fill(const PathLattice& left, const PathLattice& right,
+                                     LatticeWorkspace& workspace) {
+  return fill<false>(left, right, workspace);
+}
+
+std::uint64_t damerau_table_fill(const PathLattice& left, const PathLattice& right,
+                                 LatticeWorkspace& workspace) {
+  return fill<true>(left, right, workspace);
+}
+
+}  // namespace lumra

@@ -1,0 +1,34 @@
+#include "core/lattice/path_list.h"
+
+#include <string>
+
+namespace lumra {
+
+Status<PathListError> validate_path_list(PathListView paths, std::string_view argument_name) {
+  if (paths.empty()) {
+    return Fail(PathListError{PathListError::Kind::NoPath, std::string(argument_name)});
+  }
+  bool any_empty = false;
+  bool any_non_empty = false;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    (paths[i].empty() ? any_empty : any_non_empty) = true;
+  }
+  if (any_empty && any_non_empty) {
+    return Fail(
+        PathListError{PathListError::Kind::MixedEmptyAndNonEmpty, std::string(argument_name)});
+  }
+  return Unit{};
+}
+
+Result<PathLattice, LatticeError> path_list_lattice(PathListView paths) {
+  // Several empty paths are one empty string to the integer metrics, while
+  // the chain builder rejects them (it would need epsilon arcs).
+  if (!paths.empty() && paths[0].empty()) {
+    bool all_empty = true;
+    for (std::size_t i = 1; i < paths.size() && all_empty; ++i) all_empty = paths[i].empty();
+    if (all_empty) return PathLattice::empty_string();
+  }
+  return PathLattice::from_paths(paths);
+}
+
+}  // namespace lumra

@@ -1,0 +1,23 @@
+// Path lists as the module receives them: a list of alternative strings
+// that must stand for a non-empty set, either all empty or none empty.
+#pragma once
+
+#include <string_view>
+
+#include "core/base/errors.h"
+#include "core/lattice/lattice.h"
+#include "core/lattice/path_list_view.h"
+#include "core/base/result.h"
+
+namespace lumra {
+
+// Checks the list before any lattice is built; `argument_name` is the name
+// the caller knows the list by and goes into the message.
+Status<PathListError> validate_path_list(PathListView paths, std::string_view argument_name);
+
+// The lattice of a list that passed validate_path_list: a list of only empty
+// paths (one or several) is the empty string, anything else gets one chain
+// per path. Fails only on a list that was not validated.
+Result<PathLattice, LatticeError> path_list_lattice(PathListView paths);
+
+}  // namespace lumra

@@ -1,0 +1,65 @@
+#include "core/strings/internal/few_edits.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "core/strings/internal/affixes.h"
+
+namespace lumra::kernels {
+
+namespace {
+
+// Stands for "more than the budget": above any bound the search accepts, and
+// far from overflowing when a few edits are added to it.
+constexpr std::uint64_t kOver = std::uint64_t{1} << 40;
+
+// The distance of a[0..m) and b[0..n) if it is at most `budget`; otherwise
+// kOver or some cost above `budget`. Every value returned is the cost of a
+// real edit script, so it is never below the distance, and the branch that
+// follows an optimal script finds it exactly.
+template <bool kTranspositions>
+std::uint64_t cheapest(const Symbol* a, std::size_t m, const Symbol* b, std::size_t n,
+                       unsigned budget) {
+  // Matching a common prefix changes neither length difference nor distance,
+  // and the difference alone already costs that many edits.
+  if ((m > n ? m - n : n - m) > budget) return kOver;
+  const std::size_t p = common_prefix_length(a, b, std::min(m, n));
+  a += p;
+  b += p;
+  m -= p;
+  n -= p;
+  if (m == 0) return n;
+  if (n == 0) return m;
+  if (budget == 0) return kOver;  // a[0] != b[0] costs at least one edit
+
+  const unsigned rest = budget - 1;
+  std::uint64_t best = cheapest<kTranspositions>(a + 1, m - 1, b + 1, n - 1, rest);
+  if (best == 0) return 1;  // a first difference costs one edit at least
+  best = std::min(best, cheapest<kTranspositions>(a + 1, m - 1, b, n, rest));
+  if (best == 0) return 1;
+  best = std::min(best, cheapest<kTranspositions>(a, m, b + 1, n - 1, rest));
+  if constexpr (kTranspositions) {
+    if (best > 0 && m >= 2 && n >= 2 && a[0] == b[1] && a[1] == b[0]) {
+      best = std::min(best, cheapest<kTranspositions>(a + 2, m - 2, b + 2, n - 2, rest));
+    }
+  }
+  return best + 1;
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> levenshtein_few_edits(Symbols left, Symbols right,
+                                                   std::uint64_t bound) {
+  const std::uint64_t cost = cheapest<false>(left.data(), left.size(), right.data(), right.size(),
+                                             static_cast<unsigned>(bound));
+  if (cost > bound) return std::nullopt;
+  return cost;
+}
+
+BoundedDistance osa_few_edits(Symbols left, Symbols right, std::uint64_t bound) {
+  const std::uint64_t cost = cheapest<true>(left.data(), left.size(), right.data(), right.size(),
+                                            static_cast<unsigned>(bound));
+  return {cost <= bound, cost};
+}
+
+}  // namespace lumra::kernels
