@@ -10,6 +10,12 @@ namespace lumra {
 
 namespace {
 
+using internal::BoundedSearchOutcome;
+using internal::damerau_bounded_search;
+using internal::damerau_table_fill;
+using internal::levenshtein_bounded_search;
+using internal::levenshtein_table_fill;
+
 enum class Metric { kLevenshtein, kDamerau };
 
 constexpr ChainMetric chain_metric(Metric metric) {

@@ -28,16 +28,16 @@ struct LatticeWorkspace {
   StringWorkspace strings;
   // The arcs of the two lattices as the inner loops read them: entering
   // arcs for the table fills, leaving arcs for the bounded searches.
-  NodeSteps left_steps;
-  NodeSteps right_steps;
+  internal::NodeSteps left_steps;
+  internal::NodeSteps right_steps;
   // Unbounded searches: the rows of distances (one row per left node, one
   // cell per right node, between the two start..end ranges) that are still
   // read, and how a row walks its columns.
-  TableRows table;
-  FillColumns columns;
+  internal::TableRows table;
+  internal::FillColumns columns;
   // Bounded searches: the distances reached so far, the states to expand
   // at the current distance and those to expand at the next one.
-  ReachedStates reached;
+  internal::ReachedStates reached;
   std::vector<std::uint32_t> level;
   std::vector<std::uint32_t> next_level;
 

@@ -11,6 +11,8 @@
 namespace lumra {
 namespace {
 
+using internal::ReachedStates;
+
 struct TableCase {
   std::string name;
   std::uint32_t states;   // the flat table from the start up to 65536

@@ -14,6 +14,9 @@
 namespace lumra {
 namespace {
 
+using internal::NodeSteps;
+using internal::Step;
+using internal::TableRows;
 using testing::LatticeGenerator;
 using testing::LatticeShape;
 

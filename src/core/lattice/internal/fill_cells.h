@@ -17,7 +17,7 @@
 #include "core/base/symbols.h"
 #include "core/lattice/internal/table_rows.h"
 
-namespace lumra::table_fill {
+namespace lumra::internal::table_fill {
 
 // Stands for "no way in" inside the table. Every real distance is below
 // the sum of the two node counts, at most 16000001, far below it. A cell no
@@ -103,4 +103,4 @@ inline std::uint32_t insertion(const Grid& grid, const std::uint32_t* cell, std:
                                 : insertion_any(grid, cell, c);
 }
 
-}  // namespace lumra::table_fill
+}  // namespace lumra::internal::table_fill

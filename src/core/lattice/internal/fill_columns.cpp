@@ -1,6 +1,6 @@
 #include "core/lattice/internal/fill_columns.h"
 
-namespace lumra {
+namespace lumra::internal {
 
 void FillColumns::plan(const NodeSteps& into_right, std::uint32_t cols, bool damerau) {
   segments.clear();
@@ -39,4 +39,4 @@ void FillColumns::plan(const NodeSteps& into_right, std::uint32_t cols, bool dam
   }
 }
 
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -23,7 +23,7 @@
 #include "core/lattice/internal/node_steps.h"
 #include "core/base/symbols.h"
 
-namespace lumra {
+namespace lumra::internal {
 
 struct FillColumns {
   struct Segment {
@@ -54,4 +54,4 @@ struct FillColumns {
   }
 };
 
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -7,7 +7,7 @@
 #include "core/lattice/internal/node_steps.h"
 #include "core/lattice/internal/reached_states.h"
 
-namespace lumra {
+namespace lumra::internal {
 
 namespace {
 
@@ -95,4 +95,4 @@ BoundedSearchOutcome damerau_bounded_search(const PathLattice& left, const PathL
   return search<true>(left, right, bound, workspace);
 }
 
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -10,7 +10,7 @@
 #include "core/lattice/lattice.h"
 #include "core/lattice/lattice_workspace.h"
 
-namespace lumra {
+namespace lumra::internal {
 
 struct BoundedSearchOutcome {
   // Whether the end pair was reached within the bound.
@@ -25,4 +25,4 @@ BoundedSearchOutcome levenshtein_bounded_search(const PathLattice& left, const P
 BoundedSearchOutcome damerau_bounded_search(const PathLattice& left, const PathLattice& right,
                                             std::uint64_t bound, LatticeWorkspace& workspace);
 
-}  // namespace lumra
+}  // namespace lumra::internal

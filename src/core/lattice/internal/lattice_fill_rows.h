@@ -20,7 +20,7 @@
 #include "core/lattice/internal/node_steps.h"
 #include "core/base/symbols.h"
 
-namespace lumra::table_fill {
+namespace lumra::internal::table_fill {
 
 // A row whose node has exactly one arc in, `x`, and (Damerau) at most one
 // arc `x2` into x's source.
@@ -202,4 +202,4 @@ void any_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
   }
 }
 
-}  // namespace lumra::table_fill
+}  // namespace lumra::internal::table_fill

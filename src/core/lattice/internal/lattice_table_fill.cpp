@@ -8,7 +8,7 @@
 #include "core/lattice/internal/lattice_fill_rows.h"
 #include "core/lattice/internal/node_steps.h"
 
-namespace lumra {
+namespace lumra::internal {
 
 namespace {
 
@@ -82,4 +82,4 @@ std::uint64_t damerau_table_fill(const PathLattice& left, const PathLattice& rig
   return fill<true>(left, right, workspace);
 }
 
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -9,7 +9,7 @@
 #include "core/lattice/lattice.h"
 #include "core/lattice/lattice_workspace.h"
 
-namespace lumra {
+namespace lumra::internal {
 
 // The Levenshtein / restricted Damerau distance between the two lattices,
 // kLatticeInfinity when no pair of start-to-end paths exists. The pair must
@@ -19,4 +19,4 @@ std::uint64_t levenshtein_table_fill(const PathLattice& left, const PathLattice&
 std::uint64_t damerau_table_fill(const PathLattice& left, const PathLattice& right,
                                  LatticeWorkspace& workspace);
 
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -1,6 +1,6 @@
 #include "core/lattice/internal/node_steps.h"
 
-namespace lumra {
+namespace lumra::internal {
 
 void NodeSteps::assign(const PathLattice& lattice, std::uint64_t first, std::uint64_t last,
                        Direction direction) {
@@ -23,4 +23,4 @@ void NodeSteps::assign(const PathLattice& lattice, std::uint64_t first, std::uin
   offsets_[nodes] = steps_.size();
 }
 
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -18,7 +18,7 @@
 #include "core/lattice/lattice.h"
 #include "core/base/symbols.h"
 
-namespace lumra {
+namespace lumra::internal {
 
 // One arc seen from one of its ends.
 struct Step {
@@ -50,4 +50,4 @@ class NodeSteps {
   std::vector<Step> steps_;
 };
 
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -3,7 +3,7 @@
 #include <bit>
 #include <utility>
 
-namespace lumra {
+namespace lumra::internal {
 
 void ReachedStates::reset(std::uint32_t states) {
   states_ = states;
@@ -52,4 +52,4 @@ void ReachedStates::grow() {
   }
 }
 
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace lumra {
+namespace lumra::internal {
 
 class ReachedStates {
  public:
@@ -97,4 +97,4 @@ class ReachedStates {
   std::vector<std::uint32_t> flat_;  // in use when not empty
 };
 
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace lumra {
+namespace lumra::internal {
 
 void TableRows::plan(const NodeSteps& into_left, std::uint32_t rows, std::uint32_t cols,
                      bool damerau) {
@@ -79,4 +79,4 @@ void TableRows::close(std::uint32_t r) {
   }
 }
 
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -21,7 +21,7 @@
 #include "core/lattice/internal/node_steps.h"
 #include "core/base/scratch_array.h"
 
-namespace lumra {
+namespace lumra::internal {
 
 class TableRows {
  public:
@@ -65,4 +65,4 @@ class TableRows {
   std::uint32_t next_slot_ = 0;
 };
 
-}  // namespace lumra
+}  // namespace lumra::internal
