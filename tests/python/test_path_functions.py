@@ -1,5 +1,9 @@
 """The _paths functions: distances between two sets of alternative spellings."""
 
+import subprocess
+import sys
+import time
+
 import pytest
 from hypothesis import given
 from hypothesis import strategies as st
@@ -127,6 +131,8 @@ PATH_DISTANCES = [
     (["東京", "とうきょう"], ["とうきよう"], 1, 1),
     (("abc", "xyz"), ("xbz",), 1, 1),
     (Seq(["ab"]), Seq(["ba"]), 2, 1),
+    # A long path on the side with fewer paths: the short paths play the queries.
+    (["x" * 4500 + "ab"], ["ba", "xab"], 4499, 4499),
 ]
 
 
@@ -233,8 +239,10 @@ def test_path_normalized_cutoffs(left, right, cutoff, sim, dist):
         (["a" * 3999], ["b" * 4000], 4000, 4001),
         # Each path has its own chain between shared start and end nodes.
         (["a" * 2000, "b" * 2001], ["c" * 3999], 4001, 4000),
+        # Repeats are compared once but still count, each with its own chain.
+        (["abc"] * 4000, ["xyz"] * 1000, 8002, 2002),
     ],
-    ids=["4001x4000", "4000x4001", "two-chains"],
+    ids=["4001x4000", "4000x4001", "two-chains", "repeats"],
 )
 def test_lattice_too_large(f, left, right, rows, cols):
     with pytest.raises(ValueError) as info:
@@ -253,6 +261,51 @@ def test_lattice_at_the_limit_is_searched():
     assert _lumra.distance_paths(["a" * 3999], ["a" * 3999], score_cutoff=0) == 0
 
 
+# Runs one call on a path of n symbols in a fresh interpreter and prints
+# its outcome and how far the peak resident size grew, in bytes per symbol.
+_PEAK_GROWTH = """
+import resource, sys, _lumra
+f, n, right = getattr(_lumra, sys.argv[1]), int(sys.argv[2]), sys.argv[3]
+path = "a" * n
+before = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss
+try:
+    print(f([path], [right]))
+except ValueError as error:
+    print("ValueError:", error)
+print(1024 * (resource.getrusage(resource.RUSAGE_SELF).ru_maxrss - before) / n)
+"""
+
+
+@pytest.mark.parametrize(
+    ("function", "n", "right", "outcome"),
+    [
+        ("distance_paths", 20_000_000, "a", "ValueError: distance matrix 20000001x2 exceeds the maximum of 16000000 cells"),
+        ("distance_paths", 7_000_000, "a", "6999999"),
+        ("damerau_distance_paths", 7_000_000, "b", "7000000"),
+    ],
+    ids=["20MB-refused", "7MB-levenshtein", "7MB-damerau"],
+)
+def test_long_path_costs_little_beyond_its_copy(function, n, right, outcome):
+    # The call copies the path (four bytes a symbol) and nothing of its size
+    # beyond that: no lattice, whether the state limit refuses the pair or
+    # not, and no match table of the long path.
+    run = subprocess.run(
+        [sys.executable, "-c", _PEAK_GROWTH, function, str(n), right], capture_output=True, text=True, check=True
+    )
+    printed, growth = run.stdout.splitlines()
+    assert printed == outcome
+    assert float(growth) < 8
+
+
+@pytest.mark.parametrize("f", ALL_PATH_FUNCTIONS)
+def test_repeated_paths_are_compared_once(f):
+    # 900 million pairs if every copy were compared: most of a minute.
+    start = time.perf_counter()
+    got = f(["a"] * 30000, ["b"] * 30000)
+    assert time.perf_counter() - start < 2.0
+    assert got == f(["a"], ["b"])
+
+
 def test_normalized_scores_build_no_lattice():
     assert _lumra.normalized_similarity_paths(["a" * 5000], ["a" * 5000]) == 1.0
     s = 1.0 - 4998 / 4999  # 'b' against 'b' * 4999
@@ -265,6 +318,10 @@ path_lists = st.one_of(
     st.lists(small_texts(max_size=5, min_size=1), min_size=1, max_size=3),
     st.lists(st.text(alphabet=TINY + "e\u00e9\u4e2d", min_size=1, max_size=5), min_size=1, max_size=3),
     st.lists(st.just(""), min_size=1, max_size=2),
+    # Repeats of a few paths, in any order.
+    st.lists(small_texts(max_size=4, min_size=1), min_size=1, max_size=3).flatmap(
+        lambda pool: st.lists(st.sampled_from(pool), min_size=1, max_size=12)
+    ),
 )
 
 

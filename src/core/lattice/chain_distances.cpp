@@ -9,15 +9,37 @@ namespace lumra {
 
 namespace {
 
-// Visits every pair until `visit` returns false. The paths of the side with
-// fewer of them are the queries of cached scorers, each built once for all
-// the paths of the other side; both metrics are symmetric, so which side
-// plays the query does not change a distance.
+// A cached query keeps 32 bytes of masks per symbol (a 256-entry row of
+// words for every 64 symbols), eight times the symbols themselves, while a
+// choice is only read. The state limit keeps every path of one side or the
+// other within a few thousand symbols, so a query that long only arises when
+// the other side's paths are all shorter, and then they play the queries.
+constexpr std::size_t kLongestCheapQuery = 4096;
+
+std::size_t longest_path(PathListView paths) {
+  std::size_t longest = 0;
+  for (std::size_t p = 0; p < paths.size(); ++p) longest = std::max(longest, paths[p].size());
+  return longest;
+}
+
+// Whether the left paths play the queries: the side with fewer paths builds
+// fewer tables, unless its tables would be the large ones.
+bool left_plays_queries(PathListView left, PathListView right) {
+  const bool fewer = left.size() <= right.size();
+  const std::size_t queries = longest_path(fewer ? left : right);
+  if (queries <= kLongestCheapQuery || longest_path(fewer ? right : left) >= queries) return fewer;
+  return !fewer;
+}
+
+// Visits every pair until `visit` returns false. The paths of one side are
+// the queries of cached scorers, each built once for all the paths of the
+// other side; both metrics are symmetric, so which side plays the query
+// does not change a distance.
 template <class Scorer, class Visit>
-void for_each_pair(const ChainPaths& left, const ChainPaths& right, Visit&& visit) {
-  const bool left_queries = left.size() <= right.size();
-  const ChainPaths& queries = left_queries ? left : right;
-  const ChainPaths& choices = left_queries ? right : left;
+void for_each_pair(PathListView left, PathListView right, Visit&& visit) {
+  const bool left_queries = left_plays_queries(left, right);
+  const PathListView queries = left_queries ? left : right;
+  const PathListView choices = left_queries ? right : left;
   for (std::size_t q = 0; q < queries.size(); ++q) {
     const Scorer scorer(queries[q]);
     for (std::size_t c = 0; c < choices.size(); ++c) {
@@ -27,7 +49,7 @@ void for_each_pair(const ChainPaths& left, const ChainPaths& right, Visit&& visi
 }
 
 template <class Scorer>
-std::uint64_t best_pair(const ChainPaths& left, const ChainPaths& right,
+std::uint64_t best_pair(PathListView left, PathListView right,
                         StringWorkspace& workspace) {
   std::uint64_t best = std::numeric_limits<std::uint64_t>::max();
   for_each_pair<Scorer>(left, right, [&](const Scorer& scorer, Symbols path) {
@@ -49,7 +71,7 @@ std::optional<std::uint64_t> within(const CachedOsa& scorer, Symbols path, std::
 }
 
 template <class Scorer>
-std::optional<std::uint64_t> best_pair_within(const ChainPaths& left, const ChainPaths& right,
+std::optional<std::uint64_t> best_pair_within(PathListView left, PathListView right,
                                               std::uint64_t bound, StringWorkspace& workspace) {
   std::optional<std::uint64_t> best;
   for_each_pair<Scorer>(left, right, [&](const Scorer& scorer, Symbols path) {
@@ -63,15 +85,15 @@ std::optional<std::uint64_t> best_pair_within(const ChainPaths& left, const Chai
 
 }  // namespace
 
-std::uint64_t chain_distance(ChainMetric metric, const ChainPaths& left, const ChainPaths& right,
+std::uint64_t chain_distance(ChainMetric metric, PathListView left, PathListView right,
                              StringWorkspace& workspace) {
   return metric == ChainMetric::kLevenshtein
              ? best_pair<CachedLevenshtein>(left, right, workspace)
              : best_pair<CachedOsa>(left, right, workspace);
 }
 
-std::optional<std::uint64_t> chain_distance_within(ChainMetric metric, const ChainPaths& left,
-                                                   const ChainPaths& right, std::uint64_t bound,
+std::optional<std::uint64_t> chain_distance_within(ChainMetric metric, PathListView left,
+                                                   PathListView right, std::uint64_t bound,
                                                    StringWorkspace& workspace) {
   return metric == ChainMetric::kLevenshtein
              ? best_pair_within<CachedLevenshtein>(left, right, bound, workspace)

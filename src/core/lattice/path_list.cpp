@@ -31,4 +31,13 @@ Result<PathLattice, LatticeError> path_list_lattice(PathListView paths) {
   return PathLattice::from_paths(paths);
 }
 
+std::uint64_t path_list_node_count(PathListView paths) {
+  std::uint64_t inner = 0;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (paths[i].empty()) return 1;  // validated: then every path is empty
+    inner += paths[i].size() - 1;
+  }
+  return inner + 2;
+}
+
 }  // namespace lumra

@@ -2,6 +2,7 @@
 // that must stand for a non-empty set, either all empty or none empty.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "core/base/errors.h"
@@ -19,5 +20,14 @@ Status<PathListError> validate_path_list(PathListView paths, std::string_view ar
 // paths (one or several) is the empty string, anything else gets one chain
 // per path. Fails only on a list that was not validated.
 Result<PathLattice, LatticeError> path_list_lattice(PathListView paths);
+
+// The node count of path_list_lattice(paths) for a list that passed
+// validate_path_list, from the path lengths alone, so that the state limit
+// (lattice_state_limit.h) can be checked before a lattice costs any memory:
+// one node for a list of empty paths, else a shared start and end and one
+// node after each symbol but the last of every path. For a list without
+// empty paths this is PathLattice::from_paths's count, and never less than
+// from_paths_compact's.
+std::uint64_t path_list_node_count(PathListView paths);
 
 }  // namespace lumra

@@ -1,60 +1,60 @@
 #include "core/lattice/path_metrics.h"
 
-#include <utility>
+#include <vector>
 
 #include "core/base/cutoff.h"
-#include "core/lattice/lattice.h"
-#include "core/lattice/lattice_distance.h"
-#include "core/lattice/lattice_workspace.h"
+#include "core/base/symbols.h"
+#include "core/lattice/chain_distances.h"
+#include "core/lattice/distinct_paths.h"
+#include "core/lattice/lattice_state_limit.h"
 #include "core/lattice/path_list.h"
 #include "core/strings/similarity.h"
+#include "core/strings/string_workspace.h"
 
 namespace lumra {
 
 namespace {
 
-// Checks the list and builds its lattice; a fault in the left list is
-// reported before the right list is looked at.
-Result<PathLattice, CoreError> checked_lattice(PathListView paths, const char* name) {
-  if (auto valid = validate_path_list(paths, name); !valid) return Fail(CoreError(valid.error()));
-  auto lattice = path_list_lattice(paths);
-  if (!lattice) return Fail(CoreError(lattice.error()));
-  return std::move(lattice).value();
-}
-
-struct LatticePair {
-  PathLattice left;
-  PathLattice right;
+// The distinct paths of two lists that passed their checks, left first.
+struct DistinctLists {
+  std::vector<Symbols> left;
+  std::vector<Symbols> right;
 };
 
-Result<LatticePair, CoreError> checked_lattices(PathListView left, PathListView right,
-                                                PathListNames names) {
-  auto left_lattice = checked_lattice(left, names.left);
-  if (!left_lattice) return Fail(left_lattice.take_error());
-  auto right_lattice = checked_lattice(right, names.right);
-  if (!right_lattice) return Fail(right_lattice.take_error());
-  return LatticePair{std::move(left_lattice).value(), std::move(right_lattice).value()};
+// Checks both lists, then whether their chain lattices would fit the state
+// limit. The metrics compare the paths themselves, as the searches do for
+// chain lattices (chain_distances.h), so no lattice is ever built; the
+// limit still applies, decided from the path lengths alone.
+Result<DistinctLists, CoreError> checked_lists(PathListView left, PathListView right,
+                                               PathListNames names) {
+  LUMRA_TRY(validate_path_list(left, names.left));
+  LUMRA_TRY(validate_path_list(right, names.right));
+  LUMRA_TRY(lattice_state_count(path_list_node_count(left), path_list_node_count(right)));
+  return DistinctLists{distinct_paths(left), distinct_paths(right)};
 }
 
-template <class T, class Search>
-Result<T, CoreError> on_lattices(PathListView left, PathListView right, PathListNames names,
-                                 Search&& search) {
-  auto lattices = checked_lattices(left, right, names);
-  if (!lattices) return Fail(lattices.take_error());
-  auto found = search(lattices.value().left, lattices.value().right);
-  if (!found) return Fail(CoreError(found.error()));
-  return found.value();
+Result<std::uint64_t, CoreError> distance(ChainMetric metric, PathListView left,
+                                          PathListView right, std::optional<std::uint64_t> cutoff,
+                                          PathListNames names) {
+  LUMRA_TRY_ASSIGN(const DistinctLists lists, checked_lists(left, right, names));
+  StringWorkspace workspace;
+  if (!cutoff) return chain_distance(metric, lists.left, lists.right, workspace);
+  return apply_integer_cutoff(
+      chain_distance_within(metric, lists.left, lists.right, *cutoff, workspace), *cutoff);
+}
+
+Result<bool, CoreError> within(ChainMetric metric, PathListView left, PathListView right,
+                               std::uint64_t threshold, PathListNames names) {
+  LUMRA_TRY_ASSIGN(const DistinctLists lists, checked_lists(left, right, names));
+  StringWorkspace workspace;
+  return chain_distance_within(metric, lists.left, lists.right, threshold, workspace).has_value();
 }
 
 Result<double, CoreError> best_pair(PathListView left, PathListView right, PathListNames names) {
-  if (auto valid = validate_path_list(left, names.left); !valid) {
-    return Fail(CoreError(valid.error()));
-  }
-  if (auto valid = validate_path_list(right, names.right); !valid) {
-    return Fail(CoreError(valid.error()));
-  }
+  LUMRA_TRY(validate_path_list(left, names.left));
+  LUMRA_TRY(validate_path_list(right, names.right));
   StringWorkspace workspace;
-  return best_pair_similarity(left, right, workspace);
+  return best_pair_similarity(distinct_paths(left), distinct_paths(right), workspace);
 }
 
 }  // namespace
@@ -62,34 +62,24 @@ Result<double, CoreError> best_pair(PathListView left, PathListView right, PathL
 Result<std::uint64_t, CoreError> distance_paths(PathListView left, PathListView right,
                                                 std::optional<std::uint64_t> cutoff,
                                                 PathListNames names) {
-  return on_lattices<std::uint64_t>(left, right, names, [&](const auto& l, const auto& r) {
-    LatticeWorkspace workspace;
-    return lattice_levenshtein_with_cutoff(l, r, cutoff, workspace);
-  });
+  return distance(ChainMetric::kLevenshtein, left, right, cutoff, names);
 }
 
 Result<std::uint64_t, CoreError> damerau_distance_paths(PathListView left, PathListView right,
                                                         std::optional<std::uint64_t> cutoff,
                                                         PathListNames names) {
-  return on_lattices<std::uint64_t>(left, right, names, [&](const auto& l, const auto& r) {
-    LatticeWorkspace workspace;
-    return lattice_damerau_with_cutoff(l, r, cutoff, workspace);
-  });
+  return distance(ChainMetric::kDamerau, left, right, cutoff, names);
 }
 
 Result<bool, CoreError> within_distance_paths(PathListView left, PathListView right,
                                               std::uint64_t threshold, PathListNames names) {
-  return on_lattices<bool>(left, right, names, [&](const auto& l, const auto& r) {
-    return lattice_within_levenshtein(l, r, threshold);
-  });
+  return within(ChainMetric::kLevenshtein, left, right, threshold, names);
 }
 
 Result<bool, CoreError> within_damerau_distance_paths(PathListView left, PathListView right,
                                                       std::uint64_t threshold,
                                                       PathListNames names) {
-  return on_lattices<bool>(left, right, names, [&](const auto& l, const auto& r) {
-    return lattice_within_damerau(l, r, threshold);
-  });
+  return within(ChainMetric::kDamerau, left, right, threshold, names);
 }
 
 Result<double, CoreError> normalized_similarity_paths(PathListView left, PathListView right,

@@ -1,8 +1,11 @@
 // The metrics between two lists of alternative strings ("paths").
 //
-// Each list is checked first (left, then right) and, for the integer metrics
-// and threshold tests, turned into a chain lattice; the normalized metrics
-// compare the alternatives pairwise as plain strings and build no lattice.
+// Each list is checked first (left, then right). The integer metrics and
+// threshold tests are the lattice distances between the lists' chain
+// lattices, under the same state limit; such a lattice spells just its
+// paths, so they are found from the paths themselves, and neither lattice
+// is built. The normalized metrics compare the alternatives pairwise as
+// plain strings. A path repeated in a list is compared once.
 #pragma once
 
 #include <cstdint>
