@@ -49,8 +49,7 @@ void for_each_pair(PathListView left, PathListView right, Visit&& visit) {
 }
 
 template <class Scorer>
-std::uint64_t best_pair(PathListView left, PathListView right,
-                        StringWorkspace& workspace) {
+std::uint64_t best_pair(PathListView left, PathListView right, StringWorkspace& workspace) {
   std::uint64_t best = std::numeric_limits<std::uint64_t>::max();
   for_each_pair<Scorer>(left, right, [&](const Scorer& scorer, Symbols path) {
     best = std::min(best, scorer.distance(path, workspace));
