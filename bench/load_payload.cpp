@@ -13,8 +13,8 @@
 
 #include "ja/unidic/unidic_load_error.h"
 #include "ja/unidic/yaml_payload.h"
-#include "zh/yaml_payload.h"
-#include "zh/zh_load_error.h"
+#include "zh/index/yaml_payload.h"
+#include "zh/index/zh_load_error.h"
 
 int main(int argc, char** argv) {
   if (argc != 3 || (std::strcmp(argv[1], "ja") != 0 && std::strcmp(argv[1], "zh") != 0)) {

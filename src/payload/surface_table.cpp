@@ -128,6 +128,17 @@ bool SurfaceTable::insert(std::string_view surface, std::span<const std::string_
   return true;
 }
 
+void SurfaceTable::for_each_in_insertion_order(const EntryVisitor& visit) const {
+  std::vector<std::string_view> readings;
+  for (std::uint64_t offset = 0; offset < arena_.size();) {
+    std::string_view surface = surface_at(offset);
+    readings_at(offset, readings);
+    visit(surface, readings);
+    offset = static_cast<std::uint64_t>(readings.back().data() + readings.back().size() -
+                                        arena_.data());
+  }
+}
+
 void SurfaceTable::for_each_in_surface_order(const EntryVisitor& visit) const {
   std::vector<std::uint64_t> offsets;
   offsets.reserve(count_);

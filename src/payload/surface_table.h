@@ -47,6 +47,8 @@ class SurfaceTable {
   bool insert(std::string_view surface, std::span<const std::string_view> readings);
   void reserve(std::uint64_t entries);
   void release();
+  // Every entry in the order it was inserted.
+  void for_each_in_insertion_order(const EntryVisitor& visit) const;
 
   std::string_view surface_at(std::uint64_t offset) const;
   void readings_at(std::uint64_t offset, std::vector<std::string_view>& readings) const;

@@ -1,5 +1,6 @@
 #include "payload/surface_table_builder.h"
 
+#include <algorithm>
 #include <bit>
 #include <functional>
 
@@ -14,10 +15,17 @@ using namespace entry_problems;
 // readings per entry costs linear time.
 constexpr std::size_t kPairwiseReadings = 8;
 
+std::optional<EntryProblem> check_normal_form(std::string_view surface,
+                                              std::string_view reading,
+                                              const ReadingNormalizer& normalizer) {
+  std::optional<std::string> normalized = normalizer(reading);
+  if (!normalized) return std::nullopt;
+  return ReadingNotNormalized{std::string(surface), std::string(reading), std::move(*normalized)};
+}
+
 }  // namespace
 
-SurfaceTableBuilder::SurfaceTableBuilder(EntryLimits limits, ReadingNormalizer normalizer)
-    : limits_(limits), normalizer_(std::move(normalizer)) {}
+SurfaceTableBuilder::SurfaceTableBuilder(EntryLimits limits) : limits_(limits) {}
 
 void SurfaceTableBuilder::reserve(std::uint64_t entries) {
   table_.reserve(std::min(entries, limits_.entry_count));
@@ -48,7 +56,9 @@ std::optional<std::uint64_t> SurfaceTableBuilder::find_duplicate_reading(
 std::optional<EntryProblem> SurfaceTableBuilder::check(std::uint64_t entry_index,
                                                        std::string_view surface,
                                                        std::span<const std::string_view> readings,
-                                                       std::uint64_t reading_count) {
+                                                       std::uint64_t reading_count,
+                                                       std::size_t& readings_before) {
+  readings_before = 0;
   if (surface.size() > limits_.surface_bytes) {
     return LimitExceeded{"surface_bytes", surface.size(), limits_.surface_bytes};
   }
@@ -57,24 +67,22 @@ std::optional<EntryProblem> SurfaceTableBuilder::check(std::uint64_t entry_index
   }
   if (surface.empty()) return EmptySurface{entry_index};
   if (readings.empty()) return EmptyReadings{std::string(surface)};
-  // The per-reading checks run reading by reading, so the first reading
-  // that fails any of them is the one reported. A duplicate is found here
-  // only at or after the first reading that fails another check.
+  // The first duplicate, by position; it is the reported problem only if no
+  // reading before it fails a check of its own.
   std::optional<std::uint64_t> duplicate = find_duplicate_reading(readings);
   for (std::uint64_t r = 0; r < readings.size(); ++r) {
     std::string_view reading = readings[r];
+    readings_before = r;
     if (reading.size() > limits_.reading_bytes) {
       return LimitExceeded{"reading_bytes", reading.size(), limits_.reading_bytes};
     }
     if (reading.empty()) return EmptyReading{std::string(surface), r};
-    if (normalizer_) {
-      if (std::optional<std::string> normalized = normalizer_(reading)) {
-        return ReadingNotNormalized{std::string(surface), std::string(reading),
-                                    std::move(*normalized)};
-      }
+    if (duplicate == r) {
+      readings_before = r + 1;
+      return DuplicateReading{std::string(surface), std::string(reading)};
     }
-    if (duplicate == r) return DuplicateReading{std::string(surface), std::string(reading)};
   }
+  readings_before = readings.size();
   return std::nullopt;
 }
 
@@ -82,23 +90,42 @@ void SurfaceTableBuilder::add(std::string_view surface, std::span<const std::str
                               std::uint64_t reading_count) {
   std::uint64_t entry_index = entries_++;
   if (problem_ || entries_ > limits_.entry_count) {
-    // The outcome is decided; nothing more needs keeping.
-    table_.release();
+    // The outcome is decided; the entries kept so far are still needed for
+    // their normal-form check, unless the count alone decides.
+    if (entries_ > limits_.entry_count) table_.release();
     return;
   }
-  std::optional<EntryProblem> problem = check(entry_index, surface, readings, reading_count);
+  std::size_t readings_before = 0;
+  std::optional<EntryProblem> problem =
+      check(entry_index, surface, readings, reading_count, readings_before);
   if (!problem && !table_.insert(surface, readings)) {
     problem = DuplicateSurface{std::string(surface)};
   }
   if (problem) {
     problem_ = std::move(problem);
-    table_.release();
+    failed_entry_.surface.assign(surface);
+    failed_entry_.readings_before_problem.assign(readings.begin(),
+                                                 readings.begin() + readings_before);
   }
 }
 
-Result<SurfaceTable, EntryProblem> SurfaceTableBuilder::finish() && {
+Result<SurfaceTable, EntryProblem> SurfaceTableBuilder::finish(
+    const ReadingNormalizer& normalizer) && {
   if (entries_ > limits_.entry_count) {
     return Fail(LimitExceeded{"entry_count", entries_, limits_.entry_count});
+  }
+  if (normalizer) {
+    std::optional<EntryProblem> problem;
+    table_.for_each_in_insertion_order(
+        [&](std::string_view surface, const std::vector<std::string_view>& readings) {
+          for (std::string_view reading : readings) {
+            if (!problem) problem = check_normal_form(surface, reading, normalizer);
+          }
+        });
+    for (const std::string& reading : failed_entry_.readings_before_problem) {
+      if (!problem) problem = check_normal_form(failed_entry_.surface, reading, normalizer);
+    }
+    if (problem) return Fail(std::move(*problem));
   }
   if (problem_) return Fail(std::move(*problem_));
   return std::move(table_);

@@ -10,9 +10,15 @@
 //
 // Checks per entry, with its 0-based index k: surface over the byte limit;
 // more readings than the count limit; empty surface; no readings; then for
-// each reading r in order: over the byte limit, empty, not in normalised form
-// (when a normaliser is given), equal to an earlier reading; finally a
-// surface already present.
+// each reading r in order: over the byte limit, empty, not in normal form
+// (when finish() is given a normaliser), equal to an earlier reading;
+// finally a surface already present.
+//
+// The normal form is known only at finish(): a payload may name its pinyin
+// view after its entries. finish() then checks the readings of the entries
+// kept so far, in the order they came, and the readings of the failing entry
+// that precede its problem, so the outcome is the one of checking each
+// reading in its place.
 #pragma once
 
 #include <cstdint>
@@ -83,7 +89,7 @@ using ReadingNormalizer = std::function<std::optional<std::string>(std::string_v
 
 class SurfaceTableBuilder {
  public:
-  explicit SurfaceTableBuilder(EntryLimits limits, ReadingNormalizer normalizer = {});
+  explicit SurfaceTableBuilder(EntryLimits limits);
 
   // Sizes the hash index for `entries` entries up front.
   void reserve(std::uint64_t entries);
@@ -102,20 +108,31 @@ class SurfaceTableBuilder {
   std::uint64_t entry_count() const { return entries_; }
   bool failed() const { return problem_.has_value(); }
 
-  // The entry-count limit, then the first problem, then the table.
-  Result<SurfaceTable, EntryProblem> finish() &&;
+  // The entry-count limit, then the first problem (the normal form of the
+  // readings included when `normalizer` is given), then the table.
+  Result<SurfaceTable, EntryProblem> finish(const ReadingNormalizer& normalizer = {}) &&;
 
  private:
+  // What finish() needs of the first failing entry: its surface, and those
+  // of its readings that were in place before the problem was found (the
+  // normal-form check of each comes before its duplicate check).
+  struct FailedEntry {
+    std::string surface;
+    std::vector<std::string> readings_before_problem;
+  };
+
+  // The entry's first problem, if any; `readings_before` is set to the
+  // number of its readings whose normal form is checked before it.
   std::optional<EntryProblem> check(std::uint64_t entry_index, std::string_view surface,
                                     std::span<const std::string_view> readings,
-                                    std::uint64_t reading_count);
+                                    std::uint64_t reading_count, std::size_t& readings_before);
   std::optional<std::uint64_t> find_duplicate_reading(std::span<const std::string_view> readings);
 
   EntryLimits limits_;
-  ReadingNormalizer normalizer_;
   SurfaceTable table_;
   std::uint64_t entries_ = 0;
   std::optional<EntryProblem> problem_;
+  FailedEntry failed_entry_;
   std::vector<std::uint32_t> seen_readings_;  // scratch of find_duplicate_reading
 };
 

@@ -56,8 +56,15 @@ Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode(
   document.entries = {&builder, "UnidicReadingIndexPayloadEntry"};
   Status<payload::YamlError> parsed = payload::decode_yaml_document(decoder, document);
   if (!parsed.ok()) {
-    // libyaml only sees that its input stopped; the file knows why.
-    if (file != nullptr && file->failure()) return Fail(file_error(*file->failure()));
+    // libyaml only sees that its input stopped; the file knows why. A file
+    // that grew past the limit fails on the limit; one the system stopped
+    // reading is a failure of the parse, with the system's reason.
+    if (file != nullptr && file->failure()) {
+      if (const auto* os = std::get_if<payload::FileOsError>(&*file->failure())) {
+        return Fail(Yaml{payload::os_error_text(os->code)});
+      }
+      return Fail(file_error(*file->failure()));
+    }
     return Fail(Yaml{parsed.error().message});
   }
   return finish_reading_index(document.schema_version, document.payload_type, std::move(builder));

@@ -24,8 +24,8 @@ namespace lumra::ja {
 
 // Reads the file at `path` (UTF-8): its metadata (Io), its size against
 // 536870912 bytes (ArtifactLimitExceeded "payload_bytes"), then opens it
-// (Io) and parses it, streaming, as one document (Yaml; Io when reading
-// fails), then validates it.
+// (Io) and parses it, streaming, as one document (Yaml, also when the system
+// fails a read), then validates it. A directory fails to open.
 Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> load_yaml_payload(
     std::string_view path);
 
