@@ -81,14 +81,22 @@ bool SurfaceTable::find(std::string_view surface, std::vector<std::string_view>&
 }
 
 void SurfaceTable::grow_slots(std::uint64_t capacity) {
-  std::vector<std::uint64_t> old = std::move(slots_);
+  // The arena is walked in order rather than the old slots: its reads are
+  // sequential, where the old slots point all over it.
   slots_.assign(capacity, 0);
   std::uint64_t mask = capacity - 1;
-  for (std::uint64_t slot : old) {
-    if (slot == 0) continue;
-    std::uint64_t i = hash_of(surface_at(slot_offset(slot))) & mask;
+  const char* data = arena_.data();
+  for (std::uint64_t offset = 0; offset < arena_.size();) {
+    std::uint64_t entry = offset;
+    std::uint64_t surface_length = read_varint(data, offset);
+    std::uint64_t hash = hash_of({data + offset, surface_length});
+    offset += surface_length;
+    for (std::uint64_t count = read_varint(data, offset); count > 0; --count) {
+      offset += read_varint(data, offset);
+    }
+    std::uint64_t i = hash & mask;
     while (slots_[i] != 0) i = (i + 1) & mask;
-    slots_[i] = slot;
+    slots_[i] = make_slot(hash, entry);
   }
 }
 

@@ -30,8 +30,8 @@ constexpr std::size_t kShownStringBytes = 64;
 }  // namespace
 
 struct YamlDecoder::Parser {
-  yaml_parser_t parser;
-  yaml_event_t event;
+  yaml_parser_t parser{};
+  yaml_event_t event{};
   bool initialized = false;
   bool has_event = false;
   int depth = 0;
