@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,7 @@ std::string load_error(std::string_view yaml) {
 struct ErrorCase {
   std::string yaml;
   std::string message;
+  friend void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.yaml.substr(0, 80); }
 };
 
 class UnidicPayloadErrorTest : public ::testing::TestWithParam<ErrorCase> {};
@@ -186,6 +189,39 @@ TEST_F(UnidicPayloadFileTest, LoadsAFileAndReportsFileErrors) {
   ::close(fd);
   EXPECT_EQ(load_error(path("big.yaml")),
             "UniDic artifact payload_bytes length/count 536870913 exceeds limit 536870912");
+}
+
+}  // namespace
+}  // namespace lumra::ja
+
+namespace lumra::ja {
+namespace {
+
+// Mutated payloads load or fail with a message; none may crash (run the
+// suite under the sanitizers to see more than crashes).
+TEST(UnidicPayloadFuzzTest, MutatedPayloadsFailCleanly) {
+  const std::string valid = payload_of(
+      "{surface: 日本, readings: [にほん, にっぽん]}, {surface: \"a\", readings: ['b']},"
+      "{surface: c, readings: [d], note: {x: [1, 2]}}");
+  const std::string_view pieces[] = {"[", "]", "{", "}", "&a ", "*a", ": ", "- ", "\n", "\n  ",
+                                     "\xff", "\"", "'", "---\n", "!!str ", "#", "\t", "\\"};
+  std::mt19937 rng(5);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = valid;
+    for (int edits = 1 + rng() % 4; edits > 0; --edits) {
+      std::size_t at = rng() % (text.size() + 1);
+      if (rng() % 3 == 0 && at < text.size()) {
+        text.erase(at, 1 + rng() % 8);
+      } else {
+        text.insert(at, pieces[rng() % std::size(pieces)]);
+      }
+    }
+    auto index = parse_yaml_payload(text);
+    if (!index.ok()) {
+      EXPECT_NE(message(index.error()).find("UniDic artifact"), std::string::npos)
+          << message(index.error());
+    }
+  }
 }
 
 }  // namespace

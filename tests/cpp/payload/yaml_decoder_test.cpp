@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -87,6 +88,7 @@ TEST(RecordSchemaTest, DecodesKeysInAnyOrderSkippingUnknownOnes) {
 struct ErrorCase {
   std::string yaml;
   std::string message;
+  friend void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.yaml.substr(0, 80); }
 };
 
 class RecordSchemaErrorTest : public ::testing::TestWithParam<ErrorCase> {};
@@ -148,6 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct ScalarCase {
   std::string text;
   ScalarKind kind;
+  friend void PrintTo(const ScalarCase& c, std::ostream* os) { *os << c.text.substr(0, 80); }
 };
 
 class PlainScalarTest : public ::testing::TestWithParam<ScalarCase> {};

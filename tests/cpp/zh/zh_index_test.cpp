@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct NormalizeCase {
   std::string reading;
   PinyinView view;
   std::string normalized;
+  friend void PrintTo(const NormalizeCase& c, std::ostream* os) { *os << c.reading.substr(0, 80); }
 };
 
 class NormalizePinyinTest : public ::testing::TestWithParam<NormalizeCase> {};
@@ -64,6 +66,7 @@ std::string load_error(std::string_view yaml) {
 struct ErrorCase {
   std::string yaml;
   std::string message;
+  friend void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.yaml.substr(0, 80); }
 };
 
 class ZhPayloadErrorTest : public ::testing::TestWithParam<ErrorCase> {};
