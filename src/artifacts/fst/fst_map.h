@@ -45,6 +45,9 @@ class FstMap {
   Result<Node, FstError> node(std::uint64_t address) const {
     return Node::decode(nodes_, version_, address);
   }
+  bool read_node(std::uint64_t address, Node& node, FstErrorKind& why) const {
+    return Node::read(nodes_, version_, address, node, why);
+  }
 
  private:
   FstMap() = default;

@@ -106,7 +106,7 @@ std::uint64_t FstMapBuilder::write(const FrozenNode& node) {
   if (probe.address) return *probe.address;
   append_encoded(out_, node, last_address_);
   last_address_ = out_.size() - 1;
-  registry_.insert(probe, last_address_, out_);
+  registry_.insert(probe, last_address_);
   return last_address_;
 }
 

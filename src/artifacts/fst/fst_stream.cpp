@@ -33,15 +33,17 @@ Result<bool, FstError> FstStream::next() {
       if (!frames_.empty()) key_.pop_back();
       continue;
     }
-    const Transition transition = top.node.transition(top.next_transition++);
-    const std::uint64_t output = top.output + transition.output;  // modulo 2^64
-    Result<Node, FstError> child = map_.node(transition.target);
-    if (!child.ok()) return fail(child.error().kind, child.error().where);
+    const std::size_t i = top.next_transition++;
+    const std::uint8_t input = top.node.input(i);
+    const std::uint64_t output = top.output + top.node.output(i);  // modulo 2^64
+    Node child;
+    FstErrorKind why;
+    if (!map_.read_node(top.node.target(i), child, why)) return fail(why, top.node.target(i));
     if (key_.size() == max_key_bytes_) return fail(FstErrorKind::kKeyTooLong, max_key_bytes_);
-    key_.push_back(static_cast<char>(transition.input));
-    frames_.push_back({child.value(), 0, output});
-    if (child.value().is_final()) {
-      value_ = output + child.value().final_output();
+    key_.push_back(static_cast<char>(input));
+    frames_.push_back({child, 0, output});
+    if (child.is_final()) {
+      value_ = output + child.final_output();
       ++keys_seen_;
       if (keys_seen_ > map_.size()) return fail(FstErrorKind::kKeyCountMismatch, map_.size());
       return true;

@@ -75,7 +75,9 @@ TEST(FstBuilderTest, RandomMapsRoundTrip) {
     for (const auto& [key, value] : pairs) {
       ASSERT_EQ(map.value().get(key), value);
       const std::string longer = key + static_cast<char>(rng());
-      if (!pairs.contains(longer)) ASSERT_EQ(map.value().get(longer), std::nullopt);
+      if (!pairs.contains(longer)) {
+        ASSERT_EQ(map.value().get(longer), std::nullopt);
+      }
     }
   }
 }
