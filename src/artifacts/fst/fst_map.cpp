@@ -23,9 +23,10 @@ constexpr std::uint64_t kSmallestFst = kHeaderBytes + kFooterBytes + kChecksumBy
 // cheaper than going through Node; the layout is the one Node::read()
 // decodes (FORMAT.md). It trusts the sizes it reads, so it may only be used
 // on nodes that open() validated, that is, on nodes reached from the root.
-inline bool follow(const std::uint8_t* data, std::uint64_t version, std::uint64_t& address,
+inline bool follow(std::span<const std::uint8_t> nodes, std::uint64_t version, std::uint64_t& address,
                    std::uint8_t input, std::uint64_t& value) {
-  if (address == kEmptyFinalAddress) return false;
+  if (address == kEmptyFinalAddress || address >= nodes.size()) return false;
+  const std::uint8_t* data = nodes.data();
   const std::uint8_t state = data[address];
   const std::uint8_t low = state & kLowSixBits;
   if ((state & kEncodingMask) == kOneTransitionNextBits) {
@@ -151,7 +152,7 @@ std::optional<std::uint64_t> FstMap::get(std::string_view key) const {
   std::uint64_t address = root_.address();
   std::uint64_t value = 0;  // sums wrap modulo 2^64; see FORMAT.md
   for (char c : key) {
-    if (!follow(nodes_.data(), version_, address, static_cast<std::uint8_t>(c), value)) return std::nullopt;
+    if (!follow(nodes_, version_, address, static_cast<std::uint8_t>(c), value)) return std::nullopt;
   }
   Node last;
   FstErrorKind unused;

@@ -8,8 +8,8 @@
 //
 // The map is minimal: states with equal futures are written once (see
 // node_registry.h). Only the path of the last key is held unwritten, so
-// memory is the written bytes plus 8 bytes per distinct state (a bit more
-// while the registry grows).
+// memory is the written bytes plus 24 to 48 bytes per distinct state for
+// the registry.
 #pragma once
 
 #include <cstddef>
