@@ -1,0 +1,64 @@
+// A read-only FST map over serialised bytes: key count, exact lookup, and
+// (through FstStream) all pairs in key order.
+//
+// open() validates every node reachable from the root before it returns, so
+// a lookup or a walk only ever meets nodes that decode inside the bytes and
+// whose transitions lead strictly downwards. What open() cannot see without
+// memory per node, the key count and the key lengths, the walk checks as it
+// goes (fst_stream.h).
+//
+// The map does not own its bytes: they must outlive it and every stream
+// over it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "artifacts/fst/fst_error.h"
+#include "artifacts/fst/node.h"
+#include "core/base/result.h"
+
+namespace lumra::fst {
+
+class FstMap {
+ public:
+  static Result<FstMap, FstError> open(std::span<const std::uint8_t> bytes);
+  // The map would outlive a temporary buffer.
+  static Result<FstMap, FstError> open(std::vector<std::uint8_t>&&) = delete;
+
+  // The key count written in the footer; a walk fails if the nodes hold a
+  // different number.
+  std::uint64_t size() const { return key_count_; }
+  // The value of `key`, or nothing when the map does not hold it. Allocates
+  // nothing and takes one step per key byte.
+  std::optional<std::uint64_t> get(std::string_view key) const;
+
+  std::uint64_t version() const { return version_; }
+  // Distinct nodes reachable from the root (the empty final state not
+  // counted); no key path is longer than this.
+  std::uint64_t node_count() const { return node_count_; }
+
+  const Node& root() const { return root_; }
+  Result<Node, FstError> node(std::uint64_t address) const {
+    return Node::decode(nodes_, version_, address);
+  }
+  bool read_node(std::uint64_t address, Node& node, FstErrorKind& why) const {
+    return Node::read(nodes_, version_, address, node, why);
+  }
+
+ private:
+  FstMap() = default;
+  Status<FstError> check_reachable_nodes();
+
+  // From the first byte to the root's state byte: all nodes live in here.
+  std::span<const std::uint8_t> nodes_;
+  std::uint64_t version_ = 0;
+  std::uint64_t key_count_ = 0;
+  std::uint64_t node_count_ = 0;
+  Node root_;
+};
+
+}  // namespace lumra::fst
