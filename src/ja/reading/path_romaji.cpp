@@ -1,17 +1,11 @@
 #include "ja/reading/path_romaji.h"
 
-#include <algorithm>
-
 #include "ja/romaji/split_units.h"
 #include "ja/text/next_char.h"
 
 namespace lumra::ja {
 
 namespace {
-
-// A gathered set is deduplicated whenever it doubles, so that many paths
-// spelling the same strings cannot pile up copies of them.
-constexpr std::size_t kMinCompaction = 4096;
 
 Status<JapaneseDistanceError> skip_unspellable(Status<JapaneseDistanceError> status) {
   if (!status.ok() && is_romaji_path_failure(status.error())) return Unit{};
@@ -51,20 +45,15 @@ Status<JapaneseDistanceError> PathRomajiConverter::strings(
 }
 
 Status<JapaneseDistanceError> PathRomajiConverter::add_strings(
-    std::span<const ReadingSegment> segments, TextList& set) {
+    std::span<const ReadingSegment> segments, TextSet& set) {
   auto converted = strings(segments, strings_);
   if (!converted.ok()) return skip_unspellable(std::move(converted));
-  if (set.empty()) compact_at_ = kMinCompaction;
-  set.append(strings_);
-  if (set.size() >= compact_at_) {
-    set.sort_unique();
-    compact_at_ = std::max(kMinCompaction, 2 * set.size());
-  }
+  set.insert_all(strings_);
   return Unit{};
 }
 
 Status<JapaneseDistanceError> PathRomajiConverter::add_strings(const ReadingPathTable& table,
-                                                               TextList& set) {
+                                                               TextSet& set) {
   for (std::size_t path = 0; path < table.path_count(); ++path) {
     LUMRA_TRY(add_strings(table_path(table, path), set));
   }

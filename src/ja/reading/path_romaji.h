@@ -15,6 +15,7 @@
 #include "ja/romaji/lattice_builder.h"
 #include "ja/romaji/romaji_unit.h"
 #include "ja/romaji/text_list.h"
+#include "ja/romaji/text_set.h"
 #include "ja/unidic/segmentation.h"
 
 namespace lumra::ja {
@@ -33,11 +34,10 @@ class PathRomajiConverter {
   // path_romaji_strings of the path made of `segments`, replacing `out`.
   Status<JapaneseDistanceError> strings(std::span<const ReadingSegment> segments, TextList& out);
 
-  // Adds the strings of the path made of `segments` to `set`, which the
-  // caller sorts and deduplicates at the end.
+  // Adds the strings of the path made of `segments` to `set`.
   Status<JapaneseDistanceError> add_strings(std::span<const ReadingSegment> segments,
-                                            TextList& set);
-  Status<JapaneseDistanceError> add_strings(const ReadingPathTable& table, TextList& set);
+                                            TextSet& set);
+  Status<JapaneseDistanceError> add_strings(const ReadingPathTable& table, TextSet& set);
 
   // Adds the path made of `segments` to `builder`; there are no romaji
   // limits in the lattice form.
@@ -59,7 +59,6 @@ class PathRomajiConverter {
   std::vector<RomajiUnit> units_;
   RomajiExpander expander_;
   TextList strings_;
-  std::size_t compact_at_ = 0;
 };
 
 }  // namespace lumra::ja

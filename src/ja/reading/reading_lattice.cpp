@@ -1,9 +1,11 @@
 #include "ja/reading/reading_lattice.h"
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/lattice/lattice_state_limit.h"
 #include "ja/reading/ascii_token.h"
 #include "ja/reading/dictionary_error.h"
 #include "ja/reading/path_romaji.h"
@@ -28,13 +30,12 @@ Result<PathLattice, JapaneseDistanceError> plain_lattice(std::string_view text,
   return std::move(finished.value()).value();
 }
 
-}  // namespace
-
-Result<PathLattice, JapaneseDistanceError> reading_lattice(const UnidicReadingIndex& index,
-                                                           std::string_view text,
-                                                           const ReadingOptions& options) {
+Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicReadingIndex& index,
+                                                                 std::string_view text,
+                                                                 const ReadingOptions& options,
+                                                                 std::uint64_t max_nodes) {
   LUMRA_TRY_DICTIONARY(validate_reading_options(options));
-  RomajiLatticeBuilder builder;
+  RomajiLatticeBuilder builder(max_nodes);
   PathRomajiConverter converter;
   ReadingPathTable table;
   bool segmented_without_fallback = false;
@@ -93,6 +94,19 @@ Result<PathLattice, JapaneseDistanceError> reading_lattice(const UnidicReadingIn
   if (lattice) return std::move(*lattice);
   // Nothing reads: report why the text does not read plainly.
   return plain_lattice(text, builder);
+}
+
+}  // namespace
+
+Result<PathLattice, JapaneseDistanceError> reading_lattice(const UnidicReadingIndex& index,
+                                                           std::string_view text,
+                                                           const ReadingOptions& options) {
+  return build_reading_lattice(index, text, options, std::numeric_limits<std::uint64_t>::max());
+}
+
+Result<PathLattice, JapaneseDistanceError> searchable_reading_lattice(
+    const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options) {
+  return build_reading_lattice(index, text, options, kMaxLatticeStates);
 }
 
 }  // namespace lumra::ja

@@ -24,4 +24,13 @@ Result<PathLattice, JapaneseDistanceError> reading_lattice(const UnidicReadingIn
                                                            std::string_view text,
                                                            const ReadingOptions& options);
 
+// reading_lattice for callers that search the lattice and nothing else. A
+// lattice of more than kMaxLatticeStates nodes fails every search, whatever
+// it is compared with, so its building stops there with DistanceMatrix
+// (rows = the nodes it had reached, cols = 1) rather than first taking
+// gigabytes for a long, ambiguous text. Identical to reading_lattice for
+// every lattice a search can take.
+Result<PathLattice, JapaneseDistanceError> searchable_reading_lattice(
+    const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options);
+
 }  // namespace lumra::ja

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "core/strings/similarity.h"
 #include "core/strings/string_workspace.h"
 #include "ja/reading/dictionary_error.h"
+#include "ja/reading/pair_similarity.h"
 #include "ja/reading/reading_strings.h"
 #include "ja/reading/validate_reading_options.h"
 #include "ja/romaji/text_list.h"
@@ -45,12 +45,13 @@ Result<double, JapaneseDistanceError> best_reading_similarity(const UnidicReadin
                                                               std::string_view right,
                                                               const ReadingOptions& options) {
   LUMRA_TRY_DICTIONARY(validate_reading_options(options));
-  LUMRA_TRY_ASSIGN(const TextList left_strings, reading_strings(index, left, options));
-  LUMRA_TRY_ASSIGN(const TextList right_strings, reading_strings(index, right, options));
+  // The best pair does not depend on the order of either list.
+  LUMRA_TRY_ASSIGN(const TextList left_strings, unordered_reading_strings(index, left, options));
+  LUMRA_TRY_ASSIGN(const TextList right_strings, unordered_reading_strings(index, right, options));
   const DecodedTexts left_texts(left_strings);
   const DecodedTexts right_texts(right_strings);
   StringWorkspace workspace;
-  return best_pair_similarity(left_texts.texts(), right_texts.texts(), workspace);
+  return pruned_best_pair_similarity(left_texts.texts(), right_texts.texts(), workspace);
 }
 
 }  // namespace lumra::ja

@@ -26,4 +26,10 @@ Result<TextList, JapaneseDistanceError> reading_strings(const UnidicReadingIndex
                                                         std::string_view text,
                                                         const ReadingOptions& options);
 
+// The same strings (and the same failures) in no promised order, for
+// callers that only take the best of them: sorting is left out.
+Result<TextList, JapaneseDistanceError> unordered_reading_strings(const UnidicReadingIndex& index,
+                                                                  std::string_view text,
+                                                                  const ReadingOptions& options);
+
 }  // namespace lumra::ja

@@ -44,7 +44,9 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
     has_empty_ = true;
     return Unit{};
   }
-  has_non_empty_ = true;
+  const std::size_t arcs_before = arcs_.size();
+  const std::size_t direct_before = direct_symbols_.size();
+  const std::uint64_t nodes_before = next_node_;
 
   std::array<FrontierEntry, kVowelClassCount> frontier;
   std::size_t frontier_size = 1;
@@ -67,6 +69,16 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
     }
     std::uint64_t interior = next_node_;
     next_node_ += interior_count;
+    const std::uint64_t classes = std::popcount(classes_reached);
+    if (next_node_ + (last ? 0 : classes) >= max_nodes_) {
+      // The end node comes on top; node counts stay far below 2^64.
+      const std::uint64_t reached = next_node_ + (last ? 0 : classes) + 1;
+      arcs_.resize(arcs_before);
+      direct_symbols_.resize(direct_before);
+      next_node_ = nodes_before;
+      return Fail(JapaneseDistanceError(
+          distance_errors::DistanceMatrix{{reached, 1, max_nodes_}}));
+    }
     std::array<std::uint64_t, kVowelClassCount> class_node{};
     std::array<FrontierEntry, kVowelClassCount> next_frontier;
     std::size_t next_frontier_size = 0;
@@ -98,6 +110,7 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
     frontier = next_frontier;
     frontier_size = next_frontier_size;
   }
+  has_non_empty_ = true;
   return Unit{};
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 #include <vector>
@@ -26,8 +27,18 @@ namespace lumra::ja {
 
 class RomajiLatticeBuilder {
  public:
+  // A builder without a node limit.
+  RomajiLatticeBuilder() = default;
+  // A builder whose lattice may have at most `max_nodes` nodes; an add that
+  // would pass it fails with DistanceMatrix (rows = the nodes it would
+  // reach, cols = 1, max_cells = `max_nodes`). With the state limit of the
+  // lattice searches as `max_nodes`, a lattice that no search could take
+  // fails before it has taken its memory.
+  explicit RomajiLatticeBuilder(std::uint64_t max_nodes) : max_nodes_(max_nodes) {}
+
   // Adds every spelling of `units` as paths from start to end. On failure
-  // (the errors of unit_variant_lists) the builder is unchanged.
+  // (the errors of unit_variant_lists, or the node limit) the builder is
+  // unchanged.
   Status<JapaneseDistanceError> add_units(std::span<const RomajiUnit> units);
 
   // The lattice of everything added, or nothing when nothing was added; the
@@ -46,6 +57,7 @@ class RomajiLatticeBuilder {
   std::vector<Symbol> direct_symbols_;
   UnitVariantLists lists_;  // reused by every add_units call
   std::uint64_t next_node_ = 1;
+  std::uint64_t max_nodes_ = std::numeric_limits<std::uint64_t>::max();
   bool has_empty_ = false;
   bool has_non_empty_ = false;
 };

@@ -1,5 +1,7 @@
 #include "ja/romaji/variant_lists.h"
 
+#include <array>
+
 #include "ja/romaji/kana_table.h"
 #include "ja/text/next_char.h"
 
@@ -32,19 +34,31 @@ bool is_long_vowel_mark(const RomajiUnit& unit) {
   return unit.kind == RomajiUnitKind::Kana && unit.first == kLongVowelMark && unit.second == 0;
 }
 
+// Every row's spellings as a ready VariantList, in table order.
+const std::array<VariantList, kKanaRowCount>& row_variant_lists() {
+  static const std::array<VariantList, kKanaRowCount> lists = [] {
+    std::array<VariantList, kKanaRowCount> out;
+    for (std::size_t r = 0; r < kKanaRowCount; ++r) {
+      const KanaRow& row = kana_rows()[r];
+      for (std::size_t i = 0; i < row.variant_count(); ++i) out[r].push_back(row.variants[i]);
+    }
+    return out;
+  }();
+  return lists;
+}
+
 }  // namespace
 
 Result<VariantList, JapaneseDistanceError> romaji_variants(const RomajiUnit& unit) {
-  VariantList list;
   if (unit.kind != RomajiUnitKind::Kana) {
+    VariantList list;
     char bytes[4];
     list.push_back(std::string_view(bytes, encode_char(unit.first, bytes)));
     return list;
   }
   const KanaRow* row = find_kana_row(unit.first, unit.second);
   if (row == nullptr) return Fail(distance_errors::MissingRomajiVariant{unit.text()});
-  for (std::size_t i = 0; i < row->variant_count(); ++i) list.push_back(row->variants[i]);
-  return list;
+  return row_variant_lists()[static_cast<std::size_t>(row - kana_rows().data())];
 }
 
 bool can_combine_ascii_small_kana(const RomajiUnit& unit, const RomajiUnit& next) {

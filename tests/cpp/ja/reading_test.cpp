@@ -5,13 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "core/strings/similarity.h"
 #include "ja/reading/ascii_token.h"
+#include "ja/reading/pair_similarity.h"
 #include "ja/reading/path_romaji.h"
 #include "ja/reading/reading_lattice.h"
 #include "ja/reading/reading_similarity.h"
 #include "ja/reading/reading_strings.h"
 #include "ja/reading/validate_reading_options.h"
 #include "ja/unidic/segmentation.h"
+#include "../core/lattice_test_support.h"
 #include "ja_test_support.h"
 
 namespace lumra::ja {
@@ -223,6 +226,9 @@ TEST_P(ReadingForms, LatticeSpellsTheStringFormsSet) {
     return;
   }
   EXPECT_EQ(lattice_strings(lattice.value()), std::set<std::string>(expected.begin(), expected.end()));
+  auto guarded = searchable_reading_lattice(index, GetParam().text, GetParam().options);
+  ASSERT_TRUE(guarded.ok());
+  EXPECT_EQ(lumra::testing::dump(guarded.value()), lumra::testing::dump(lattice.value()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -368,6 +374,27 @@ TEST(BestReadingSimilarity, TakesTheBestPairOfReadings) {
   auto failed = best_reading_similarity(index, "漢", "字", kDefaults);
   ASSERT_FALSE(failed.ok());
   EXPECT_EQ(message(failed.error()), "unsupported character '漢' at char index 0");
+}
+
+// The pruned pair search must give the plain pair loop's value exactly, on
+// short and long (multi-word) strings alike.
+TEST(PrunedBestPairSimilarity, EqualsThePlainPairLoop) {
+  std::mt19937 random(5);
+  auto list = [&] {
+    std::vector<std::vector<Symbol>> out(random() % 6);
+    for (auto& path : out) {
+      path.resize(random() % 4 == 0 ? random() % 90 : random() % 9);
+      for (Symbol& s : path) s = 'a' + random() % 3;
+    }
+    return out;
+  };
+  StringWorkspace workspace;
+  for (int round = 0; round < 2000; ++round) {
+    const auto left = list();
+    const auto right = list();
+    EXPECT_EQ(pruned_best_pair_similarity(left, right, workspace),
+              best_pair_similarity(left, right, workspace));
+  }
 }
 
 }  // namespace

@@ -343,6 +343,21 @@ TEST(RomajiLatticeBuilder, FailedAddLeavesTheBuilderUnchanged) {
   EXPECT_EQ(lumra::testing::dump(finished(builder)), "3 0 2: 0>1 k 1>2 a");
 }
 
+TEST(RomajiLatticeBuilder, NodeLimitFailsBeforeGrowingAndKeepsTheBuilder) {
+  RomajiLatticeBuilder roomy(7);
+  add_text(roomy, "しー");  // exactly 7 nodes
+  EXPECT_EQ(finished(roomy).node_count(), 7u);
+
+  RomajiLatticeBuilder tight(6);
+  add_text(tight, "か");
+  auto units = split_romaji_units("しー", true);
+  ASSERT_TRUE(units.ok());
+  auto failed = tight.add_units(units.value());
+  ASSERT_FALSE(failed.ok());
+  EXPECT_EQ(message(failed.error()), "distance matrix 8x1 exceeds the maximum of 6 cells");
+  EXPECT_EQ(lumra::testing::dump(finished(tight)), "3 0 2: 0>1 k 1>2 a");
+}
+
 // ---- Error messages ----------------------------------------------------------
 
 TEST(JapaneseDistanceError, WrapsCoreErrorsWithTheirOwnMessages) {
