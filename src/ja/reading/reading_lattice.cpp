@@ -63,9 +63,10 @@ Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicRea
     }
   } else {
     auto plain = plain_lattice(text, builder);
-    if (plain.ok()) return plain;
-    // The builder is left with what add_units kept, which is nothing: it
-    // fails before adding, and finish() was not reached.
+    // Only a text that cannot be spelled plainly is read by segmentation;
+    // a plain lattice beyond the node limit is an answer of its own. A
+    // failed add leaves the builder empty for what follows.
+    if (plain.ok() || !is_romaji_path_failure(plain.error())) return plain;
     LUMRA_TRY_DICTIONARY(table.build(index, text, options, false));
     segmented_without_fallback = true;
     std::string reading_text;
