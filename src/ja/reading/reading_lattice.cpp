@@ -1,0 +1,113 @@
+#include "ja/reading/reading_lattice.h"
+
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/lattice/lattice_state_limit.h"
+#include "ja/reading/ascii_token.h"
+#include "ja/reading/dictionary_error.h"
+#include "ja/reading/path_romaji.h"
+#include "ja/reading/validate_reading_options.h"
+#include "ja/romaji/lattice_builder.h"
+#include "ja/romaji/split_units.h"
+#include "ja/text/next_char.h"
+#include "ja/unidic/segmentation.h"
+
+namespace lumra::ja {
+
+namespace {
+
+// The lattice of the text read plainly, as kana, ASCII and punctuation.
+Result<PathLattice, JapaneseDistanceError> plain_lattice(std::string_view text,
+                                                         RomajiLatticeBuilder& builder) {
+  LUMRA_TRY_ASSIGN(const std::vector<RomajiUnit> units, split_romaji_units(text, true));
+  LUMRA_TRY(builder.add_units(units));
+  auto finished = builder.finish();
+  if (!finished.ok()) return Fail(finished.take_error());
+  // One unit list was added, so finish() gave a lattice.
+  return std::move(finished.value()).value();
+}
+
+Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicReadingIndex& index,
+                                                                 std::string_view text,
+                                                                 const ReadingOptions& options,
+                                                                 std::uint64_t max_nodes) {
+  LUMRA_TRY_DICTIONARY(validate_reading_options(options));
+  RomajiLatticeBuilder builder(max_nodes);
+  PathRomajiConverter converter;
+  ReadingPathTable table;
+  bool segmented_without_fallback = false;
+
+  if (has_ascii_alnum(text)) {
+    if (is_romaji_expandable(text)) {
+      const ReadingSegment raw{text, text, true};
+      LUMRA_TRY(converter.add_path(std::span(&raw, 1), builder));
+      std::vector<std::string_view> readings;
+      auto found = index.lookup_folded(text, readings);
+      LUMRA_TRY_DICTIONARY(found);
+      const std::size_t used = readings_used(options, readings.size());
+      for (std::size_t r = 0; r < used; ++r) {
+        const ReadingSegment whole{text, readings[r], false};
+        LUMRA_TRY(converter.add_path(std::span(&whole, 1), builder));
+      }
+      auto has_token = has_dictionary_ascii_token(index, text);
+      LUMRA_TRY_DICTIONARY(has_token);
+      if (has_token.value()) {
+        LUMRA_TRY_DICTIONARY(table.build(index, text, options, true));
+        LUMRA_TRY(converter.add_paths(table, builder));
+      }
+      LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
+      if (lattice) return std::move(*lattice);
+    }
+  } else {
+    auto plain = plain_lattice(text, builder);
+    // Only a text that cannot be spelled plainly is read by segmentation;
+    // a plain lattice beyond the node limit is an answer of its own. A
+    // failed add leaves the builder empty for what follows.
+    if (plain.ok() || !is_romaji_path_failure(plain.error())) return plain;
+    LUMRA_TRY_DICTIONARY(table.build(index, text, options, false));
+    segmented_without_fallback = true;
+    std::string reading_text;
+    for (std::size_t path = 0; path < table.path_count(); ++path) {
+      reading_text.clear();
+      table.append_text(path, reading_text);
+      LUMRA_TRY(converter.add_reading_text(reading_text, builder));
+    }
+    LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
+    if (lattice) return std::move(*lattice);
+  }
+
+  // Segmentation: dictionary words alone first, then with runs read as
+  // they stand.
+  if (!segmented_without_fallback) {
+    LUMRA_TRY_DICTIONARY(table.build(index, text, options, false));
+  }
+  if (table.path_count() > 0) {
+    LUMRA_TRY(converter.add_paths(table, builder));
+    LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
+    if (lattice) return std::move(*lattice);
+  }
+  LUMRA_TRY_DICTIONARY(table.build(index, text, options, true));
+  LUMRA_TRY(converter.add_paths(table, builder));
+  LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
+  if (lattice) return std::move(*lattice);
+  // Nothing reads: report why the text does not read plainly.
+  return plain_lattice(text, builder);
+}
+
+}  // namespace
+
+Result<PathLattice, JapaneseDistanceError> reading_lattice(const UnidicReadingIndex& index,
+                                                           std::string_view text,
+                                                           const ReadingOptions& options) {
+  return build_reading_lattice(index, text, options, std::numeric_limits<std::uint64_t>::max());
+}
+
+Result<PathLattice, JapaneseDistanceError> searchable_reading_lattice(
+    const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options) {
+  return build_reading_lattice(index, text, options, kMaxLatticeStates);
+}
+
+}  // namespace lumra::ja

@@ -1,0 +1,140 @@
+#include "ja/romaji/lattice_builder.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <limits>
+#include <utility>
+
+#include "ja/romaji/vowel_class.h"
+#include "ja/text/next_char.h"
+
+namespace lumra::ja {
+
+namespace {
+
+// Stands for the end node until finish() knows its number.
+constexpr std::uint64_t kEndMarker = std::numeric_limits<std::uint64_t>::max();
+
+struct FrontierEntry {
+  std::uint64_t node;
+  VowelClass last_vowel;
+};
+
+const VariantList& spellings_at(const std::optional<VariantList>& list, VowelClass last_vowel) {
+  return list ? *list : long_vowel_variants(last_vowel);
+}
+
+}  // namespace
+
+void RomajiLatticeBuilder::add_arc(std::uint64_t src, std::uint64_t dst, Symbol symbol) {
+  if (src == 0 && dst == kEndMarker) {
+    if (std::find(direct_symbols_.begin(), direct_symbols_.end(), symbol) !=
+        direct_symbols_.end()) {
+      return;
+    }
+    direct_symbols_.push_back(symbol);
+  }
+  arcs_.push_back({src, dst, symbol});
+}
+
+Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const RomajiUnit> units) {
+  LUMRA_TRY(fill_unit_variant_lists(units, lists_));
+  if (units.empty()) {
+    has_empty_ = true;
+    return Unit{};
+  }
+  const std::size_t arcs_before = arcs_.size();
+  const std::size_t direct_before = direct_symbols_.size();
+  const std::uint64_t nodes_before = next_node_;
+
+  std::array<FrontierEntry, kVowelClassCount> frontier;
+  std::size_t frontier_size = 1;
+  frontier[0] = {0, VowelClass::None};
+  for (std::size_t step = 0; step < lists_.size(); ++step) {
+    const std::optional<VariantList>& list = lists_[step];
+    const bool last = step + 1 == lists_.size();
+
+    // First pass: how many interior nodes the chains need, and which classes
+    // the step ends in, so that class nodes can be numbered after all
+    // interior nodes.
+    std::uint64_t interior_count = 0;
+    unsigned classes_reached = 0;
+    for (std::size_t f = 0; f < frontier_size; ++f) {
+      for (const RomajiVariant& spelling : spellings_at(list, frontier[f].last_vowel)) {
+        interior_count += spelling.chars() - 1;
+        classes_reached |=
+            1u << static_cast<unsigned>(vowel_class_after(frontier[f].last_vowel, spelling.text()));
+      }
+    }
+    std::uint64_t interior = next_node_;
+    next_node_ += interior_count;
+    const std::uint64_t classes = std::popcount(classes_reached);
+    if (next_node_ + (last ? 0 : classes) >= max_nodes_) {
+      // The end node comes on top; node counts stay far below 2^64.
+      const std::uint64_t reached = next_node_ + (last ? 0 : classes) + 1;
+      arcs_.resize(arcs_before);
+      direct_symbols_.resize(direct_before);
+      next_node_ = nodes_before;
+      return Fail(JapaneseDistanceError(
+          distance_errors::DistanceMatrix{{reached, 1, max_nodes_}}));
+    }
+    std::array<std::uint64_t, kVowelClassCount> class_node{};
+    std::array<FrontierEntry, kVowelClassCount> next_frontier;
+    std::size_t next_frontier_size = 0;
+    if (!last) {
+      for (std::size_t c = 0; c < kVowelClassCount; ++c) {
+        if ((classes_reached >> c & 1) == 0) continue;
+        class_node[c] = next_node_++;
+        next_frontier[next_frontier_size++] = {class_node[c], static_cast<VowelClass>(c)};
+      }
+    }
+
+    // Second pass: the chains, in item order.
+    for (std::size_t f = 0; f < frontier_size; ++f) {
+      for (const RomajiVariant& spelling : spellings_at(list, frontier[f].last_vowel)) {
+        const VowelClass reached = vowel_class_after(frontier[f].last_vowel, spelling.text());
+        const std::uint64_t target =
+            last ? kEndMarker : class_node[static_cast<std::size_t>(reached)];
+        const std::string_view text = spelling.text();
+        std::uint64_t src = frontier[f].node;
+        for (std::size_t at = 0; at < text.size();) {
+          const NextChar c = next_char(text, at);
+          at += c.size;
+          const std::uint64_t dst = at == text.size() ? target : interior++;
+          add_arc(src, dst, c.value);
+          src = dst;
+        }
+      }
+    }
+    frontier = next_frontier;
+    frontier_size = next_frontier_size;
+  }
+  has_non_empty_ = true;
+  return Unit{};
+}
+
+Result<std::optional<PathLattice>, JapaneseDistanceError> RomajiLatticeBuilder::finish() {
+  const bool has_empty = std::exchange(has_empty_, false);
+  const bool has_non_empty = std::exchange(has_non_empty_, false);
+  const std::uint64_t end = std::exchange(next_node_, 1);
+  std::vector<LatticeArc> arcs = std::move(arcs_);
+  arcs_.clear();
+  direct_symbols_.clear();
+  if (!has_empty && !has_non_empty) return std::optional<PathLattice>();
+  if (!has_non_empty) return std::optional<PathLattice>(PathLattice::empty_string());
+  if (has_empty) {
+    return Fail(JapaneseDistanceError(
+        distance_errors::Lattice{lattice_errors::MixedEmptyAndNonEmptyPaths{}}));
+  }
+  for (LatticeArc& arc : arcs) {
+    if (arc.dst == kEndMarker) arc.dst = end;
+  }
+  auto lattice = PathLattice::from_arcs(end + 1, 0, end, std::move(arcs));
+  if (!lattice.ok()) {
+    return Fail(JapaneseDistanceError(distance_errors::Lattice{lattice.take_error()}));
+  }
+  return std::optional<PathLattice>(std::move(lattice).value());
+}
+
+}  // namespace lumra::ja

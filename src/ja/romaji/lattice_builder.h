@@ -1,0 +1,65 @@
+// RomajiLatticeBuilder: every romaji spelling of several kana texts as one
+// PathLattice, without writing the spellings out.
+//
+// Each added unit list becomes a graph from the shared start node to the
+// shared end node. Within one list, prefixes that end in the same vowel
+// class meet in one node (the long vowel mark is all that looks back, and
+// it looks only at that class), so the graph grows with the length of the
+// text, not with the number of spellings. A spelling of several characters
+// is a chain through interior nodes of its own. Node numbers grow along
+// every arc: a step numbers its interior nodes first and its class nodes
+// after them, and the end node, numbered last, is known only at finish().
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "core/base/result.h"
+#include "core/lattice/lattice.h"
+#include "ja/japanese_distance_error.h"
+#include "ja/romaji/romaji_unit.h"
+#include "ja/romaji/variant_lists.h"
+
+namespace lumra::ja {
+
+class RomajiLatticeBuilder {
+ public:
+  // A builder without a node limit.
+  RomajiLatticeBuilder() = default;
+  // A builder whose lattice may have at most `max_nodes` nodes; an add that
+  // would pass it fails with DistanceMatrix (rows = the nodes it would
+  // reach, cols = 1, max_cells = `max_nodes`). With the state limit of the
+  // lattice searches as `max_nodes`, a lattice that no search could take
+  // fails before it has taken its memory.
+  explicit RomajiLatticeBuilder(std::uint64_t max_nodes) : max_nodes_(max_nodes) {}
+
+  // Adds every spelling of `units` as paths from start to end. On failure
+  // (the errors of unit_variant_lists, or the node limit) the builder is
+  // unchanged.
+  Status<JapaneseDistanceError> add_units(std::span<const RomajiUnit> units);
+
+  // The lattice of everything added, or nothing when nothing was added; the
+  // one-node lattice when only empty unit lists were added. Empty and
+  // non-empty lists together fail with MixedEmptyAndNonEmptyPaths. Leaves
+  // the builder empty, ready for another lattice.
+  Result<std::optional<PathLattice>, JapaneseDistanceError> finish();
+
+ private:
+  void add_arc(std::uint64_t src, std::uint64_t dst, Symbol symbol);
+
+  std::vector<LatticeArc> arcs_;
+  // Symbols of the arcs that join start and end directly. Every other arc
+  // touches a node created by the add_units call that added it, so only
+  // these can repeat an arc already present.
+  std::vector<Symbol> direct_symbols_;
+  UnitVariantLists lists_;  // reused by every add_units call
+  std::uint64_t next_node_ = 1;
+  std::uint64_t max_nodes_ = std::numeric_limits<std::uint64_t>::max();
+  bool has_empty_ = false;
+  bool has_non_empty_ = false;
+};
+
+}  // namespace lumra::ja

@@ -1,0 +1,84 @@
+// RomajiVariant and VariantList: the spellings of one unit, held inline.
+//
+// A spelling is at most four characters (an ASCII consonant before a small
+// kana's three-letter spelling) and four bytes, and a unit has at most six
+// (a small tsu's three and up to three consonants taken from the next
+// unit), so a unit's whole list lives on the stack and expanding a text
+// allocates nothing per unit.
+#pragma once
+
+#include <array>
+#include <cassert>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace lumra::ja {
+
+class RomajiVariant {
+ public:
+  static constexpr std::size_t kMaxBytes = 4;
+
+  constexpr RomajiVariant() = default;
+  // `text` is at most kMaxBytes bytes of UTF-8.
+  constexpr explicit RomajiVariant(std::string_view text) {
+    assert(text.size() <= kMaxBytes);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      bytes_[i] = text[i];
+      if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++chars_;
+    }
+    size_ = static_cast<std::uint8_t>(text.size());
+  }
+
+  constexpr std::string_view text() const { return {bytes_.data(), size_}; }
+  constexpr std::size_t chars() const { return chars_; }
+
+  friend constexpr bool operator==(const RomajiVariant& a, const RomajiVariant& b) {
+    return a.text() == b.text();
+  }
+
+ private:
+  std::array<char, kMaxBytes> bytes_{};
+  std::uint8_t size_ = 0;
+  std::uint8_t chars_ = 0;
+};
+
+class VariantList {
+ public:
+  static constexpr std::size_t kCapacity = 6;
+
+  constexpr VariantList() = default;
+
+  constexpr std::size_t size() const { return size_; }
+  constexpr bool empty() const { return size_ == 0; }
+  constexpr std::string_view operator[](std::size_t i) const { return items_[i].text(); }
+  constexpr const RomajiVariant* begin() const { return items_.data(); }
+  constexpr const RomajiVariant* end() const { return items_.data() + size_; }
+
+  constexpr void push_back(std::string_view text) {
+    assert(size_ < kCapacity);
+    items_[size_++] = RomajiVariant(text);
+  }
+  constexpr bool contains(std::string_view text) const {
+    for (const RomajiVariant& v : *this) {
+      if (v.text() == text) return true;
+    }
+    return false;
+  }
+  // Keeps the first occurrence of each spelling, in order.
+  constexpr void remove_duplicates() {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < size_; ++i) {
+      bool seen = false;
+      for (std::size_t k = 0; k < kept && !seen; ++k) seen = items_[k] == items_[i];
+      if (!seen) items_[kept++] = items_[i];
+    }
+    size_ = static_cast<std::uint8_t>(kept);
+  }
+
+ private:
+  std::array<RomajiVariant, kCapacity> items_{};
+  std::uint8_t size_ = 0;
+};
+
+}  // namespace lumra::ja

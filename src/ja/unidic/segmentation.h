@@ -1,0 +1,135 @@
+// Segmentation: every way to read a Japanese text against the reading
+// index, as reading paths.
+//
+// The text is read from its end backwards. Each character position keeps
+// the distinct reading texts of the suffix that starts there, in byte
+// order, at most max_paths of them: the first path formed with a given
+// text wins, and a position stops as soon as it is full. A path of a
+// position is one segment (a dictionary surface with one of its readings,
+// or a raw run of characters read as they stand) followed by a path of the
+// position where that segment ends, so paths share their tails and the
+// table grows with the text's length times max_paths, not with its square.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/base/result.h"
+#include "ja/reading/reading_options.h"
+#include "ja/unidic/reading_index.h"
+#include "ja/unidic/unidic_load_error.h"
+
+namespace lumra::ja {
+
+// One segment of a reading path. The views point into the segmented text
+// and into the index (a raw segment's reading is its surface), so a segment
+// lives no longer than either.
+struct ReadingSegment {
+  std::string_view surface;
+  std::string_view reading;
+  bool raw;  // a run read as it stands, made by the fallback
+};
+
+// One way of reading a whole text; `text` is its readings end to end.
+struct ReadingPath {
+  std::vector<ReadingSegment> segments;
+  std::string text;
+};
+
+// The reading paths of one text, built once and walked in place.
+class ReadingPathTable {
+ public:
+  // Segments `text`, which must outlive the table's use, replacing what the
+  // table held. With `fallback`, a position may also start with the longest
+  // run of characters that reads as romaji on its own (is_romaji_expandable
+  // of every prefix), and `longest_only` is ignored. Fails with the option
+  // check's error or the first lookup error.
+  Status<UnidicLoadError> build(const UnidicReadingIndex& index, std::string_view text,
+                                const ReadingOptions& options, bool fallback);
+
+  // Paths of the whole text; none when it cannot be read to its end.
+  std::size_t path_count() const { return path_count_; }
+
+  // Calls `visit` with each segment of path `path` (< path_count()), in
+  // text order.
+  template <class Visit>
+  void for_each_segment(std::size_t path, Visit&& visit) const {
+    std::size_t start = 0;
+    const PathNode* node = &nodes_[positions_[0].first + path];
+    for (;;) {
+      visit(ReadingSegment{surface(start, node->end), node->reading, node->raw});
+      start = node->end;
+      if (start == char_count_) return;
+      node = &nodes_[positions_[start].first + node->rest];
+    }
+  }
+
+  // Path `path`'s reading text appended to `out`.
+  void append_text(std::size_t path, std::string& out) const;
+
+  // All paths of the whole text, in the byte order of their texts.
+  std::vector<ReadingPath> paths() const;
+
+ private:
+  // The first segment of a path and where the rest of it is kept.
+  struct PathNode {
+    std::string_view reading;
+    std::uint64_t hash;  // of the path's whole text
+    std::size_t end;     // the position where the segment ends
+    std::uint32_t rest;  // the rank of the rest among the paths of `end`
+    bool raw;
+  };
+  struct Position {
+    std::size_t offset = 0;    // byte offset of the position in the text
+    std::size_t first = 0;     // where its paths start in nodes_
+    std::uint32_t count = 0;   // its paths, in text order
+    std::size_t run_end = 0;   // end of the romaji-readable run starting here
+  };
+  struct Candidate {
+    std::size_t end;
+    std::size_t first_reading;
+    std::size_t reading_count;
+  };
+  // A reading position inside a path's text, for comparing two texts.
+  struct Cursor {
+    std::string_view segment;  // what is left of the current segment
+    std::size_t end;
+    std::uint32_t rest;
+  };
+
+  std::string_view surface(std::size_t start, std::size_t end) const {
+    return text_.substr(positions_[start].offset,
+                        positions_[end].offset - positions_[start].offset);
+  }
+  std::uint64_t hash_of(std::size_t position, std::uint32_t rank) const;
+  int compare(Cursor a, Cursor b) const;
+  // Adds `node` to the current position unless a path with its text is
+  // there already; true once the position holds max_paths paths.
+  bool offer(const PathNode& node);
+  void finish_position(std::size_t position);
+
+  std::string_view text_;
+  std::size_t char_count_ = 0;
+  std::size_t path_count_ = 0;
+  std::uint64_t max_paths_ = 0;
+  std::vector<Position> positions_;
+  std::vector<PathNode> nodes_;
+  // Work of the position being built.
+  std::vector<Candidate> candidates_;
+  std::vector<std::string_view> candidate_readings_;
+  std::vector<std::string_view> found_;
+  std::vector<PathNode> pending_;
+  std::vector<std::uint32_t> slots_;  // open addressing over pending_, 0 for free
+  std::vector<std::uint32_t> used_slots_;
+  std::vector<std::uint32_t> order_;
+};
+
+// The paths of `text` as a list, for callers that want them all at once.
+Result<std::vector<ReadingPath>, UnidicLoadError> segment_reading_paths(
+    const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options,
+    bool fallback);
+
+}  // namespace lumra::ja
