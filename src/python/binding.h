@@ -125,18 +125,20 @@ PyObject* call_method(PyObject* self, PyTypeObject* defining_class, PyObject* co
   });
 }
 
-// Body: PyObject* (PyTypeObject* owner, const Call&). CPython binds a static
-// method of a heap type to that type, which leads to the module state.
+// Body: PyObject* (PyTypeObject* defining_class, const Call&). A factory is
+// a class method rather than a static one because CPython hands a static
+// method nothing that leads to its module; the class it is called on is
+// not needed, since the factory makes instances of its defining class.
 template <const auto& kSignature, auto kBody>
-PyObject* call_static_method(PyObject* owner, PyObject* const* args, Py_ssize_t nargsf,
-                             PyObject* kwnames) {
+PyObject* call_factory(PyObject*, PyTypeObject* defining_class, PyObject* const* args,
+                       std::size_t nargsf, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     CallOf<kSignature> call;
     if (!bind(kSignature, call, args, static_cast<std::size_t>(PyVectorcall_NARGS(nargsf)),
               kwnames)) {
       return nullptr;
     }
-    return kBody(reinterpret_cast<PyTypeObject*>(owner), call);
+    return kBody(defining_class, call);
   });
 }
 
@@ -159,12 +161,11 @@ PyMethodDef method_entry() {
 }
 
 template <const auto& kSignature, auto kBody>
-PyMethodDef static_method_entry() {
-  static_assert(kSignature.form == CallForm::kStaticMethod);
+PyMethodDef factory_entry() {
+  static_assert(kSignature.form == CallForm::kFactory);
   return {kSignature.name,
-          binding_detail::as_method_pointer(
-              &binding_detail::call_static_method<kSignature, kBody>),
-          METH_STATIC | METH_FASTCALL | METH_KEYWORDS, kTextSignature<kSignature>};
+          binding_detail::as_method_pointer(&binding_detail::call_factory<kSignature, kBody>),
+          METH_CLASS | METH_METHOD | METH_FASTCALL | METH_KEYWORDS, kTextSignature<kSignature>};
 }
 
 // The state of the module that defined `type` (a heap type made with

@@ -20,7 +20,7 @@ namespace lumra::python {
 enum class CallForm : unsigned char {
   kFunction,      // a module function
   kMethod,        // an instance method: "$self" leads its text signature
-  kStaticMethod,  // a static method of a class
+  kFactory,       // a class method that makes instances; called on the class or an instance
 };
 
 template <class List>
@@ -47,9 +47,9 @@ consteval Signature<List> method_signature(const char* owner, const char* name, 
   return {owner, name, CallForm::kMethod, list};
 }
 template <class List>
-consteval Signature<List> static_method_signature(const char* owner, const char* name,
-                                                  const List& list) {
-  return {owner, name, CallForm::kStaticMethod, list};
+consteval Signature<List> factory_signature(const char* owner, const char* name,
+                                            const List& list) {
+  return {owner, name, CallForm::kFactory, list};
 }
 
 namespace signature_detail {
