@@ -48,20 +48,26 @@ class IntegerCells {
   IntegerCells() {
     for (std::uint64_t v = 0; v < kSmall; ++v) {
       // Only fails on exhausted memory; such a value then takes the general path.
-      small_[v].reset(PyLong_FromUnsignedLongLong(v));
+      small_[v] = PyLong_FromUnsignedLongLong(v);
     }
   }
   IntegerCells(const IntegerCells&) = delete;
   IntegerCells& operator=(const IntegerCells&) = delete;
+  ~IntegerCells() {
+    for (PyObject* object : small_) Py_XDECREF(object);
+  }
 
   PyObject* operator()(std::uint64_t cell) {
-    if (cell < kSmall && small_[cell]) return Py_NewRef(small_[cell].get());
+    if (cell < kSmall && small_[cell] != nullptr) return Py_NewRef(small_[cell]);
     return PyLong_FromUnsignedLongLong(cell);
   }
 
  private:
   static constexpr std::uint64_t kSmall = 256;
-  OwnedRef small_[kSmall];
+  // Owned by this table (released by its destructor) rather than held in
+  // OwnedRefs, which would be cleared first only to be overwritten: the
+  // table is built for every matrix, however small.
+  PyObject* small_[kSmall];
 };
 
 struct FloatCells {
