@@ -5,13 +5,14 @@
 
 #include "core/base/cpu_features.h"
 #include "python/error_mapping.h"
+#include "python/owned_ref.h"
 
 namespace lumra::python {
 
 namespace {
 
 // The name callers know a type by, e.g. 'bytes' or a class's qualified name.
-PyObject* type_name(PyObject* object) { return PyType_GetQualName(Py_TYPE(object)); }
+OwnedRef type_name(PyObject* object) { return OwnedRef(PyType_GetQualName(Py_TYPE(object))); }
 
 void not_an_instance(PyObject* object, const char* name, const char* expected) {
   if (object == Py_None) {
@@ -19,37 +20,37 @@ void not_an_instance(PyObject* object, const char* name, const char* expected) {
                  expected);
     return;
   }
-  PyObject* type = type_name(object);
-  if (type == nullptr) return;
+  const OwnedRef type = type_name(object);
+  if (!type) return;
   PyErr_Format(PyExc_TypeError, "argument '%s': '%U' object is not an instance of '%s'", name,
-               type, expected);
-  Py_DECREF(type);
+               type.get(), expected);
 }
 
 // Re-raises a pending TypeError with the argument's name in front. Only an
 // exception whose type is exactly TypeError is rewritten.
 void prefix_type_error(const char* name) {
-  PyObject* raised = PyErr_GetRaisedException();
-  if (raised == nullptr || Py_TYPE(raised) != reinterpret_cast<PyTypeObject*>(PyExc_TypeError)) {
-    PyErr_SetRaisedException(raised);
+  OwnedRef raised(PyErr_GetRaisedException());
+  if (!raised || Py_TYPE(raised.get()) != reinterpret_cast<PyTypeObject*>(PyExc_TypeError)) {
+    PyErr_SetRaisedException(raised.release());
     return;
   }
-  PyObject* replacement = nullptr;
-  if (PyObject* text = PyObject_Str(raised)) {
-    PyObject* message = PyUnicode_FromFormat("argument '%s': %U", name, text);
-    Py_DECREF(text);
-    if (message) {
-      replacement = PyObject_CallOneArg(PyExc_TypeError, message);
-      Py_DECREF(message);
-    }
-  }
-  if (replacement == nullptr) {
-    Py_DECREF(raised);
-    return;  // the failure to build the replacement is the pending error
-  }
-  PyException_SetCause(replacement, PyException_GetCause(raised));
-  Py_DECREF(raised);
-  PyErr_SetRaisedException(replacement);
+  const OwnedRef text(PyObject_Str(raised.get()));
+  if (!text) return;  // the failure to build the replacement is the pending error
+  const OwnedRef message(PyUnicode_FromFormat("argument '%s': %U", name, text.get()));
+  if (!message) return;
+  OwnedRef replacement(PyObject_CallOneArg(PyExc_TypeError, message.get()));
+  if (!replacement) return;
+  PyException_SetCause(replacement.get(), PyException_GetCause(raised.get()));
+  PyErr_SetRaisedException(replacement.release());
+}
+
+// Whether a failed conversion must reach the caller as it is rather than
+// be replaced by a message of ours: running out of memory, and the
+// exceptions that are no errors of the value (KeyboardInterrupt,
+// SystemExit), which no message about an argument may hide.
+bool must_propagate(PyObject* exception) {
+  return PyErr_GivenExceptionMatches(exception, PyExc_MemoryError) ||
+         !PyErr_GivenExceptionMatches(exception, PyExc_Exception);
 }
 
 // Widens a str's code units to symbols; false when one of them is a
@@ -145,6 +146,18 @@ bool convert_text(PyObject* object, const char* name, SymbolString& out) {
   return copy_scalar_values(object, out);
 }
 
+bool convert_text(PyObject* object, const char* name, std::string& out) {
+  if (!PyUnicode_Check(object)) {
+    not_an_instance(object, name, "str");
+    return false;
+  }
+  Py_ssize_t size;
+  const char* utf8 = PyUnicode_AsUTF8AndSize(object, &size);
+  if (utf8 == nullptr) return false;
+  out.assign(utf8, static_cast<std::size_t>(size));
+  return true;
+}
+
 bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolString>& out) {
   out.clear();
   if (PyUnicode_Check(object)) {
@@ -162,27 +175,23 @@ bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolStr
   if (hint < 0) PyErr_Clear();
   else out.reserve(static_cast<std::size_t>(std::min(hint, kLargestPresize)));
 
-  PyObject* iterator = PyObject_GetIter(object);
-  if (iterator == nullptr) {
+  const OwnedRef iterator(PyObject_GetIter(object));
+  if (!iterator) {
     prefix_type_error(name);
     return false;
   }
-  while (PyObject* item = PyIter_Next(iterator)) {
-    bool converted = PyUnicode_Check(item);
-    if (converted) {
-      out.emplace_back();
-      converted = copy_scalar_values(item, out.back());
-    } else {
-      not_an_instance(item, name, "str");
+  while (const OwnedRef item = OwnedRef(PyIter_Next(iterator.get()))) {
+    if (!PyUnicode_Check(item.get())) {
+      not_an_instance(item.get(), name, "str");
+      out.clear();
+      return false;
     }
-    Py_DECREF(item);
-    if (!converted) {
-      Py_DECREF(iterator);
+    out.emplace_back();
+    if (!copy_scalar_values(item.get(), out.back())) {
       out.clear();
       return false;
     }
   }
-  Py_DECREF(iterator);
   if (PyErr_Occurred()) {
     prefix_type_error(name);
     out.clear();
@@ -192,13 +201,12 @@ bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolStr
 }
 
 bool convert_count(PyObject* object, const char* name, std::uint64_t& out) {
-  PyObject* index = PyLong_CheckExact(object) ? Py_NewRef(object) : PyNumber_Index(object);
-  if (index == nullptr) {
+  const OwnedRef index(PyLong_CheckExact(object) ? Py_NewRef(object) : PyNumber_Index(object));
+  if (!index) {
     prefix_type_error(name);
     return false;
   }
-  const unsigned long long value = PyLong_AsUnsignedLongLong(index);
-  Py_DECREF(index);
+  const unsigned long long value = PyLong_AsUnsignedLongLong(index.get());
   if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred()) {
     prefix_type_error(name);
     return false;
@@ -246,8 +254,13 @@ bool convert_combined_cutoff(PyObject* object, std::uint64_t& out) {
   }
   const long long value = PyLong_AsLongLong(object);
   if (value == -1 && PyErr_Occurred()) {
-    PyErr_Clear();
+    OwnedRef failure(PyErr_GetRaisedException());
+    if (must_propagate(failure.get())) {
+      PyErr_SetRaisedException(failure.release());
+      return false;
+    }
     raise_error(CombinedCutoffNotInt{});
+    set_cause(std::move(failure));
     return false;
   }
   if (value < 0) {

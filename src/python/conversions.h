@@ -7,7 +7,7 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/base/symbols.h"
@@ -15,14 +15,18 @@
 
 namespace lumra::python {
 
+// A text as scalar values, for the metrics, or as UTF-8, for names and paths.
 bool convert_text(PyObject* object, const char* name, SymbolString& out);
+bool convert_text(PyObject* object, const char* name, std::string& out);
 bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolString>& out);
 bool convert_count(PyObject* object, const char* name, std::uint64_t& out);
 bool convert_real(PyObject* object, const char* name, double& out);
 bool convert_flag(PyObject* object, const char* name, bool& out);
 
 // The combined distance's cutoff: any int in the signed 64-bit range that is
-// not a bool, and not negative.
+// not a bool, and not negative. When the integer conversion fails, its
+// exception becomes the __cause__ of our TypeError; running out of memory
+// and interruptions (KeyboardInterrupt, SystemExit) pass unchanged.
 bool convert_combined_cutoff(PyObject* object, std::uint64_t& out);
 
 }  // namespace lumra::python

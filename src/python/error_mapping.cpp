@@ -4,19 +4,34 @@
 
 namespace lumra::python {
 
-PyObject* raise_error(const CoreError& error) {
-  PyErr_SetString(PyExc_ValueError, message(error).c_str());
+// The families of every subsystem go through the one mapping.
+static_assert(HasMessage<CoreError>);
+static_assert(HasMessage<ja::UnidicLoadError>);
+
+std::string message(const CombinedCutoffNotInt&) {
+  return "score_cutoff must be an int for distance metrics";
+}
+
+std::string message(const CombinedCutoffNegative&) {
+  return "score_cutoff must be >= 0 for distance metrics";
+}
+
+PyObject* raise_message(PyObject* type, const std::string& text) {
+  PyErr_SetString(type, text.c_str());
   return nullptr;
 }
 
-PyObject* raise_error(const CombinedCutoffNotInt&) {
-  PyErr_SetString(PyExc_TypeError, "score_cutoff must be an int for distance metrics");
-  return nullptr;
+PyObject* raise_error(const CombinedCutoffNotInt& error) {
+  return raise_message(PyExc_TypeError, message(error));
 }
 
-PyObject* raise_error(const CombinedCutoffNegative&) {
-  PyErr_SetString(PyExc_ValueError, "score_cutoff must be >= 0 for distance metrics");
-  return nullptr;
+void set_cause(OwnedRef cause) {
+  OwnedRef raised(PyErr_GetRaisedException());
+  if (raised && cause) {
+    PyException_SetContext(raised.get(), Py_NewRef(cause.get()));
+    PyException_SetCause(raised.get(), cause.release());
+  }
+  PyErr_SetRaisedException(raised.release());
 }
 
 PyObject* raise_current_exception() {

@@ -17,18 +17,15 @@ class FloatCache {
   FloatCache() = default;
   FloatCache(const FloatCache&) = delete;
   FloatCache& operator=(const FloatCache&) = delete;
-  ~FloatCache() {
-    for (Slot& slot : slots_) Py_XDECREF(slot.object);
-  }
 
   PyObject* get(double value) {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     Slot& slot = slots_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - kSlotBits)];
-    if (slot.object != nullptr && slot.bits == bits) return Py_NewRef(slot.object);
+    if (slot.object && slot.bits == bits) return Py_NewRef(slot.object.get());
     PyObject* object = PyFloat_FromDouble(value);
     if (object == nullptr) return nullptr;
-    Py_XSETREF(slot.object, Py_NewRef(object));
+    slot.object.reset(Py_NewRef(object));
     slot.bits = bits;
     return object;
   }
@@ -37,7 +34,7 @@ class FloatCache {
   static constexpr int kSlotBits = 10;
   struct Slot {
     std::uint64_t bits = 0;
-    PyObject* object = nullptr;
+    OwnedRef object;
   };
   Slot slots_[1u << kSlotBits];
 };
@@ -67,6 +64,9 @@ class IntegerCells {
 
  private:
   static constexpr std::uint64_t kSmall = 256;
+  // Owned by this table (released by its destructor) rather than held in
+  // OwnedRefs, which would be cleared first only to be overwritten: the
+  // table is built for every matrix, however small.
   PyObject* small_[kSmall];
 };
 
@@ -75,16 +75,16 @@ struct FloatCells {
   PyObject* operator()(double cell) { return cache->get(cell); }
 };
 
-template <class Cell, class ToPython>
+template <class Cell, class CellToPython>
 bool fill_rows(PyObject* rows, std::size_t first_row, const DistanceMatrix<Cell>& block,
-               ToPython& to_python) {
+               CellToPython& cell_to_python) {
   for (std::size_t q = 0; q < block.rows; ++q) {
     PyObject* row = PyList_New(static_cast<Py_ssize_t>(block.cols));
     if (row == nullptr) return false;
     PyList_SET_ITEM(rows, static_cast<Py_ssize_t>(first_row + q), row);
     const Cell* cells = block.row(q);
     for (std::size_t c = 0; c < block.cols; ++c) {
-      PyObject* value = to_python(cells[c]);
+      PyObject* value = cell_to_python(cells[c]);
       if (value == nullptr) return false;  // the rows' owner frees what was built
       PyList_SET_ITEM(row, static_cast<Py_ssize_t>(c), value);
     }
@@ -100,24 +100,23 @@ struct MatrixList<Cell>::Converter
 
 template <class Cell>
 MatrixList<Cell>::MatrixList(std::size_t rows)
-    : converter_(std::make_unique<Converter>()), rows_(PyList_New(static_cast<Py_ssize_t>(rows))) {}
+    : converter_(std::make_unique<Converter>()),
+      rows_(PyList_New(static_cast<Py_ssize_t>(rows))) {}
 
 template <class Cell>
-MatrixList<Cell>::~MatrixList() {
-  Py_XDECREF(rows_);
-}
+MatrixList<Cell>::~MatrixList() = default;
 
 template <class Cell>
 bool MatrixList<Cell>::add(const DistanceMatrix<Cell>& block) {
-  if (rows_ == nullptr) return false;
-  if (!fill_rows(rows_, filled_, block, *converter_)) return false;
+  if (!rows_) return false;
+  if (!fill_rows(rows_.get(), filled_, block, *converter_)) return false;
   filled_ += block.rows;
   return true;
 }
 
 template <class Cell>
 PyObject* MatrixList<Cell>::release() {
-  return std::exchange(rows_, nullptr);
+  return rows_.release();
 }
 
 template class MatrixList<std::uint64_t>;

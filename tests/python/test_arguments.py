@@ -1,5 +1,6 @@
 """Argument parsing and conversion, shared by every module function."""
 
+import ctypes
 import enum
 import math
 import sys
@@ -110,6 +111,40 @@ def test_parameters_by_keyword_in_any_order(name):
     assert getattr(_lumra, name)(**kwargs) == expected
     if "threshold" not in POSITIONAL[name]:
         assert call(name, score_cutoff=None) == expected
+
+
+# Python code can only name keywords with str; a caller of the C API can put
+# anything in the keyword-names tuple.
+_vectorcall = ctypes.pythonapi.PyObject_Vectorcall
+_vectorcall.restype = ctypes.py_object
+_vectorcall.argtypes = [ctypes.py_object, ctypes.POINTER(ctypes.py_object), ctypes.c_size_t,
+                        ctypes.py_object]
+
+
+def vectorcall(function, positional, keywords):
+    values = [*positional, *keywords.values()]
+    array = (ctypes.py_object * len(values))(*values)
+    return _vectorcall(function, array, len(positional), tuple(keywords))
+
+
+class Keyword(str):
+    pass
+
+
+@pytest.mark.parametrize("name", list(POSITIONAL))
+@pytest.mark.parametrize("keyword", [1, None, b"score_cutoff"], ids=["int", "None", "bytes"])
+def test_keyword_names_that_are_not_str_are_refused(name, keyword):
+    positional = [GOOD[p] for p in POSITIONAL[name]]
+    with pytest.raises(TypeError) as info:
+        vectorcall(getattr(_lumra, name), positional[:-1], {keyword: positional[-1]})
+    assert str(info.value) == "keywords must be strings"
+
+
+@pytest.mark.parametrize("name", list(POSITIONAL))
+def test_keyword_names_may_be_str_subclasses(name):
+    last = POSITIONAL[name][-1]
+    positional = [GOOD[p] for p in POSITIONAL[name][:-1]]
+    assert vectorcall(getattr(_lumra, name), positional, {Keyword(last): GOOD[last]}) == call(name)
 
 
 # --- text ------------------------------------------------------------------
@@ -484,6 +519,32 @@ def test_combined_cutoff_not_an_int(site, value):
         site(value)
     assert type(info.value) is TypeError
     assert str(info.value) == NOT_AN_INT
+
+
+@pytest.mark.parametrize("site", COMBINED_SITES)
+@pytest.mark.parametrize(
+    ("value", "cause"),
+    [(True, None), (1.5, TypeError), ("1", TypeError), (2**63, OverflowError),
+     (RaisingIndex(ValueError("x")), ValueError), (RaisingIndex(ArithmeticError("x")), ArithmeticError)],
+    ids=["bool", "float", "str", "2**63", "index-ValueError", "index-ArithmeticError"],
+)
+def test_combined_cutoff_keeps_the_conversion_error_as_cause(site, value, cause):
+    with pytest.raises(TypeError) as info:
+        site(value)
+    assert str(info.value) == NOT_AN_INT
+    found = info.value.__cause__
+    assert (found if found is None else type(found)) is cause
+    if isinstance(value, RaisingIndex):
+        assert info.value.__cause__ is value.exc
+
+
+@pytest.mark.parametrize("site", COMBINED_SITES)
+@pytest.mark.parametrize("make", [KeyboardInterrupt, MemoryError, SystemExit])
+def test_combined_cutoff_never_hides_interruptions_or_memory_errors(site, make):
+    exc = make()
+    with pytest.raises(BaseException) as info:
+        site(RaisingIndex(exc))
+    assert info.value is exc
 
 
 @pytest.mark.parametrize("site", COMBINED_SITES)

@@ -1,6 +1,7 @@
 """Distance matrices (_cdist_*) and partial alignment (_partial_*_alignment)."""
 
 import math
+import random
 
 import pytest
 from hypothesis import given
@@ -146,6 +147,32 @@ def test_normalized_cells_equal_pairwise(queries, choices, cutoff):
     assert _lumra._cdist_normalized_distance(queries, choices, **kw) == [
         [_lumra.normalized_distance(q, c, **kw) for c in choices] for q in queries
     ]
+
+
+# The matrix is computed 64 queries at a time: 150 queries make two full
+# blocks and a partial one, whose rows must land in order.
+@pytest.mark.parametrize(
+    ("matrix", "pair", "cutoff"),
+    [
+        (_lumra._cdist_distance, _lumra.distance, None),
+        (_lumra._cdist_distance, _lumra.distance, 2),
+        (_lumra._cdist_damerau_distance, _lumra.damerau_distance, None),
+        (_lumra._cdist_combined_distance, _lumra.combined_distance, 1),
+        (_lumra._cdist_normalized_distance, _lumra.normalized_distance, 0.4),
+        (_lumra._cdist_normalized_similarity, _lumra.normalized_similarity, None),
+    ],
+    ids=["lev", "lev-cutoff", "damerau", "combined-cutoff", "norm-distance", "norm-similarity"],
+)
+def test_matrices_of_several_blocks_equal_pairwise(matrix, pair, cutoff):
+    rng = random.Random(64)
+
+    def word():
+        return "".join(rng.choices("abc\u3042" + GRIN, k=rng.randint(0, 9)))
+
+    queries = [word() for _ in range(150)]
+    choices = [word() for _ in range(7)]
+    kw = {} if cutoff is None else {"score_cutoff": cutoff}
+    assert matrix(queries, choices, **kw) == [[pair(q, c, **kw) for c in choices] for q in queries]
 
 
 # --- partial alignment -----------------------------------------------------

@@ -6,6 +6,7 @@ decrement shows up as blocks that stay allocated after many calls.
 """
 
 import gc
+import subprocess
 import sys
 
 import pytest
@@ -75,3 +76,49 @@ def test_repeated_calls_leave_nothing_allocated(call):
         run(call)
     gc.collect()
     assert sys.getallocatedblocks() - before < 50
+
+
+# Runs in a child process whose address space is capped just above what it
+# uses: converting one long text (four bytes a character, against one in the
+# str) then fails with std::bad_alloc in the middle of iterating the list.
+OUT_OF_MEMORY_CHILD = """
+import resource, sys
+sys.path[:0] = {path!r}
+import _lumra
+
+def address_space():
+    with open("/proc/self/status") as status:
+        for line in status:
+            if line.startswith("VmSize:"):
+                return int(line.split()[1]) * 1024
+
+big = "a" * 50_000_000
+paths = [big]
+before = sys.getrefcount(paths), sys.getrefcount(big)
+resource.setrlimit(resource.RLIMIT_AS, (address_space() + 100_000_000, resource.RLIM_INFINITY))
+for call in ({calls}):
+    try:
+        call()
+    except MemoryError:
+        pass
+    else:
+        sys.exit("no MemoryError")
+    after = sys.getrefcount(paths), sys.getrefcount(big)
+    if after != before:
+        sys.exit(f"references before {{before}}, after {{after}}")
+"""
+
+
+@pytest.mark.skipif("libasan" in open("/proc/self/maps").read(),
+                    reason="AddressSanitizer reserves the address space a limit would cap")
+@pytest.mark.parametrize(
+    "calls",
+    ["lambda: _lumra.distance_paths(paths, ['a']),",
+     "lambda: _lumra._cdist_distance(paths, ['a']),"],
+    ids=["distance_paths", "_cdist_distance"],
+)
+def test_running_out_of_memory_while_converting_releases_every_reference(calls):
+    child = OUT_OF_MEMORY_CHILD.format(path=sys.path, calls=calls)
+    done = subprocess.run([sys.executable, "-c", child], capture_output=True, text=True,
+                          timeout=120)
+    assert done.returncode == 0, done.stderr

@@ -1,4 +1,5 @@
 import inspect
+import sys
 import types
 from concurrent.futures import ThreadPoolExecutor
 
@@ -148,3 +149,17 @@ def test_functions_from_several_threads():
     with ThreadPoolExecutor(max_workers=4) as pool:
         for _ in range(5):
             assert list(pool.map(run, calls * 4)) == expected * 4
+
+
+def test_module_runs_in_subinterpreters_with_their_own_lock():
+    interpreters = pytest.importorskip("concurrent.interpreters")
+    for _ in range(2):  # a second module object after the first is gone
+        interp = interpreters.create()
+        try:
+            interp.exec(f"import sys; sys.path[:0] = {sys.path!r}")
+            # The function is pickled by name, so the subinterpreter imports
+            # _lumra itself to call it.
+            assert interp.call(_lumra.distance, "kitten", "sitting") == 3
+            assert interp.call(_lumra._cdist_distance, ["ab"] * 70, ["b"]) == [[1]] * 70
+        finally:
+            interp.close()

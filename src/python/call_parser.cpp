@@ -1,4 +1,4 @@
-#include "python/parameters.h"
+#include "python/call_parser.h"
 
 #include <cstring>
 #include <string>
@@ -7,6 +7,18 @@
 namespace lumra::python {
 
 namespace {
+
+// "distance()" or "JapaneseDictionary.distance()", as messages name a callee.
+std::string callee(const CallShape& shape) {
+  std::string out;
+  if (shape.owner != nullptr) {
+    out += shape.owner;
+    out += '.';
+  }
+  out += shape.name;
+  out += "()";
+  return out;
+}
 
 // 'a'; 'a' and 'b'; 'a', 'b', and 'c' — as CPython lists missing names.
 std::string quoted_names(const std::vector<const char*>& names) {
@@ -24,37 +36,33 @@ std::string quoted_names(const std::vector<const char*>& names) {
   return out;
 }
 
-bool too_many_positional(const Signature& signature, std::size_t given) {
-  std::size_t maximum = 0;
-  std::size_t minimum = 0;
-  for (const Parameter& p : signature.parameters) {
-    if (p.keyword_only) continue;
-    ++maximum;
-    if (!p.optional) ++minimum;
-  }
+bool too_many_positional(const CallShape& shape, std::size_t given) {
+  const std::size_t maximum = shape.positional;
+  const std::size_t minimum = shape.required_positional;
   if (given <= maximum) return false;
   const char* verb = given == 1 ? "was" : "were";
   if (minimum == maximum) {
     PyErr_Format(PyExc_TypeError, "%s takes %zu positional argument%s but %zu %s given",
-                 signature.function, maximum, maximum == 1 ? "" : "s", given, verb);
+                 callee(shape).c_str(), maximum, maximum == 1 ? "" : "s", given, verb);
   } else {
     PyErr_Format(PyExc_TypeError, "%s takes from %zu to %zu positional arguments but %zu %s given",
-                 signature.function, minimum, maximum, given, verb);
+                 callee(shape).c_str(), minimum, maximum, given, verb);
   }
   return true;
 }
 
-bool missing_required(const Signature& signature, PyObject** slots, bool keyword_only) {
+bool missing_required(const CallShape& shape, PyObject** slots, bool keyword_only) {
   std::vector<const char*> missing;
-  for (std::size_t i = 0; i < signature.parameters.size(); ++i) {
-    const Parameter& p = signature.parameters[i];
-    if (p.keyword_only == keyword_only && !p.optional && slots[i] == nullptr) {
+  for (std::size_t i = 0; i < shape.parameters.size(); ++i) {
+    const ParameterInfo& p = shape.parameters[i];
+    if (p.keyword_only == keyword_only && p.presence == Presence::kRequired &&
+        slots[i] == nullptr) {
       missing.push_back(p.name);
     }
   }
   if (missing.empty()) return false;
-  PyErr_Format(PyExc_TypeError, "%s missing %zu required %s argument%s: %s", signature.function,
-               missing.size(), keyword_only ? "keyword" : "positional",
+  PyErr_Format(PyExc_TypeError, "%s missing %zu required %s argument%s: %s",
+               callee(shape).c_str(), missing.size(), keyword_only ? "keyword" : "positional",
                missing.size() == 1 ? "" : "s", quoted_names(missing).c_str());
   return true;
 }
@@ -62,7 +70,7 @@ bool missing_required(const Signature& signature, PyObject** slots, bool keyword
 // Keyword names arrive as exact, usually ASCII, str objects; comparing their
 // bytes in place is much cheaper than the general comparison and a
 // non-ASCII keyword can never name one of our parameters.
-bool keyword_is(PyObject* keyword, const Parameter& parameter) {
+bool keyword_is(PyObject* keyword, const ParameterInfo& parameter) {
   if (!PyUnicode_IS_ASCII(keyword)) return false;
   const auto length = static_cast<std::size_t>(PyUnicode_GET_LENGTH(keyword));
   return parameter.name_length == length &&
@@ -71,49 +79,49 @@ bool keyword_is(PyObject* keyword, const Parameter& parameter) {
 
 }  // namespace
 
-bool parse_call(const Signature& signature, PyObject* const* args, Py_ssize_t nargsf,
+bool parse_call(const CallShape& shape, PyObject* const* args, std::size_t given,
                 PyObject* kwnames, PyObject** slots) {
-  const std::size_t count = signature.parameters.size();
-  const auto given = static_cast<std::size_t>(PyVectorcall_NARGS(nargsf));
+  const std::size_t count = shape.parameters.size();
 
   // Most calls pass positional arguments only and leave out nothing that is
   // required; they need none of the checks below.
-  if (kwnames == nullptr && given >= signature.required_positional &&
-      given <= signature.positional && signature.required_keywords == 0) {
+  if (kwnames == nullptr && given >= shape.required_positional && given <= shape.positional &&
+      shape.required_keywords == 0) {
     for (std::size_t i = 0; i < given; ++i) slots[i] = args[i];
     for (std::size_t i = given; i < count; ++i) slots[i] = nullptr;
     return true;
   }
 
   for (std::size_t i = 0; i < count; ++i) slots[i] = nullptr;
-  // Keyword-only parameters follow the positional ones, so a call whose
-  // last positional argument lands on a positional parameter has not given
-  // too many; only other calls count them.
-  if (given > count || (given > 0 && signature.parameters[given - 1].keyword_only)) {
-    if (too_many_positional(signature, given)) return false;
-  }
+  if (too_many_positional(shape, given)) return false;
   for (std::size_t i = 0; i < given; ++i) slots[i] = args[i];
 
   const Py_ssize_t keyword_count = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
   for (Py_ssize_t k = 0; k < keyword_count; ++k) {
     PyObject* keyword = PyTuple_GET_ITEM(kwnames, k);
+    // Python code can only name keywords with str, but a caller of the C
+    // API can put anything in the tuple.
+    if (!PyUnicode_Check(keyword)) {
+      PyErr_SetString(PyExc_TypeError, "keywords must be strings");
+      return false;
+    }
     // Callers name the trailing, optional parameters far more often than
     // the leading ones, so the search starts from the end.
     std::size_t match = count;
     for (std::size_t i = count; i-- > 0;) {
-      if (keyword_is(keyword, signature.parameters[i])) {
+      if (keyword_is(keyword, shape.parameters[i])) {
         match = i;
         break;
       }
     }
     if (match == count) {
       PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%U'",
-                   signature.function, keyword);
+                   callee(shape).c_str(), keyword);
       return false;
     }
     if (slots[match] != nullptr) {
       PyErr_Format(PyExc_TypeError, "%s got multiple values for argument '%s'",
-                   signature.function, signature.parameters[match].name);
+                   callee(shape).c_str(), shape.parameters[match].name);
       return false;
     }
     slots[match] = args[given + static_cast<std::size_t>(k)];
@@ -123,11 +131,11 @@ bool parse_call(const Signature& signature, PyObject* const* args, Py_ssize_t na
   // only when something is missing.
   bool complete = true;
   for (std::size_t i = 0; i < count; ++i) {
-    complete &= signature.parameters[i].optional || slots[i] != nullptr;
+    complete &= shape.parameters[i].presence != Presence::kRequired || slots[i] != nullptr;
   }
   if (complete) return true;
-  if (missing_required(signature, slots, /*keyword_only=*/false)) return false;
-  if (missing_required(signature, slots, /*keyword_only=*/true)) return false;
+  if (missing_required(shape, slots, /*keyword_only=*/false)) return false;
+  if (missing_required(shape, slots, /*keyword_only=*/true)) return false;
   return true;
 }
 
