@@ -172,16 +172,18 @@ Status<UnidicLoadError> read_header(FieldReader& reader, std::uint64_t& entry_co
   return Unit{};
 }
 
-// `input_bytes` bounds the number of entries the input can hold, so that a
-// header claiming millions of entries in a small file sizes nothing for
-// them.
+// `input_bytes` bounds the entries the input can hold and the storage their
+// texts need (a length takes fewer bytes in the index than in the file), so
+// that a header claiming millions of entries in a small file sizes nothing
+// for them.
 Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode(FieldReader& reader,
                                                                     std::uint64_t input_bytes) {
   std::uint64_t entry_count = 0;
   LUMRA_TRY(read_header(reader, entry_count));
   payload::SurfaceTableBuilder builder = make_unidic_table_builder();
   std::uint64_t room = input_bytes - std::min(input_bytes, format::kHeaderBytes);
-  builder.reserve(std::min(entry_count, room / format::kMinEntryBytes));
+  builder.reserve(std::min(entry_count, room / format::kMinEntryBytes),
+                  std::min(room, entry_count * format::kMaxEntryBytes));
   // The builder keeps its first validation failure and ignores the entries
   // after it, while decoding goes on to the end: a decode failure in any
   // later entry is the one reported.

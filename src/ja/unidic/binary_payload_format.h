@@ -29,6 +29,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "ja/unidic/payload.h"
+
 namespace lumra::ja::binary_payload {
 
 inline constexpr std::array<std::uint8_t, 8> kMagic = {'L', 'U', 'M', 'R', 'A', 'U', '0', '1'};
@@ -38,6 +40,10 @@ inline constexpr std::uint64_t kHeaderBytes = 24;
 // holds more entries than its size allows at this rate, whatever its header
 // claims.
 inline constexpr std::uint64_t kMinEntryBytes = 8;
+// The largest entry that decodes.
+inline constexpr std::uint64_t kMaxEntryBytes =
+    4 + UnidicArtifactLimits::kSurfaceBytes + 4 +
+    UnidicArtifactLimits::kReadingCount * (4 + UnidicArtifactLimits::kReadingBytes);
 
 inline constexpr std::string_view kMagicField = "magic";
 inline constexpr std::string_view kVersionField = "version";

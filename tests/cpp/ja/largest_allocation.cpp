@@ -17,10 +17,23 @@ void* allocate(std::size_t size) {
 
 }  // namespace
 
-// The replaceable allocation functions of the whole test program; the array
-// and nothrow forms reach these through the standard library's defaults.
+// The replaceable allocation functions of the whole test program, every
+// unaligned form, so that none of them pairs with another allocator's
+// (the sanitizers replace each form on their own).
 void* operator new(std::size_t size) { return allocate(size); }
 void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return allocate(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+  return operator new(size, tag);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
