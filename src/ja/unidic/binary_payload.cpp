@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,8 +93,8 @@ class FieldReader {
   Status<UnidicLoadError> refill(std::string_view field) {
     std::size_t size = 0;
     if (!input_.read(buffer_.get(), kBufferBytes, size)) {
-      if (file_ != nullptr && file_->failure()) return Fail(to_load_error(*file_->failure()));
-      return Fail(Io{"read failed"});
+      assert(file_ != nullptr && file_->failure());
+      return Fail(to_load_error(*file_->failure()));
     }
     if (size == 0) return Fail(TruncatedBinary{std::string(field)});
     begin_ = 0;
@@ -130,7 +133,8 @@ Status<UnidicLoadError> read_text(FieldReader& reader, std::string_view field, s
   if (length > max) return Fail(ArtifactLimitExceeded{std::string(field), length, max});
   std::size_t start = entry.bytes.size();
   LUMRA_TRY(reader.append(entry.bytes, length, field));
-  if (std::optional<Utf8Error> error = find_utf8_error(std::string_view(entry.bytes).substr(start))) {
+  std::string_view text = std::string_view(entry.bytes).substr(start);
+  if (std::optional<Utf8Error> error = find_utf8_error(text)) {
     return Fail(InvalidBinaryUtf8{std::string(field), *error});
   }
   entry.ends.push_back(entry.bytes.size());
@@ -159,7 +163,8 @@ Status<UnidicLoadError> read_header(FieldReader& reader, std::uint64_t& entry_co
   std::array<std::uint8_t, 8> magic;
   LUMRA_TRY(reader.read_array(magic, format::kMagicField));
   if (magic != format::kMagic) return Fail(InvalidBinaryMagic{magic});
-  LUMRA_TRY_ASSIGN(std::uint32_t version, reader.read_unsigned<std::uint32_t>(format::kVersionField));
+  LUMRA_TRY_ASSIGN(std::uint32_t version,
+                   reader.read_unsigned<std::uint32_t>(format::kVersionField));
   if (version != format::kVersion) return Fail(UnsupportedBinaryVersion{version});
   LUMRA_TRY_ASSIGN(std::uint32_t reserved,
                    reader.read_unsigned<std::uint32_t>(format::kReservedField));

@@ -34,7 +34,9 @@ struct Bytes {
   }
   Bytes& u32(std::uint32_t value) { return little_endian(value, 4); }
   Bytes& u64(std::uint64_t value) { return little_endian(value, 8); }
-  Bytes& text(std::string_view text) { return u32(static_cast<std::uint32_t>(text.size())).raw(text); }
+  Bytes& text(std::string_view text) {
+    return u32(static_cast<std::uint32_t>(text.size())).raw(text);
+  }
   Bytes& entry(std::string_view surface, std::initializer_list<std::string_view> readings) {
     text(surface).u32(static_cast<std::uint32_t>(readings.size()));
     for (std::string_view reading : readings) text(reading);
@@ -218,22 +220,11 @@ Entries canonical_entries(const UnidicReadingIndex& index) {
   Entries entries;
   EXPECT_TRUE(index
                   .for_each_canonical_entry([&](std::string_view surface, const auto& readings) {
-                    entries.emplace_back(std::string(surface),
-                                         std::vector<std::string>(readings.begin(), readings.end()));
+                    entries.emplace_back(surface, std::vector<std::string>(readings.begin(),
+                                                                           readings.end()));
                   })
                   .ok());
   return entries;
-}
-
-// Every canonical entry is found by lookup with the same readings.
-void expect_consistent(const UnidicReadingIndex& index) {
-  Entries entries = canonical_entries(index);
-  EXPECT_EQ(entries.size(), index.entry_count());
-  std::vector<std::string_view> found;
-  for (const auto& [surface, readings] : entries) {
-    ASSERT_TRUE(index.lookup(surface, found).value()) << surface;
-    EXPECT_EQ(std::vector<std::string>(found.begin(), found.end()), readings);
-  }
 }
 
 TEST(UnidicBinaryRoundTripTest, LoadsTheEntriesTheYamlPayloadLoads) {
@@ -269,16 +260,11 @@ TEST(UnidicBinaryWriterTest, RefusesWhatTheLoaderWouldRefuseWhileDecoding) {
     auto bytes = encode_binary_payload(payload);
     return bytes.ok() ? "encoded" : message(bytes.error());
   };
-  EXPECT_EQ(refused(),
-            "invalid UTF-8 in UniDic binary artifact reading: incomplete utf-8 byte sequence "
-            "from index 0");
-  payload.entries[0].readings.assign(257, "r");
-  EXPECT_EQ(refused(), "UniDic artifact reading_count length/count 257 exceeds limit 256");
+  EXPECT_EQ(refused(), "invalid UTF-8 in UniDic binary artifact reading: incomplete utf-8 byte "
+                       "sequence from index 0");
   payload.entries[0] = {"", {}};  // decodes; validation is the loader's
   EXPECT_EQ(refused(), "encoded");
-  payload.payload_type = "x";
-  EXPECT_EQ(refused(), "unsupported UniDic artifact payload type \"x\"");
-  payload.schema_version = 2;
+  payload.schema_version = 2;  // the file has no room for it
   EXPECT_EQ(refused(), "unsupported UniDic artifact payload schema version 2");
 }
 
@@ -294,7 +280,9 @@ TEST(UnidicBinaryFuzzTest, DamagedPayloadsFailCleanly) {
     if (kind == 0) {
       bytes.resize(rng() % valid.size());
     } else if (kind == 1) {
-      for (int flips = 1 + rng() % 3; flips > 0; --flips) bytes[rng() % bytes.size()] ^= 1 << rng() % 8;
+      for (int flips = 1 + rng() % 3; flips > 0; --flips) {
+        bytes[rng() % bytes.size()] ^= static_cast<char>(1 << rng() % 8);
+      }
     } else {
       std::uint32_t value = rng() % 2 ? rng() : rng() % 300;
       std::size_t at = rng() % (bytes.size() - 3);
@@ -305,7 +293,14 @@ TEST(UnidicBinaryFuzzTest, DamagedPayloadsFailCleanly) {
       ASSERT_FALSE(index.ok());
       EXPECT_EQ(message(index.error()).rfind(kTruncated, 0), 0u) << message(index.error());
     } else if (index.ok()) {
-      expect_consistent(*index.value());
+      // A valid index: every entry it lists is found with the same readings.
+      Entries entries = canonical_entries(*index.value());
+      EXPECT_EQ(entries.size(), index.value()->entry_count());
+      std::vector<std::string_view> found;
+      for (const auto& [surface, readings] : entries) {
+        ASSERT_TRUE(index.value()->lookup(surface, found).value());
+        EXPECT_EQ(std::vector<std::string>(found.begin(), found.end()), readings);
+      }
     } else {
       EXPECT_NE(message(index.error()).find("UniDic"), std::string::npos);
     }
@@ -328,9 +323,10 @@ class UnidicBinaryFileTest : public ::testing::Test {
 TEST_F(UnidicBinaryFileTest, WritesAndLoadsFilesAndReportsFileErrors) {
   std::mt19937 rng(3);
   UnidicReadingIndexPayload payload = random_payload(rng, 500);
-  // The reader's buffer is refilled many times over a file this size.
-  payload.entries[250].readings.assign(200, "");
-  for (int r = 0; r < 200; ++r) payload.entries[250].readings[r] = std::string(500, 'a' + r % 26) + std::to_string(r);
+  // Long enough for the reader's buffer to be refilled inside a reading.
+  for (int r = 0; r < 200; ++r) {
+    payload.entries[250].readings.push_back(std::string(500, 'x') + std::to_string(r));
+  }
   ASSERT_TRUE(write_binary_payload(payload, path("ok.bin")).ok());
   auto index = load_binary_payload(path("ok.bin"));
   ASSERT_TRUE(index.ok()) << message(index.error());
@@ -343,8 +339,6 @@ TEST_F(UnidicBinaryFileTest, WritesAndLoadsFilesAndReportsFileErrors) {
             "failed to read UniDic artifact payload: Is a directory (os error 21)");
   EXPECT_EQ(load_error(path("missing.bin")),
             "failed to read UniDic artifact payload: No such file or directory (os error 2)");
-  std::ofstream(path("short.bin"), std::ios::binary) << header(1).text("x").data;
-  EXPECT_EQ(load_error(path("short.bin")), kTruncated + "reading_count");
   int fd = ::open(path("big.bin").c_str(), O_CREAT | O_WRONLY, 0600);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::ftruncate(fd, 536870913), 0);
