@@ -1,20 +1,24 @@
-// Times the loading of one YAML reading payload and reports the peak memory
-// of the process against the file size. Run in a fresh process per payload
+// Times the loading of one reading payload and reports the peak memory of
+// the process against the file size. Run in a fresh process per payload
 // (dev/bench-load does), so that the peak is the load's own.
 //
-//   load_payload ja|zh|events PATH
+//   load_payload ja|ja-binary|zh|events PATH
 //
+// "ja" and "zh" load a YAML payload, "ja-binary" a Japanese binary one.
 // "events" only pulls libyaml's events through the file, with nothing built:
 // the ceiling that a loader over libyaml can reach on that payload.
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <yaml.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
+#include "ja/unidic/binary_payload.h"
 #include "ja/unidic/unidic_load_error.h"
 #include "ja/unidic/yaml_payload.h"
 #include "zh/index/yaml_payload.h"
@@ -25,6 +29,17 @@ namespace {
 double cpu_seconds(const rusage& usage) {
   auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The resident memory of the process now, in MB: after a load, the loaded
+// index plus the process's own baseline.
+double resident_megabytes() {
+  long pages = 0, resident = 0;
+  FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (statm == nullptr) return 0;
+  if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+  std::fclose(statm);
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1e6;
 }
 
 // Returns the number of events, or -1 when libyaml fails.
@@ -53,8 +68,8 @@ long long pull_events(const char* path) {
 
 int main(int argc, char** argv) {
   std::string mode = argc == 3 ? argv[1] : "";
-  if (mode != "ja" && mode != "zh" && mode != "events") {
-    std::fprintf(stderr, "usage: load_payload ja|zh|events PATH\n");
+  if (mode != "ja" && mode != "ja-binary" && mode != "zh" && mode != "events") {
+    std::fprintf(stderr, "usage: load_payload ja|ja-binary|zh|events PATH\n");
     return 2;
   }
   struct stat status;
@@ -69,14 +84,26 @@ int main(int argc, char** argv) {
   auto start = std::chrono::steady_clock::now();
   long long count = 0;
   std::string error;
-  if (mode == "ja") {
-    auto index = lumra::ja::load_yaml_payload(argv[2]);
-    if (index.ok()) count = index.value()->entry_count();
-    else error = lumra::ja::message(index.error());
+  // Kept to the end, so that the memory after the load is the index's.
+  std::unique_ptr<lumra::ja::UnidicReadingIndex> ja_index;
+  std::unique_ptr<lumra::zh::ZhReadingIndex> zh_index;
+  if (mode == "ja" || mode == "ja-binary") {
+    auto index = mode == "ja" ? lumra::ja::load_yaml_payload(argv[2])
+                              : lumra::ja::load_binary_payload(argv[2]);
+    if (index.ok()) {
+      ja_index = std::move(index).value();
+      count = ja_index->entry_count();
+    } else {
+      error = lumra::ja::message(index.error());
+    }
   } else if (mode == "zh") {
     auto index = lumra::zh::load_zh_yaml_payload(argv[2]);
-    if (index.ok()) count = index.value()->entry_count();
-    else error = lumra::zh::message(index.error());
+    if (index.ok()) {
+      zh_index = std::move(index).value();
+      count = zh_index->entry_count();
+    } else {
+      error = lumra::zh::message(index.error());
+    }
   } else {
     count = pull_events(argv[2]);
     if (count < 0) error = "libyaml failed";
@@ -90,10 +117,10 @@ int main(int argc, char** argv) {
   getrusage(RUSAGE_SELF, &after);
   double cpu = cpu_seconds(after) - cpu_seconds(before);
   double peak_megabytes = static_cast<double>(after.ru_maxrss) * 1024 / 1e6;
-  std::printf("%-6s %9lld %s, %6.1f MB file: %5.2f s (%5.1f MB/s), cpu %5.2f s (%5.1f MB/s), "
-              "peak memory %6.1f MB = %.2f x file\n",
+  std::printf("%-9s %9lld %s, %6.1f MB file: %5.2f s (%5.1f MB/s), cpu %5.2f s (%5.1f MB/s), "
+              "peak memory %6.1f MB = %.2f x file, %6.1f MB after\n",
               mode.c_str(), count, mode == "events" ? "events " : "entries", megabytes, seconds,
               megabytes / seconds, cpu, megabytes / cpu, peak_megabytes,
-              peak_megabytes / megabytes);
+              peak_megabytes / megabytes, resident_megabytes());
   return 0;
 }

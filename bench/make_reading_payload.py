@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""Writes a synthetic reading-index YAML payload for the load benchmark.
+"""Writes a synthetic reading-index payload for the load benchmark.
 
-    make_reading_payload.py ja|zh ENTRIES PATH
+    make_reading_payload.py ja|zh ENTRIES PATH [yaml|binary]
+
+The format is YAML by default; "binary" writes the same entries in the
+binary format of the Japanese side ("LUMRAU01"), in the same order.
 
 Japanese: surfaces of 1 to 4 common kanji (sometimes with kana okurigana),
 each with 1 to 3 distinct kana readings of 2 to 8 characters. Chinese:
@@ -9,6 +12,7 @@ surfaces of 1 to 4 Han characters with 1 to 3 tone3 pinyin readings. The
 seed is fixed, so every run writes the same file.
 """
 import random
+import struct
 import sys
 
 KANJI = [chr(c) for c in range(0x4E00, 0x4E00 + 3000)]
@@ -37,9 +41,17 @@ def zh_reading(rng, surface):
     return "".join(rng.choice(SYLLABLES) + str(rng.randint(1, 5)) for _ in surface)
 
 
-def main():
-    language, count, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
-    rng = random.Random(20240607)
+def entries(rng, language, count):
+    for surface in surfaces(rng, count, language == "ja"):
+        readings, wanted = [], rng.randint(1, 3)
+        while len(readings) < wanted:
+            reading = ja_reading(rng) if language == "ja" else zh_reading(rng, surface)
+            if reading not in readings:
+                readings.append(reading)
+        yield surface, readings
+
+
+def yaml_payload(language, items):
     out = [
         "schema_version: 1\n",
         f"payload_type: lumra.{'unidic' if language == 'ja' else 'zh'}"
@@ -48,16 +60,33 @@ def main():
     if language == "zh":
         out.append("pinyin_view: tone3\n")
     out.append("entries:\n")
-    for surface in surfaces(rng, count, language == "ja"):
-        readings, wanted = [], rng.randint(1, 3)
-        while len(readings) < wanted:
-            reading = ja_reading(rng) if language == "ja" else zh_reading(rng, surface)
-            if reading not in readings:
-                readings.append(reading)
+    for surface, readings in items:
         out.append(f"- surface: {surface}\n  readings:\n")
         out.extend(f"  - {reading}\n" for reading in readings)
-    with open(path, "w", encoding="utf-8") as handle:
-        handle.write("".join(out))
+    return "".join(out).encode("utf-8")
+
+
+def binary_payload(items):
+    def text(value):
+        data = value.encode("utf-8")
+        return struct.pack("<I", len(data)) + data
+
+    out = [b"LUMRAU01", struct.pack("<IIQ", 1, 0, len(items))]
+    for surface, readings in items:
+        out.append(text(surface) + struct.pack("<I", len(readings)))
+        out.extend(text(reading) for reading in readings)
+    return b"".join(out)
+
+
+def main():
+    language, count, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+    form = sys.argv[4] if len(sys.argv) > 4 else "yaml"
+    if form not in ("yaml", "binary") or (form == "binary" and language != "ja"):
+        sys.exit(f"no {form} payload for {language}")
+    items = list(entries(random.Random(20240607), language, count))
+    data = yaml_payload(language, items) if form == "yaml" else binary_payload(items)
+    with open(path, "wb") as handle:
+        handle.write(data)
 
 
 if __name__ == "__main__":

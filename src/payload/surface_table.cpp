@@ -100,7 +100,8 @@ void SurfaceTable::grow_slots(std::uint64_t capacity) {
   }
 }
 
-void SurfaceTable::reserve(std::uint64_t entries) {
+void SurfaceTable::reserve(std::uint64_t entries, std::uint64_t text_bytes) {
+  if (text_bytes > arena_.capacity()) arena_.reserve(text_bytes);
   std::uint64_t capacity = std::max<std::uint64_t>(16, std::bit_ceil(entries));
   if (over_load(entries, capacity)) capacity *= 2;
   if (capacity > slots_.size()) grow_slots(capacity);

@@ -45,7 +45,7 @@ class SurfaceTable {
   // Adds an entry whose surface is not yet present; returns false, changing
   // nothing, when it is.
   bool insert(std::string_view surface, std::span<const std::string_view> readings);
-  void reserve(std::uint64_t entries);
+  void reserve(std::uint64_t entries, std::uint64_t text_bytes);
   void release();
   // Every entry in the order it was inserted.
   void for_each_in_insertion_order(const EntryVisitor& visit) const;

@@ -27,8 +27,8 @@ std::optional<EntryProblem> check_normal_form(std::string_view surface,
 
 SurfaceTableBuilder::SurfaceTableBuilder(EntryLimits limits) : limits_(limits) {}
 
-void SurfaceTableBuilder::reserve(std::uint64_t entries) {
-  table_.reserve(std::min(entries, limits_.entry_count));
+void SurfaceTableBuilder::reserve(std::uint64_t entries, std::uint64_t text_bytes) {
+  table_.reserve(std::min(entries, limits_.entry_count), text_bytes);
 }
 
 std::optional<std::uint64_t> SurfaceTableBuilder::find_duplicate_reading(

@@ -91,8 +91,13 @@ class SurfaceTableBuilder {
  public:
   explicit SurfaceTableBuilder(EntryLimits limits);
 
-  // Sizes the hash index for `entries` entries up front.
-  void reserve(std::uint64_t entries);
+  // Sizes the hash index for `entries` entries up front, and the storage of
+  // their texts for `text_bytes` bytes (the surfaces and readings, plus one
+  // to three bytes for each of their lengths and each reading count). A
+  // loader that knows a bound, such as its file size, spares the copies of
+  // growing the storage and the peak of holding it twice while it grows;
+  // the system backs a large reservation with memory only as it is filled.
+  void reserve(std::uint64_t entries, std::uint64_t text_bytes = 0);
 
   // Checks and adds the next entry. `reading_count` is the entry's number of
   // readings, of which `readings` may hold only the first ones when there
