@@ -1,0 +1,61 @@
+// Payload files: opened after their size is checked, then read in pieces by
+// the parser, never held whole.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "core/base/result.h"
+#include "payload/yaml/yaml_input.h"
+
+namespace lumra::payload {
+
+// The operating system refused: `code` is its errno.
+struct FileOsError {
+  int code;
+};
+// The file holds more than the limit allows: `size` bytes (at least, when
+// the file grew while it was read).
+struct FileTooLarge {
+  std::uint64_t size;
+};
+using PayloadFileError = std::variant<FileOsError, FileTooLarge>;
+
+// An operating-system error as the loaders report it:
+// "No such file or directory (os error 2)".
+std::string os_error_text(int code);
+
+class PayloadFile final : public YamlInput {
+ public:
+  // The checks of every payload loader, in order: the file's metadata
+  // (following symbolic links), its size against `max_bytes`, then opening
+  // it. A directory fails as the read of one would, with EISDIR, and a path
+  // holding a NUL byte with EINVAL, since no file has that name.
+  static Result<PayloadFile, PayloadFileError> open(std::string_view path,
+                                                    std::uint64_t max_bytes);
+
+  PayloadFile(PayloadFile&& other) noexcept;
+  PayloadFile& operator=(PayloadFile&&) = delete;
+  ~PayloadFile() override;
+
+  // Reads on from where the last read stopped. Fails when the system does,
+  // or when more than `max_bytes` arrive in all (a file that grew after its
+  // size was checked, or a device without a size).
+  bool read(unsigned char* buffer, std::size_t capacity, std::size_t& size) override;
+
+  // Why read() failed, once it has.
+  const std::optional<PayloadFileError>& failure() const { return failure_; }
+
+ private:
+  PayloadFile(int fd, std::uint64_t max_bytes) : fd_(fd), max_bytes_(max_bytes) {}
+
+  int fd_;
+  std::uint64_t max_bytes_;
+  std::uint64_t bytes_read_ = 0;
+  std::optional<PayloadFileError> failure_;
+};
+
+}  // namespace lumra::payload

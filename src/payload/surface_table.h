@@ -1,0 +1,62 @@
+// SurfaceTable: the entries of a map-form reading index, surfaces with their
+// ordered readings, in as little memory as a hash map of them can take.
+//
+// All texts live in one arena, entry after entry: the surface's length and
+// bytes, the reading count, then each reading's length and bytes (lengths as
+// LEB128 varints, one or two bytes under the payload limits). The hash index
+// is an open-addressing table of 64-bit slots, each holding an entry's arena
+// offset and 16 more bits of its surface hash, so a probe compares bytes only
+// when those bits match. There is no per-entry or per-reading object.
+//
+// A table is filled only by SurfaceTableBuilder, which validates every
+// entry first, and never changes afterwards; lookups allocate nothing and may
+// run on any number of threads at once.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumra::payload {
+
+class SurfaceTable {
+ public:
+  SurfaceTable() = default;
+
+  // Fills `readings` with views of the readings of `surface` (exact byte
+  // match), in stored order, valid while the table lives, and returns true;
+  // otherwise clears `readings` and returns false. Allocates only when
+  // `readings` lacks the capacity.
+  bool find(std::string_view surface, std::vector<std::string_view>& readings) const;
+
+  std::uint64_t size() const { return count_; }
+
+  // Calls `visit` with every entry, surfaces in ascending byte order.
+  using EntryVisitor =
+      std::function<void(std::string_view surface, const std::vector<std::string_view>& readings)>;
+  void for_each_in_surface_order(const EntryVisitor& visit) const;
+
+ private:
+  friend class SurfaceTableBuilder;
+
+  // Adds an entry whose surface is not yet present; returns false, changing
+  // nothing, when it is.
+  bool insert(std::string_view surface, std::span<const std::string_view> readings);
+  void reserve(std::uint64_t entries);
+  void release();
+  // Every entry in the order it was inserted.
+  void for_each_in_insertion_order(const EntryVisitor& visit) const;
+
+  std::string_view surface_at(std::uint64_t offset) const;
+  void readings_at(std::uint64_t offset, std::vector<std::string_view>& readings) const;
+  void grow_slots(std::uint64_t capacity);
+
+  std::string arena_;
+  std::vector<std::uint64_t> slots_;  // 0 when empty
+  std::uint64_t count_ = 0;
+};
+
+}  // namespace lumra::payload

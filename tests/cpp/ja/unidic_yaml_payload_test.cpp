@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ja/unidic/map_reading_index.h"
+#include "ja/unidic/yaml_payload.h"
+
+namespace lumra::ja {
+namespace {
+
+constexpr std::string_view kHeader =
+    "schema_version: 1\npayload_type: lumra.unidic.reading-index.surface-readings\n";
+
+std::string payload_of(std::string_view entries) {
+  return std::string(kHeader) + "entries: [" + std::string(entries) + "]\n";
+}
+
+std::string readings_list(int count) {
+  std::string list = "[";
+  for (int i = 0; i < count; ++i) list += (i ? ", r" : "r") + std::to_string(i);
+  return list + "]";
+}
+
+std::string load_error(std::string_view yaml) {
+  auto index = parse_yaml_payload(yaml);
+  return index.ok() ? "loaded" : message(index.error());
+}
+
+struct ErrorCase {
+  std::string yaml;
+  std::string message;
+};
+
+class UnidicPayloadErrorTest : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(UnidicPayloadErrorTest, FailsWithTheExactMessage) {
+  EXPECT_EQ(load_error(GetParam().yaml), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Validation, UnidicPayloadErrorTest,
+    ::testing::Values(
+        ErrorCase{"schema_version: 2\npayload_type: x\nentries: [{surface: '', readings: []}]",
+                  "unsupported UniDic artifact payload schema version 2"},
+        ErrorCase{"schema_version: 1\npayload_type: x\nentries: []",
+                  "unsupported UniDic artifact payload type \"x\""},
+        ErrorCase{payload_of("{surface: a, readings: [x]}, {surface: '', readings: [x]}"),
+                  "UniDic artifact payload entry 1 has an empty surface"},
+        ErrorCase{payload_of("{surface: '', readings: []}"),
+                  "UniDic artifact payload entry 0 has an empty surface"},
+        ErrorCase{payload_of("{surface: a, readings: []}"),
+                  "UniDic artifact payload surface \"a\" has no readings"},
+        ErrorCase{payload_of("{surface: \"a\\tb\", readings: [a, '', b]}"),
+                  "UniDic artifact payload surface \"a\\tb\" has an empty reading at index 1"},
+        ErrorCase{payload_of("{surface: 日本, readings: [にほん, にほん]}"),
+                  "UniDic artifact payload surface \"日本\" has duplicate reading \"にほん\""},
+        ErrorCase{payload_of("{surface: '', readings: " + readings_list(257) + "}"),
+                  "UniDic artifact reading_count length/count 257 exceeds limit 256"},
+        ErrorCase{payload_of("{surface: " + std::string(16385, 's') + ", readings: []}"),
+                  "UniDic artifact surface_bytes length/count 16385 exceeds limit 16384"},
+        ErrorCase{payload_of("{surface: a, readings: [x, " + std::string(16385, 'r') + "]}"),
+                  "UniDic artifact reading_bytes length/count 16385 exceeds limit 16384"},
+        // The second entry's readings are checked before its surface is
+        // found to be a duplicate.
+        ErrorCase{payload_of("{surface: a, readings: [x]}, {surface: a, readings: [y, y]}"),
+                  "UniDic artifact payload surface \"a\" has duplicate reading \"y\""},
+        ErrorCase{payload_of("{surface: a, readings: [x]}, {surface: a, readings: [y]}"),
+                  "UniDic artifact payload has duplicate surface \"a\""},
+        // Header fields after the entries are still checked first.
+        ErrorCase{"entries: [{surface: '', readings: [x]}]\npayload_type: x\nschema_version: 1",
+                  "unsupported UniDic artifact payload type \"x\""}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Yaml, UnidicPayloadErrorTest,
+    ::testing::Values(
+        ErrorCase{"payload_type: x\nentries: []",
+                  "invalid UniDic artifact payload YAML: missing field `schema_version` at line 1 "
+                  "column 1"},
+        ErrorCase{payload_of("{surface: a, surface: b, readings: [x]}"),
+                  "invalid UniDic artifact payload YAML: duplicate field `surface` at line 3 "
+                  "column 24"},
+        ErrorCase{payload_of("{readings: [x]}"),
+                  "invalid UniDic artifact payload YAML: missing field `surface` at line 3 column 11"},
+        ErrorCase{"schema_version: 4294967296\npayload_type: x\nentries: []",
+                  "invalid UniDic artifact payload YAML: invalid value: integer `4294967296`, "
+                  "expected u32 at line 1 column 17"},
+        ErrorCase{payload_of("[a]"),
+                  "invalid UniDic artifact payload YAML: invalid type: sequence, expected struct "
+                  "UnidicReadingIndexPayloadEntry at line 3 column 11"},
+        // A YAML error anywhere wins over a validation failure before it,
+        // also past the readings that are only counted.
+        ErrorCase{payload_of("{surface: '', readings: [x]}, {surface: 1, readings: [x]}"),
+                  "invalid UniDic artifact payload YAML: invalid type: integer `1`, expected a "
+                  "string at line 3 column 51"},
+        ErrorCase{payload_of("{surface: a, readings: " + readings_list(300).insert(1, "[],") + "}"),
+                  "invalid UniDic artifact payload YAML: invalid type: sequence, expected a string "
+                  "at line 3 column 35"},
+        ErrorCase{payload_of("{surface: a, readings: " + readings_list(300).replace(1, 2, "r1") + "}"),
+                  "UniDic artifact reading_count length/count 300 exceeds limit 256"},
+        ErrorCase{payload_of("{surface: a, readings: " + readings_list(300).insert(1631, "[],") + "}"),
+                  "invalid UniDic artifact payload YAML: invalid type: sequence, expected a string "
+                  "at line 3 column 1665"}));
+
+TEST(UnidicReadingIndexTest, LooksUpExactAndFoldedSurfaces) {
+  auto index = parse_yaml_payload(payload_of(
+      "{surface: 日本, readings: [にほん, にっぽん], extra: {ignored: [1]}},"
+      "{surface: ABC, readings: [えーびーしー]}"));
+  ASSERT_TRUE(index.ok()) << message(index.error());
+  EXPECT_EQ(index.value()->entry_count(), 2u);
+  std::vector<std::string_view> readings;
+  ASSERT_TRUE(index.value()->lookup("日本", readings).value());
+  EXPECT_EQ(readings, (std::vector<std::string_view>{"にほん", "にっぽん"}));
+  EXPECT_FALSE(index.value()->lookup("日", readings).value());
+  EXPECT_TRUE(readings.empty());
+  EXPECT_FALSE(index.value()->lookup("ＡＢＣ", readings).value());
+  ASSERT_TRUE(index.value()->lookup_folded("ＡＢＣ", readings).value());
+  EXPECT_EQ(readings, (std::vector<std::string_view>{"えーびーしー"}));
+}
+
+TEST(UnidicReadingIndexTest, VisitsEntriesInSurfaceByteOrder) {
+  UnidicReadingIndexPayload payload{1, std::string(kUnidicPayloadType), {}};
+  for (const char* surface : {"日本語", "b", "日本", "ab", "\xEF\xBD\x81", "a"}) {
+    payload.entries.push_back({surface, {std::string("r") + surface, "x"}});
+  }
+  auto index = build_reading_index(payload);
+  ASSERT_TRUE(index.ok());
+  std::vector<std::string> order;
+  ASSERT_TRUE(index.value()
+                  ->for_each_canonical_entry([&](std::string_view surface, const auto& readings) {
+                    order.emplace_back(surface);
+                    EXPECT_EQ(readings.at(0), "r" + std::string(surface));
+                  })
+                  .ok());
+  EXPECT_EQ(order, (std::vector<std::string>{"a", "ab", "b", "日本", "日本語", "\xEF\xBD\x81"}));
+}
+
+TEST(UnidicReadingIndexTest, CountsEntriesBeforeLookingAtThem) {
+  UnidicReadingIndexPayload payload{1, std::string(kUnidicPayloadType), {}};
+  payload.entries.resize(UnidicArtifactLimits::kEntryCount + 1);  // all with empty surfaces
+  auto index = build_reading_index(payload);
+  ASSERT_FALSE(index.ok());
+  EXPECT_EQ(message(index.error()),
+            "UniDic artifact entry_count length/count 3000001 exceeds limit 3000000");
+}
+
+class UnidicPayloadFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    directory_ = std::filesystem::temp_directory_path() /
+                 ("unidic_payload_test_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(directory_);
+  }
+  void TearDown() override { std::filesystem::remove_all(directory_); }
+  std::string path(std::string_view name) const { return (directory_ / name).string(); }
+  std::string load_error(const std::string& file) const {
+    auto index = load_yaml_payload(file);
+    return index.ok() ? "loaded" : message(index.error());
+  }
+
+  std::filesystem::path directory_;
+};
+
+TEST_F(UnidicPayloadFileTest, LoadsAFileAndReportsFileErrors) {
+  std::ofstream(path("ok.yaml")) << payload_of("{surface: 日本, readings: [にほん]}");
+  auto index = load_yaml_payload(path("ok.yaml"));
+  ASSERT_TRUE(index.ok()) << message(index.error());
+  EXPECT_EQ(index.value()->entry_count(), 1u);
+
+  EXPECT_EQ(load_error(path("missing.yaml")),
+            "failed to read UniDic artifact payload: No such file or directory (os error 2)");
+  EXPECT_EQ(load_error(directory_.string()),
+            "failed to read UniDic artifact payload: Is a directory (os error 21)");
+  EXPECT_EQ(load_error(path("ok.yaml") + std::string(1, '\0')),
+            "failed to read UniDic artifact payload: Invalid argument (os error 22)");
+  // One byte over the limit fails before the (sparse) file is read.
+  int fd = ::open(path("big.yaml").c_str(), O_CREAT | O_WRONLY, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, 536870913), 0);
+  ::close(fd);
+  EXPECT_EQ(load_error(path("big.yaml")),
+            "UniDic artifact payload_bytes length/count 536870913 exceeds limit 536870912");
+}
+
+}  // namespace
+}  // namespace lumra::ja

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "payload/surface_table_builder.h"
+
+namespace lumra::payload {
+namespace {
+
+using Entries = std::map<std::string, std::vector<std::string>>;
+
+constexpr EntryLimits kLimits = {1000000, 16384, 256, 16384};
+
+std::string random_text(std::mt19937& rng, int max_chars) {
+  // Short texts over a small alphabet, some multi-byte, so that surfaces
+  // collide, share prefixes and vary in length.
+  static const std::vector<std::string> kAlphabet = {"a", "b", "\xE6\x97\xA5", "\xC3\xBC", "\xFF"};
+  std::string text;
+  int length = std::uniform_int_distribution<int>(1, max_chars)(rng);
+  for (int i = 0; i < length; ++i) text += kAlphabet[rng() % kAlphabet.size()];
+  return text;
+}
+
+std::vector<std::string_view> views(const std::vector<std::string>& texts) {
+  return {texts.begin(), texts.end()};
+}
+
+// Differential: the table against std::map on random entries, filled with
+// and without an up-front size (the second grows and rehashes).
+TEST(SurfaceTableTest, AgreesWithAnOrderedMap) {
+  for (bool reserve : {false, true}) {
+    std::mt19937 rng(reserve ? 7 : 11);
+    Entries expected;
+    SurfaceTableBuilder builder(kLimits);
+    if (reserve) builder.reserve(3000);
+    while (expected.size() < 3000) {
+      std::string surface = random_text(rng, 8);
+      if (expected.count(surface)) continue;
+      std::vector<std::string> readings;
+      for (int r = rng() % 3; r >= 0; --r) readings.push_back(std::to_string(readings.size()) + random_text(rng, 40));
+      builder.add(surface, views(readings));
+      expected[surface] = readings;
+    }
+    auto table = std::move(builder).finish();
+    ASSERT_TRUE(table.ok());
+    ASSERT_EQ(table.value().size(), expected.size());
+
+    std::vector<std::string_view> found;
+    for (const auto& [surface, readings] : expected) {
+      ASSERT_TRUE(table.value().find(surface, found));
+      EXPECT_EQ(std::vector<std::string>(found.begin(), found.end()), readings);
+    }
+    for (int i = 0; i < 2000; ++i) {
+      std::string probe = random_text(rng, 9);
+      EXPECT_EQ(table.value().find(probe, found), expected.count(probe) == 1) << probe;
+    }
+    // Surfaces visited in ascending byte order: the map's order.
+    auto next = expected.begin();
+    table.value().for_each_in_surface_order(
+        [&](std::string_view surface, const std::vector<std::string_view>& readings) {
+          ASSERT_NE(next, expected.end());
+          EXPECT_EQ(surface, next->first);
+          EXPECT_EQ(readings.size(), next->second.size());
+          ++next;
+        });
+    EXPECT_EQ(next, expected.end());
+  }
+}
+
+TEST(SurfaceTableBuilderTest, CountLimitWinsOverAnEarlierProblem) {
+  SurfaceTableBuilder builder({2, 16, 4, 16});
+  std::vector<std::string_view> readings = {"x"};
+  builder.add("", readings);  // empty surface, but the count decides
+  builder.add("a", readings);
+  builder.add("b", readings);
+  auto table = std::move(builder).finish();
+  ASSERT_FALSE(table.ok());
+  const auto& limit = std::get<entry_problems::LimitExceeded>(table.error());
+  EXPECT_EQ(limit.field, "entry_count");
+  EXPECT_EQ(limit.length, 3u);
+}
+
+// 256 readings with the duplicate last go through the hashed duplicate
+// search; the pairwise one handles short lists.
+TEST(SurfaceTableBuilderTest, FindsTheFirstDuplicateReadingInLongLists) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < 255; ++i) texts.push_back("r" + std::to_string(i));
+  texts.push_back("r17");
+  SurfaceTableBuilder builder(kLimits);
+  builder.add("s", views(texts));
+  auto table = std::move(builder).finish();
+  ASSERT_FALSE(table.ok());
+  EXPECT_EQ(std::get<entry_problems::DuplicateReading>(table.error()).reading, "r17");
+}
+
+}  // namespace
+}  // namespace lumra::payload
