@@ -113,6 +113,9 @@ struct OptionsCase {
   std::string expected;  // "" when valid
 };
 
+// Named, rather than dumped byte by byte.
+void PrintTo(const OptionsCase& c, std::ostream* out) { *out << c.name; }
+
 class ValidateOptions : public ::testing::TestWithParam<OptionsCase> {};
 
 TEST_P(ValidateOptions, ChecksLimitsInOrderBeforeAnyWork) {
@@ -155,6 +158,8 @@ struct SegmentCase {
   bool raw_runs;
   Strings expected;
 };
+
+void PrintTo(const SegmentCase& c, std::ostream* out) { *out << c.name; }
 
 class Segmentation : public ::testing::TestWithParam<SegmentCase> {};
 
@@ -218,6 +223,8 @@ struct RouteCase {
   Strings expected;       // when it reads
   std::string error;      // otherwise
 };
+
+void PrintTo(const RouteCase& c, std::ostream* out) { *out << c.name; }
 
 class Routes : public ::testing::TestWithParam<RouteCase> {};
 
@@ -408,6 +415,25 @@ TEST(ReadingProperty, LatticeSpellsExactlyTheStrings) {
     EXPECT_TRUE(std::is_sorted(list.begin(), list.end()));
     EXPECT_EQ(lattice_strings(lattice.value()), std::set<std::string>(list.begin(), list.end()))
         << "text '" << text << "' trial " << trial;
+  }
+}
+
+TEST(ReadingProperty, BrokenUtf8ReadsWithoutHarm) {
+  // Bytes of 中 and of "u:" cut apart and mixed: each stray byte reads as
+  // one unreadable character, and nothing reads out of bounds.
+  const std::string bytes = "\xE4\xB8\xAD\x80u: a";
+  const auto index = make_index({{"中", {"zhong1"}}, {"\xB8", {"b"}}});
+  std::mt19937 rng(14);
+  for (int trial = 0; trial < 500; ++trial) {
+    std::string text;
+    for (int k = rng() % 8; k > 0; --k) text += bytes[rng() % bytes.size()];
+    auto strings = pinyin_reading_strings(*index, text, kDefaults);
+    auto lattice = pinyin_reading_lattice(*index, text, kDefaults);
+    ASSERT_EQ(strings.ok(), lattice.ok());
+    if (!strings.ok()) continue;
+    std::set<std::string> spelled;  // as the lattice spells them, stray bytes as U+FFFD
+    for (std::string_view s : strings.value()) spelled.insert(encode_utf8(decode_utf8(s)));
+    EXPECT_EQ(lattice_strings(lattice.value()), spelled);
   }
 }
 
