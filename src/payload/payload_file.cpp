@@ -42,12 +42,13 @@ Result<PayloadFile, PayloadFileError> PayloadFile::open(std::string_view path,
     fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return Fail(FileOsError{errno});
-  return PayloadFile(fd, max_bytes);
+  return PayloadFile(fd, max_bytes, size);
 }
 
 PayloadFile::PayloadFile(PayloadFile&& other) noexcept
     : fd_(other.fd_),
       max_bytes_(other.max_bytes_),
+      size_when_opened_(other.size_when_opened_),
       bytes_read_(other.bytes_read_),
       failure_(std::move(other.failure_)) {
   other.fd_ = -1;

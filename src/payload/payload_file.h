@@ -49,11 +49,17 @@ class PayloadFile final : public YamlInput {
   // Why read() failed, once it has.
   const std::optional<PayloadFileError>& failure() const { return failure_; }
 
+  // The size the file had when it was opened: a bound for presizing, not a
+  // promise, since the file may change while it is read.
+  std::uint64_t size_when_opened() const { return size_when_opened_; }
+
  private:
-  PayloadFile(int fd, std::uint64_t max_bytes) : fd_(fd), max_bytes_(max_bytes) {}
+  PayloadFile(int fd, std::uint64_t max_bytes, std::uint64_t size)
+      : fd_(fd), max_bytes_(max_bytes), size_when_opened_(size) {}
 
   int fd_;
   std::uint64_t max_bytes_;
+  std::uint64_t size_when_opened_;
   std::uint64_t bytes_read_ = 0;
   std::optional<PayloadFileError> failure_;
 };

@@ -5,6 +5,7 @@
 
 #include "ja/unidic/map_reading_index.h"
 #include "ja/unidic/payload.h"
+#include "ja/unidic/payload_file_error.h"
 #include "payload/payload_file.h"
 #include "payload/streamed_entries.h"
 #include "payload/yaml/record_schema.h"
@@ -41,14 +42,6 @@ namespace {
 
 using namespace unidic_errors;
 
-UnidicLoadError file_error(const payload::PayloadFileError& error) {
-  if (const auto* os = std::get_if<payload::FileOsError>(&error)) {
-    return Io{payload::os_error_text(os->code)};
-  }
-  return ArtifactLimitExceeded{"payload_bytes", std::get<payload::FileTooLarge>(error).size,
-                               UnidicArtifactLimits::kPayloadBytes};
-}
-
 Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode(
     payload::YamlDecoder& decoder, const payload::PayloadFile* file) {
   payload::SurfaceTableBuilder builder = make_unidic_table_builder();
@@ -63,7 +56,7 @@ Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode(
       if (const auto* os = std::get_if<payload::FileOsError>(&*file->failure())) {
         return Fail(Yaml{payload::os_error_text(os->code)});
       }
-      return Fail(file_error(*file->failure()));
+      return Fail(to_load_error(*file->failure()));
     }
     return Fail(Yaml{parsed.error().message});
   }
@@ -75,7 +68,7 @@ Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode(
 Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> load_yaml_payload(
     std::string_view path) {
   auto file = payload::PayloadFile::open(path, UnidicArtifactLimits::kPayloadBytes);
-  if (!file.ok()) return Fail(file_error(file.error()));
+  if (!file.ok()) return Fail(to_load_error(file.error()));
   payload::YamlDecoder decoder(file.value());
   return decode(decoder, &file.value());
 }
