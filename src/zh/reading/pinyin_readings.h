@@ -1,0 +1,53 @@
+// The readings of a Chinese text: its pinyin reading strings, and the
+// lattice of them.
+//
+// A text is read by the first of three routes that gives a reading:
+//   1. direct input: a text of direct input characters only is pinyin
+//      already, and its one reading is its normalize_direct_input() form;
+//   2. segmentation into dictionary surfaces alone;
+//   3. segmentation where a run of direct input characters may also stand
+//      as a segment ("abc中国" reads "abc" and then 中国's readings).
+// A text none of them reads fails with UnsupportedDirectInput; option and
+// lookup failures are Dictionary errors. Both forms run the same routes and
+// differ only in the result's form.
+#pragma once
+
+#include <string_view>
+
+#include "core/base/result.h"
+#include "core/lattice/lattice.h"
+#include "ja/romaji/text_list.h"
+#include "zh/index/reading_index.h"
+#include "zh/reading/chinese_distance_error.h"
+#include "zh/reading/pinyin_segmentation.h"
+#include "zh/reading/validate_reading_options.h"
+
+namespace lumra::zh {
+
+// The reading strings of `text`, never none: direct input gives its one
+// normal form (possibly empty, for white space only), a segmented text its
+// strings in ascending byte order.
+Result<ja::TextList, ChineseDistanceError> pinyin_reading_strings(const ZhReadingIndex& index,
+                                                                  std::string_view text,
+                                                                  const ReadingOptions& options);
+
+// The same strings as one PathLattice whose symbols are their characters:
+// PathLattice::from_paths of the one string of direct input (the one-node
+// lattice for the empty string), and for a segmented text the lattice
+// PathLattice::from_paths_compact makes of its strings (built in one pass,
+// sorted_strings_lattice.h).
+Result<PathLattice, ChineseDistanceError> pinyin_reading_lattice(const ZhReadingIndex& index,
+                                                                 std::string_view text,
+                                                                 const ReadingOptions& options);
+
+// The same, reusing `table`'s buffers across calls.
+Result<ja::TextList, ChineseDistanceError> pinyin_reading_strings(const ZhReadingIndex& index,
+                                                                  std::string_view text,
+                                                                  const ReadingOptions& options,
+                                                                  PinyinReadingTable& table);
+Result<PathLattice, ChineseDistanceError> pinyin_reading_lattice(const ZhReadingIndex& index,
+                                                                 std::string_view text,
+                                                                 const ReadingOptions& options,
+                                                                 PinyinReadingTable& table);
+
+}  // namespace lumra::zh

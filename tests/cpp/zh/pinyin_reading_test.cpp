@@ -1,0 +1,470 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/base/utf8.h"
+#include "zh/index/map_reading_index.h"
+#include "zh/reading/direct_input.h"
+#include "zh/reading/pinyin_readings.h"
+#include "zh/reading/pinyin_segmentation.h"
+#include "zh/reading/sorted_strings_lattice.h"
+#include "zh/reading/validate_reading_options.h"
+
+namespace lumra::zh {
+namespace {
+
+using Entries = std::map<std::string, std::vector<std::string>>;
+using Strings = std::vector<std::string>;
+
+std::unique_ptr<ZhReadingIndex> make_index(const Entries& entries,
+                                           std::string_view view = "tone3") {
+  ZhReadingIndexPayload payload{1, std::string(kZhPayloadType), std::string(view), {}};
+  for (const auto& [surface, readings] : entries) payload.entries.push_back({surface, readings});
+  auto index = build_zh_index(payload);
+  EXPECT_TRUE(index.ok()) << message(index.error());
+  return std::move(index).value();
+}
+
+// Lookups of `broken` fail as a damaged indexed payload's would.
+class FailingIndex : public ZhReadingIndex {
+ public:
+  FailingIndex(std::unique_ptr<ZhReadingIndex> inner, std::string broken)
+      : ZhReadingIndex(inner->view()), inner_(std::move(inner)), broken_(std::move(broken)) {}
+  Result<bool, ZhLoadError> lookup_readings(
+      std::string_view surface, std::vector<std::string_view>& readings) const override {
+    if (surface == broken_) return Fail(zh_errors::InvalidIndexedOffset{42});
+    return inner_->lookup_readings(surface, readings);
+  }
+  std::uint64_t entry_count() const override { return inner_->entry_count(); }
+  Status<ZhLoadError> for_each_canonical_entry(const EntryVisitor& visit) const override {
+    return inner_->for_each_canonical_entry(visit);
+  }
+
+ private:
+  std::unique_ptr<ZhReadingIndex> inner_;
+  std::string broken_;
+};
+
+// The strings spelled by the start-to-end paths of `lattice`.
+std::set<std::string> lattice_strings(const PathLattice& lattice) {
+  std::set<std::string> out;
+  std::vector<Symbol> prefix;
+  auto walk = [&](auto&& self, std::uint64_t node) -> void {
+    if (node == lattice.end()) out.insert(encode_utf8(prefix));
+    for (ArcIndex arc : lattice.outgoing(node)) {
+      prefix.push_back(lattice.arc(arc).symbol);
+      self(self, lattice.arc(arc).dst);
+      prefix.pop_back();
+    }
+  };
+  walk(walk, lattice.start());
+  return out;
+}
+
+ReadingOptions options_with(auto&& change) {
+  ReadingOptions options;
+  change(options);
+  return options;
+}
+const ReadingOptions kDefaults;
+
+// ---- Direct input ------------------------------------------------------------
+
+TEST(DirectInput, Normalizes) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"Ni3 Hao3!", "ni3hao3!"},
+      {"", ""},
+      {"\t\u3000\u00A0\u2028", ""},
+      {"Lu :4", "lv4"},           // white space goes first, so the pair forms
+      {"LU:", "lv"},              // lower case before the pair
+      {"u::u:", "v:v"},           // left to right, no overlap
+      {"lü4", "lü4"},             // ü is not direct input, but stays as it is
+      {"（Ａ，b）", "（Ａ，b）"},  // only ASCII letters change case
+      {"a\x80" "B", "a\x80" "b"},  // a stray byte survives and breaks nothing
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(normalize_direct_input(text), expected);
+}
+
+TEST(DirectInput, RecognizesTheCharacterSet) {
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {"", false},          {" ", true},        {"Zhong1Guo2!", true}, {"\x7F", true},
+      {"中", false},        {"a中", false},     {"ü", false},          {"\u3000", true},
+      {"\u00B7", true},     {"\u2015", true},   {"\u2016", false},     {"\u2018", true},
+      {"\u2026", true},     {"\u3002", true},   {"\u3012", false},     {"\u3014", true},
+      {"\u30FB", true},     {"\uFF01", true},   {"\uFF10", false},     {"\uFF20", true},
+      {"\uFF21", false},    {"\uFF65", true},   {"\uFF66", false},     {"\u205F", true},
+  };
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(is_direct_pinyin_input(text), expected) << text;
+  }
+}
+
+// ---- Options ---------------------------------------------------------------------
+
+struct OptionsCase {
+  std::string name;
+  ReadingOptions options;
+  std::string expected;  // "" when valid
+};
+
+class ValidateOptions : public ::testing::TestWithParam<OptionsCase> {};
+
+TEST_P(ValidateOptions, ChecksLimitsInOrderBeforeAnyWork) {
+  const auto index = make_index({});
+  auto status = validate_reading_options(GetParam().options);
+  EXPECT_EQ(status.ok() ? "" : message(status.error()), GetParam().expected);
+  // The routes check first, even for an empty text.
+  auto lattice = pinyin_reading_lattice(*index, "", GetParam().options);
+  ASSERT_FALSE(lattice.ok());
+  EXPECT_EQ(message(lattice.error()), GetParam().expected.empty()
+                                          ? "unsupported direct pinyin input \"\""
+                                          : GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ValidateOptions,
+    ::testing::Values(
+        OptionsCase{"Defaults", {}, ""}, OptionsCase{"AtTheLimits", {256, 256, 16384, true}, ""},
+        OptionsCase{"SpanFirst", {300, 257, 16385, false},
+                    "zh artifact max_span_chars length/count 257 exceeds limit 256"},
+        OptionsCase{"PathsSecond", {300, 8, 16385, false},
+                    "zh artifact max_paths length/count 16385 exceeds limit 16384"},
+        OptionsCase{"ReadingsLast", {300, 8, 1024, false},
+                    "zh artifact max_readings_per_segment length/count 300 exceeds limit 256"}),
+    [](const auto& info) { return info.param.name; });
+
+// ---- Segmentation ------------------------------------------------------------------
+
+const Entries kZhongGuo = {
+    {"中", {"zhong1", "zhong4"}}, {"国", {"guo2"}}, {"中国", {"zhong1guo2", "zhong1guo5"}}};
+// 中's readings sort after 中国's: the max_paths rule keeps what is formed first.
+const Entries kLateSorting = {{"中", {"zhong4", "zhong3"}}, {"国", {"guo2"}}, {"中国", {"zhong1guo2"}}};
+
+struct SegmentCase {
+  std::string name;
+  Entries entries;
+  std::string text;
+  ReadingOptions options;
+  bool raw_runs;
+  Strings expected;
+};
+
+class Segmentation : public ::testing::TestWithParam<SegmentCase> {};
+
+TEST_P(Segmentation, KeepsTheFirstStringsFormedInByteOrder) {
+  const SegmentCase& c = GetParam();
+  const auto index = make_index(c.entries);
+  auto strings = segment_pinyin(*index, c.text, c.options, c.raw_runs);
+  ASSERT_TRUE(strings.ok()) << message(strings.error());
+  EXPECT_EQ(strings.value().to_strings(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Segmentation,
+    ::testing::Values(
+        SegmentCase{"UnionOfSegmentations", kZhongGuo, "中国", kDefaults, false,
+                    {"zhong1guo2", "zhong1guo5", "zhong4guo2"}},
+        SegmentCase{"LongestOnly", kZhongGuo, "中国",
+                    options_with([](auto& o) { o.longest_only = true; }), false,
+                    {"zhong1guo2", "zhong1guo5"}},
+        SegmentCase{"LongestOnlyWithRawRuns", kZhongGuo, "中国",
+                    options_with([](auto& o) { o.longest_only = true; }), true,
+                    {"zhong1guo2", "zhong1guo5"}},
+        SegmentCase{"SpanOfOne", kZhongGuo, "中国",
+                    options_with([](auto& o) { o.max_span_chars = 1; }), false,
+                    {"zhong1guo2", "zhong4guo2"}},
+        SegmentCase{"FirstReadingOnly", kZhongGuo, "中国",
+                    options_with([](auto& o) { o.max_readings_per_segment = 1; }), false,
+                    {"zhong1guo2"}},
+        SegmentCase{"NoReadings", kZhongGuo, "中国",
+                    options_with([](auto& o) { o.max_readings_per_segment = 0; }), true, {}},
+        SegmentCase{"MaxPathsOne", kLateSorting, "中国",
+                    options_with([](auto& o) { o.max_paths = 1; }), false, {"zhong4guo2"}},
+        SegmentCase{"MaxPathsDropsALaterSmallerString", kLateSorting, "中国",
+                    options_with([](auto& o) { o.max_paths = 2; }), false,
+                    {"zhong3guo2", "zhong4guo2"}},
+        SegmentCase{"MaxPathsThree", kLateSorting, "中国",
+                    options_with([](auto& o) { o.max_paths = 3; }), false,
+                    {"zhong1guo2", "zhong3guo2", "zhong4guo2"}},
+        SegmentCase{"RawRunNeedsRawRuns", kZhongGuo, "abc中国", kDefaults, false, {}},
+        SegmentCase{"RawRun", kZhongGuo, "abc中国", kDefaults, true,
+                    {"abczhong1guo2", "abczhong1guo5", "abczhong4guo2"}},
+        SegmentCase{"RawRunNormalized", {{"中国", {"zhong1guo2"}}}, "AB 中国", kDefaults, true,
+                    {"abzhong1guo2"}},
+        SegmentCase{"WhiteSpaceRunReadsEmpty", {{"中", {"zhong1"}}, {"国", {"guo2"}}}, "中\u3000国",
+                    kDefaults, true, {"zhong1guo2"}},
+        // "a" alone is never offered as a raw run: the run from 0 is "ab".
+        SegmentCase{"OnlyTheWholeRun", {{"b", {"bi4"}}, {"中", {"zhong1"}}}, "ab中", kDefaults,
+                    true, {"abzhong1"}},
+        // A raw run from the colon of "u:" (or from the space before it) has no
+        // "u" before it and keeps the colon.
+        SegmentCase{"RunFromTheColonOfAPair", {{"lu", {"lu4"}}, {"中", {"zhong1"}}}, "lu :中",
+                    kDefaults, true, {"lu4:zhong1", "lvzhong1"}},
+        SegmentCase{"MissingCharacter", kZhongGuo, "中x汉", kDefaults, true, {}},
+        SegmentCase{"EmptyText", kZhongGuo, "", kDefaults, true, {}},
+        SegmentCase{"SpanZero", kZhongGuo, "中国",
+                    options_with([](auto& o) { o.max_span_chars = 0; }), true, {}},
+        SegmentCase{"PathsZero", kZhongGuo, "中国",
+                    options_with([](auto& o) { o.max_paths = 0; }), true, {}}),
+    [](const auto& info) { return info.param.name; });
+
+// ---- Routes --------------------------------------------------------------------------
+
+struct RouteCase {
+  std::string name;
+  Entries entries;
+  std::string view;
+  std::string text;
+  ReadingOptions options;
+  Strings expected;       // when it reads
+  std::string error;      // otherwise
+};
+
+class Routes : public ::testing::TestWithParam<RouteCase> {};
+
+TEST_P(Routes, GiveTheFirstRouteThatReads) {
+  const RouteCase& c = GetParam();
+  const auto index = make_index(c.entries, c.view);
+  auto strings = pinyin_reading_strings(*index, c.text, c.options);
+  auto lattice = pinyin_reading_lattice(*index, c.text, c.options);
+  if (!c.error.empty()) {
+    ASSERT_FALSE(strings.ok());
+    ASSERT_FALSE(lattice.ok());
+    EXPECT_EQ(message(strings.error()), c.error);
+    EXPECT_EQ(message(lattice.error()), c.error);
+    return;
+  }
+  ASSERT_TRUE(strings.ok()) << message(strings.error());
+  ASSERT_TRUE(lattice.ok()) << message(lattice.error());
+  EXPECT_EQ(strings.value().to_strings(), c.expected);
+  EXPECT_EQ(lattice_strings(lattice.value()), std::set<std::string>(c.expected.begin(), c.expected.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Routes,
+    ::testing::Values(
+        RouteCase{"DirectInputKeepsToneDigits", {{"中国", {"zhongguo"}}}, "no-tone", "Zhong1Guo2",
+                  kDefaults, {"zhong1guo2"}, ""},
+        RouteCase{"DirectInputIgnoresTheIndex", {{"abc", {"x"}}}, "tone3", "abc", kDefaults,
+                  {"abc"}, ""},
+        RouteCase{"WhiteSpaceOnlyReadsEmpty", {}, "tone3", " \u3000", kDefaults, {""}, ""},
+        RouteCase{"Dictionary", kZhongGuo, "tone3", "中国", kDefaults,
+                  {"zhong1guo2", "zhong1guo5", "zhong4guo2"}, ""},
+        // Segmentation alone reads 中 + a国, so runs are never tried.
+        RouteCase{"RoutesDoNotMix", {{"中", {"zhong1"}}, {"国", {"guo2"}}, {"a国", {"a"}}}, "tone3",
+                  "中a国", kDefaults, {"zhong1a"}, ""},
+        RouteCase{"RawRuns", kZhongGuo, "tone3", "abc中国", kDefaults,
+                  {"abczhong1guo2", "abczhong1guo5", "abczhong4guo2"}, ""},
+        RouteCase{"EmptyText", kZhongGuo, "tone3", "", kDefaults, {},
+                  "unsupported direct pinyin input \"\""},
+        RouteCase{"MissingHanAsGiven", kZhongGuo, "tone3", "A\t中汉", kDefaults, {},
+                  "unsupported direct pinyin input \"A\\t中汉\""},
+        RouteCase{"NoReadingsPerSegment", kZhongGuo, "tone3", "中国",
+                  options_with([](auto& o) { o.max_readings_per_segment = 0; }), {},
+                  "unsupported direct pinyin input \"中国\""}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(Routes, WhiteSpaceOnlyIsTheOneNodeLattice) {
+  const auto index = make_index({});
+  auto lattice = pinyin_reading_lattice(*index, "  ", kDefaults);
+  ASSERT_TRUE(lattice.ok());
+  EXPECT_EQ(lattice.value().node_count(), 1u);
+  EXPECT_TRUE(lattice.value().arcs().empty());
+}
+
+TEST(Routes, LookupFailuresAreDictionaryErrors) {
+  const FailingIndex index(make_index(kZhongGuo), "国");
+  for (const std::string text : {"中国", "abc中国"}) {
+    auto strings = pinyin_reading_strings(index, text, kDefaults);
+    ASSERT_FALSE(strings.ok());
+    EXPECT_EQ(message(strings.error()), "invalid zh indexed artifact readings offset 42");
+  }
+  EXPECT_TRUE(pinyin_reading_strings(index, "guo2", kDefaults).ok());  // never looked up
+}
+
+// ---- Properties on random dictionaries -----------------------------------------
+
+const std::vector<std::string> kAlphabet = {"中", "国", "人", "a", "u", "U", ":", " ", "。"};
+const std::vector<std::string> kReadings = {"a", "ab", "ba", "b", ":", "zhong1", "u"};
+
+std::string random_text(std::mt19937& rng, std::size_t max_chars) {
+  std::string text;
+  for (std::size_t k = std::uniform_int_distribution<std::size_t>(0, max_chars)(rng); k > 0; --k) {
+    text += kAlphabet[rng() % kAlphabet.size()];
+  }
+  return text;
+}
+
+Entries random_entries(std::mt19937& rng) {
+  Entries entries;
+  for (int k = rng() % 8; k >= 0; --k) {
+    std::string surface = random_text(rng, 3);
+    if (surface.empty()) continue;
+    std::vector<std::string> readings = kReadings;
+    std::shuffle(readings.begin(), readings.end(), rng);
+    readings.resize(1 + rng() % 3);
+    entries[surface] = readings;
+  }
+  return entries;
+}
+
+// The segmentation written out plainly: every position's set as a std::set,
+// filled in generation order until full.
+Strings plain_segmentation(const Entries& entries, const std::vector<std::string>& chars,
+                           const ReadingOptions& options, bool raw_runs) {
+  const std::size_t n = chars.size();
+  if (n == 0 || options.max_span_chars == 0 || options.max_paths == 0) return {};
+  auto join = [&](std::size_t from, std::size_t to) {
+    std::string out;
+    for (std::size_t k = from; k < to; ++k) out += chars[k];
+    return out;
+  };
+  std::vector<std::set<std::string>> table(n + 1);
+  table[n] = {""};
+  for (std::size_t p = n; p-- > 0;) {
+    std::vector<std::pair<std::size_t, std::vector<std::string>>> candidates;
+    for (std::size_t q = p + 1; q <= std::min<std::size_t>(n, p + options.max_span_chars); ++q) {
+      if (table[q].empty()) continue;
+      auto found = entries.find(join(p, q));
+      if (found != entries.end()) candidates.emplace_back(q, found->second);
+    }
+    if (options.longest_only && !candidates.empty()) candidates.erase(candidates.begin(), candidates.end() - 1);
+    std::set<std::string>& set = table[p];
+    auto add = [&](const std::string& s) {
+      if (set.size() < options.max_paths) set.insert(s);
+    };
+    for (const auto& [q, readings] : candidates) {
+      const std::size_t used = ja::readings_used(options, readings.size());
+      for (std::size_t r = 0; r < used; ++r) {
+        for (const std::string& s : table[q]) add(readings[r] + s);
+      }
+    }
+    std::size_t r = p;
+    while (r < n && is_direct_pinyin_input(chars[r])) ++r;
+    if (raw_runs && r > p && !table[r].empty()) {
+      const std::string t = normalize_direct_input(join(p, r));
+      for (const std::string& s : table[r]) add(t + s);
+    }
+  }
+  return {table[0].begin(), table[0].end()};
+}
+
+ReadingOptions random_options(std::mt19937& rng) {
+  ReadingOptions options;
+  options.max_span_chars = rng() % 5;
+  options.max_paths = rng() % 7;
+  if (rng() % 2) options.max_readings_per_segment = rng() % 4;
+  options.longest_only = rng() % 3 == 0;
+  return options;
+}
+
+TEST(SegmentationProperty, MatchesThePlainSegmentation) {
+  std::mt19937 rng(11);
+  PinyinReadingTable table;  // reused, as a dictionary query would
+  for (int trial = 0; trial < 3000; ++trial) {
+    const Entries entries = random_entries(rng);
+    const auto index = make_index(entries);
+    std::vector<std::string> chars;
+    for (std::size_t k = rng() % 9; k > 0; --k) chars.push_back(kAlphabet[rng() % kAlphabet.size()]);
+    std::string text;
+    for (const std::string& c : chars) text += c;
+    const ReadingOptions options = random_options(rng);
+    const bool raw_runs = rng() % 2;
+    ASSERT_TRUE(table.build(*index, text, options, raw_runs).ok());
+    Strings got;
+    for (std::size_t k = 0; k < table.string_count(); ++k) {
+      table.append_string(k, got.emplace_back());
+    }
+    ASSERT_EQ(got, plain_segmentation(entries, chars, options, raw_runs))
+        << "text '" << text << "' trial " << trial;
+  }
+}
+
+TEST(ReadingProperty, LatticeSpellsExactlyTheStrings) {
+  std::mt19937 rng(12);
+  for (int trial = 0; trial < 1500; ++trial) {
+    const auto index = make_index(random_entries(rng));
+    const std::string text = random_text(rng, 7);
+    const ReadingOptions options = random_options(rng);
+    auto strings = pinyin_reading_strings(*index, text, options);
+    auto lattice = pinyin_reading_lattice(*index, text, options);
+    ASSERT_EQ(strings.ok(), lattice.ok()) << text;
+    if (!strings.ok()) {
+      EXPECT_EQ(message(strings.error()), message(lattice.error()));
+      continue;
+    }
+    const Strings list = strings.value().to_strings();
+    EXPECT_FALSE(list.empty());
+    EXPECT_TRUE(std::is_sorted(list.begin(), list.end()));
+    EXPECT_EQ(lattice_strings(lattice.value()), std::set<std::string>(list.begin(), list.end()))
+        << "text '" << text << "' trial " << trial;
+  }
+}
+
+// ---- The one-pass compact lattice -------------------------------------------------
+
+void expect_same_lattice(const PathLattice& got, const PathLattice& expected) {
+  ASSERT_EQ(got.node_count(), expected.node_count());
+  EXPECT_EQ(got.start(), expected.start());
+  EXPECT_EQ(got.end(), expected.end());
+  ASSERT_EQ(got.arcs().size(), expected.arcs().size());
+  for (std::size_t k = 0; k < got.arcs().size(); ++k) {
+    EXPECT_EQ(got.arc(k).src, expected.arc(k).src) << k;
+    EXPECT_EQ(got.arc(k).dst, expected.arc(k).dst) << k;
+    EXPECT_EQ(got.arc(k).symbol, expected.arc(k).symbol) << k;
+  }
+}
+
+TEST(SortedStringsLattice, IsTheCompactLatticeOfSortedStrings) {
+  const std::vector<std::string> pieces = {"a", "b", "ab", "ü", "中", "\U0001F600"};
+  std::mt19937 rng(13);
+  SortedStringsLattice builder;  // reused across lattices
+  for (int trial = 0; trial < 2000; ++trial) {
+    std::set<std::string> set;
+    for (int k = 1 + rng() % 12; k > 0; --k) {
+      std::string s;
+      for (int len = 1 + rng() % 5; len > 0; --len) s += pieces[rng() % pieces.size()];
+      set.insert(s);
+    }
+    std::vector<std::vector<Symbol>> decoded;
+    for (const std::string& s : set) {
+      builder.add(s);
+      decoded.push_back(decode_utf8(s));
+    }
+    auto got = builder.finish();
+    ASSERT_TRUE(got.ok());
+    expect_same_lattice(got.value(), PathLattice::from_paths_compact(decoded).value());
+  }
+}
+
+TEST(SortedStringsLattice, KeepsThePathsOfUnsortedStrings) {
+  SortedStringsLattice builder;
+  const std::vector<std::string> strings = {"b", "ab", "b", "a", "abc", "ba"};
+  for (const std::string& s : strings) builder.add(s);
+  auto lattice = builder.finish();
+  ASSERT_TRUE(lattice.ok());
+  EXPECT_EQ(lattice_strings(lattice.value()), std::set<std::string>(strings.begin(), strings.end()));
+}
+
+TEST(SortedStringsLattice, FollowsTheEmptyPathRules) {
+  SortedStringsLattice builder;
+  EXPECT_EQ(lumra::message(builder.finish().error()),
+            lumra::message(PathLattice::from_paths_compact(std::vector<Symbols>{}).error()));
+  builder.add("");
+  auto one = builder.finish();
+  ASSERT_TRUE(one.ok());
+  EXPECT_EQ(one.value().node_count(), 1u);
+  builder.add("a");
+  builder.add("");
+  EXPECT_EQ(lumra::message(builder.finish().error()),
+            lumra::message(PathLattice::from_paths_compact(std::vector<std::vector<Symbol>>{{}, {1}}).error()));
+}
+
+}  // namespace
+}  // namespace lumra::zh
