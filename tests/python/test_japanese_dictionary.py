@@ -1,3 +1,4 @@
+import gc
 import struct
 import sys
 from concurrent.futures import ThreadPoolExecutor
@@ -201,6 +202,26 @@ def test_reading_options_are_checked_before_any_text_and_in_order(d):
     # Values at the limits, and 0, pass.
     assert d.distance("東京", "toukyou", max_span_chars=256, max_paths=16384, max_readings_per_segment=256) == 0
     assert d.distance("かな", "kana", max_span_chars=0, max_paths=0, max_readings_per_segment=0) == 0
+
+
+def test_calls_and_dictionaries_leave_nothing_behind(d, payload_path):
+    calls = [
+        lambda: J.load_payload(payload_path).distance("東京", "toukyou"),
+        lambda: J.load_payload(payload_path, "nope"),
+        lambda: d._cdist_combined_distance(["東京", "日"], ["hi"], score_cutoff=1),
+        lambda: d._cdist_normalized_similarity(["東京"], ["漢"]),
+        lambda: d.ratio("日", "hi", max_paths=20000),
+        lambda: d.within_distance("日", "hi", -1),
+    ]
+    for _ in range(2):  # warm-up, then measured
+        gc.collect()
+        blocks, type_references = sys.getallocatedblocks(), sys.getrefcount(J)
+        for _ in range(300):
+            for call in calls:
+                outcome(call)
+        gc.collect()
+    assert sys.getrefcount(J) == type_references
+    assert sys.getallocatedblocks() - blocks < 50
 
 
 # --------------------------------------------------------------------------
