@@ -3,7 +3,7 @@
 
 Usage (inside the build root, which also builds the module first):
 
-    dev/env dev/bench [--quick] [--section strings|lattices|matrices|alignment]
+    dev/env dev/bench [--quick] [--section strings|lattices|matrices|alignment|dictionaries]
 
 Every time is the median of several repeats of a timeit-style loop that calls
 the function over a prepared list of arguments (garbage collection off while
@@ -18,10 +18,13 @@ import argparse
 import functools
 import gc
 import importlib
+import json
 import math
+import pathlib
 import platform
 import random
 import statistics
+import tempfile
 import time
 
 try:
@@ -245,7 +248,7 @@ def measure(workload, name, args, kw=None, peers=(), check=None, fmt=fmt_time):
     check: (label, expected(a, ours_result)), used instead of the peer checks.
     """
     kw = kw or {}
-    ours = getattr(_lumra, name, None)
+    ours = name if callable(name) else getattr(_lumra, name, None)
     if ours is None:
         skipped(workload, f"skipped: _lumra has no {name} yet")
         return
@@ -455,8 +458,143 @@ def alignment():
                 check=span_check(rf_nsim, False))
 
 
+# --------------------------------------------------------------------------
+# Dictionaries: reading-aware metrics against a romaniser plus rapidfuzz
+
+DATA = pathlib.Path(__file__).resolve().parent / "data"
+
+
+def word_list(name):
+    """(surface, [readings]) from a word list of bench/data."""
+    words = []
+    for line in (DATA / name).read_text(encoding="utf-8").splitlines():
+        if line and not line.startswith("#"):
+            surface, readings = line.split("\t")
+            words.append((surface, readings.split(",")))
+    return words
+
+
+def with_compounds(words, total, rng):
+    """The words, then two-word compounds (reading: the first readings
+    joined) up to `total` entries, as a real dictionary holds many."""
+    entries = dict(words)
+    multi = [(s, r) for s, r in words if len(s) > 1]
+    while len(entries) < total:
+        (s1, r1), (s2, r2) = rng.sample(multi, 2)
+        entries.setdefault(s1 + s2, [r1[0] + r2[0]])
+    return entries
+
+
+def write_dictionary_payload(path, payload_type, entries, **extra):
+    payload = {"schema_version": 1, "payload_type": payload_type, **extra,
+               "entries": [{"surface": s, "readings": r} for s, r in entries.items()]}
+    path.write_text(json.dumps(payload, ensure_ascii=False), encoding="utf-8")  # YAML reads JSON
+    return str(path)
+
+
+def written_pairs(rng, words, spell, count):
+    """Pairs of 2 to 8 characters: a text of one or two words against its
+    spelling (spell(word) -> text), a spelling with one typo, or another
+    text of words."""
+    def text():
+        while True:
+            picked = rng.sample(words, rng.choice((1, 1, 2)))
+            if 2 <= sum(len(s) for s, _ in picked) <= 8:
+                return picked
+    pairs = []
+    for i in range(count):
+        left = text()
+        surface = "".join(s for s, _ in left)
+        spelled = "".join(spell(w) for w in left)
+        if i % 3 == 0:
+            right = spelled
+        elif i % 3 == 1:
+            right = mutate(rng, spelled, spelled, 1) if len(set(spelled)) > 1 else spelled
+        else:
+            right = "".join(s for s, _ in text())
+        pairs.append((surface, right[:8] if i % 3 else right))
+    return pairs
+
+
+def dictionary_rows(tag, d, pairs, convert, queries, choices):
+    """distance and normalized_similarity of dictionary `d` on `pairs`, and
+    the matrix of `queries` x `choices`, against `convert` (text -> one
+    reading) plus rapidfuzz."""
+    note = "one reading each (ours: every reading)"
+    glue_distance = (lambda a, b: rf_distance(convert(a), convert(b))) if rf_distance else None
+    glue_nsim = (lambda a, b: rf_nsim(convert(a), convert(b))) if rf_nsim else None
+    measure(f"{tag} distance", d.distance, pairs, {},
+            [(f"{convert.label} + rf distance", glue_distance, {}, note)])
+    measure(f"{tag} normalized_similarity", d.normalized_similarity, pairs, {},
+            [(f"{convert.label} + rf nsim", glue_nsim, {}, note)])
+    cdist = peer("rapidfuzz.process", "cdist", scorer=rf_distance, workers=1) if rf_distance else None
+    glue_cdist = (lambda q, c: cdist([convert(t) for t in q], [convert(t) for t in c])) if cdist else None
+    cells = len(queries) * len(choices)
+
+    def per_cell(seconds):
+        return f"{seconds / cells * 1e9:.3g} ns/cell"
+    measure(f"{tag} _cdist_distance {len(queries)}x{len(choices)}", d._cdist_distance,
+            [(queries, choices)], {},
+            [(f"{convert.label} + rf cdist", glue_cdist, {}, note)], fmt=per_cell)
+
+
+def dictionaries():
+    section("dictionaries: texts of 2-8 characters compared by their readings",
+            "time per call; matrices per cell", workload_width=44)
+    rng = random.Random(500)
+    count = Settings.pick(300, 60)
+    nq, nc = Settings.pick((100, 1000), (20, 200))
+    with tempfile.TemporaryDirectory() as folder:
+        words = word_list("ja_words.tsv")
+        entries = with_compounds(words, 3000, rng)
+        ja = _lumra.JapaneseDictionary.load_payload(write_dictionary_payload(
+            pathlib.Path(folder) / "ja.yaml", "lumra.unidic.reading-index.surface-readings",
+            entries))
+        try:
+            import pykakasi
+            kakasi = pykakasi.kakasi()
+
+            def romaji(text):
+                return "".join(item["hepburn"] for item in kakasi.convert(text))
+            romaji.label = "pykakasi"
+        except ImportError:
+            romaji = None
+        katakana = {chr(c): chr(c + 0x60) for c in range(0x3041, 0x3097)}
+
+        def kana(word):  # the first reading, in hiragana or katakana
+            reading = word[1][0]
+            return reading.translate(str.maketrans(katakana)) if rng.random() < 0.3 else reading
+        pairs = written_pairs(rng, words, kana, count)
+        texts = [a for a, _ in written_pairs(rng, words, kana, nq + nc)]
+        if romaji is None:
+            skipped("Japanese", "peer missing: pykakasi")
+        else:
+            dictionary_rows("ja", ja, pairs, romaji, texts[:nq], texts[nq:])
+
+        words = word_list("zh_words.tsv")
+        entries = {s: list(dict.fromkeys("".join(c for c in r if not c.isdigit()) for r in rs))
+                   for s, rs in with_compounds(words, 3000, rng).items()}
+        zh = _lumra.ChineseDictionary.load_payload(write_dictionary_payload(
+            pathlib.Path(folder) / "zh.yaml", "lumra.zh.reading-index.surface-readings",
+            entries, pinyin_view="no-tone"))
+        try:
+            from pypinyin import Style, pinyin
+
+            def first_pinyin(text):
+                return "".join(r[0] for r in pinyin(text, heteronym=True, style=Style.NORMAL))
+            first_pinyin.label = "pypinyin"
+        except ImportError:
+            first_pinyin = None
+        pairs = written_pairs(rng, words, lambda w: entries[w[0]][0], count)
+        texts = [a for a, _ in written_pairs(rng, words, lambda w: entries[w[0]][0], nq + nc)]
+        if first_pinyin is None:
+            skipped("Chinese", "peer missing: pypinyin")
+        else:
+            dictionary_rows("zh", zh, pairs, first_pinyin, texts[:nq], texts[nq:])
+
+
 SECTIONS = {"strings": strings, "lattices": lattices, "matrices": matrices,
-            "alignment": alignment}
+            "alignment": alignment, "dictionaries": dictionaries}
 
 
 def main():

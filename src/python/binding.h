@@ -41,6 +41,10 @@ inline bool convert(kinds::TextList, PyObject* object, const char* name,
                     std::vector<SymbolString>& out) {
   return convert_text_list(object, name, out);
 }
+inline bool convert(kinds::TextList, PyObject* object, const char* name,
+                    std::vector<std::string>& out) {
+  return convert_text_list(object, name, out);
+}
 inline bool convert(kinds::Count, PyObject* object, const char* name, std::uint64_t& out) {
   return convert_count(object, name, out);
 }

@@ -131,6 +131,16 @@ bool copy_scalar_values(PyObject* text, SymbolString& out) {
   return false;
 }
 
+// Copies the string's UTF-8 form; CPython's encoder refuses lone surrogates
+// with its UnicodeEncodeError.
+bool copy_utf8(PyObject* text, std::string& out) {
+  Py_ssize_t size;
+  const char* utf8 = PyUnicode_AsUTF8AndSize(text, &size);
+  if (utf8 == nullptr) return false;
+  out.assign(utf8, static_cast<std::size_t>(size));
+  return true;
+}
+
 bool is_numpy_bool(PyObject* object) {
   const char* name = Py_TYPE(object)->tp_name;
   return std::strcmp(name, "numpy.bool") == 0 || std::strcmp(name, "numpy.bool_") == 0;
@@ -151,14 +161,16 @@ bool convert_text(PyObject* object, const char* name, std::string& out) {
     not_an_instance(object, name, "str");
     return false;
   }
-  Py_ssize_t size;
-  const char* utf8 = PyUnicode_AsUTF8AndSize(object, &size);
-  if (utf8 == nullptr) return false;
-  out.assign(utf8, static_cast<std::size_t>(size));
-  return true;
+  return copy_utf8(object, out);
 }
 
-bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolString>& out) {
+namespace {
+
+// Reads a text list item by item into `out`, each str through `convert_item`
+// (false with the Python error set).
+template <class Item, class ConvertItem>
+bool convert_items(PyObject* object, const char* name, std::vector<Item>& out,
+                   ConvertItem&& convert_item) {
   out.clear();
   if (PyUnicode_Check(object)) {
     PyErr_Format(PyExc_TypeError, "argument '%s': Can't extract `str` to `Vec`", name);
@@ -187,7 +199,7 @@ bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolStr
       return false;
     }
     out.emplace_back();
-    if (!copy_scalar_values(item.get(), out.back())) {
+    if (!convert_item(item.get(), out.back())) {
       out.clear();
       return false;
     }
@@ -198,6 +210,16 @@ bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolStr
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolString>& out) {
+  return convert_items(object, name, out, copy_scalar_values);
+}
+
+bool convert_text_list(PyObject* object, const char* name, std::vector<std::string>& out) {
+  return convert_items(object, name, out, copy_utf8);
 }
 
 bool convert_count(PyObject* object, const char* name, std::uint64_t& out) {

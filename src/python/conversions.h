@@ -18,7 +18,9 @@ namespace lumra::python {
 // A text as scalar values, for the metrics, or as UTF-8, for names and paths.
 bool convert_text(PyObject* object, const char* name, SymbolString& out);
 bool convert_text(PyObject* object, const char* name, std::string& out);
+// A text list as scalar values, or as UTF-8 for the dictionaries' readings.
 bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolString>& out);
+bool convert_text_list(PyObject* object, const char* name, std::vector<std::string>& out);
 bool convert_count(PyObject* object, const char* name, std::uint64_t& out);
 bool convert_real(PyObject* object, const char* name, double& out);
 bool convert_flag(PyObject* object, const char* name, bool& out);

@@ -7,6 +7,11 @@ namespace lumra::python {
 // The families of every subsystem go through the one mapping.
 static_assert(HasMessage<CoreError>);
 static_assert(HasMessage<ja::UnidicLoadError>);
+static_assert(HasMessage<ja::UnidicPayloadLoadError>);
+static_assert(HasMessage<ja::JapaneseDistanceError>);
+static_assert(HasMessage<zh::ZhLoadError>);
+static_assert(HasMessage<zh::ZhPayloadLoadError>);
+static_assert(HasMessage<zh::ChineseDistanceError>);
 
 std::string message(const CombinedCutoffNotInt&) {
   return "score_cutoff must be an int for distance metrics";

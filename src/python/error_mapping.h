@@ -12,9 +12,14 @@
 
 #include "core/base/errors.h"
 #include "core/base/result.h"
+#include "ja/japanese_distance_error.h"
+#include "ja/unidic/load_payload.h"
 #include "ja/unidic/unidic_load_error.h"
 #include "python/owned_ref.h"
 #include "python/python.h"
+#include "zh/index/load_payload.h"
+#include "zh/index/zh_load_error.h"
+#include "zh/reading/chinese_distance_error.h"
 
 namespace lumra::python {
 
@@ -24,6 +29,7 @@ namespace lumra::python {
 // namespace are not found by argument-dependent lookup alone.)
 using lumra::message;
 using lumra::ja::message;
+using lumra::zh::message;
 
 // The combined distance's cutoff rules, checked while converting it.
 struct CombinedCutoffNotInt {};  // a bool, or not a signed 64-bit int

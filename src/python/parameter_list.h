@@ -40,7 +40,7 @@ namespace lumra::python {
 // What a parameter accepts; conversions.h says how each is converted.
 namespace kinds {
 struct Text {};            // a str: scalar values (SymbolString) or UTF-8 (std::string)
-struct TextList {};        // a sequence of str
+struct TextList {};        // a sequence of str, each as Text
 struct Count {};           // an unsigned 64-bit integer through __index__
 struct Real {};            // a double through float conversion
 struct Flag {};            // True or False (NumPy booleans too)
@@ -105,6 +105,10 @@ constexpr auto optional_text(const char* name, std::optional<std::string> Call::
 template <class Call>
 constexpr auto text_list(const char* name, std::vector<SymbolString> Call::* field) {
   return Parameter<kinds::TextList, Member<Call, std::vector<SymbolString>>>{name, {field}};
+}
+template <class Call>
+constexpr auto text_list(const char* name, std::vector<std::string> Call::* field) {
+  return Parameter<kinds::TextList, Member<Call, std::vector<std::string>>>{name, {field}};
 }
 template <class Call>
 constexpr auto count(const char* name, std::uint64_t Call::* field) {

@@ -2,6 +2,7 @@
 #include <new>
 #include <span>
 
+#include "python/dictionary/dictionary_types.h"
 #include "python/module/functions.h"
 #include "python/module/module_state.h"
 #include "python/owned_ref.h"
@@ -35,7 +36,7 @@ int execute(PyObject* module) {
     PyErr_SetString(PyExc_TypeError, "_lumra must be initialised on a module object");
     return -1;
   }
-  new (PyModule_GetState(module)) ModuleState{};
+  ModuleState& state = *new (PyModule_GetState(module)) ModuleState{};
   if (add_public(module, "__version__", PyUnicode_FromString(kVersion)) < 0) return -1;
   const OwnedRef module_name(PyModule_GetNameObject(module));
   if (!module_name) return -1;
@@ -48,7 +49,12 @@ int execute(PyObject* module) {
       if (add_public(module, definition.ml_name, function) < 0) return -1;
     }
   }
-  return 0;
+  state.japanese_dictionary_type = new_japanese_dictionary_type(module);
+  if (add_public(module, "JapaneseDictionary", Py_XNewRef(state.japanese_dictionary_type)) < 0) {
+    return -1;
+  }
+  state.chinese_dictionary_type = new_chinese_dictionary_type(module);
+  return add_public(module, "ChineseDictionary", Py_XNewRef(state.chinese_dictionary_type));
 }
 
 int traverse(PyObject* module, visitproc visit, void* arg) {

@@ -15,10 +15,16 @@
 namespace lumra::python {
 
 struct ModuleState {
+  // The dictionary classes of this module object (strong references).
+  PyObject* japanese_dictionary_type = nullptr;
+  PyObject* chinese_dictionary_type = nullptr;
+
   // Calls `visit(PyObject*&)` on every object reference the state holds.
-  // None yet: the module holds only functions, which keep no state.
   template <class Visit>
-  void for_each_reference(Visit&&) {}
+  void for_each_reference(Visit&& visit) {
+    visit(japanese_dictionary_type);
+    visit(chinese_dictionary_type);
+  }
 };
 
 inline ModuleState& module_state(PyObject* module) {

@@ -1,0 +1,31 @@
+#include "python/dictionary/chinese_readings.h"
+
+#include "zh/reading/pinyin_readings.h"
+#include "zh/reading/validate_reading_options.h"
+
+namespace lumra::python {
+
+Result<std::unique_ptr<ChineseReadings::Index>, ChineseReadings::LoadError>
+ChineseReadings::load_payload(std::string_view path, std::string_view format) {
+  return zh::load_zh_payload(path, format);
+}
+
+Status<ChineseReadings::OptionError> ChineseReadings::check_options(
+    const ja::ReadingOptions& options) {
+  return zh::validate_reading_options(options);
+}
+
+Result<QueryLattice, ChineseReadings::QueryError> ChineseReadings::lattice(
+    const Index& index, std::string_view text, const ja::ReadingOptions& options,
+    Scratch& scratch) {
+  LUMRA_TRY_ASSIGN(PathLattice lattice, zh::pinyin_reading_lattice(index, text, options, scratch));
+  return QueryLattice::whole(std::move(lattice));
+}
+
+Result<ja::TextList, ChineseReadings::QueryError> ChineseReadings::strings(
+    const Index& index, std::string_view text, const ja::ReadingOptions& options,
+    Scratch& scratch) {
+  return zh::pinyin_reading_strings(index, text, options, scratch);
+}
+
+}  // namespace lumra::python

@@ -1,0 +1,52 @@
+// What ChineseDictionary takes from the Chinese readings: its index and
+// loader, its option check, and the two pinyin forms of a text.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "core/base/errors.h"
+#include "core/base/result.h"
+#include "ja/reading/reading_options.h"
+#include "ja/romaji/text_list.h"
+#include "python/dictionary/query_lattice.h"
+#include "zh/index/load_payload.h"
+#include "zh/index/reading_index.h"
+#include "zh/index/zh_load_error.h"
+#include "zh/reading/chinese_distance_error.h"
+#include "zh/reading/pinyin_segmentation.h"
+
+namespace lumra::python {
+
+struct ChineseReadings {
+  using Index = zh::ZhReadingIndex;
+  using LoadError = zh::ZhPayloadLoadError;
+  using OptionError = zh::ZhLoadError;
+  using QueryError = zh::ChineseDistanceError;
+  // The segmentation's buffers, reused from text to text within a call.
+  using Scratch = zh::PinyinReadingTable;
+
+  static constexpr const char* kClassName = "ChineseDictionary";
+  static constexpr const char* kTypeName = "builtins.ChineseDictionary";
+  static constexpr const char* kBuildNameProperty = "pinyin_view";
+
+  // Every payload format the class loads, by the name a caller gives.
+  static Result<std::unique_ptr<Index>, LoadError> load_payload(std::string_view path,
+                                                                std::string_view format);
+
+  static Status<OptionError> check_options(const ja::ReadingOptions& options);
+
+  static Result<QueryLattice, QueryError> lattice(const Index& index, std::string_view text,
+                                                  const ja::ReadingOptions& options,
+                                                  Scratch& scratch);
+
+  static Result<ja::TextList, QueryError> strings(const Index& index, std::string_view text,
+                                                  const ja::ReadingOptions& options,
+                                                  Scratch& scratch);
+
+  static QueryError too_large(const DistanceMatrixTooLarge& error) {
+    return zh::chinese_errors::DistanceMatrix{error};
+  }
+};
+
+}  // namespace lumra::python

@@ -1,0 +1,37 @@
+#include "python/dictionary/japanese_readings.h"
+
+#include <variant>
+
+#include "ja/reading/reading_lattice.h"
+#include "ja/reading/reading_strings.h"
+#include "ja/reading/validate_reading_options.h"
+
+namespace lumra::python {
+
+Result<std::unique_ptr<JapaneseReadings::Index>, JapaneseReadings::LoadError>
+JapaneseReadings::load_payload(std::string_view path, std::string_view format) {
+  return ja::load_unidic_payload(path, format);
+}
+
+Status<JapaneseReadings::OptionError> JapaneseReadings::check_options(
+    const ja::ReadingOptions& options) {
+  return ja::validate_reading_options(options);
+}
+
+Result<QueryLattice, JapaneseReadings::QueryError> JapaneseReadings::lattice(
+    const Index& index, std::string_view text, const ja::ReadingOptions& options, Scratch&) {
+  auto lattice = ja::searchable_reading_lattice(index, text, options);
+  if (lattice.ok()) return QueryLattice::whole(std::move(lattice).value());
+  // The only matrix error of the building is its stop at the limit.
+  if (const auto* stop = std::get_if<ja::distance_errors::DistanceMatrix>(&lattice.error())) {
+    return QueryLattice::beyond_search(stop->error.rows);
+  }
+  return Fail(lattice.take_error());
+}
+
+Result<ja::TextList, JapaneseReadings::QueryError> JapaneseReadings::strings(
+    const Index& index, std::string_view text, const ja::ReadingOptions& options, Scratch&) {
+  return ja::unordered_reading_strings(index, text, options);
+}
+
+}  // namespace lumra::python

@@ -1,0 +1,51 @@
+// What JapaneseDictionary takes from the Japanese readings: its index and
+// loader, its option check, and the two reading forms of a text.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "core/base/errors.h"
+#include "core/base/result.h"
+#include "ja/japanese_distance_error.h"
+#include "ja/reading/reading_options.h"
+#include "ja/romaji/text_list.h"
+#include "ja/unidic/load_payload.h"
+#include "ja/unidic/reading_index.h"
+#include "ja/unidic/unidic_load_error.h"
+#include "python/dictionary/query_lattice.h"
+
+namespace lumra::python {
+
+struct JapaneseReadings {
+  using Index = ja::UnidicReadingIndex;
+  using LoadError = ja::UnidicPayloadLoadError;
+  using OptionError = ja::UnidicLoadError;
+  using QueryError = ja::JapaneseDistanceError;
+  // Buffers a call keeps from text to text; the Japanese forms keep none.
+  struct Scratch {};
+
+  static constexpr const char* kClassName = "JapaneseDictionary";
+  static constexpr const char* kTypeName = "builtins.JapaneseDictionary";
+  static constexpr const char* kBuildNameProperty = "reading_field";
+
+  // Every payload format the class loads, by the name a caller gives.
+  static Result<std::unique_ptr<Index>, LoadError> load_payload(std::string_view path,
+                                                                std::string_view format);
+
+  static Status<OptionError> check_options(const ja::ReadingOptions& options);
+
+  // The lattice form, whose building stops at the search limit.
+  static Result<QueryLattice, QueryError> lattice(const Index& index, std::string_view text,
+                                                  const ja::ReadingOptions& options, Scratch&);
+
+  // The string form in no particular order: only its best pair is used.
+  static Result<ja::TextList, QueryError> strings(const Index& index, std::string_view text,
+                                                  const ja::ReadingOptions& options, Scratch&);
+
+  static QueryError too_large(const DistanceMatrixTooLarge& error) {
+    return ja::distance_errors::DistanceMatrix{error};
+  }
+};
+
+}  // namespace lumra::python

@@ -1,0 +1,171 @@
+// The computations behind the dictionary methods, on owned data only, for
+// running with the interpreter lock released.
+//
+// Every text is converted once, in order: in a matrix every query before
+// any choice, in a pair the left text before the right (a pair is a
+// one-by-one matrix, so each cell of a matrix is exactly what the pairwise
+// method returns). The first failing conversion ends the call, then the
+// first failing cell, and no partial result is returned.
+//
+// `Language` supplies the index type, the reading forms and the error type
+// (japanese_readings.h, chinese_readings.h).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/base/errors.h"
+#include "core/base/result.h"
+#include "core/base/utf8.h"
+#include "core/batch/distance_matrix.h"
+#include "core/lattice/combined_text_distance.h"
+#include "core/lattice/lattice_distance.h"
+#include "core/lattice/lattice_workspace.h"
+#include "core/strings/string_workspace.h"
+#include "ja/reading/pair_similarity.h"
+#include "ja/reading/reading_options.h"
+#include "python/dictionary/query_lattice.h"
+#include "python/dictionary/query_strings.h"
+
+namespace lumra::python {
+
+using Texts = std::span<const std::string>;
+
+// A lattice distance as the methods report it, with its integer cutoff.
+using LatticeMetric = Result<std::uint64_t, DistanceMatrixTooLarge> (*)(
+    const PathLattice&, const PathLattice&, std::optional<std::uint64_t>, LatticeWorkspace&);
+// A lattice threshold test.
+using LatticeTest = Result<bool, DistanceMatrixTooLarge> (*)(const PathLattice&,
+                                                             const PathLattice&, std::uint64_t);
+
+template <class Language>
+class ReadingQueries {
+ public:
+  using Index = typename Language::Index;
+  using QueryError = typename Language::QueryError;
+
+  // `options` have passed Language::check_options.
+  ReadingQueries(const Index& index, const ja::ReadingOptions& options)
+      : index_(index), options_(options) {}
+
+  // Integer cells: the lattice distance of each query and choice.
+  Result<DistanceMatrix<std::uint64_t>, QueryError> distances(Texts queries, Texts choices,
+                                                              LatticeMetric metric,
+                                                              std::optional<std::uint64_t> cutoff) {
+    LatticeWorkspace workspace;
+    return matrix<std::uint64_t>(
+        queries, choices, [&](std::string_view text) { return lattice(text); },
+        [&](const QueryLattice& query, const QueryLattice& choice) {
+          return searched(query, choice, [&](const PathLattice& q, const PathLattice& c) {
+            return metric(q, c, cutoff, workspace);
+          });
+        });
+  }
+
+  // Integer cells: the combined distance, from the texts as written and
+  // their reading lattices.
+  Result<DistanceMatrix<std::uint64_t>, QueryError> combined_distances(
+      Texts queries, Texts choices, std::optional<std::uint64_t> cutoff) {
+    StringWorkspace string_workspace;
+    LatticeWorkspace lattice_workspace;
+    return matrix<std::uint64_t>(
+        queries, choices,
+        [&](std::string_view text) -> Result<WrittenAndRead, QueryError> {
+          LUMRA_TRY_ASSIGN(QueryLattice read, lattice(text));
+          return WrittenAndRead{decode_utf8(text), std::move(read)};
+        },
+        [&](const WrittenAndRead& query, const WrittenAndRead& choice) {
+          return searched(query.read, choice.read, [&](const PathLattice& q, const PathLattice& c) {
+            return combined_text_distance(query.written, choice.written, q, c, cutoff,
+                                          string_workspace, lattice_workspace);
+          });
+        });
+  }
+
+  // Real cells: the best normalized similarity of a reading string of the
+  // query with one of the choice, before any cutoff.
+  Result<DistanceMatrix<double>, QueryError> similarities(Texts queries, Texts choices) {
+    StringWorkspace workspace;
+    return matrix<double>(
+        queries, choices, [&](std::string_view text) { return strings(text); },
+        [&](const QueryStrings& query, const QueryStrings& choice) -> Result<double, QueryError> {
+          return ja::pruned_best_pair_similarity(query.view(), choice.view(), workspace);
+        });
+  }
+
+  // Whether the lattice distance of the two texts is at most `threshold`.
+  Result<bool, QueryError> within(std::string_view left, std::string_view right,
+                                  LatticeTest test, std::uint64_t threshold) {
+    LUMRA_TRY_ASSIGN(const QueryLattice left_lattice, lattice(left));
+    LUMRA_TRY_ASSIGN(const QueryLattice right_lattice, lattice(right));
+    return searched(left_lattice, right_lattice, [&](const PathLattice& l, const PathLattice& r) {
+      return test(l, r, threshold);
+    });
+  }
+
+ private:
+  struct WrittenAndRead {
+    std::vector<Symbol> written;
+    QueryLattice read;
+  };
+
+  Result<QueryLattice, QueryError> lattice(std::string_view text) {
+    return Language::lattice(index_, text, options_, scratch_);
+  }
+
+  Result<QueryStrings, QueryError> strings(std::string_view text) {
+    LUMRA_TRY_ASSIGN(const ja::TextList strings, Language::strings(index_, text, options_, scratch_));
+    return QueryStrings(strings);
+  }
+
+  // A search on two query lattices, its state-limit failure as a query
+  // error.
+  template <class Search>
+  static auto searched(const QueryLattice& left, const QueryLattice& right, Search&& search)
+      -> Result<std::remove_cvref_t<decltype(search(*left.lattice, *right.lattice).value())>,
+                QueryError> {
+    auto found = search_pair(left, right, search);
+    if (!found.ok()) return Fail(Language::too_large(found.error()));
+    return std::move(found).value();
+  }
+
+  // Converts every query, then every choice, with `convert`, and fills the
+  // matrix row by row with `cell`.
+  template <class Cell, class Convert, class CellOf>
+  Result<DistanceMatrix<Cell>, QueryError> matrix(Texts queries, Texts choices, Convert&& convert,
+                                                  CellOf&& cell) {
+    using Form = std::remove_cvref_t<decltype(convert(std::string_view()).value())>;
+    std::vector<Form> query_forms;
+    std::vector<Form> choice_forms;
+    query_forms.reserve(queries.size());
+    choice_forms.reserve(choices.size());
+    for (const std::string& text : queries) {
+      LUMRA_TRY_ASSIGN(Form form, convert(text));
+      query_forms.push_back(std::move(form));
+    }
+    for (const std::string& text : choices) {
+      LUMRA_TRY_ASSIGN(Form form, convert(text));
+      choice_forms.push_back(std::move(form));
+    }
+    DistanceMatrix<Cell> result{queries.size(), choices.size(), nullptr};
+    result.cells = std::make_unique_for_overwrite<Cell[]>(queries.size() * choices.size());
+    for (std::size_t q = 0; q < query_forms.size(); ++q) {
+      Cell* row = result.row(q);
+      for (std::size_t c = 0; c < choice_forms.size(); ++c) {
+        LUMRA_TRY_ASSIGN(row[c], cell(query_forms[q], choice_forms[c]));
+      }
+    }
+    return result;
+  }
+
+  const Index& index_;
+  const ja::ReadingOptions options_;
+  typename Language::Scratch scratch_;
+};
+
+}  // namespace lumra::python
