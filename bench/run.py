@@ -465,7 +465,21 @@ def main():
                         help="small inputs, 3 short repeats: a smoke run")
     parser.add_argument("--section", choices=SECTIONS, action="append",
                         help="run only this section (may be repeated)")
+    parser.add_argument("--instructions", action="store_true",
+                        help="count instructions per call under callgrind instead "
+                             "(bench/instructions.py)")
+    parser.add_argument("--save", metavar="FILE",
+                        help="with --instructions: also write the counts as JSON")
+    parser.add_argument("--annotate", metavar="REGEX",
+                        help="with --instructions: show the calls of the matching "
+                             "workloads by function (callgrind_annotate)")
+    parser.add_argument("--only", metavar="REGEX",
+                        help="with --instructions: count only the matching workloads")
     options = parser.parse_args()
+    if options.instructions:
+        import instructions
+        raise SystemExit(instructions.main(options.quick, options.save, options.annotate,
+                                           options.only))
     if options.quick:
         Settings.quick, Settings.repeats, Settings.min_time = True, 3, 0.02
     print(f"lumra benchmark{' (quick)' if options.quick else ''}: "
