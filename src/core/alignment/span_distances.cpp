@@ -7,7 +7,7 @@ namespace lumra {
 SpanDistances::SpanDistances(Symbols query, Symbols text)
     : query_(query),
       text_(text),
-      word_(!query.empty() && query.size() <= PatternMatchWord::kMaxLength) {
+      word_(!query.empty() && query.size() <= internal::PatternMatchWord::kMaxLength) {
   if (word_) {
     masks_.assign(query);
     last_row_ = std::uint64_t{1} << (query.size() - 1);

@@ -50,7 +50,7 @@ class SpanDistances {
 
   // Bit-vector form: bit i stands for query row i + 1; positive and
   // negative vertical differences, and the bit of the last row.
-  PatternMatchWord masks_;
+  internal::PatternMatchWord masks_;
   std::uint64_t positive_ = 0;
   std::uint64_t negative_ = 0;
   std::uint64_t last_row_ = 0;

@@ -49,7 +49,7 @@ class LanePlan {
   explicit LanePlan(TextList queries) {
     for (std::size_t q = 0; q < queries.size(); ++q) {
       const std::size_t length = queries[q].size();
-      if (length > kernels::kLaneQueryMaxLength) {
+      if (length > internal::kLaneQueryMaxLength) {
         others_.push_back(q);
       } else {
         classes_[length <= 8 ? 0 : length <= 16 ? 1 : length <= 32 ? 2 : 3].push_back(q);
@@ -77,7 +77,7 @@ class LanePlan {
     static constexpr std::size_t kLongest[] = {8, 16, 32, 64};
     for (std::size_t k = 0; k < classes_.size(); ++k) {
       const std::vector<std::size_t>& members = classes_[k];
-      const std::size_t lanes = kernels::lanes_for_length(kLongest[k]);
+      const std::size_t lanes = internal::lanes_for_length(kLongest[k]);
       for (std::size_t start = 0; start < members.size(); start += lanes) {
         const std::size_t count = std::min(lanes, members.size() - start);
         Symbols texts[kMaxLanes];
@@ -103,12 +103,12 @@ class LanePlan {
 template <class Out, class Visit>
 void lane_distances(TextList queries, TextList choices, const LanePlan& plan,
                     std::optional<std::uint64_t> cutoff, Out&& out, Visit&& visit) {
-  const kernels::PackedTexts packed(choices);
-  kernels::QueryBlockScratch scratch;
+  const internal::PackedTexts packed(choices);
+  internal::QueryBlockScratch scratch;
   plan.for_each_block(queries, [&](std::span<const std::size_t> rows, std::span<const Symbols> texts) {
     std::uint64_t* outs[LanePlan::kMaxLanes];
     for (std::size_t i = 0; i < rows.size(); ++i) outs[i] = out(i, rows[i]);
-    kernels::levenshtein_query_block(texts, packed, outs, scratch, cutoff);
+    internal::levenshtein_query_block(texts, packed, outs, scratch, cutoff);
     for (std::size_t i = 0; i < rows.size(); ++i) visit(rows[i], outs[i]);
   });
 }

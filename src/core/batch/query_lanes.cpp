@@ -10,7 +10,7 @@
 #include "core/strings/internal/pattern_match.h"
 #include "core/strings/string_metrics.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 PackedTexts::PackedTexts(std::span<const SymbolString> texts) {
   std::size_t total = 0;
@@ -65,7 +65,7 @@ class QueryBlockTables {
 
   unsigned char* claim_wide(Symbol c) {
     has_wide_ = true;
-    std::size_t slot = pattern_detail::slot_of(c, kWideBits);
+    std::size_t slot = slot_of(c, kWideBits);
     // Wide symbols are never below 256, so key 0 marks a free slot.
     while (keys_[slot] != 0 && keys_[slot] != c) slot = (slot + 1) & (kWideSlots - 1);
     if (keys_[slot] == 0) {
@@ -76,7 +76,7 @@ class QueryBlockTables {
   }
 
   const unsigned char* wide_row(Symbol c) const {
-    std::size_t slot = pattern_detail::slot_of(c, kWideBits);
+    std::size_t slot = slot_of(c, kWideBits);
     while (keys_[slot] != 0) {
       if (keys_[slot] == c) return wide_[slot];
       slot = (slot + 1) & (kWideSlots - 1);
@@ -256,4 +256,4 @@ void levenshtein_query_block(std::span<const Symbols> queries, const PackedTexts
   }
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -30,7 +30,7 @@
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 // The longest query a lane holds.
 inline constexpr std::size_t kLaneQueryMaxLength = 64;
@@ -81,4 +81,4 @@ void levenshtein_query_block(std::span<const Symbols> queries, const PackedTexts
                              std::optional<std::uint64_t> cutoff = std::nullopt,
                              LaneCode code = LaneCode::kAuto);
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -17,12 +17,12 @@ namespace {
 // The query's middle after stripping what it shares with `choice`, as a
 // view of the query's one-word masks, and the choice's middle.
 struct WordMiddles {
-  WordPattern pattern;
+  internal::WordPattern pattern;
   Symbols text;
 };
 
-WordMiddles word_middles(const PatternMatchWord& table, Symbols query, Symbols choice) {
-  auto [query_middle, choice_middle] = strip_common_affixes(query, choice);
+WordMiddles word_middles(const internal::PatternMatchWord& table, Symbols query, Symbols choice) {
+  auto [query_middle, choice_middle] = internal::strip_common_affixes(query, choice);
   const auto prefix = static_cast<unsigned>(query_middle.data() - query.data());
   // An empty middle has no rows; the offset then stays in range anyway.
   return {{&table, query_middle.empty() ? 0 : prefix, query_middle.size()}, choice_middle};
@@ -41,18 +41,18 @@ CachedLevenshtein::CachedLevenshtein(Symbols query) : query_(query) {
 std::uint64_t CachedLevenshtein::distance(Symbols choice, StringWorkspace& workspace) const {
   if (one_word()) {
     const WordMiddles middles = word_middles(word_, query_.view(), choice);
-    return kernels::levenshtein_word(middles.pattern, middles.text);
+    return internal::levenshtein_word(middles.pattern, middles.text);
   }
-  return kernels::levenshtein_blocks(blocks_, choice, workspace);
+  return internal::levenshtein_blocks(blocks_, choice, workspace);
 }
 
 std::optional<std::uint64_t> CachedLevenshtein::distance_within(Symbols choice, std::uint64_t bound,
                                                                 StringWorkspace& workspace) const {
   if (one_word()) {
     const WordMiddles middles = word_middles(word_, query_.view(), choice);
-    return kernels::levenshtein_word_bounded(middles.pattern, middles.text, bound);
+    return internal::levenshtein_word_bounded(middles.pattern, middles.text, bound);
   }
-  return kernels::levenshtein_blocks_bounded(blocks_, choice, bound, workspace);
+  return internal::levenshtein_blocks_bounded(blocks_, choice, bound, workspace);
 }
 
 std::uint64_t CachedLevenshtein::distance(Symbols choice, std::optional<std::uint64_t> cutoff,
@@ -73,12 +73,12 @@ void CachedLevenshtein::distances(std::span<const SymbolString> choices,
   }
   // Comparisons wait here until a few groups of lanes are full.
   constexpr std::size_t kBatch = 16;
-  kernels::WordComparison batch[kBatch];
+  internal::WordComparison batch[kBatch];
   std::size_t batch_cell[kBatch];
   std::uint64_t batch_distance[kBatch];
   std::size_t pending = 0;
   auto flush = [&] {
-    kernels::levenshtein_word_lanes({batch, pending}, batch_distance);
+    internal::levenshtein_word_lanes({batch, pending}, batch_distance);
     for (std::size_t b = 0; b < pending; ++b) out[batch_cell[b]] = batch_distance[b];
     pending = 0;
   };
@@ -106,18 +106,18 @@ CachedOsa::CachedOsa(Symbols query) : query_(query) {
 std::uint64_t CachedOsa::distance(Symbols choice, StringWorkspace& workspace) const {
   if (one_word()) {
     const WordMiddles middles = word_middles(word_, query_.view(), choice);
-    return kernels::osa_word(middles.pattern, middles.text);
+    return internal::osa_word(middles.pattern, middles.text);
   }
-  return kernels::osa_blocks(blocks_, choice, workspace);
+  return internal::osa_blocks(blocks_, choice, workspace);
 }
 
 BoundedDistance CachedOsa::distance_within(Symbols choice, std::uint64_t bound,
                                            StringWorkspace& workspace) const {
   if (one_word()) {
     const WordMiddles middles = word_middles(word_, query_.view(), choice);
-    return kernels::osa_word_bounded(middles.pattern, middles.text, bound);
+    return internal::osa_word_bounded(middles.pattern, middles.text, bound);
   }
-  return kernels::osa_blocks_bounded(blocks_, choice, bound, workspace);
+  return internal::osa_blocks_bounded(blocks_, choice, bound, workspace);
 }
 
 std::uint64_t CachedOsa::distance(Symbols choice, std::optional<std::uint64_t> cutoff,

@@ -35,7 +35,7 @@ class CachedLevenshtein {
 
   Symbols query() const { return query_.view(); }
   // Whether the query's masks fit one word, which lets rows use lanes.
-  bool one_word() const { return query_.size() <= PatternMatchWord::kMaxLength; }
+  bool one_word() const { return query_.size() <= internal::PatternMatchWord::kMaxLength; }
 
   // levenshtein(query, choice).
   std::uint64_t distance(Symbols choice, StringWorkspace& workspace) const;
@@ -52,8 +52,8 @@ class CachedLevenshtein {
 
  private:
   SymbolString query_;
-  PatternMatchWord word_;
-  PatternMatchBlocks blocks_;
+  internal::PatternMatchWord word_;
+  internal::PatternMatchBlocks blocks_;
 };
 
 // Restricted Damerau distance from a fixed query, which is always the
@@ -77,11 +77,11 @@ class CachedOsa {
                  StringWorkspace& workspace, std::uint64_t* out) const;
 
  private:
-  bool one_word() const { return query_.size() <= PatternMatchWord::kMaxLength; }
+  bool one_word() const { return query_.size() <= internal::PatternMatchWord::kMaxLength; }
 
   SymbolString query_;
-  PatternMatchWord word_;
-  PatternMatchBlocks blocks_;
+  internal::PatternMatchWord word_;
+  internal::PatternMatchBlocks blocks_;
 };
 
 // Normalized scores from a fixed query. With a cutoff, the distance is only

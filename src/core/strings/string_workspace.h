@@ -26,7 +26,7 @@ class StringWorkspace {
     std::vector<std::uint64_t> bit_columns;
     // Match masks of a pattern longer than two words, rebuilt per
     // comparison by the uncached metrics.
-    PatternMatchBlocks pattern_blocks;
+    internal::PatternMatchBlocks pattern_blocks;
     // Distances of one row of a batch matrix, before they become scores.
     std::vector<std::uint64_t> row_distances;
   };

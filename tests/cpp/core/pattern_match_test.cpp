@@ -11,7 +11,7 @@
 #include "core/strings/internal/pattern_match.h"
 #include "random_texts.h"
 
-namespace lumra {
+namespace lumra::internal {
 namespace {
 
 using Text = std::vector<Symbol>;
@@ -224,4 +224,4 @@ TEST(PatternMatch, WordPatternSkipsAPrefix) {
 }
 
 }  // namespace
-}  // namespace lumra
+}  // namespace lumra::internal

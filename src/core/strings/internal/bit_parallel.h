@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace lumra::bit_parallel {
+namespace lumra::internal {
 
 constexpr std::uint64_t kAllOnes = ~std::uint64_t{0};
 constexpr std::uint64_t kTopBit = std::uint64_t{1} << 63;
@@ -116,4 +116,4 @@ inline std::uint64_t rows_in_word(std::size_t length, std::size_t w) {
   return length - below < 64 ? length - below : 64;
 }
 
-}  // namespace lumra::bit_parallel
+}  // namespace lumra::internal

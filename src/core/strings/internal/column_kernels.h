@@ -27,7 +27,7 @@
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 // A column kernel over a pattern of m >= 1 symbols, fresh at column 0:
 //   advance(c)    moves it over text symbol c;
@@ -52,7 +52,7 @@ template <class Column>
   const std::size_t n = text.size();
   const std::size_t lead = n > m ? n - m : 0;
   for (std::size_t j = 0; j < lead; ++j) column.advance(text[j]);
-  std::uint64_t diagonal = bit_parallel::length_difference(m, n);
+  std::uint64_t diagonal = length_difference(m, n);
   std::size_t row = m > n ? m - n : 0;
   for (std::size_t j = lead; j < n; ++j, ++row) {
     column.advance(text[j]);
@@ -81,7 +81,7 @@ template <class Column, class... Args>
                                                                      std::uint64_t bound,
                                                                      const Args&... column_args) {
   const std::size_t n = text.size();
-  if (bit_parallel::length_difference(m, n) > bound) return {false, 0};
+  if (length_difference(m, n) > bound) return {false, 0};
   if (m == 0) return {true, n};
   Column column(column_args...);
   if (bound >= std::max(m, n)) return {true, scan(column, text)};
@@ -125,4 +125,4 @@ auto with_pattern_table(Symbols pattern, Symbols text, StringWorkspace& workspac
   return kernel(std::as_const(blocks));
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -5,7 +5,7 @@
 
 #include "core/strings/internal/affixes.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 namespace {
 
@@ -62,4 +62,4 @@ BoundedDistance osa_few_edits(Symbols left, Symbols right, std::uint64_t bound) 
   return {cost <= bound, cost};
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -15,16 +15,15 @@
 #include "core/strings/internal/column_kernels.h"
 #include "core/strings/internal/levenshtein_kernels.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
-using bit_parallel::length_difference;
 
 namespace {
 
 // The one-word kernel's column: the diagonal zeros come from the matches
 // and the rows below a -1 vertical difference.
 template <class Pattern>
-struct WordColumn : bit_parallel::WordState {
+struct WordColumn : WordState {
   const Pattern& pattern;
   std::size_t length;
 
@@ -33,7 +32,7 @@ struct WordColumn : bit_parallel::WordState {
   std::uint64_t distance(std::size_t columns) const { return WordState::distance(columns, length); }
 };
 
-struct TwoWordColumn : bit_parallel::TwoWordState {
+struct TwoWordColumn : TwoWordState {
   const PatternMatchTwoWords& pattern;
 
   explicit TwoWordColumn(const PatternMatchTwoWords& p) : pattern(p) {}
@@ -157,4 +156,4 @@ std::optional<std::uint64_t> levenshtein_bit_parallel_bounded(Symbols pattern, S
   return with_pattern_table(pattern, text, workspace, Bounded{text, bound, workspace});
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -21,7 +21,7 @@
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 // Row-by-row dynamic programme with the row along `shorter`
 // (len(shorter) <= len(longer)).
@@ -69,4 +69,4 @@ std::optional<std::uint64_t> levenshtein_bit_parallel_bounded(Symbols pattern, S
                                                               std::uint64_t bound,
                                                               StringWorkspace& workspace);
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -26,7 +26,7 @@
 #include "core/strings/internal/levenshtein_kernels.h"
 #include "core/strings/internal/pattern_match.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 namespace {
 
@@ -62,7 +62,7 @@ class SlidingMasks {
     if (c < kDirect) return shifted(direct_[c], j);
     if (!keys_) return 0;
     const std::size_t mask = (std::size_t{1} << table_bits_) - 1;
-    for (std::size_t slot = pattern_detail::slot_of(c, table_bits_);; slot = (slot + 1) & mask) {
+    for (std::size_t slot = slot_of(c, table_bits_);; slot = (slot + 1) & mask) {
       if (keys_[slot] == c) return shifted(wide_[slot], j);
       if (keys_[slot] == 0) return 0;
     }
@@ -85,7 +85,7 @@ class SlidingMasks {
 
   Entry& wide_entry(Symbol c) {
     const std::size_t mask = (std::size_t{1} << table_bits_) - 1;
-    std::size_t slot = pattern_detail::slot_of(c, table_bits_);
+    std::size_t slot = slot_of(c, table_bits_);
     while (keys_[slot] != 0 && keys_[slot] != c) slot = (slot + 1) & mask;
     if (keys_[slot] == 0) {
       keys_[slot] = c;
@@ -104,11 +104,10 @@ class SlidingMasks {
 
 bool fits_narrow_band(std::size_t m, std::size_t n, std::uint64_t bound) {
   return m > 0 && n > 0 && bound < kNarrowBandMaxBound + 1 &&
-         bit_parallel::length_difference(m, n) <= bound && bound < std::max(m, n);
+         length_difference(m, n) <= bound && bound < std::max(m, n);
 }
 
 BoundedDistance levenshtein_narrow_band(Symbols pattern, Symbols text, std::uint64_t bound) {
-  using bit_parallel::low_bits;
   const std::size_t m = pattern.size();
   const std::size_t n = text.size();
   const DiagonalBand band(m, n, bound);
@@ -129,14 +128,14 @@ BoundedDistance levenshtein_narrow_band(Symbols pattern, Symbols text, std::uint
   // Column 0: D(i, 0) = |i| for the rows i = -high + b of the band, falling
   // by one per row down to row 0 and rising from there.
   const std::uint64_t above_table = low_bits(static_cast<std::size_t>(high + 1));
-  bit_parallel::WordState state;
+  WordState state;
   state.vn = above_table;
   state.vp = ~above_table;
 
   const std::int64_t delta = band.delta();
   const auto diagonal_bit = static_cast<unsigned>(high - delta);
   const std::size_t lead = delta > 0 ? static_cast<std::size_t>(delta) : 0;
-  std::uint64_t diagonal = bit_parallel::length_difference(m, n);
+  std::uint64_t diagonal = length_difference(m, n);
 
   for (std::size_t j = 1; j <= n; ++j) {
     const auto column = static_cast<std::int64_t>(j);
@@ -155,4 +154,4 @@ BoundedDistance levenshtein_narrow_band(Symbols pattern, Symbols text, std::uint
   return {diagonal <= bound, diagonal};
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

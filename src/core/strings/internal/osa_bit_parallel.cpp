@@ -22,15 +22,13 @@
 #include "core/strings/internal/column_kernels.h"
 #include "core/strings/internal/osa_kernels.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
-using bit_parallel::kAllOnes;
-using bit_parallel::length_difference;
 
 namespace {
 
 template <class Pattern>
-struct WordColumn : bit_parallel::WordState {
+struct WordColumn : WordState {
   const Pattern& pattern;
   std::size_t length;
   std::uint64_t previous_eq = 0;  // no transposition into the first column
@@ -54,7 +52,7 @@ struct WordColumn : bit_parallel::WordState {
 // The same step over two words; the top bits of the low word's masks and
 // diagonal zeros shift into the bottom of the high word, where a
 // transposition may cross from one word to the other.
-struct TwoWordColumn : bit_parallel::TwoWordState {
+struct TwoWordColumn : TwoWordState {
   const PatternMatchTwoWords& pattern;
   std::uint64_t previous_eq[2] = {0, 0};
 
@@ -196,4 +194,4 @@ BoundedDistance osa_bit_parallel_bounded(Symbols pattern, Symbols text, std::uin
   return with_pattern_table(pattern, text, workspace, Bounded{text, bound, workspace});
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -14,7 +14,7 @@
 #include "core/strings/osa.h"
 #include "core/strings/internal/pattern_match.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 // Both operands are non-empty.
 std::uint64_t osa_rows(Symbols left, Symbols right, StringWorkspace& workspace);
@@ -49,4 +49,4 @@ std::uint64_t osa_bit_parallel(Symbols pattern, Symbols text, StringWorkspace& w
 BoundedDistance osa_bit_parallel_bounded(Symbols pattern, Symbols text, std::uint64_t bound,
                                          StringWorkspace& workspace);
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

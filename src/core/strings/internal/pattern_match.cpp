@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-namespace lumra {
+namespace lumra::internal {
 
-using pattern_detail::slot_of;
 
 void PatternMatchWord::assign(Symbols pattern) {
   base_ = 0;
@@ -151,4 +150,4 @@ const std::uint64_t* PatternMatchBlocks::row_wide(Symbol c) const {
   return zeros_.data();
 }
 
-}  // namespace lumra
+}  // namespace lumra::internal

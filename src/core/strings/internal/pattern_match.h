@@ -18,9 +18,7 @@
 
 #include "core/base/symbols.h"
 
-namespace lumra {
-
-namespace pattern_detail {
+namespace lumra::internal {
 
 // Spreads code points that differ in their low bits (consecutive kana or
 // ideographs) over the whole table.
@@ -28,8 +26,6 @@ inline std::size_t slot_of(Symbol c, unsigned table_bits) {
   return static_cast<std::size_t>((static_cast<std::uint64_t>(c) * 0x9E3779B97F4A7C15ull) >>
                                   (64 - table_bits));
 }
-
-}  // namespace pattern_detail
 
 // Masks of a pattern of at most 64 symbols: one machine word per symbol.
 // Fixed size, so it can live on the stack for a single comparison.
@@ -80,7 +76,7 @@ class PatternMatchWord {
   // first slot holds the symbol or is free. Whether a text symbol occurs in
   // the pattern is data, so it picks the result without a branch.
   std::uint64_t get_wide(Symbol c) const {
-    const std::size_t slot = pattern_detail::slot_of(c, table_bits_);
+    const std::size_t slot = slot_of(c, table_bits_);
     const Symbol key = keys_[slot];
     const std::uint64_t mask = masks_[slot];
     if (key == c || key == 0) [[likely]]
@@ -246,4 +242,4 @@ class PatternMatchBlocks {
   std::vector<std::uint64_t> zeros_;   // the row of a symbol not in the pattern
 };
 
-}  // namespace lumra
+}  // namespace lumra::internal
