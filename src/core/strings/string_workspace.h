@@ -24,7 +24,7 @@ class StringWorkspace {
     // Column state of the multi-word bit-parallel kernels, a few words per
     // 64 pattern symbols.
     std::vector<std::uint64_t> bit_columns;
-    // Match masks of a pattern longer than two words, rebuilt per
+    // Match masks of a pattern longer than four words, rebuilt per
     // comparison by the uncached metrics.
     internal::PatternMatchBlocks pattern_blocks;
     // Distances of one row of a batch matrix, before they become scores.

@@ -2,7 +2,7 @@
 // row-by-row programmes they replace: same distance, and for every bound
 // the same verdict (within or exceeded) and the same distance when within.
 // Each pair is checked in both orders through every entry point: the public
-// functions, the short, one-, two- and multi-word kernels called directly (the
+// functions, the short, one-, two- to four- and multi-word kernels called directly (the
 // multi-word one also on short patterns), and the cached query scorers.
 #include <gtest/gtest.h>
 
@@ -66,6 +66,20 @@ void expect_bounded(BoundedDistance got, std::uint64_t distance, std::uint64_t b
                  bound, what);
 }
 
+// Runs check(table) on the two- to four-word table of `pattern`, when one
+// fits it.
+template <class Check>
+void with_words_table(Symbols pattern, Check check) {
+  if (pattern.size() <= PatternMatchWord::kMaxLength) return;
+  if (pattern.size() <= PatternMatchWords<2>::kMaxLength) {
+    check(PatternMatchWords<2>(pattern));
+  } else if (pattern.size() <= PatternMatchWords<3>::kMaxLength) {
+    check(PatternMatchWords<3>(pattern));
+  } else if (pattern.size() <= PatternMatchWords<4>::kMaxLength) {
+    check(PatternMatchWords<4>(pattern));
+  }
+}
+
 void check_levenshtein(const Text& a, const Text& b, StringWorkspace& ws) {
   const std::uint64_t expected = reference_levenshtein(a, b, ws);
   const std::uint64_t longer = std::max(a.size(), b.size());
@@ -87,9 +101,12 @@ void check_levenshtein(const Text& a, const Text& b, StringWorkspace& ws) {
 
     EXPECT_EQ(levenshtein(p, t, ws), expected);
     if (fits) EXPECT_EQ(levenshtein_word(word_pattern, t), expected);
-    const bool fits_two = p.size() > PatternMatchWord::kMaxLength &&
-                          p.size() <= PatternMatchTwoWords::kMaxLength;
-    if (fits_two) EXPECT_EQ(levenshtein_two_words(PatternMatchTwoWords(p, t), t), expected);
+    with_words_table(p, [&](const auto& table) {
+      EXPECT_EQ(levenshtein_words(table, t), expected) << "words";
+      for (const std::uint64_t k : bounds_for(expected, longer)) {
+        expect_bounded(levenshtein_words_bounded(table, t, k), expected, k, "words");
+      }
+    });
     const bool fits_short = p.size() <= PatternMatchShort::kMaxLength;
     if (fits_short) EXPECT_EQ(levenshtein_short(PatternMatchShort(p), t), expected);
     EXPECT_EQ(levenshtein_blocks(blocks, t, ws), expected);
@@ -98,10 +115,6 @@ void check_levenshtein(const Text& a, const Text& b, StringWorkspace& ws) {
       expect_bounded(levenshtein_bounded(p, t, k, ws), expected, k, "levenshtein_bounded");
       if (fits) {
         expect_bounded(levenshtein_word_bounded(word_pattern, t, k), expected, k, "word");
-      }
-      if (fits_two) {
-        expect_bounded(levenshtein_two_words_bounded(PatternMatchTwoWords(p, t), t, k),
-                       expected, k, "two words");
       }
       if (fits_short) {
         expect_bounded(levenshtein_short_bounded(PatternMatchShort(p), t, k), expected, k,
@@ -143,9 +156,12 @@ void check_osa(const Text& a, const Text& b, StringWorkspace& ws) {
 
     EXPECT_EQ(osa_distance(p, t, ws), expected);
     if (fits) EXPECT_EQ(osa_word(word_pattern, t), expected);
-    const bool fits_two = p.size() > PatternMatchWord::kMaxLength &&
-                          p.size() <= PatternMatchTwoWords::kMaxLength;
-    if (fits_two) EXPECT_EQ(osa_two_words(PatternMatchTwoWords(p, t), t), expected);
+    with_words_table(p, [&](const auto& table) {
+      EXPECT_EQ(osa_words(table, t), expected) << "words";
+      for (const std::uint64_t k : bounds_for(expected, longer)) {
+        expect_bounded(osa_words_bounded(table, t, k), expected, k, "words");
+      }
+    });
     const bool fits_short = p.size() <= PatternMatchShort::kMaxLength;
     if (fits_short) EXPECT_EQ(osa_short(PatternMatchShort(p), t), expected);
     EXPECT_EQ(osa_blocks(blocks, t, ws), expected);
@@ -153,10 +169,6 @@ void check_osa(const Text& a, const Text& b, StringWorkspace& ws) {
     for (const std::uint64_t k : bounds_for(expected, longer)) {
       expect_bounded(osa_distance_bounded(p, t, k, ws), expected, k, "osa_distance_bounded");
       if (fits) expect_bounded(osa_word_bounded(word_pattern, t, k), expected, k, "word");
-      if (fits_two) {
-        expect_bounded(osa_two_words_bounded(PatternMatchTwoWords(p, t), t, k), expected,
-                       k, "two words");
-      }
       if (fits_short) {
         expect_bounded(osa_short_bounded(PatternMatchShort(p), t, k), expected, k,
                        "short");

@@ -78,35 +78,50 @@ struct WordState {
   }
 };
 
-// The same over two words (65 to 128 rows): the carry of the addition and
-// the shifted horizontal differences pass from the low word to the high one.
-struct TwoWordState {
-  std::uint64_t vp[2] = {kAllOnes, kAllOnes};
-  std::uint64_t vn[2] = {0, 0};
-  std::uint64_t d0[2] = {0, 0};
+// The same over N words (N = 2..4: 65 to 256 rows), kept in registers:
+// the carry of the addition and the shifted horizontal differences pass
+// from each word to the next one up.
+template <std::size_t N>
+struct WordsState {
+  std::uint64_t vp[N];
+  std::uint64_t vn[N];
+  std::uint64_t d0[N];
 
-  void step(const std::uint64_t (&x)[2]) {
-    std::uint64_t carry = 0;
-    std::uint64_t hp[2];
-    std::uint64_t hn[2];
-    for (int w = 0; w < 2; ++w) {
-      d0[w] = (add_with_carry(x[w] & vp[w], vp[w], carry) ^ vp[w]) | x[w];
-      hp[w] = vn[w] | ~(d0[w] | vp[w]);
-      hn[w] = d0[w] & vp[w];
+  WordsState() {
+    for (std::size_t w = 0; w < N; ++w) {
+      vp[w] = kAllOnes;
+      vn[w] = 0;
+      d0[w] = 0;
     }
-    const std::uint64_t hp_shifted[2] = {(hp[0] << 1) | 1, (hp[1] << 1) | (hp[0] >> 63)};
-    const std::uint64_t hn_shifted[2] = {hn[0] << 1, (hn[1] << 1) | (hn[0] >> 63)};
-    for (int w = 0; w < 2; ++w) {
-      vp[w] = hn_shifted[w] | ~(d0[w] | hp_shifted[w]);
-      vn[w] = hp_shifted[w] & d0[w];
+  }
+
+  void step(const std::uint64_t (&x)[N]) {
+    std::uint64_t carry = 0;
+    std::uint64_t hp_in = 1;  // row 0 grows by one per column
+    std::uint64_t hn_in = 0;
+    for (std::size_t w = 0; w < N; ++w) {
+      d0[w] = (add_with_carry(x[w] & vp[w], vp[w], carry) ^ vp[w]) | x[w];
+      const std::uint64_t hp = vn[w] | ~(d0[w] | vp[w]);
+      const std::uint64_t hn = d0[w] & vp[w];
+      const std::uint64_t hp_shifted = (hp << 1) | hp_in;
+      const std::uint64_t hn_shifted = (hn << 1) | hn_in;
+      hp_in = hp >> 63;
+      hn_in = hn >> 63;
+      vp[w] = hn_shifted | ~(d0[w] | hp_shifted);
+      vn[w] = hp_shifted & d0[w];
     }
   }
   std::uint64_t zero_at(std::size_t row) const { return (d0[row / 64] >> (row % 64)) & 1; }
+  // `rows` lies in 64 * (N - 1) + 1 .. 64 * N.
   std::uint64_t distance(std::size_t columns, std::size_t rows) const {
-    const std::uint64_t high_rows = low_bits(rows - 64);
-    return bottom_value(columns, vp[0], vn[0], kAllOnes) +
-           static_cast<std::uint64_t>(std::popcount(vp[1] & high_rows)) -
-           static_cast<std::uint64_t>(std::popcount(vn[1] & high_rows));
+    std::uint64_t value = columns;
+    for (std::size_t w = 0; w + 1 < N; ++w) {
+      value += static_cast<std::uint64_t>(std::popcount(vp[w]));
+      value -= static_cast<std::uint64_t>(std::popcount(vn[w]));
+    }
+    const std::uint64_t top_rows = low_bits(rows - 64 * (N - 1));
+    return value + static_cast<std::uint64_t>(std::popcount(vp[N - 1] & top_rows)) -
+           static_cast<std::uint64_t>(std::popcount(vn[N - 1] & top_rows));
   }
 };
 

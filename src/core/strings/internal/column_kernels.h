@@ -24,6 +24,7 @@
 #include "core/strings/internal/bit_parallel.h"
 #include "core/strings/osa.h"
 #include "core/strings/internal/pattern_match.h"
+#include "core/strings/internal/pattern_match_words.h"
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
 
@@ -94,8 +95,8 @@ inline std::optional<std::uint64_t> within_or_nothing(BoundedDistance found) {
 }
 
 // Builds a `Table` from `build` and runs `run` on it in a stack frame of its
-// own. The dispatcher then holds no table itself: the two-word table alone
-// takes 7 KB, which every short comparison would otherwise reserve and
+// own. The dispatcher then holds no table itself: the four-word table alone
+// takes 26 KB, which every short comparison would otherwise reserve and
 // step over.
 template <class Table, class Run, class... Build>
 [[gnu::noinline]] auto run_with_table(const Run& run, const Build&... build) {
@@ -106,8 +107,8 @@ template <class Table, class Run, class... Build>
 // Runs `kernel` on the cheapest table for comparing `pattern` (non-empty)
 // with this one `text`: kernel(const PatternMatchShort&) for a short pattern
 // and text, kernel(WordPattern) up to 64 symbols, kernel(const
-// PatternMatchTwoWords&) up to 128, and kernel(const PatternMatchBlocks&),
-// built in `workspace`, beyond.
+// PatternMatchWords<N>&) up to 64 * N for N = 2..4, and kernel(const
+// PatternMatchBlocks&), built in `workspace`, beyond.
 template <class Kernel>
 auto with_pattern_table(Symbols pattern, Symbols text, StringWorkspace& workspace,
                         const Kernel& kernel) {
@@ -117,8 +118,14 @@ auto with_pattern_table(Symbols pattern, Symbols text, StringWorkspace& workspac
         [&](const PatternMatchWord& table) { return kernel(WordPattern{&table, 0, pattern.size()}); },
         pattern, text);
   }
-  if (pattern.size() <= PatternMatchTwoWords::kMaxLength) {
-    return run_with_table<PatternMatchTwoWords>(kernel, pattern, text);
+  if (pattern.size() <= PatternMatchWords<2>::kMaxLength) {
+    return run_with_table<PatternMatchWords<2>>(kernel, pattern);
+  }
+  if (pattern.size() <= PatternMatchWords<3>::kMaxLength) {
+    return run_with_table<PatternMatchWords<3>>(kernel, pattern);
+  }
+  if (pattern.size() <= PatternMatchWords<4>::kMaxLength) {
+    return run_with_table<PatternMatchWords<4>>(kernel, pattern);
   }
   PatternMatchBlocks& blocks = workspace.buffers().pattern_blocks;
   blocks.assign(pattern);

@@ -182,31 +182,6 @@ struct WordPattern {
   std::uint64_t get(Symbol c) const { return table->get(c) >> offset; }
 };
 
-// Masks of a pattern of 65 to 128 symbols for the two-word kernels: one
-// single-word table for the first 64 symbols and one for the rest. Like
-// PatternMatchWord it lives on the stack, and built for a given text it only
-// clears the entries that text can ask about, so a single comparison of two
-// medium texts does not pay for a 256-row table per word.
-class PatternMatchTwoWords {
- public:
-  static constexpr std::size_t kMaxLength = 2 * PatternMatchWord::kMaxLength;
-
-  // `pattern` holds 65..128 symbols; only `text`'s symbols may be looked up.
-  PatternMatchTwoWords(Symbols pattern, Symbols text)
-      : low_(pattern.first(PatternMatchWord::kMaxLength), text),
-        high_(pattern.subspan(PatternMatchWord::kMaxLength), text),
-        length_(pattern.size()) {}
-
-  std::size_t length() const { return length_; }
-  std::uint64_t low(Symbol c) const { return low_.get(c); }
-  std::uint64_t high(Symbol c) const { return high_.get(c); }
-
- private:
-  PatternMatchWord low_;
-  PatternMatchWord high_;
-  std::size_t length_;
-};
-
 // Masks of a pattern of any length, split into 64-bit words: word w of a
 // symbol's mask covers pattern positions 64w .. 64w + 63. The buffers only
 // grow, so one object can be reassigned to many patterns without allocating.
