@@ -31,10 +31,11 @@ WordMiddles word_middles(const internal::PatternMatchWord& table, Symbols query,
 }  // namespace
 
 CachedLevenshtein::CachedLevenshtein(Symbols query) : query_(query) {
+  // The masks read the query's own copy, which lives as long as they do.
   if (one_word()) {
-    word_.assign(query);
+    word_.assign(query_.view());
   } else {
-    blocks_.assign(query);
+    blocks_.assign(query_.view());
   }
 }
 
@@ -96,10 +97,11 @@ void CachedLevenshtein::distances(std::span<const SymbolString> choices,
 }
 
 CachedOsa::CachedOsa(Symbols query) : query_(query) {
+  // The masks read the query's own copy, which lives as long as they do.
   if (one_word()) {
-    word_.assign(query);
+    word_.assign(query_.view());
   } else {
-    blocks_.assign(query);
+    blocks_.assign(query_.view());
   }
 }
 

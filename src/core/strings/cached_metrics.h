@@ -32,6 +32,9 @@ namespace lumra {
 class CachedLevenshtein {
  public:
   explicit CachedLevenshtein(Symbols query);
+  // A copy builds its own masks over its own copy of the query.
+  CachedLevenshtein(const CachedLevenshtein& other) : CachedLevenshtein(other.query()) {}
+  CachedLevenshtein& operator=(const CachedLevenshtein&) = delete;
 
   Symbols query() const { return query_.view(); }
   // Whether the query's masks fit one word, which lets rows use lanes.
@@ -62,6 +65,8 @@ class CachedLevenshtein {
 class CachedOsa {
  public:
   explicit CachedOsa(Symbols query);
+  CachedOsa(const CachedOsa& other) : CachedOsa(other.query()) {}
+  CachedOsa& operator=(const CachedOsa&) = delete;
 
   Symbols query() const { return query_.view(); }
 

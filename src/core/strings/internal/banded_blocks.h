@@ -50,6 +50,7 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text,
   // so only the last word's bottom value (`score`) needs tracking.
   std::size_t first_word = 0;
   std::size_t last_word = 0;
+  pattern.reach(0);
   vp[0] = kAllOnes;
   vn[0] = 0;
   d0[0] = kAllOnes;
@@ -70,6 +71,7 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text,
     const auto wanted_last = static_cast<std::size_t>((band.last_row(j) - 1) / 64);
     while (last_word < wanted_last) {
       ++last_word;
+      pattern.reach(last_word);
       vp[last_word] = kAllOnes;
       vn[last_word] = 0;
       d0[last_word] = kAllOnes;

@@ -183,38 +183,65 @@ struct WordPattern {
 };
 
 // Masks of a pattern of any length, split into 64-bit words: word w of a
-// symbol's mask covers pattern positions 64w .. 64w + 63. The buffers only
-// grow, so one object can be reassigned to many patterns without allocating.
+// symbol's mask covers pattern positions 64w .. 64w + 63.
+//
+// A window of 256 code points has direct rows: the window at 0 for a Latin
+// pattern, the one at the pattern's lowest symbol for any other, which
+// holds the whole pattern when it is written in one script (kana,
+// Cyrillic, one block of ideographs). Pattern symbols outside the window
+// get a row each through a small open-addressing map of row numbers, so a
+// long pattern costs a row per distinct symbol there, not a row per hash
+// slot, which would take hundreds of kilobytes to clear for a single
+// comparison.
+//
+// The masks are filled in word by word as the kernels reach the words:
+// a bounded comparison that gives up early, or follows a narrow band, never
+// pays for the words it does not visit. Filling them in changes nothing a
+// caller can see, so it happens under const; a table is only ever used by
+// one thread. The buffers only grow, so one object can be reassigned to
+// many patterns without allocating.
 class PatternMatchBlocks {
  public:
+  // Readies the table for `pattern`, which must outlive its use.
   void assign(Symbols pattern);
 
   std::size_t length() const { return length_; }
   std::size_t words() const { return words_; }
 
+  // Fills in the masks of words 0 .. `word` (below words()); the rows may
+  // only be read at words filled in.
+  void reach(std::size_t word) const {
+    while (filled_ <= word) fill_word(filled_++);
+  }
+
   // The masks of a symbol the pattern does not contain.
-  const std::uint64_t* zero_row() const { return zeros_.data(); }
+  const std::uint64_t* zero_row() const { return wide_.data(); }
 
   // The `words()` masks of `c`, low word first.
   const std::uint64_t* row(Symbol c) const {
-    if (c < kDirect) return direct_.data() + static_cast<std::size_t>(c) * words_;
-    return has_wide_ ? row_wide(c) : zeros_.data();
+    const Symbol index = c - base_;
+    if (index < kDirect) return direct_.data() + static_cast<std::size_t>(index) * words_;
+    return wide_.data() + (has_wide_ ? wide_row_number(c) * words_ : 0);
   }
 
  private:
-  static constexpr std::size_t kDirect = 256;
+  static constexpr Symbol kDirect = 256;
 
-  const std::uint64_t* row_wide(Symbol c) const;
-  std::size_t claim_wide_slot(Symbol c);
+  void fill_word(std::size_t word) const;
+  std::size_t wide_row_number(Symbol c) const;
+  std::uint32_t& claim_wide(Symbol c);
 
+  Symbols pattern_;
   std::size_t length_ = 0;
   std::size_t words_ = 0;
+  Symbol base_ = 0;
   bool has_wide_ = false;
   unsigned table_bits_ = 0;
-  std::vector<std::uint64_t> direct_;  // kDirect rows of words_ masks
-  std::vector<Symbol> keys_;           // 0 marks a free slot
-  std::vector<std::uint64_t> wide_;    // one row of words_ masks per slot
-  std::vector<std::uint64_t> zeros_;   // the row of a symbol not in the pattern
+  mutable std::size_t filled_ = 0;             // words filled in
+  mutable std::vector<std::uint64_t> direct_;  // kDirect rows of words_ masks
+  std::vector<Symbol> keys_;                   // the map: symbols and their row
+  std::vector<std::uint32_t> numbers_;         // numbers, 0 in a free slot
+  mutable std::vector<std::uint64_t> wide_;    // the map's rows, the zero row first
 };
 
 }  // namespace lumra::internal

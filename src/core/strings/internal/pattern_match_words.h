@@ -46,10 +46,14 @@ class PatternMatchWords {
       base_ = lowest;
     }
     std::memset(direct_, 0, sizeof(direct_));
-    for (std::size_t i = 0; i < length_; ++i) {
+    // Locals: the masks are 64-bit words, as is the length, so stores into
+    // the masks would otherwise make the compiler reload the members.
+    const std::size_t length = length_;
+    const Symbol base = base_;
+    for (std::size_t i = 0; i < length; ++i) {
       const Symbol c = pattern[i];
-      if (c - base_ >= kDirect && !has_wide_) open_map(length_ - i);
-      Row& row = c - base_ < kDirect ? direct_[c - base_] : claim_wide(c);
+      if (c - base >= kDirect && !has_wide_) open_map(length - i);
+      Row& row = c - base < kDirect ? direct_[c - base] : claim_wide(c);
       row.words[i / 64] |= std::uint64_t{1} << (i % 64);
     }
   }
