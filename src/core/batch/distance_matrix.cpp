@@ -46,10 +46,15 @@ class LanePlan {
  public:
   static constexpr std::size_t kMaxLanes = 32;
 
-  explicit LanePlan(TextList queries) {
+  // With a cutoff, queries that need a whole 64-bit lane go choice by
+  // choice instead: four lanes to a register run every column of every
+  // choice, where the bounded kernel gives up on a hopeless pair within a
+  // few columns and skips what the two texts share.
+  LanePlan(TextList queries, bool bounded) {
+    const std::size_t longest_in_lanes = bounded ? 32 : internal::kLaneQueryMaxLength;
     for (std::size_t q = 0; q < queries.size(); ++q) {
       const std::size_t length = queries[q].size();
-      if (length > internal::kLaneQueryMaxLength) {
+      if (length > longest_in_lanes) {
         others_.push_back(q);
       } else {
         classes_[length <= 8 ? 0 : length <= 16 ? 1 : length <= 32 ? 2 : 3].push_back(q);
@@ -163,7 +168,7 @@ DistanceMatrix<std::uint64_t> levenshtein_matrix(TextList queries, TextList choi
                                                  std::optional<std::uint64_t> cutoff) {
   auto matrix = empty_matrix<std::uint64_t>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
-  const LanePlan plan(queries);
+  const LanePlan plan(queries, cutoff.has_value());
   if (plan.any_blocks()) {
     lane_distances(
         queries, choices, plan, cutoff,
@@ -196,7 +201,7 @@ Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_similarity_matrix(
   auto matrix = empty_matrix<double>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
   if (cutoff && !fractional_cutoff_in_range(*cutoff)) return Fail(CutoffOutOfRange{});
-  const LanePlan plan(queries);
+  const LanePlan plan(queries, cutoff.has_value());
   if (plan.any_blocks()) {
     lane_scores(queries, choices, plan, matrix, [&](double similarity) {
       return cutoff && similarity < *cutoff ? 0.0 : similarity;
@@ -216,7 +221,7 @@ Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_distance_matrix(
   auto matrix = empty_matrix<double>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
   if (cutoff && !fractional_cutoff_in_range(*cutoff)) return Fail(CutoffOutOfRange{});
-  const LanePlan plan(queries);
+  const LanePlan plan(queries, cutoff.has_value());
   if (plan.any_blocks()) {
     lane_scores(queries, choices, plan, matrix, [&](double similarity) {
       const double distance = 1.0 - similarity;

@@ -65,6 +65,11 @@ std::optional<std::uint64_t> levenshtein_blocks_bounded(const PatternMatchBlocks
 inline constexpr std::uint64_t kNarrowBandMaxBound = 63;
 bool fits_narrow_band(std::size_t m, std::size_t n, std::uint64_t bound);
 BoundedDistance levenshtein_narrow_band(Symbols pattern, Symbols text, std::uint64_t bound);
+// The same with the pattern's masks cut out of a multi-word table: the
+// pattern is the table's positions offset .. offset + length - 1, which
+// lets a cached query skip a prefix and a suffix it shares with a text.
+BoundedDistance levenshtein_narrow_band(const PatternMatchBlocks& table, std::size_t offset,
+                                        std::size_t length, Symbols text, std::uint64_t bound);
 
 // Builds the masks of a non-empty `pattern` and runs the one-word or
 // two- to four-word kernel when it fits, the multi-word one otherwise.

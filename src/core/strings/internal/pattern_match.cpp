@@ -109,6 +109,7 @@ void PatternMatchBlocks::assign(Symbols pattern) {
   pattern_ = pattern;
   length_ = pattern.size();
   words_ = (length_ + 63) / 64;
+  stride_ = words_ + 1;
   filled_ = 0;
   base_ = 0;
   // Latin-1 keeps the window at 0, which a Latin pattern shows at its first
@@ -138,15 +139,15 @@ void PatternMatchBlocks::assign(Symbols pattern) {
       if (number == 0) number = rows++;
     }
   }
-  wide_.assign(rows * words_, 0);
-  direct_.resize(kDirect * words_);
-  std::memset(direct_.data(), 0, kDirect * words_ * sizeof(std::uint64_t));
+  wide_.assign(rows * stride_, 0);
+  direct_.resize(kDirect * stride_);
+  std::memset(direct_.data(), 0, kDirect * stride_ * sizeof(std::uint64_t));
 }
 
 void PatternMatchBlocks::fill_word(std::size_t word) const {
   // Locals: the masks are 64-bit words, as are the sizes, so stores into
   // the masks would otherwise make the compiler reload the members.
-  const std::size_t words = words_;
+  const std::size_t stride = stride_;
   const Symbol base = base_;
   std::uint64_t* direct = direct_.data() + word;
   const std::size_t end = std::min(length_, 64 * word + 64);
@@ -154,9 +155,9 @@ void PatternMatchBlocks::fill_word(std::size_t word) const {
   for (std::size_t i = 64 * word; i < end; ++i, bit <<= 1) {
     const Symbol c = pattern_[i];
     if (c - base < kDirect) [[likely]] {
-      direct[(c - base) * words] |= bit;
+      direct[(c - base) * stride] |= bit;
     } else {
-      wide_[wide_row_number(c) * words + word] |= bit;
+      wide_[wide_row_number(c) * stride + word] |= bit;
     }
   }
 }

@@ -217,28 +217,47 @@ class PatternMatchBlocks {
   // The masks of a symbol the pattern does not contain.
   const std::uint64_t* zero_row() const { return wide_.data(); }
 
-  // The `words()` masks of `c`, low word first.
-  const std::uint64_t* row(Symbol c) const {
-    const Symbol index = c - base_;
-    if (index < kDirect) return direct_.data() + static_cast<std::size_t>(index) * words_;
-    return wide_.data() + (has_wide_ ? wide_row_number(c) * words_ : 0);
-  }
+  // The `words()` masks of `c`, low word first, and after them one word of
+  // zeros: a kernel cutting 64 bits out of two neighbouring words at any
+  // position of the pattern needs no test for the end of the row.
+  const std::uint64_t* row(Symbol c) const { return rows().row(c); }
+
+  // The lookup with the table's fields copied out, for a kernel loop that
+  // also calls reach(): the compiler would otherwise reload the fields after
+  // every such call. Valid until the next assign().
+  struct Rows {
+    const PatternMatchBlocks* table;
+    const std::uint64_t* direct;
+    std::size_t stride;
+    Symbol base;
+
+    const std::uint64_t* row(Symbol c) const {
+      const Symbol index = c - base;
+      if (index < kDirect) [[likely]] return direct + static_cast<std::size_t>(index) * stride;
+      return table->wide_row(c);
+    }
+  };
+  Rows rows() const { return {this, direct_.data(), stride_, base_}; }
 
  private:
   static constexpr Symbol kDirect = 256;
 
   void fill_word(std::size_t word) const;
+  const std::uint64_t* wide_row(Symbol c) const {
+    return wide_.data() + (has_wide_ ? wide_row_number(c) * stride_ : 0);
+  }
   std::size_t wide_row_number(Symbol c) const;
   std::uint32_t& claim_wide(Symbol c);
 
   Symbols pattern_;
   std::size_t length_ = 0;
   std::size_t words_ = 0;
+  std::size_t stride_ = 1;  // words_ and the padding word
   Symbol base_ = 0;
   bool has_wide_ = false;
   unsigned table_bits_ = 0;
   mutable std::size_t filled_ = 0;             // words filled in
-  mutable std::vector<std::uint64_t> direct_;  // kDirect rows of words_ masks
+  mutable std::vector<std::uint64_t> direct_;  // kDirect rows of stride_ words
   std::vector<Symbol> keys_;                   // the map: symbols and their row
   std::vector<std::uint32_t> numbers_;         // numbers, 0 in a free slot
   mutable std::vector<std::uint64_t> wide_;    // the map's rows, the zero row first
