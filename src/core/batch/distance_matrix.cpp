@@ -106,14 +106,15 @@ class LanePlan {
 // the row each query's cells go to, and visit(query index, its row) runs
 // once the block is done.
 template <class Out, class Visit>
-void lane_distances(TextList queries, TextList choices, const LanePlan& plan,
-                    std::optional<std::uint64_t> cutoff, Out&& out, Visit&& visit) {
+void lane_distances(internal::LaneMetric metric, TextList queries, TextList choices,
+                    const LanePlan& plan, std::optional<std::uint64_t> cutoff, Out&& out,
+                    Visit&& visit) {
   const internal::PackedTexts packed(choices);
   internal::QueryBlockScratch scratch;
   plan.for_each_block(queries, [&](std::span<const std::size_t> rows, std::span<const Symbols> texts) {
     std::uint64_t* outs[LanePlan::kMaxLanes];
     for (std::size_t i = 0; i < rows.size(); ++i) outs[i] = out(i, rows[i]);
-    internal::levenshtein_query_block(texts, packed, outs, scratch, cutoff);
+    internal::query_block_distances(metric, texts, packed, outs, scratch, cutoff);
     for (std::size_t i = 0; i < rows.size(); ++i) visit(rows[i], outs[i]);
   });
 }
@@ -152,7 +153,8 @@ void lane_scores(TextList queries, TextList choices, const LanePlan& plan,
     }
     return memo[at];
   };
-  lane_distances(queries, choices, plan, std::nullopt, in_buffer,
+  lane_distances(internal::LaneMetric::kLevenshtein, queries, choices, plan, std::nullopt,
+                 in_buffer,
                  [&](std::size_t q, const std::uint64_t* distances) {
     double* out = matrix.row(q);
     const std::uint64_t query_length = queries[q].size();
@@ -171,7 +173,7 @@ DistanceMatrix<std::uint64_t> levenshtein_matrix(TextList queries, TextList choi
   const LanePlan plan(queries, cutoff.has_value());
   if (plan.any_blocks()) {
     lane_distances(
-        queries, choices, plan, cutoff,
+        internal::LaneMetric::kLevenshtein, queries, choices, plan, cutoff,
         [&](std::size_t, std::size_t q) { return matrix.row(q); },
         [](std::size_t, const std::uint64_t*) {});
   }
@@ -187,9 +189,14 @@ DistanceMatrix<std::uint64_t> osa_matrix(TextList queries, TextList choices,
                                          std::optional<std::uint64_t> cutoff) {
   auto matrix = empty_matrix<std::uint64_t>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
-  std::vector<std::size_t> all(queries.size());
-  for (std::size_t q = 0; q < all.size(); ++q) all[q] = q;
-  fill_rows<CachedOsa>(queries, all, matrix,
+  const LanePlan plan(queries, cutoff.has_value());
+  if (plan.any_blocks()) {
+    lane_distances(
+        internal::LaneMetric::kOsa, queries, choices, plan, cutoff,
+        [&](std::size_t, std::size_t q) { return matrix.row(q); },
+        [](std::size_t, const std::uint64_t*) {});
+  }
+  fill_rows<CachedOsa>(queries, plan.others(), matrix,
                        [&](const CachedOsa& query, StringWorkspace& ws, std::uint64_t* out) {
                          query.distances(choices, cutoff, ws, out);
                        });

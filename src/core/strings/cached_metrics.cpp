@@ -36,15 +36,19 @@ CachedLevenshtein::CachedLevenshtein(Symbols query) : query_(query) {
   // The masks read the query's own copy, which lives as long as they do.
   if (one_word()) {
     word_.assign(query_.view());
-  } else {
-    blocks_.assign(query_.view());
+    return;
   }
+  if (internal::AnyPatternMatchWords::fits(query_.size())) words_.assign(query_.view());
+  blocks_.assign(query_.view());
 }
 
 std::uint64_t CachedLevenshtein::distance(Symbols choice, StringWorkspace& workspace) const {
   if (one_word()) {
     const WordMiddles middles = word_middles(word_, query_.view(), choice);
     return internal::levenshtein_word(middles.pattern, middles.text);
+  }
+  if (internal::AnyPatternMatchWords::fits(query_.size())) {
+    return words_.visit([&](const auto& table) { return internal::levenshtein_words(table, choice); });
   }
   return internal::levenshtein_blocks(blocks_, choice, workspace);
 }
@@ -69,6 +73,11 @@ std::optional<std::uint64_t> CachedLevenshtein::distance_within(Symbols choice, 
     const auto offset = static_cast<std::size_t>(query_middle.data() - query.data());
     return internal::within_or_nothing(internal::levenshtein_narrow_band(
         blocks_, offset, query_middle.size(), choice_middle, bound));
+  }
+  if (internal::AnyPatternMatchWords::fits(query_.size())) {
+    return words_.visit([&](const auto& table) {
+      return internal::levenshtein_words_bounded(table, choice, bound);
+    });
   }
   return internal::levenshtein_blocks_bounded(blocks_, choice, bound, workspace);
 }
@@ -117,15 +126,19 @@ CachedOsa::CachedOsa(Symbols query) : query_(query) {
   // The masks read the query's own copy, which lives as long as they do.
   if (one_word()) {
     word_.assign(query_.view());
-  } else {
-    blocks_.assign(query_.view());
+    return;
   }
+  if (internal::AnyPatternMatchWords::fits(query_.size())) words_.assign(query_.view());
+  blocks_.assign(query_.view());
 }
 
 std::uint64_t CachedOsa::distance(Symbols choice, StringWorkspace& workspace) const {
   if (one_word()) {
     const WordMiddles middles = word_middles(word_, query_.view(), choice);
     return internal::osa_word(middles.pattern, middles.text);
+  }
+  if (internal::AnyPatternMatchWords::fits(query_.size())) {
+    return words_.visit([&](const auto& table) { return internal::osa_words(table, choice); });
   }
   return internal::osa_blocks(blocks_, choice, workspace);
 }
@@ -135,6 +148,10 @@ BoundedDistance CachedOsa::distance_within(Symbols choice, std::uint64_t bound,
   if (one_word()) {
     const WordMiddles middles = word_middles(word_, query_.view(), choice);
     return internal::osa_word_bounded(middles.pattern, middles.text, bound);
+  }
+  if (internal::AnyPatternMatchWords::fits(query_.size())) {
+    return words_.visit(
+        [&](const auto& table) { return internal::osa_words_bounded(table, choice, bound); });
   }
   return internal::osa_blocks_bounded(blocks_, choice, bound, workspace);
 }

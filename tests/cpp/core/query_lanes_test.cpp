@@ -1,5 +1,5 @@
-// The lane blocks of short queries against the pairwise Levenshtein
-// distance, and the matrices built from them against the pairwise
+// The lane blocks of short queries against the pairwise Levenshtein and
+// restricted Damerau distances, and the matrices built from them against the pairwise
 // functions, cutoff rules included. Query lengths sit on and around every
 // lane width (8, 16, 32, 64 symbols), choices reach past what a narrow lane
 // can count (255 and 65535), and the alphabets mix symbols below 256 with
@@ -41,11 +41,18 @@ std::vector<SymbolString> owned(const std::vector<Text>& texts) {
   return out;
 }
 
+std::uint64_t pairwise(LaneMetric metric, Symbols a, Symbols b,
+                       std::optional<std::uint64_t> cutoff, StringWorkspace& ws) {
+  return metric == LaneMetric::kOsa ? osa_with_cutoff(a, b, cutoff, ws)
+                                    : levenshtein_with_cutoff(a, b, cutoff, ws);
+}
+
 // Every query of the block against every choice, compared with the pairwise
-// distance; one scratch serves all blocks, as in a matrix.
+// distance of both metrics; one scratch serves all blocks, as in a matrix.
 void check_block(const std::vector<Text>& queries, const std::vector<Text>& choice_texts,
                  QueryBlockScratch& scratch, LaneCode code, const char* what,
                  std::optional<std::uint64_t> cutoff = std::nullopt) {
+  for (const LaneMetric metric : {LaneMetric::kLevenshtein, LaneMetric::kOsa}) {
   const auto choices = owned(choice_texts);
   const PackedTexts packed(choices);
   std::vector<std::vector<std::uint64_t>> rows(queries.size(),
@@ -56,15 +63,16 @@ void check_block(const std::vector<Text>& queries, const std::vector<Text>& choi
     outs.push_back(rows[i].data());
     views.emplace_back(queries[i]);
   }
-  levenshtein_query_block(views, packed, outs.data(), scratch, cutoff, code);
+  query_block_distances(metric, views, packed, outs.data(), scratch, cutoff, code);
   StringWorkspace ws;
   for (std::size_t i = 0; i < queries.size(); ++i) {
     for (std::size_t c = 0; c < choices.size(); ++c) {
-      ASSERT_EQ(rows[i][c], levenshtein_with_cutoff(queries[i], choice_texts[c], cutoff, ws))
-          << what << " code " << static_cast<int>(code) << " cutoff "
-          << (cutoff ? std::to_string(*cutoff) : "none") << " query " << describe(queries[i])
-          << " choice " << describe(choice_texts[c]);
+      ASSERT_EQ(rows[i][c], pairwise(metric, queries[i], choice_texts[c], cutoff, ws))
+          << what << (metric == LaneMetric::kOsa ? " osa" : " levenshtein") << " code "
+          << static_cast<int>(code) << " cutoff " << (cutoff ? std::to_string(*cutoff) : "none")
+          << " query " << describe(queries[i]) << " choice " << describe(choice_texts[c]);
     }
+  }
   }
 }
 
@@ -72,7 +80,8 @@ TEST(QueryLanes, FixedDistances) {
   const std::vector<Text> queries{{}, {'a'}, {'a', 'b', 'c'}, {'k', 'i', 't', 't', 'e', 'n'},
                                   {0x3042, 0x3044}, {0x1F600}};
   const std::vector<Text> choices{{}, {'a'}, {'a', 'b', 'd'}, {'s', 'i', 't', 't', 'i', 'n', 'g'},
-                                  {0x3042}, {0x1F600, 'a'}, {'b', 'a'}};
+                                  {0x3042}, {0x1F600, 'a'}, {'b', 'a'}, {'a', 'c', 'b'},
+                                  {0x3044, 0x3042}, {'c', 'a'}};
   QueryBlockScratch scratch;
   for (const LaneCode code : codes()) check_block(queries, choices, scratch, code, "fixed");
 }
@@ -176,15 +185,18 @@ TEST(QueryLaneMatrices, IntegerCellsEqualThePairwiseDistance) {
       std::vector<std::optional<std::uint64_t>> cutoffs{std::nullopt, kMax, kMax - 1};
       for (std::uint64_t k = 0; k <= 20; ++k) cutoffs.push_back(k);
       for (const auto cutoff : cutoffs) {
-        const auto matrix = levenshtein_matrix(queries, choices, cutoff);
-        ASSERT_EQ(matrix.rows, queries.size());
-        ASSERT_EQ(matrix.cols, choices.size());
-        for (std::size_t q = 0; q < queries.size(); ++q) {
-          for (std::size_t c = 0; c < choices.size(); ++c) {
-            ASSERT_EQ(matrix.row(q)[c], levenshtein_with_cutoff(queries[q], choices[c], cutoff, ws))
-                << alphabet.name << " query " << describe(m.queries[q]) << " choice "
-                << describe(m.choices[c]) << " cutoff " << (cutoff ? *cutoff : 0) << " set "
-                << cutoff.has_value();
+        for (const LaneMetric metric : {LaneMetric::kLevenshtein, LaneMetric::kOsa}) {
+          const auto matrix = metric == LaneMetric::kOsa ? osa_matrix(queries, choices, cutoff)
+                                                         : levenshtein_matrix(queries, choices, cutoff);
+          ASSERT_EQ(matrix.rows, queries.size());
+          ASSERT_EQ(matrix.cols, choices.size());
+          for (std::size_t q = 0; q < queries.size(); ++q) {
+            for (std::size_t c = 0; c < choices.size(); ++c) {
+              ASSERT_EQ(matrix.row(q)[c], pairwise(metric, queries[q], choices[c], cutoff, ws))
+                  << alphabet.name << (metric == LaneMetric::kOsa ? " osa" : " levenshtein")
+                  << " query " << describe(m.queries[q]) << " choice " << describe(m.choices[c])
+                  << " cutoff " << (cutoff ? *cutoff : 0) << " set " << cutoff.has_value();
+            }
           }
         }
       }

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "core/base/symbols.h"
 #include "core/strings/internal/pattern_match.h"
@@ -114,6 +115,39 @@ class PatternMatchWords {
   // Only the first 2^table_bits_ slots are in use and cleared.
   Symbol keys_[kSlots];
   Row wide_[kSlots];
+};
+
+// The PatternMatchWords a cached pattern of 65 to 256 symbols needs, kept on
+// the heap (the four-word table takes 26 KB) for the life of its owner.
+class AnyPatternMatchWords {
+ public:
+  static bool fits(std::size_t length) {
+    return length > PatternMatchWord::kMaxLength && length <= PatternMatchWords<4>::kMaxLength;
+  }
+
+  // `pattern` must fit.
+  void assign(Symbols pattern) {
+    if (pattern.size() <= PatternMatchWords<2>::kMaxLength) {
+      two_ = std::make_unique<PatternMatchWords<2>>(pattern);
+    } else if (pattern.size() <= PatternMatchWords<3>::kMaxLength) {
+      three_ = std::make_unique<PatternMatchWords<3>>(pattern);
+    } else {
+      four_ = std::make_unique<PatternMatchWords<4>>(pattern);
+    }
+  }
+
+  // visit(table) with the table assigned.
+  template <class Visit>
+  auto visit(const Visit& visit) const {
+    if (two_) return visit(*two_);
+    if (three_) return visit(*three_);
+    return visit(*four_);
+  }
+
+ private:
+  std::unique_ptr<PatternMatchWords<2>> two_;
+  std::unique_ptr<PatternMatchWords<3>> three_;
+  std::unique_ptr<PatternMatchWords<4>> four_;
 };
 
 }  // namespace lumra::internal
