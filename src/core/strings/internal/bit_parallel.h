@@ -29,6 +29,21 @@ struct BandPass {
   std::uint64_t steps;
 };
 
+// The number of set bits. The baseline instruction set has no popcount, and
+// std::popcount then calls a library routine that does this same
+// arithmetic behind a call; the distances read it once or twice per
+// comparison, which for short words is a tenth of the whole.
+inline std::uint64_t bit_count(std::uint64_t x) {
+#if defined(__POPCNT__)
+  return static_cast<std::uint64_t>(std::popcount(x));
+#else
+  x -= (x >> 1) & 0x5555555555555555ull;
+  x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return (x * 0x0101010101010101ull) >> 56;
+#endif
+}
+
 inline std::uint64_t length_difference(std::size_t a, std::size_t b) {
   return a > b ? a - b : b - a;
 }
@@ -49,8 +64,7 @@ inline std::uint64_t low_bits(std::size_t count) {
 // running score. `rows` masks the bits that are pattern rows.
 inline std::uint64_t bottom_value(std::uint64_t columns, std::uint64_t vp, std::uint64_t vn,
                                   std::uint64_t rows) {
-  return columns + static_cast<std::uint64_t>(std::popcount(vp & rows)) -
-         static_cast<std::uint64_t>(std::popcount(vn & rows));
+  return columns + bit_count(vp & rows) - bit_count(vn & rows);
 }
 
 // One column of the table over up to 64 pattern rows (bit i for row i + 1):
@@ -116,12 +130,11 @@ struct WordsState {
   std::uint64_t distance(std::size_t columns, std::size_t rows) const {
     std::uint64_t value = columns;
     for (std::size_t w = 0; w + 1 < N; ++w) {
-      value += static_cast<std::uint64_t>(std::popcount(vp[w]));
-      value -= static_cast<std::uint64_t>(std::popcount(vn[w]));
+      value += bit_count(vp[w]);
+      value -= bit_count(vn[w]);
     }
     const std::uint64_t top_rows = low_bits(rows - 64 * (N - 1));
-    return value + static_cast<std::uint64_t>(std::popcount(vp[N - 1] & top_rows)) -
-           static_cast<std::uint64_t>(std::popcount(vn[N - 1] & top_rows));
+    return value + bit_count(vp[N - 1] & top_rows) - bit_count(vn[N - 1] & top_rows);
   }
 };
 
