@@ -453,6 +453,16 @@ def alignment():
                 [("rf fuzz.partial_ratio_alignment", rf, rf_kw,
                   "similar task, different metric")],
                 check=span_check(rf_nsim, False))
+    # The worst case of the search: a long query over an unrelated text of
+    # about its length, every span up to the query's length a candidate.
+    m = Settings.pick(1999, 499)
+    worst = [(word(rng, LATIN, m), word(rng, LATIN, m + 1), m)]
+    for kw in ({}, {"score_cutoff": 0}):
+        measure(f"_partial_distance_alignment {m}/{m + 1}, window {m}"
+                + (" cutoff=0" if kw else ""), "_partial_distance_alignment", worst, kw,
+                check=span_check(rf_distance, True))
+    measure(f"_partial_ratio_alignment {m}/{m + 1}, window {m}",
+            "_partial_ratio_alignment", worst, {}, check=span_check(rf_nsim, False))
 
 
 SECTIONS = {"strings": strings, "lattices": lattices, "matrices": matrices,
