@@ -456,6 +456,16 @@ def alignment():
                 [("rf fuzz.partial_ratio_alignment", rf, rf_kw,
                   "similar task, different metric")],
                 check=span_check(rf_nsim, False))
+    # The worst case of the search: a long query over an unrelated text of
+    # about its length, every span up to the query's length a candidate.
+    m = Settings.pick(1999, 499)
+    worst = [(word(rng, LATIN, m), word(rng, LATIN, m + 1), m)]
+    for kw in ({}, {"score_cutoff": 0}):
+        measure(f"_partial_distance_alignment {m}/{m + 1}, window {m}"
+                + (" cutoff=0" if kw else ""), "_partial_distance_alignment", worst, kw,
+                check=span_check(rf_distance, True))
+    measure(f"_partial_ratio_alignment {m}/{m + 1}, window {m}",
+            "_partial_ratio_alignment", worst, {}, check=span_check(rf_nsim, False))
 
 
 # --------------------------------------------------------------------------
@@ -603,7 +613,21 @@ def main():
                         help="small inputs, 3 short repeats: a smoke run")
     parser.add_argument("--section", choices=SECTIONS, action="append",
                         help="run only this section (may be repeated)")
+    parser.add_argument("--instructions", action="store_true",
+                        help="count instructions per call under callgrind instead "
+                             "(bench/instructions.py)")
+    parser.add_argument("--save", metavar="FILE",
+                        help="with --instructions: also write the counts as JSON")
+    parser.add_argument("--annotate", metavar="REGEX",
+                        help="with --instructions: show the calls of the matching "
+                             "workloads by function (callgrind_annotate)")
+    parser.add_argument("--only", metavar="REGEX",
+                        help="with --instructions: count only the matching workloads")
     options = parser.parse_args()
+    if options.instructions:
+        import instructions
+        raise SystemExit(instructions.main(options.quick, options.save, options.annotate,
+                                           options.only))
     if options.quick:
         Settings.quick, Settings.repeats, Settings.min_time = True, 3, 0.02
     print(f"lumra benchmark{' (quick)' if options.quick else ''}: "

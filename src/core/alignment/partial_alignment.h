@@ -46,10 +46,13 @@ struct DistanceForm {
 
   static bool better(Score candidate, Score best) { return candidate < best; }
 
+  // Whether a span with this score takes part.
+  bool accepts(Score score) const { return !cutoff || score <= *cutoff; }
+
   // The score if the span takes part, nothing if it is rejected. Never fails.
   template <class Error>
   Result<std::optional<Score>, Error> admit(Score score) const {
-    if (cutoff && score > *cutoff) return std::optional<Score>();
+    if (!accepts(score)) return std::optional<Score>();
     return std::optional<Score>(score);
   }
 };
@@ -60,15 +63,15 @@ struct RatioForm {
 
   static bool better(Score candidate, Score best) { return candidate > best; }
 
+  // Whether a span with this score takes part, the cutoff being in range.
+  bool accepts(Score score) const { return score > 0.0 && !(cutoff && score < *cutoff); }
+
   // Fails when the cutoff lies outside [0, 1]; `Error` must be constructible
   // from CutoffOutOfRange.
   template <class Error>
   Result<std::optional<Score>, Error> admit(Score score) const {
-    if (cutoff) {
-      if (!fractional_cutoff_in_range(*cutoff)) return Fail(Error(CutoffOutOfRange{}));
-      if (score < *cutoff) return std::optional<Score>();
-    }
-    if (score <= 0.0) return std::optional<Score>();
+    if (cutoff && !fractional_cutoff_in_range(*cutoff)) return Fail(Error(CutoffOutOfRange{}));
+    if (!accepts(score)) return std::optional<Score>();
     return std::optional<Score>(score);
   }
 };

@@ -46,10 +46,15 @@ class LanePlan {
  public:
   static constexpr std::size_t kMaxLanes = 32;
 
-  explicit LanePlan(TextList queries) {
+  // With a cutoff, queries that need a whole 64-bit lane go choice by
+  // choice instead: four lanes to a register run every column of every
+  // choice, where the bounded kernel gives up on a hopeless pair within a
+  // few columns and skips what the two texts share.
+  LanePlan(TextList queries, bool bounded) {
+    const std::size_t longest_in_lanes = bounded ? 32 : internal::kLaneQueryMaxLength;
     for (std::size_t q = 0; q < queries.size(); ++q) {
       const std::size_t length = queries[q].size();
-      if (length > kernels::kLaneQueryMaxLength) {
+      if (length > longest_in_lanes) {
         others_.push_back(q);
       } else {
         classes_[length <= 8 ? 0 : length <= 16 ? 1 : length <= 32 ? 2 : 3].push_back(q);
@@ -77,7 +82,7 @@ class LanePlan {
     static constexpr std::size_t kLongest[] = {8, 16, 32, 64};
     for (std::size_t k = 0; k < classes_.size(); ++k) {
       const std::vector<std::size_t>& members = classes_[k];
-      const std::size_t lanes = kernels::lanes_for_length(kLongest[k]);
+      const std::size_t lanes = internal::lanes_for_length(kLongest[k]);
       for (std::size_t start = 0; start < members.size(); start += lanes) {
         const std::size_t count = std::min(lanes, members.size() - start);
         Symbols texts[kMaxLanes];
@@ -101,14 +106,15 @@ class LanePlan {
 // the row each query's cells go to, and visit(query index, its row) runs
 // once the block is done.
 template <class Out, class Visit>
-void lane_distances(TextList queries, TextList choices, const LanePlan& plan,
-                    std::optional<std::uint64_t> cutoff, Out&& out, Visit&& visit) {
-  const kernels::PackedTexts packed(choices);
-  kernels::QueryBlockScratch scratch;
+void lane_distances(internal::LaneMetric metric, TextList queries, TextList choices,
+                    const LanePlan& plan, std::optional<std::uint64_t> cutoff, Out&& out,
+                    Visit&& visit) {
+  const internal::PackedTexts packed(choices);
+  internal::QueryBlockScratch scratch;
   plan.for_each_block(queries, [&](std::span<const std::size_t> rows, std::span<const Symbols> texts) {
     std::uint64_t* outs[LanePlan::kMaxLanes];
     for (std::size_t i = 0; i < rows.size(); ++i) outs[i] = out(i, rows[i]);
-    kernels::levenshtein_query_block(texts, packed, outs, scratch, cutoff);
+    internal::query_block_distances(metric, texts, packed, outs, scratch, cutoff);
     for (std::size_t i = 0; i < rows.size(); ++i) visit(rows[i], outs[i]);
   });
 }
@@ -147,7 +153,8 @@ void lane_scores(TextList queries, TextList choices, const LanePlan& plan,
     }
     return memo[at];
   };
-  lane_distances(queries, choices, plan, std::nullopt, in_buffer,
+  lane_distances(internal::LaneMetric::kLevenshtein, queries, choices, plan, std::nullopt,
+                 in_buffer,
                  [&](std::size_t q, const std::uint64_t* distances) {
     double* out = matrix.row(q);
     const std::uint64_t query_length = queries[q].size();
@@ -163,10 +170,10 @@ DistanceMatrix<std::uint64_t> levenshtein_matrix(TextList queries, TextList choi
                                                  std::optional<std::uint64_t> cutoff) {
   auto matrix = empty_matrix<std::uint64_t>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
-  const LanePlan plan(queries);
+  const LanePlan plan(queries, cutoff.has_value());
   if (plan.any_blocks()) {
     lane_distances(
-        queries, choices, plan, cutoff,
+        internal::LaneMetric::kLevenshtein, queries, choices, plan, cutoff,
         [&](std::size_t, std::size_t q) { return matrix.row(q); },
         [](std::size_t, const std::uint64_t*) {});
   }
@@ -182,9 +189,14 @@ DistanceMatrix<std::uint64_t> osa_matrix(TextList queries, TextList choices,
                                          std::optional<std::uint64_t> cutoff) {
   auto matrix = empty_matrix<std::uint64_t>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
-  std::vector<std::size_t> all(queries.size());
-  for (std::size_t q = 0; q < all.size(); ++q) all[q] = q;
-  fill_rows<CachedOsa>(queries, all, matrix,
+  const LanePlan plan(queries, cutoff.has_value());
+  if (plan.any_blocks()) {
+    lane_distances(
+        internal::LaneMetric::kOsa, queries, choices, plan, cutoff,
+        [&](std::size_t, std::size_t q) { return matrix.row(q); },
+        [](std::size_t, const std::uint64_t*) {});
+  }
+  fill_rows<CachedOsa>(queries, plan.others(), matrix,
                        [&](const CachedOsa& query, StringWorkspace& ws, std::uint64_t* out) {
                          query.distances(choices, cutoff, ws, out);
                        });
@@ -196,7 +208,7 @@ Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_similarity_matrix(
   auto matrix = empty_matrix<double>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
   if (cutoff && !fractional_cutoff_in_range(*cutoff)) return Fail(CutoffOutOfRange{});
-  const LanePlan plan(queries);
+  const LanePlan plan(queries, cutoff.has_value());
   if (plan.any_blocks()) {
     lane_scores(queries, choices, plan, matrix, [&](double similarity) {
       return cutoff && similarity < *cutoff ? 0.0 : similarity;
@@ -216,7 +228,7 @@ Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_distance_matrix(
   auto matrix = empty_matrix<double>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
   if (cutoff && !fractional_cutoff_in_range(*cutoff)) return Fail(CutoffOutOfRange{});
-  const LanePlan plan(queries);
+  const LanePlan plan(queries, cutoff.has_value());
   if (plan.any_blocks()) {
     lane_scores(queries, choices, plan, matrix, [&](double similarity) {
       const double distance = 1.0 - similarity;

@@ -9,10 +9,8 @@
 #include "core/strings/internal/bit_parallel.h"
 #include "core/strings/internal/levenshtein_kernels.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
-using bit_parallel::kAllOnes;
-using bit_parallel::last_row_bit;
 
 namespace {
 
@@ -160,4 +158,4 @@ void levenshtein_word_lanes(std::span<const WordComparison> comparisons, std::ui
   }
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

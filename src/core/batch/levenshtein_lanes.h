@@ -15,9 +15,7 @@
 #include "core/strings/internal/pattern_match.h"
 #include "core/base/symbols.h"
 
-namespace lumra::kernels {
-
-using lumra::avx2_available;
+namespace lumra::internal {
 
 struct WordComparison {
   WordPattern pattern;  // 1 to 64 rows
@@ -35,4 +33,4 @@ void levenshtein_word_lanes_portable(std::span<const WordComparison> comparisons
 void levenshtein_word_lanes_avx2(std::span<const WordComparison> comparisons,
                                  std::uint64_t* distances);
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

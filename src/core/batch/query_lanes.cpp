@@ -6,11 +6,12 @@
 
 #include "core/base/cutoff.h"
 #include "core/strings/levenshtein.h"
+#include "core/strings/osa.h"
 #include "core/batch/levenshtein_lanes.h"
 #include "core/strings/internal/pattern_match.h"
 #include "core/strings/string_metrics.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 PackedTexts::PackedTexts(std::span<const SymbolString> texts) {
   std::size_t total = 0;
@@ -65,7 +66,7 @@ class QueryBlockTables {
 
   unsigned char* claim_wide(Symbol c) {
     has_wide_ = true;
-    std::size_t slot = pattern_detail::slot_of(c, kWideBits);
+    std::size_t slot = slot_of(c, kWideBits);
     // Wide symbols are never below 256, so key 0 marks a free slot.
     while (keys_[slot] != 0 && keys_[slot] != c) slot = (slot + 1) & (kWideSlots - 1);
     if (keys_[slot] == 0) {
@@ -76,7 +77,7 @@ class QueryBlockTables {
   }
 
   const unsigned char* wide_row(Symbol c) const {
-    std::size_t slot = pattern_detail::slot_of(c, kWideBits);
+    std::size_t slot = slot_of(c, kWideBits);
     while (keys_[slot] != 0) {
       if (keys_[slot] == c) return wide_[slot];
       slot = (slot + 1) & (kWideSlots - 1);
@@ -109,6 +110,7 @@ struct LaneVector {
 };
 
 struct BlockJob {
+  LaneMetric metric;
   std::span<const Symbols> queries;
   const PackedTexts* choices;
   std::uint64_t* const* rows;
@@ -122,10 +124,13 @@ struct BlockJob {
 };
 
 // The column step of the one-word bit-parallel Levenshtein kernel, in every
-// lane at once. Compiled twice, for AVX2 and for the baseline instruction
-// set (where the compiler splits each 256-bit operation in two), from this
-// one body, so both forms compute the same thing.
-template <class T>
+// lane at once, and with kTranspositions the restricted Damerau one, whose
+// transpositions are one more source of diagonal zeros (osa_bit_parallel.cpp).
+// Shifts by one are additions of a lane to itself, which stay within the
+// lane. Compiled twice, for AVX2 and for the baseline instruction set (where
+// the compiler splits each 256-bit operation in two), from this one body, so
+// both forms compute the same thing.
+template <class T, bool kTranspositions>
 [[gnu::always_inline]] inline void run_block(const BlockJob& job) {
   using V = typename LaneVector<T>::type;
   constexpr std::size_t kLanes = kRowBytes / sizeof(T);
@@ -161,18 +166,27 @@ template <class T>
   for (std::size_t c = 0; c < choice_count; ++c) {
     const Symbols text = choices[c];
     if (text.size() > kLongest) {
-      for (std::size_t l = 0; l < count; ++l)
-        rows[l][c] = report(levenshtein(job.queries[l], text, *job.workspace));
+      for (std::size_t l = 0; l < count; ++l) {
+        rows[l][c] = report(kTranspositions ? osa_distance(job.queries[l], text, *job.workspace)
+                                            : levenshtein(job.queries[l], text, *job.workspace));
+      }
       continue;
     }
     V vp = ~zero;
     V vn = zero;
     V score = start;
+    V previous_eq = zero;  // no transposition into the first column
+    V d0 = zero;
     for (const Symbol s : text) {
       V eq;
       std::memcpy(&eq, tables.row(s), kRowBytes);
-      const V x = eq | vn;
-      const V d0 = (((x & vp) + vp) ^ vp) | x;
+      V x = eq | vn;
+      if constexpr (kTranspositions) {
+        const V crossing = ~d0 & eq;
+        x |= (crossing + crossing) & previous_eq;
+        previous_eq = eq;
+      }
+      d0 = (((x & vp) + vp) ^ vp) | x;
       V hp = vn | ~(d0 | vp);
       V hn = d0 & vp;
       // A comparison sets a lane to all ones (-1) where it holds.
@@ -193,18 +207,26 @@ template <class T>
 
 template <class T>
 void block_portable(const BlockJob& job) {
-  run_block<T>(job);
+  if (job.metric == LaneMetric::kOsa) {
+    run_block<T, true>(job);
+  } else {
+    run_block<T, false>(job);
+  }
 }
 
 #if defined(__x86_64__)
 template <class T>
 __attribute__((target("avx2"))) void block_avx2(const BlockJob& job) {
-  run_block<T>(job);
+  if (job.metric == LaneMetric::kOsa) {
+    run_block<T, true>(job);
+  } else {
+    run_block<T, false>(job);
+  }
 }
 #else
 template <class T>
 void block_avx2(const BlockJob& job) {
-  run_block<T>(job);
+  block_portable<T>(job);
 }
 #endif
 
@@ -222,9 +244,10 @@ void run_width(const BlockJob& job, QueryBlockTables& tables, LaneCode code) {
 
 }  // namespace
 
-void levenshtein_query_block(std::span<const Symbols> queries, const PackedTexts& choices,
-                             std::uint64_t* const* rows, QueryBlockScratch& scratch,
-                             std::optional<std::uint64_t> cutoff, LaneCode code) {
+void query_block_distances(LaneMetric metric, std::span<const Symbols> queries,
+                           const PackedTexts& choices, std::uint64_t* const* rows,
+                           QueryBlockScratch& scratch, std::optional<std::uint64_t> cutoff,
+                           LaneCode code) {
   const std::uint64_t bound = cutoff ? *cutoff : std::numeric_limits<std::uint64_t>::max();
   const std::uint64_t exceeded = exceeded_cutoff(bound);
   std::size_t longest = 0;
@@ -232,8 +255,11 @@ void levenshtein_query_block(std::span<const Symbols> queries, const PackedTexts
   // A query too long for any lane is compared on its own.
   if (longest > kLaneQueryMaxLength) {
     for (std::size_t l = 0; l < queries.size(); ++l) {
-      for (std::size_t c = 0; c < choices.size(); ++c)
-        rows[l][c] = levenshtein_with_cutoff(queries[l], choices[c], cutoff, scratch.workspace);
+      for (std::size_t c = 0; c < choices.size(); ++c) {
+        rows[l][c] = metric == LaneMetric::kOsa
+                         ? osa_with_cutoff(queries[l], choices[c], cutoff, scratch.workspace)
+                         : levenshtein_with_cutoff(queries[l], choices[c], cutoff, scratch.workspace);
+      }
     }
     return;
   }
@@ -241,7 +267,7 @@ void levenshtein_query_block(std::span<const Symbols> queries, const PackedTexts
   const std::size_t lanes = lanes_for_length(longest);
   for (std::size_t start = 0; start < queries.size(); start += lanes) {
     const std::size_t count = std::min(lanes, queries.size() - start);
-    const BlockJob job{queries.subspan(start, count), &choices, rows + start,
+    const BlockJob job{metric, queries.subspan(start, count), &choices, rows + start,
                        scratch.tables.get(), &scratch.workspace, bound, exceeded};
     QueryBlockTables& tables = *scratch.tables;
     if (longest <= 8) {
@@ -256,4 +282,4 @@ void levenshtein_query_block(std::span<const Symbols> queries, const PackedTexts
   }
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -1,4 +1,5 @@
-// Many short queries scored against one choice at a time.
+// Many short queries scored against one choice at a time, by the Levenshtein
+// or the restricted Damerau distance.
 //
 // In a batch matrix of short words, one bit-parallel comparison needs only a
 // few bits of a 64-bit word, and each column step is a dozen dependent
@@ -30,7 +31,7 @@
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 // The longest query a lane holds.
 inline constexpr std::size_t kLaneQueryMaxLength = 64;
@@ -51,6 +52,10 @@ class PackedTexts {
   std::vector<std::size_t> starts_;  // one more than there are texts
 };
 
+// The distance the lanes compute: Levenshtein, or the restricted Damerau
+// distance (optimal string alignment).
+enum class LaneMetric { kLevenshtein, kOsa };
+
 // Which code path runs the lanes.
 enum class LaneCode { kAuto, kPortable, kAvx2 };
 
@@ -70,15 +75,17 @@ struct QueryBlockScratch {
   StringWorkspace workspace;  // for choices too long for narrow lanes
 };
 
-// rows[i][c] = levenshtein(queries[i], choices[c]) for every query and
-// choice; with a cutoff, under the integer cutoff rule, which is what
-// levenshtein_bounded with the cutoff as bound gives: the bounded form
-// returns the distance exactly whenever it is within the bound. Meant for a block of at most lanes_for_length(longest query)
-// queries of up to kLaneQueryMaxLength symbols; more are taken a block at a
-// time, and longer ones are compared one by one.
-void levenshtein_query_block(std::span<const Symbols> queries, const PackedTexts& choices,
-                             std::uint64_t* const* rows, QueryBlockScratch& scratch,
-                             std::optional<std::uint64_t> cutoff = std::nullopt,
-                             LaneCode code = LaneCode::kAuto);
+// rows[i][c] = the metric's distance of queries[i] and choices[c] for
+// every query and choice; with a cutoff, under the integer cutoff rule,
+// which is what the bounded form with the cutoff as bound gives: it returns
+// the distance exactly whenever it is within the bound. Meant for a block of
+// at most lanes_for_length(longest query) queries of up to
+// kLaneQueryMaxLength symbols; more are taken a block at a time, and longer
+// ones are compared one by one.
+void query_block_distances(LaneMetric metric, std::span<const Symbols> queries,
+                           const PackedTexts& choices, std::uint64_t* const* rows,
+                           QueryBlockScratch& scratch,
+                           std::optional<std::uint64_t> cutoff = std::nullopt,
+                           LaneCode code = LaneCode::kAuto);
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -15,6 +15,7 @@
 #include "core/base/errors.h"
 #include "core/strings/osa.h"
 #include "core/strings/internal/pattern_match.h"
+#include "core/strings/internal/pattern_match_words.h"
 #include "core/base/result.h"
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
@@ -26,16 +27,23 @@ namespace lumra {
 // A query of up to 64 symbols keeps one-word masks; for each choice the
 // common prefix and suffix are stripped as levenshtein() does, and the
 // prefix is skipped by shifting the masks, which costs nothing. Longer
-// queries keep multi-word masks of the whole query and compare it unstripped
-// with the whole choice: shifting those masks would cost a pass over the
-// table per choice, and stripping never changes the distance, only the work.
+// queries keep multi-word masks of the whole query, and up to 256 symbols
+// also a table for the kernels that hold their whole column in registers;
+// they compare the whole query with the whole choice (shifting those masks
+// would cost a pass over the table per choice, and stripping never changes
+// the distance, only the work), except under a bound small enough for one
+// word sliding along its band, whose masks are cut out of the table at any
+// offset.
 class CachedLevenshtein {
  public:
   explicit CachedLevenshtein(Symbols query);
+  // A copy builds its own masks over its own copy of the query.
+  CachedLevenshtein(const CachedLevenshtein& other) : CachedLevenshtein(other.query()) {}
+  CachedLevenshtein& operator=(const CachedLevenshtein&) = delete;
 
   Symbols query() const { return query_.view(); }
   // Whether the query's masks fit one word, which lets rows use lanes.
-  bool one_word() const { return query_.size() <= PatternMatchWord::kMaxLength; }
+  bool one_word() const { return query_.size() <= internal::PatternMatchWord::kMaxLength; }
 
   // levenshtein(query, choice).
   std::uint64_t distance(Symbols choice, StringWorkspace& workspace) const;
@@ -52,16 +60,20 @@ class CachedLevenshtein {
 
  private:
   SymbolString query_;
-  PatternMatchWord word_;
-  PatternMatchBlocks blocks_;
+  internal::PatternMatchWord word_;
+  internal::AnyPatternMatchWords words_;
+  internal::PatternMatchBlocks blocks_;
 };
 
 // Restricted Damerau distance from a fixed query, which is always the
 // pattern (the distance is symmetric). Common affixes are handled as by
-// CachedLevenshtein: stripped for a one-word query, left in place otherwise.
+// CachedLevenshtein: stripped for a one-word query, left in place otherwise;
+// queries of 65 to 256 symbols have their column in registers.
 class CachedOsa {
  public:
   explicit CachedOsa(Symbols query);
+  CachedOsa(const CachedOsa& other) : CachedOsa(other.query()) {}
+  CachedOsa& operator=(const CachedOsa&) = delete;
 
   Symbols query() const { return query_.view(); }
 
@@ -77,11 +89,12 @@ class CachedOsa {
                  StringWorkspace& workspace, std::uint64_t* out) const;
 
  private:
-  bool one_word() const { return query_.size() <= PatternMatchWord::kMaxLength; }
+  bool one_word() const { return query_.size() <= internal::PatternMatchWord::kMaxLength; }
 
   SymbolString query_;
-  PatternMatchWord word_;
-  PatternMatchBlocks blocks_;
+  internal::PatternMatchWord word_;
+  internal::AnyPatternMatchWords words_;
+  internal::PatternMatchBlocks blocks_;
 };
 
 // Normalized scores from a fixed query. With a cutoff, the distance is only

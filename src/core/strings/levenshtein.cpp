@@ -18,10 +18,10 @@ std::pair<Symbols, Symbols> shorter_first(Symbols left, Symbols right) {
 }  // namespace
 
 std::uint64_t levenshtein(Symbols left, Symbols right, StringWorkspace& workspace) {
-  auto [left_middle, right_middle] = strip_common_affixes(left, right);
+  auto [left_middle, right_middle] = internal::strip_common_affixes(left, right);
   auto [shorter, longer] = shorter_first(left_middle, right_middle);
   if (shorter.empty()) return longer.size();
-  return kernels::levenshtein_bit_parallel(shorter, longer, workspace);
+  return internal::levenshtein_bit_parallel(shorter, longer, workspace);
 }
 
 std::optional<std::uint64_t> levenshtein_bounded(Symbols left, Symbols right, std::uint64_t bound,
@@ -32,15 +32,15 @@ std::optional<std::uint64_t> levenshtein_bounded(Symbols left, Symbols right, st
   const std::uint64_t difference =
       left.size() > right.size() ? left.size() - right.size() : right.size() - left.size();
   if (difference > bound) return std::nullopt;
-  auto [left_middle, right_middle] = strip_common_affixes(left, right);
+  auto [left_middle, right_middle] = internal::strip_common_affixes(left, right);
   auto [shorter, longer] = shorter_first(left_middle, right_middle);
   if (shorter.empty()) return longer.size();
   // A bound of a couple of edits is settled by trying them all, without
   // building a pattern table; short and near-equal texts gain the most.
-  if (bound <= kernels::kFewEditsMaxBound) {
-    return kernels::levenshtein_few_edits(shorter, longer, bound);
+  if (bound <= internal::kFewEditsMaxBound) {
+    return internal::levenshtein_few_edits(shorter, longer, bound);
   }
-  return kernels::levenshtein_bit_parallel_bounded(shorter, longer, bound, workspace);
+  return internal::levenshtein_bit_parallel_bounded(shorter, longer, bound, workspace);
 }
 
 }  // namespace lumra

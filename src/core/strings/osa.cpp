@@ -18,13 +18,13 @@ namespace lumra {
 // the bit-parallel kernels, whose work grows with the pattern's words.
 
 std::uint64_t osa_distance(Symbols left, Symbols right, StringWorkspace& workspace) {
-  auto [left_middle, right_middle] = strip_common_affixes(left, right);
+  auto [left_middle, right_middle] = internal::strip_common_affixes(left, right);
   if (left_middle.empty()) return right_middle.size();
   if (right_middle.empty()) return left_middle.size();
   if (right_middle.size() < left_middle.size()) {
-    return kernels::osa_bit_parallel(right_middle, left_middle, workspace);
+    return internal::osa_bit_parallel(right_middle, left_middle, workspace);
   }
-  return kernels::osa_bit_parallel(left_middle, right_middle, workspace);
+  return internal::osa_bit_parallel(left_middle, right_middle, workspace);
 }
 
 BoundedDistance osa_distance_bounded(Symbols left, Symbols right, std::uint64_t bound,
@@ -32,16 +32,16 @@ BoundedDistance osa_distance_bounded(Symbols left, Symbols right, std::uint64_t 
   const std::uint64_t difference =
       left.size() > right.size() ? left.size() - right.size() : right.size() - left.size();
   if (difference > bound) return {false, 0};
-  auto [left_middle, right_middle] = strip_common_affixes(left, right);
+  auto [left_middle, right_middle] = internal::strip_common_affixes(left, right);
   if (left_middle.empty()) return {right_middle.size() <= bound, right_middle.size()};
   if (right_middle.empty()) return {left_middle.size() <= bound, left_middle.size()};
-  if (bound <= kernels::kFewEditsMaxBound) {
-    return kernels::osa_few_edits(left_middle, right_middle, bound);
+  if (bound <= internal::kFewEditsMaxBound) {
+    return internal::osa_few_edits(left_middle, right_middle, bound);
   }
   if (right_middle.size() < left_middle.size()) {
-    return kernels::osa_bit_parallel_bounded(right_middle, left_middle, bound, workspace);
+    return internal::osa_bit_parallel_bounded(right_middle, left_middle, bound, workspace);
   }
-  return kernels::osa_bit_parallel_bounded(left_middle, right_middle, bound, workspace);
+  return internal::osa_bit_parallel_bounded(left_middle, right_middle, bound, workspace);
 }
 
 }  // namespace lumra

@@ -6,14 +6,6 @@
 
 namespace lumra {
 
-double similarity_from_distance(std::uint64_t distance, std::uint64_t left_length,
-                                std::uint64_t right_length) {
-  const std::uint64_t longer = std::max(left_length, right_length);
-  if (longer == 0) return 1.0;
-  const double similarity = 1.0 - static_cast<double>(distance) / static_cast<double>(longer);
-  return std::clamp(similarity, 0.0, 1.0);
-}
-
 double string_similarity(Symbols left, Symbols right, StringWorkspace& workspace) {
   return similarity_from_distance(levenshtein(left, right, workspace), left.size(), right.size());
 }

@@ -10,11 +10,12 @@ namespace lumra {
 namespace {
 
 // The largest d in [0, longer] with admits(d), for a predicate that holds at
-// 0 and, once false, stays false. The estimate from the exact arithmetic is
-// off by rounding only, so the walks take a step or two.
+// 0 and, once false, stays false. `fraction` of the longer length is where
+// the exact arithmetic puts it, off by rounding only, so the walks from
+// there take a step or two.
 template <class Admits>
-std::uint64_t largest_admitted(double cutoff, std::uint64_t longer, Admits admits) {
-  const double estimate = std::floor((1.0 - cutoff) * static_cast<double>(longer));
+std::uint64_t largest_admitted(double fraction, std::uint64_t longer, Admits admits) {
+  const double estimate = std::floor(fraction * static_cast<double>(longer));
   std::uint64_t d = estimate <= 0.0 ? 0
                     : estimate >= static_cast<double>(longer)
                         ? longer
@@ -27,13 +28,15 @@ std::uint64_t largest_admitted(double cutoff, std::uint64_t longer, Admits admit
 }  // namespace
 
 std::uint64_t largest_distance_for_similarity(double cutoff, std::uint64_t a, std::uint64_t b) {
-  return largest_admitted(cutoff, std::max(a, b), [&](std::uint64_t d) {
+  // 1 - d / longer >= cutoff: d up to (1 - cutoff) of the longer length.
+  return largest_admitted(1.0 - cutoff, std::max(a, b), [&](std::uint64_t d) {
     return !(similarity_from_distance(d, a, b) < cutoff);
   });
 }
 
 std::uint64_t largest_distance_for_normalized_distance(double cutoff, std::uint64_t a,
                                                        std::uint64_t b) {
+  // d / longer <= cutoff: d up to the cutoff's fraction of the longer length.
   return largest_admitted(cutoff, std::max(a, b), [&](std::uint64_t d) {
     return !(1.0 - similarity_from_distance(d, a, b) > cutoff);
   });

@@ -24,9 +24,9 @@ class StringWorkspace {
     // Column state of the multi-word bit-parallel kernels, a few words per
     // 64 pattern symbols.
     std::vector<std::uint64_t> bit_columns;
-    // Match masks of a pattern longer than two words, rebuilt per
+    // Match masks of a pattern longer than four words, rebuilt per
     // comparison by the uncached metrics.
-    PatternMatchBlocks pattern_blocks;
+    internal::PatternMatchBlocks pattern_blocks;
     // Distances of one row of a batch matrix, before they become scores.
     std::vector<std::uint64_t> row_distances;
   };

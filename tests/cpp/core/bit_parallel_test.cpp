@@ -2,7 +2,7 @@
 // row-by-row programmes they replace: same distance, and for every bound
 // the same verdict (within or exceeded) and the same distance when within.
 // Each pair is checked in both orders through every entry point: the public
-// functions, the short, one-, two- and multi-word kernels called directly (the
+// functions, the short, one-, two- to four- and multi-word kernels called directly (the
 // multi-word one also on short patterns), and the cached query scorers.
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@
 #include "core/base/utf8.h"
 #include "random_texts.h"
 
-namespace lumra {
+namespace lumra::internal {
 namespace {
 
 using testing::Alphabet;
@@ -35,13 +35,13 @@ using Text = std::vector<Symbol>;
 constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
 
 std::uint64_t reference_levenshtein(Symbols a, Symbols b, StringWorkspace& ws) {
-  return a.size() <= b.size() ? kernels::levenshtein_rows(a, b, ws)
-                              : kernels::levenshtein_rows(b, a, ws);
+  return a.size() <= b.size() ? levenshtein_rows(a, b, ws)
+                              : levenshtein_rows(b, a, ws);
 }
 
 std::uint64_t reference_osa(Symbols a, Symbols b, StringWorkspace& ws) {
   if (a.empty() || b.empty()) return std::max(a.size(), b.size());
-  return kernels::osa_rows(a, b, ws);
+  return osa_rows(a, b, ws);
 }
 
 // Every bound up to a little past the distance, and the extremes.
@@ -66,13 +66,27 @@ void expect_bounded(BoundedDistance got, std::uint64_t distance, std::uint64_t b
                  bound, what);
 }
 
+// Runs check(table) on the two- to four-word table of `pattern`, when one
+// fits it.
+template <class Check>
+void with_words_table(Symbols pattern, Check check) {
+  if (pattern.size() <= PatternMatchWord::kMaxLength) return;
+  if (pattern.size() <= PatternMatchWords<2>::kMaxLength) {
+    check(PatternMatchWords<2>(pattern));
+  } else if (pattern.size() <= PatternMatchWords<3>::kMaxLength) {
+    check(PatternMatchWords<3>(pattern));
+  } else if (pattern.size() <= PatternMatchWords<4>::kMaxLength) {
+    check(PatternMatchWords<4>(pattern));
+  }
+}
+
 void check_levenshtein(const Text& a, const Text& b, StringWorkspace& ws) {
   const std::uint64_t expected = reference_levenshtein(a, b, ws);
   const std::uint64_t longer = std::max(a.size(), b.size());
   for (const std::uint64_t k : {std::uint64_t{0}, expected, expected + 1, expected - 1}) {
     const Symbols s = a.size() <= b.size() ? Symbols(a) : Symbols(b);
     const Symbols l = a.size() <= b.size() ? Symbols(b) : Symbols(a);
-    expect_bounded(kernels::levenshtein_rows_bounded(s, l, k, ws), expected, k, "rows");
+    expect_bounded(levenshtein_rows_bounded(s, l, k, ws), expected, k, "rows");
   }
   for (const bool swapped : {false, true}) {
     const Symbols p = swapped ? Symbols(b) : Symbols(a);
@@ -86,37 +100,36 @@ void check_levenshtein(const Text& a, const Text& b, StringWorkspace& ws) {
     const CachedLevenshtein cached(p);
 
     EXPECT_EQ(levenshtein(p, t, ws), expected);
-    if (fits) EXPECT_EQ(kernels::levenshtein_word(word_pattern, t), expected);
-    const bool fits_two = p.size() > PatternMatchWord::kMaxLength &&
-                          p.size() <= PatternMatchTwoWords::kMaxLength;
-    if (fits_two) EXPECT_EQ(kernels::levenshtein_two_words(PatternMatchTwoWords(p, t), t), expected);
+    if (fits) EXPECT_EQ(levenshtein_word(word_pattern, t), expected);
+    with_words_table(p, [&](const auto& table) {
+      EXPECT_EQ(levenshtein_words(table, t), expected) << "words";
+      for (const std::uint64_t k : bounds_for(expected, longer)) {
+        expect_bounded(levenshtein_words_bounded(table, t, k), expected, k, "words");
+      }
+    });
     const bool fits_short = p.size() <= PatternMatchShort::kMaxLength;
-    if (fits_short) EXPECT_EQ(kernels::levenshtein_short(PatternMatchShort(p), t), expected);
-    EXPECT_EQ(kernels::levenshtein_blocks(blocks, t, ws), expected);
+    if (fits_short) EXPECT_EQ(levenshtein_short(PatternMatchShort(p), t), expected);
+    EXPECT_EQ(levenshtein_blocks(blocks, t, ws), expected);
     EXPECT_EQ(cached.distance(t, ws), expected);
     for (const std::uint64_t k : bounds_for(expected, longer)) {
       expect_bounded(levenshtein_bounded(p, t, k, ws), expected, k, "levenshtein_bounded");
       if (fits) {
-        expect_bounded(kernels::levenshtein_word_bounded(word_pattern, t, k), expected, k, "word");
-      }
-      if (fits_two) {
-        expect_bounded(kernels::levenshtein_two_words_bounded(PatternMatchTwoWords(p, t), t, k),
-                       expected, k, "two words");
+        expect_bounded(levenshtein_word_bounded(word_pattern, t, k), expected, k, "word");
       }
       if (fits_short) {
-        expect_bounded(kernels::levenshtein_short_bounded(PatternMatchShort(p), t, k), expected, k,
+        expect_bounded(levenshtein_short_bounded(PatternMatchShort(p), t, k), expected, k,
                        "short");
       }
-      expect_bounded(kernels::levenshtein_blocks_bounded(blocks, t, k, ws), expected, k, "blocks");
-      if (kernels::fits_narrow_band(p.size(), t.size(), k)) {
-        expect_bounded(kernels::levenshtein_narrow_band(p, t, k), expected, k, "narrow band");
+      expect_bounded(levenshtein_blocks_bounded(blocks, t, k, ws), expected, k, "blocks");
+      if (fits_narrow_band(p.size(), t.size(), k)) {
+        expect_bounded(levenshtein_narrow_band(p, t, k), expected, k, "narrow band");
       }
       expect_bounded(cached.distance_within(t, k, ws), expected, k, "cached");
     }
     // The exhaustive search for tiny bounds, on the unstripped operands; it
     // is exact for any bound, so one past its limit is checked as well.
-    for (std::uint64_t k = 0; k <= kernels::kFewEditsMaxBound + 1; ++k) {
-      expect_bounded(kernels::levenshtein_few_edits(p, t, k), expected, k, "few edits");
+    for (std::uint64_t k = 0; k <= kFewEditsMaxBound + 1; ++k) {
+      expect_bounded(levenshtein_few_edits(p, t, k), expected, k, "few edits");
     }
   }
 }
@@ -125,9 +138,9 @@ void check_osa(const Text& a, const Text& b, StringWorkspace& ws) {
   const std::uint64_t expected = reference_osa(a, b, ws);
   const std::uint64_t longer = std::max(a.size(), b.size());
   if (!a.empty() && !b.empty()) {
-    EXPECT_EQ(kernels::osa_rows(b, a, ws), expected) << "the reference is symmetric";
+    EXPECT_EQ(osa_rows(b, a, ws), expected) << "the reference is symmetric";
     for (const std::uint64_t k : {std::uint64_t{0}, expected, expected + 1, expected - 1}) {
-      expect_bounded(kernels::osa_rows_bounded(a, b, k, ws), expected, k, "rows");
+      expect_bounded(osa_rows_bounded(a, b, k, ws), expected, k, "rows");
     }
   }
   for (const bool swapped : {false, true}) {
@@ -142,30 +155,29 @@ void check_osa(const Text& a, const Text& b, StringWorkspace& ws) {
     const CachedOsa cached(p);
 
     EXPECT_EQ(osa_distance(p, t, ws), expected);
-    if (fits) EXPECT_EQ(kernels::osa_word(word_pattern, t), expected);
-    const bool fits_two = p.size() > PatternMatchWord::kMaxLength &&
-                          p.size() <= PatternMatchTwoWords::kMaxLength;
-    if (fits_two) EXPECT_EQ(kernels::osa_two_words(PatternMatchTwoWords(p, t), t), expected);
+    if (fits) EXPECT_EQ(osa_word(word_pattern, t), expected);
+    with_words_table(p, [&](const auto& table) {
+      EXPECT_EQ(osa_words(table, t), expected) << "words";
+      for (const std::uint64_t k : bounds_for(expected, longer)) {
+        expect_bounded(osa_words_bounded(table, t, k), expected, k, "words");
+      }
+    });
     const bool fits_short = p.size() <= PatternMatchShort::kMaxLength;
-    if (fits_short) EXPECT_EQ(kernels::osa_short(PatternMatchShort(p), t), expected);
-    EXPECT_EQ(kernels::osa_blocks(blocks, t, ws), expected);
+    if (fits_short) EXPECT_EQ(osa_short(PatternMatchShort(p), t), expected);
+    EXPECT_EQ(osa_blocks(blocks, t, ws), expected);
     EXPECT_EQ(cached.distance(t, ws), expected);
     for (const std::uint64_t k : bounds_for(expected, longer)) {
       expect_bounded(osa_distance_bounded(p, t, k, ws), expected, k, "osa_distance_bounded");
-      if (fits) expect_bounded(kernels::osa_word_bounded(word_pattern, t, k), expected, k, "word");
-      if (fits_two) {
-        expect_bounded(kernels::osa_two_words_bounded(PatternMatchTwoWords(p, t), t, k), expected,
-                       k, "two words");
-      }
+      if (fits) expect_bounded(osa_word_bounded(word_pattern, t, k), expected, k, "word");
       if (fits_short) {
-        expect_bounded(kernels::osa_short_bounded(PatternMatchShort(p), t, k), expected, k,
+        expect_bounded(osa_short_bounded(PatternMatchShort(p), t, k), expected, k,
                        "short");
       }
-      expect_bounded(kernels::osa_blocks_bounded(blocks, t, k, ws), expected, k, "blocks");
+      expect_bounded(osa_blocks_bounded(blocks, t, k, ws), expected, k, "blocks");
       expect_bounded(cached.distance_within(t, k, ws), expected, k, "cached");
     }
-    for (std::uint64_t k = 0; k <= kernels::kFewEditsMaxBound + 1; ++k) {
-      expect_bounded(kernels::osa_few_edits(p, t, k), expected, k, "few edits");
+    for (std::uint64_t k = 0; k <= kFewEditsMaxBound + 1; ++k) {
+      expect_bounded(osa_few_edits(p, t, k), expected, k, "few edits");
     }
   }
 }
@@ -271,7 +283,7 @@ TEST(BitParallelLanes, MatchTheOneWordKernel) {
       const Text query = generate.text(alphabet, 1 + generate.below(64));
       const PatternMatchWord table(query);
       std::vector<Text> texts;
-      std::vector<kernels::WordComparison> comparisons;
+      std::vector<WordComparison> comparisons;
       const std::size_t count = generate.below(11);
       for (std::size_t i = 0; i < count; ++i) {
         texts.push_back(generate.text(alphabet, generate.length(i % 3 ? 20 : 90)));
@@ -284,18 +296,18 @@ TEST(BitParallelLanes, MatchTheOneWordKernel) {
       std::vector<std::uint64_t> expected(count), portable(count, kMax), avx2(count, kMax),
           dispatched(count, kMax);
       for (std::size_t i = 0; i < count; ++i) {
-        expected[i] = kernels::levenshtein_word(comparisons[i].pattern, comparisons[i].text);
+        expected[i] = levenshtein_word(comparisons[i].pattern, comparisons[i].text);
         // The reference too, on the same rows.
         const Symbols rows = Symbols(query).subspan(comparisons[i].pattern.offset,
                                                     comparisons[i].pattern.length);
         ASSERT_EQ(expected[i], reference_levenshtein(rows, texts[i], ws));
       }
-      kernels::levenshtein_word_lanes_portable(comparisons, portable.data());
-      kernels::levenshtein_word_lanes(comparisons, dispatched.data());
+      levenshtein_word_lanes_portable(comparisons, portable.data());
+      levenshtein_word_lanes(comparisons, dispatched.data());
       EXPECT_EQ(portable, expected);
       EXPECT_EQ(dispatched, expected);
-      if (kernels::avx2_available()) {
-        kernels::levenshtein_word_lanes_avx2(comparisons, avx2.data());
+      if (avx2_available()) {
+        levenshtein_word_lanes_avx2(comparisons, avx2.data());
         EXPECT_EQ(avx2, expected);
       }
       if (HasFailure()) FAIL() << alphabet.name << ", round " << round;
@@ -352,8 +364,8 @@ TEST(BitParallelExhaustive, NarrowBandAtEveryBound) {
       if (b.size() + 3 < a.size() || a.size() + 3 < b.size()) continue;
       const std::uint64_t expected = reference_levenshtein(a, b, ws);
       for (std::uint64_t k = 0; k < std::max(a.size(), b.size()); ++k) {
-        if (!kernels::fits_narrow_band(a.size(), b.size(), k)) continue;
-        expect_bounded(kernels::levenshtein_narrow_band(a, b, k), expected, k, "narrow band");
+        if (!fits_narrow_band(a.size(), b.size(), k)) continue;
+        expect_bounded(levenshtein_narrow_band(a, b, k), expected, k, "narrow band");
       }
       if (HasFailure()) FAIL() << describe(a) << " / " << describe(b);
     }
@@ -431,4 +443,4 @@ INSTANTIATE_TEST_SUITE_P(
     random_case_name);
 
 }  // namespace
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "core/strings/internal/pattern_match.h"
+#include "core/strings/internal/pattern_match_words.h"
 #include "random_texts.h"
 
-namespace lumra {
+namespace lumra::internal {
 namespace {
 
 using Text = std::vector<Symbol>;
@@ -50,6 +51,7 @@ void expect_word_table(const PatternMatchWord& table, const Text& pattern) {
 void expect_block_table(const PatternMatchBlocks& table, const Text& pattern) {
   ASSERT_EQ(table.length(), pattern.size());
   ASSERT_EQ(table.words(), (pattern.size() + 63) / 64);
+  if (table.words() > 0) table.reach(table.words() - 1);
   for (const Symbol c : probes(pattern)) {
     const std::vector<std::uint64_t> expected = naive_masks(pattern, c);
     const std::uint64_t* row = table.row(c);
@@ -57,6 +59,32 @@ void expect_block_table(const PatternMatchBlocks& table, const Text& pattern) {
       EXPECT_EQ(row[w], expected[w]) << "symbol " << c << " word " << w;
     }
   }
+}
+
+// The two- to four-word table of a pattern of 65..256 symbols, built over
+// memory full of garbage (it lives on the stack, uncleared), against the
+// naive masks.
+template <std::size_t N>
+void expect_words_table_of(const Text& pattern) {
+  alignas(PatternMatchWords<N>) unsigned char storage[sizeof(PatternMatchWords<N>)];
+  std::memset(storage, 0xA5, sizeof(storage));
+  const auto* table = new (storage) PatternMatchWords<N>(pattern);
+  ASSERT_EQ(table->length(), pattern.size());
+  for (const Symbol c : probes(pattern)) {
+    const std::vector<std::uint64_t> expected = naive_masks(pattern, c);
+    const std::uint64_t* row = table->get(c);
+    for (std::size_t w = 0; w < N; ++w) {
+      EXPECT_EQ(row[w], w < expected.size() ? expected[w] : 0) << "symbol " << c << " word " << w;
+    }
+  }
+  table->~PatternMatchWords<N>();
+}
+
+void expect_words_table(const Text& pattern) {
+  if (pattern.size() <= 64) return;
+  if (pattern.size() <= 128) expect_words_table_of<2>(pattern);
+  else if (pattern.size() <= 192) expect_words_table_of<3>(pattern);
+  else if (pattern.size() <= 256) expect_words_table_of<4>(pattern);
 }
 
 Text counting_from(Symbol first, std::size_t length, Symbol step = 1) {
@@ -80,6 +108,13 @@ std::vector<TableCase> table_cases() {
       {"64 wide one table apart", counting_from(0x10000, 64, 128)},
       {"astral and latin", {0x1F600, 'a', 0x10FFFF, 0x1F600, 0xFFFFFFFF, 0x100}},
       {"65 symbols", counting_from('!', 65)},
+      {"200 distinct wide", counting_from(0x20000, 200)},
+      {"256 wide far apart", counting_from(0x1000, 256, 0x700)},
+      {"kana window and latin", [] {
+         Text t = counting_from(0x3041, 150);
+         t.push_back('z');
+         return t;
+       }()},
       {"300 distinct wide", counting_from(0x20000, 300)},
       {"300 wide repeated", [] {
          Text t;
@@ -98,6 +133,7 @@ TEST(PatternMatch, MasksMatchTheNaiveOnes) {
     PatternMatchBlocks blocks;
     blocks.assign(c.pattern);
     expect_block_table(blocks, c.pattern);
+    expect_words_table(c.pattern);
   }
 }
 
@@ -140,6 +176,7 @@ TEST(PatternMatch, RandomPatterns) {
       blocks.assign(pattern);
       expect_block_table(blocks, pattern);
       if (pattern.size() <= 64) expect_word_table(PatternMatchWord(pattern), pattern);
+      expect_words_table(pattern);
     }
   }
 }
@@ -224,4 +261,4 @@ TEST(PatternMatch, WordPatternSkipsAPrefix) {
 }
 
 }  // namespace
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -1,5 +1,5 @@
-// The lane blocks of short queries against the pairwise Levenshtein
-// distance, and the matrices built from them against the pairwise
+// The lane blocks of short queries against the pairwise Levenshtein and
+// restricted Damerau distances, and the matrices built from them against the pairwise
 // functions, cutoff rules included. Query lengths sit on and around every
 // lane width (8, 16, 32, 64 symbols), choices reach past what a narrow lane
 // can count (255 and 65535), and the alphabets mix symbols below 256 with
@@ -20,10 +20,9 @@
 #include "core/strings/string_metrics.h"
 #include "random_texts.h"
 
-namespace lumra {
+namespace lumra::internal {
 namespace {
 
-using kernels::LaneCode;
 using testing::describe;
 using testing::TextGenerator;
 using Text = std::vector<Symbol>;
@@ -32,7 +31,7 @@ constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
 
 std::vector<LaneCode> codes() {
   std::vector<LaneCode> out{LaneCode::kPortable, LaneCode::kAuto};
-  if (kernels::avx2_available()) out.push_back(LaneCode::kAvx2);
+  if (avx2_available()) out.push_back(LaneCode::kAvx2);
   return out;
 }
 
@@ -42,13 +41,20 @@ std::vector<SymbolString> owned(const std::vector<Text>& texts) {
   return out;
 }
 
+std::uint64_t pairwise(LaneMetric metric, Symbols a, Symbols b,
+                       std::optional<std::uint64_t> cutoff, StringWorkspace& ws) {
+  return metric == LaneMetric::kOsa ? osa_with_cutoff(a, b, cutoff, ws)
+                                    : levenshtein_with_cutoff(a, b, cutoff, ws);
+}
+
 // Every query of the block against every choice, compared with the pairwise
-// distance; one scratch serves all blocks, as in a matrix.
+// distance of both metrics; one scratch serves all blocks, as in a matrix.
 void check_block(const std::vector<Text>& queries, const std::vector<Text>& choice_texts,
-                 kernels::QueryBlockScratch& scratch, LaneCode code, const char* what,
+                 QueryBlockScratch& scratch, LaneCode code, const char* what,
                  std::optional<std::uint64_t> cutoff = std::nullopt) {
+  for (const LaneMetric metric : {LaneMetric::kLevenshtein, LaneMetric::kOsa}) {
   const auto choices = owned(choice_texts);
-  const kernels::PackedTexts packed(choices);
+  const PackedTexts packed(choices);
   std::vector<std::vector<std::uint64_t>> rows(queries.size(),
                                                std::vector<std::uint64_t>(choices.size(), kMax));
   std::vector<std::uint64_t*> outs;
@@ -57,15 +63,16 @@ void check_block(const std::vector<Text>& queries, const std::vector<Text>& choi
     outs.push_back(rows[i].data());
     views.emplace_back(queries[i]);
   }
-  kernels::levenshtein_query_block(views, packed, outs.data(), scratch, cutoff, code);
+  query_block_distances(metric, views, packed, outs.data(), scratch, cutoff, code);
   StringWorkspace ws;
   for (std::size_t i = 0; i < queries.size(); ++i) {
     for (std::size_t c = 0; c < choices.size(); ++c) {
-      ASSERT_EQ(rows[i][c], levenshtein_with_cutoff(queries[i], choice_texts[c], cutoff, ws))
-          << what << " code " << static_cast<int>(code) << " cutoff "
-          << (cutoff ? std::to_string(*cutoff) : "none") << " query " << describe(queries[i])
-          << " choice " << describe(choice_texts[c]);
+      ASSERT_EQ(rows[i][c], pairwise(metric, queries[i], choice_texts[c], cutoff, ws))
+          << what << (metric == LaneMetric::kOsa ? " osa" : " levenshtein") << " code "
+          << static_cast<int>(code) << " cutoff " << (cutoff ? std::to_string(*cutoff) : "none")
+          << " query " << describe(queries[i]) << " choice " << describe(choice_texts[c]);
     }
+  }
   }
 }
 
@@ -73,8 +80,9 @@ TEST(QueryLanes, FixedDistances) {
   const std::vector<Text> queries{{}, {'a'}, {'a', 'b', 'c'}, {'k', 'i', 't', 't', 'e', 'n'},
                                   {0x3042, 0x3044}, {0x1F600}};
   const std::vector<Text> choices{{}, {'a'}, {'a', 'b', 'd'}, {'s', 'i', 't', 't', 'i', 'n', 'g'},
-                                  {0x3042}, {0x1F600, 'a'}, {'b', 'a'}};
-  kernels::QueryBlockScratch scratch;
+                                  {0x3042}, {0x1F600, 'a'}, {'b', 'a'}, {'a', 'c', 'b'},
+                                  {0x3044, 0x3042}, {'c', 'a'}};
+  QueryBlockScratch scratch;
   for (const LaneCode code : codes()) check_block(queries, choices, scratch, code, "fixed");
 }
 
@@ -83,13 +91,13 @@ constexpr std::size_t kBoundaryLengths[] = {0, 1, 2, 7, 8, 9, 15, 16, 17, 31, 32
 
 TEST(QueryLanes, RandomBlocksMatchThePairwiseDistance) {
   TextGenerator gen(0x5eed1a9e);
-  kernels::QueryBlockScratch scratch;
+  QueryBlockScratch scratch;
   for (const auto& alphabet : testing::test_alphabets()) {
     for (int round = 0; round < 24; ++round) {
       // The longest query picks the lane width; the others are shorter, and
       // sometimes there are more of them than one block holds.
       const std::size_t longest = kBoundaryLengths[gen.below(std::size(kBoundaryLengths))];
-      const std::size_t lanes = kernels::lanes_for_length(std::max<std::size_t>(longest, 1));
+      const std::size_t lanes = lanes_for_length(std::max<std::size_t>(longest, 1));
       const std::size_t count = 1 + gen.below(round % 4 == 0 ? 2 * lanes + 3 : lanes);
       std::vector<Text> queries;
       for (std::size_t i = 0; i < count; ++i) {
@@ -119,7 +127,7 @@ TEST(QueryLanes, RandomBlocksMatchThePairwiseDistance) {
 TEST(QueryLanes, ChoicesLongerThanANarrowLaneCounts) {
   TextGenerator gen(77);
   const testing::Alphabet& four = testing::test_alphabets()[1];
-  kernels::QueryBlockScratch scratch;
+  QueryBlockScratch scratch;
   std::vector<Text> choices{gen.text(four, 254), gen.text(four, 255), gen.text(four, 256),
                             gen.text(four, 600), {}, gen.text(four, 5)};
   for (const std::size_t longest : {std::size_t{8}, std::size_t{16}}) {
@@ -177,15 +185,18 @@ TEST(QueryLaneMatrices, IntegerCellsEqualThePairwiseDistance) {
       std::vector<std::optional<std::uint64_t>> cutoffs{std::nullopt, kMax, kMax - 1};
       for (std::uint64_t k = 0; k <= 20; ++k) cutoffs.push_back(k);
       for (const auto cutoff : cutoffs) {
-        const auto matrix = levenshtein_matrix(queries, choices, cutoff);
-        ASSERT_EQ(matrix.rows, queries.size());
-        ASSERT_EQ(matrix.cols, choices.size());
-        for (std::size_t q = 0; q < queries.size(); ++q) {
-          for (std::size_t c = 0; c < choices.size(); ++c) {
-            ASSERT_EQ(matrix.row(q)[c], levenshtein_with_cutoff(queries[q], choices[c], cutoff, ws))
-                << alphabet.name << " query " << describe(m.queries[q]) << " choice "
-                << describe(m.choices[c]) << " cutoff " << (cutoff ? *cutoff : 0) << " set "
-                << cutoff.has_value();
+        for (const LaneMetric metric : {LaneMetric::kLevenshtein, LaneMetric::kOsa}) {
+          const auto matrix = metric == LaneMetric::kOsa ? osa_matrix(queries, choices, cutoff)
+                                                         : levenshtein_matrix(queries, choices, cutoff);
+          ASSERT_EQ(matrix.rows, queries.size());
+          ASSERT_EQ(matrix.cols, choices.size());
+          for (std::size_t q = 0; q < queries.size(); ++q) {
+            for (std::size_t c = 0; c < choices.size(); ++c) {
+              ASSERT_EQ(matrix.row(q)[c], pairwise(metric, queries[q], choices[c], cutoff, ws))
+                  << alphabet.name << (metric == LaneMetric::kOsa ? " osa" : " levenshtein")
+                  << " query " << describe(m.queries[q]) << " choice " << describe(m.choices[c])
+                  << " cutoff " << (cutoff ? *cutoff : 0) << " set " << cutoff.has_value();
+            }
           }
         }
       }
@@ -252,4 +263,4 @@ TEST(QueryLaneMatrices, ScoreCellsEqualThePairwiseScores) {
 }
 
 }  // namespace
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -79,7 +79,8 @@ TEST_P(SpanDistancesSweep, EveryAlphabetAndOrderGivesTheTextbookDistance) {
 INSTANTIATE_TEST_SUITE_P(Queries, SpanDistancesSweep,
                          ::testing::Values(SweepCase{"EmptyOrShort", 0, 5},
                                            SweepCase{"OneWord", 60, 64},
-                                           SweepCase{"PastOneWord", 65, 70}),
+                                           SweepCase{"PastOneWord", 65, 70},
+                                           SweepCase{"ThreeWords", 128, 131}),
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -69,11 +69,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(StripCommonAffixes, PrefixThenNonOverlappingSuffix) {
   const auto a = S("abcab"), b = S("ab");
-  auto [l, r] = strip_common_affixes(a, b);
+  auto [l, r] = internal::strip_common_affixes(a, b);
   EXPECT_EQ(l.size(), 3u);  // "cab": the suffix may not reuse the prefix's "ab"
   EXPECT_EQ(r.size(), 0u);
   const auto c = S("xaby"), d = S("xcby");
-  auto [m, n] = strip_common_affixes(c, d);
+  auto [m, n] = internal::strip_common_affixes(c, d);
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0], 'a');
   EXPECT_EQ(n[0], 'c');
@@ -91,11 +91,11 @@ TEST(StripCommonAffixes, ChunkedScansFindTheFirstDifference) {
         b = a;
         if (at < length) b[at] ^= change;
         SCOPED_TRACE("length " + std::to_string(length) + ", difference at " + std::to_string(at));
-        EXPECT_EQ(common_prefix_length(a.data(), b.data(), length), at);
+        EXPECT_EQ(internal::common_prefix_length(a.data(), b.data(), length), at);
         const std::size_t suffix = at < length ? length - 1 - at : length;
-        EXPECT_EQ(common_suffix_length(a.data(), b.data(), length), suffix);
+        EXPECT_EQ(internal::common_suffix_length(a.data(), b.data(), length), suffix);
         // Stripped middles keep the one differing symbol.
-        auto [l, r] = strip_common_affixes(a, b);
+        auto [l, r] = internal::strip_common_affixes(a, b);
         EXPECT_EQ(l.size(), at < length ? 1u : 0u);
         EXPECT_EQ(r.size(), l.size());
       }

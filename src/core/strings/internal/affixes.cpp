@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace lumra {
+namespace lumra::internal {
 
 std::pair<Symbols, Symbols> strip_common_affixes(Symbols left, Symbols right) {
   const std::size_t shorter = std::min(left.size(), right.size());
@@ -16,4 +16,4 @@ std::pair<Symbols, Symbols> strip_common_affixes(Symbols left, Symbols right) {
           right.subspan(prefix, right.size() - prefix - suffix)};
 }
 
-}  // namespace lumra
+}  // namespace lumra::internal

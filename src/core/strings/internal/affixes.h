@@ -12,7 +12,7 @@
 
 #include "core/base/symbols.h"
 
-namespace lumra {
+namespace lumra::internal {
 
 // Returns the middles of `left` and `right` after removing their longest
 // common prefix and then their longest common suffix. The suffix never
@@ -104,4 +104,4 @@ inline std::size_t common_suffix_length(const Symbol* a, const Symbol* b, std::s
   return s;
 }
 
-}  // namespace lumra
+}  // namespace lumra::internal

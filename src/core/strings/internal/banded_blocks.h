@@ -25,14 +25,13 @@
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 // One pass over the band of `bound`; needs m >= 1 and
 // |n - m| <= bound <= max(m, n).
 template <class Words>
-bit_parallel::BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text,
+BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text,
                                       std::uint64_t bound, StringWorkspace& workspace) {
-  using namespace bit_parallel;
   const std::size_t m = pattern.length();
   const std::size_t words = pattern.words();
   if (text.empty()) return {true, m, 0};
@@ -51,6 +50,7 @@ bit_parallel::BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols
   // so only the last word's bottom value (`score`) needs tracking.
   std::size_t first_word = 0;
   std::size_t last_word = 0;
+  pattern.reach(0);
   vp[0] = kAllOnes;
   vn[0] = 0;
   d0[0] = kAllOnes;
@@ -71,6 +71,7 @@ bit_parallel::BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols
     const auto wanted_last = static_cast<std::size_t>((band.last_row(j) - 1) / 64);
     while (last_word < wanted_last) {
       ++last_word;
+      pattern.reach(last_word);
       vp[last_word] = kAllOnes;
       vn[last_word] = 0;
       d0[last_word] = kAllOnes;
@@ -126,7 +127,7 @@ std::uint64_t blocks_distance(const PatternMatchBlocks& pattern, Symbols text,
   if (pattern.length() == 0) return text.size();
   BandSchedule schedule(pattern.length(), text.size());
   while (true) {
-    const bit_parallel::BandPass pass =
+    const BandPass pass =
         blocks_in_band<Words>(pattern, text, schedule.bound(), workspace);
     if (pass.within || schedule.full()) return pass.value;
     schedule.failed(pass.value, pass.steps);
@@ -138,11 +139,11 @@ BoundedDistance blocks_distance_within(const PatternMatchBlocks& pattern, Symbol
                                        std::uint64_t bound, StringWorkspace& workspace) {
   const std::size_t m = pattern.length();
   const std::size_t n = text.size();
-  if (bit_parallel::length_difference(m, n) > bound) return {false, 0};
+  if (length_difference(m, n) > bound) return {false, 0};
   if (m == 0) return {true, n};
-  const bit_parallel::BandPass pass = blocks_in_band<Words>(
+  const BandPass pass = blocks_in_band<Words>(
       pattern, text, std::min<std::uint64_t>(bound, std::max(m, n)), workspace);
   return {pass.within, pass.value};
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace lumra::bit_parallel {
+namespace lumra::internal {
 
 constexpr std::uint64_t kAllOnes = ~std::uint64_t{0};
 constexpr std::uint64_t kTopBit = std::uint64_t{1} << 63;
@@ -29,6 +29,21 @@ struct BandPass {
   std::uint64_t steps;
 };
 
+// The number of set bits. The baseline instruction set has no popcount, and
+// std::popcount then calls a library routine that does this same
+// arithmetic behind a call; the distances read it once or twice per
+// comparison, which for short words is a tenth of the whole.
+inline std::uint64_t bit_count(std::uint64_t x) {
+#if defined(__POPCNT__)
+  return static_cast<std::uint64_t>(std::popcount(x));
+#else
+  x -= (x >> 1) & 0x5555555555555555ull;
+  x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return (x * 0x0101010101010101ull) >> 56;
+#endif
+}
+
 inline std::uint64_t length_difference(std::size_t a, std::size_t b) {
   return a > b ? a - b : b - a;
 }
@@ -49,8 +64,7 @@ inline std::uint64_t low_bits(std::size_t count) {
 // running score. `rows` masks the bits that are pattern rows.
 inline std::uint64_t bottom_value(std::uint64_t columns, std::uint64_t vp, std::uint64_t vn,
                                   std::uint64_t rows) {
-  return columns + static_cast<std::uint64_t>(std::popcount(vp & rows)) -
-         static_cast<std::uint64_t>(std::popcount(vn & rows));
+  return columns + bit_count(vp & rows) - bit_count(vn & rows);
 }
 
 // One column of the table over up to 64 pattern rows (bit i for row i + 1):
@@ -78,35 +92,49 @@ struct WordState {
   }
 };
 
-// The same over two words (65 to 128 rows): the carry of the addition and
-// the shifted horizontal differences pass from the low word to the high one.
-struct TwoWordState {
-  std::uint64_t vp[2] = {kAllOnes, kAllOnes};
-  std::uint64_t vn[2] = {0, 0};
-  std::uint64_t d0[2] = {0, 0};
+// The same over N words (N = 2..4: 65 to 256 rows), kept in registers:
+// the carry of the addition and the shifted horizontal differences pass
+// from each word to the next one up.
+template <std::size_t N>
+struct WordsState {
+  std::uint64_t vp[N];
+  std::uint64_t vn[N];
+  std::uint64_t d0[N];
 
-  void step(const std::uint64_t (&x)[2]) {
-    std::uint64_t carry = 0;
-    std::uint64_t hp[2];
-    std::uint64_t hn[2];
-    for (int w = 0; w < 2; ++w) {
-      d0[w] = (add_with_carry(x[w] & vp[w], vp[w], carry) ^ vp[w]) | x[w];
-      hp[w] = vn[w] | ~(d0[w] | vp[w]);
-      hn[w] = d0[w] & vp[w];
+  WordsState() {
+    for (std::size_t w = 0; w < N; ++w) {
+      vp[w] = kAllOnes;
+      vn[w] = 0;
+      d0[w] = 0;
     }
-    const std::uint64_t hp_shifted[2] = {(hp[0] << 1) | 1, (hp[1] << 1) | (hp[0] >> 63)};
-    const std::uint64_t hn_shifted[2] = {hn[0] << 1, (hn[1] << 1) | (hn[0] >> 63)};
-    for (int w = 0; w < 2; ++w) {
-      vp[w] = hn_shifted[w] | ~(d0[w] | hp_shifted[w]);
-      vn[w] = hp_shifted[w] & d0[w];
+  }
+
+  void step(const std::uint64_t (&x)[N]) {
+    std::uint64_t carry = 0;
+    std::uint64_t hp_in = 1;  // row 0 grows by one per column
+    std::uint64_t hn_in = 0;
+    for (std::size_t w = 0; w < N; ++w) {
+      d0[w] = (add_with_carry(x[w] & vp[w], vp[w], carry) ^ vp[w]) | x[w];
+      const std::uint64_t hp = vn[w] | ~(d0[w] | vp[w]);
+      const std::uint64_t hn = d0[w] & vp[w];
+      const std::uint64_t hp_shifted = (hp << 1) | hp_in;
+      const std::uint64_t hn_shifted = (hn << 1) | hn_in;
+      hp_in = hp >> 63;
+      hn_in = hn >> 63;
+      vp[w] = hn_shifted | ~(d0[w] | hp_shifted);
+      vn[w] = hp_shifted & d0[w];
     }
   }
   std::uint64_t zero_at(std::size_t row) const { return (d0[row / 64] >> (row % 64)) & 1; }
+  // `rows` lies in 64 * (N - 1) + 1 .. 64 * N.
   std::uint64_t distance(std::size_t columns, std::size_t rows) const {
-    const std::uint64_t high_rows = low_bits(rows - 64);
-    return bottom_value(columns, vp[0], vn[0], kAllOnes) +
-           static_cast<std::uint64_t>(std::popcount(vp[1] & high_rows)) -
-           static_cast<std::uint64_t>(std::popcount(vn[1] & high_rows));
+    std::uint64_t value = columns;
+    for (std::size_t w = 0; w + 1 < N; ++w) {
+      value += bit_count(vp[w]);
+      value -= bit_count(vn[w]);
+    }
+    const std::uint64_t top_rows = low_bits(rows - 64 * (N - 1));
+    return value + bit_count(vp[N - 1] & top_rows) - bit_count(vn[N - 1] & top_rows);
   }
 };
 
@@ -116,4 +144,4 @@ inline std::uint64_t rows_in_word(std::size_t length, std::size_t w) {
   return length - below < 64 ? length - below : 64;
 }
 
-}  // namespace lumra::bit_parallel
+}  // namespace lumra::internal

@@ -24,10 +24,11 @@
 #include "core/strings/internal/bit_parallel.h"
 #include "core/strings/osa.h"
 #include "core/strings/internal/pattern_match.h"
+#include "core/strings/internal/pattern_match_words.h"
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 // A column kernel over a pattern of m >= 1 symbols, fresh at column 0:
 //   advance(c)    moves it over text symbol c;
@@ -52,7 +53,7 @@ template <class Column>
   const std::size_t n = text.size();
   const std::size_t lead = n > m ? n - m : 0;
   for (std::size_t j = 0; j < lead; ++j) column.advance(text[j]);
-  std::uint64_t diagonal = bit_parallel::length_difference(m, n);
+  std::uint64_t diagonal = length_difference(m, n);
   std::size_t row = m > n ? m - n : 0;
   for (std::size_t j = lead; j < n; ++j, ++row) {
     column.advance(text[j]);
@@ -81,7 +82,7 @@ template <class Column, class... Args>
                                                                      std::uint64_t bound,
                                                                      const Args&... column_args) {
   const std::size_t n = text.size();
-  if (bit_parallel::length_difference(m, n) > bound) return {false, 0};
+  if (length_difference(m, n) > bound) return {false, 0};
   if (m == 0) return {true, n};
   Column column(column_args...);
   if (bound >= std::max(m, n)) return {true, scan(column, text)};
@@ -94,8 +95,8 @@ inline std::optional<std::uint64_t> within_or_nothing(BoundedDistance found) {
 }
 
 // Builds a `Table` from `build` and runs `run` on it in a stack frame of its
-// own. The dispatcher then holds no table itself: the two-word table alone
-// takes 7 KB, which every short comparison would otherwise reserve and
+// own. The dispatcher then holds no table itself: the four-word table alone
+// takes 26 KB, which every short comparison would otherwise reserve and
 // step over.
 template <class Table, class Run, class... Build>
 [[gnu::noinline]] auto run_with_table(const Run& run, const Build&... build) {
@@ -106,8 +107,8 @@ template <class Table, class Run, class... Build>
 // Runs `kernel` on the cheapest table for comparing `pattern` (non-empty)
 // with this one `text`: kernel(const PatternMatchShort&) for a short pattern
 // and text, kernel(WordPattern) up to 64 symbols, kernel(const
-// PatternMatchTwoWords&) up to 128, and kernel(const PatternMatchBlocks&),
-// built in `workspace`, beyond.
+// PatternMatchWords<N>&) up to 64 * N for N = 2..4, and kernel(const
+// PatternMatchBlocks&), built in `workspace`, beyond.
 template <class Kernel>
 auto with_pattern_table(Symbols pattern, Symbols text, StringWorkspace& workspace,
                         const Kernel& kernel) {
@@ -117,12 +118,18 @@ auto with_pattern_table(Symbols pattern, Symbols text, StringWorkspace& workspac
         [&](const PatternMatchWord& table) { return kernel(WordPattern{&table, 0, pattern.size()}); },
         pattern, text);
   }
-  if (pattern.size() <= PatternMatchTwoWords::kMaxLength) {
-    return run_with_table<PatternMatchTwoWords>(kernel, pattern, text);
+  if (pattern.size() <= PatternMatchWords<2>::kMaxLength) {
+    return run_with_table<PatternMatchWords<2>>(kernel, pattern);
+  }
+  if (pattern.size() <= PatternMatchWords<3>::kMaxLength) {
+    return run_with_table<PatternMatchWords<3>>(kernel, pattern);
+  }
+  if (pattern.size() <= PatternMatchWords<4>::kMaxLength) {
+    return run_with_table<PatternMatchWords<4>>(kernel, pattern);
   }
   PatternMatchBlocks& blocks = workspace.buffers().pattern_blocks;
   blocks.assign(pattern);
   return kernel(std::as_const(blocks));
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace lumra {
+namespace lumra::internal {
 
 class DiagonalBand {
  public:
@@ -89,4 +89,4 @@ class BandSchedule {
   std::uint64_t bound_;
 };
 
-}  // namespace lumra
+}  // namespace lumra::internal

@@ -5,13 +5,36 @@
 
 #include "core/strings/internal/affixes.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 namespace {
 
 // Stands for "more than the budget": above any bound the search accepts, and
 // far from overflowing when a few edits are added to it.
 constexpr std::uint64_t kOver = std::uint64_t{1} << 40;
+
+// Whether x[0..length) equals y[0..length).
+inline bool same(const Symbol* x, const Symbol* y, std::size_t length) {
+  return common_prefix_length(x, y, length) == length;
+}
+
+// The last edit of a search: a[0] != b[0], both non-empty and at most one
+// symbol apart in length, so the lengths leave one operation that can
+// explain the difference (two with transpositions), and it must make the
+// rests equal. 1 when one does, kOver otherwise; the same as trying all of
+// them with no edit left.
+template <bool kTranspositions>
+std::uint64_t within_one(const Symbol* a, std::size_t m, const Symbol* b, std::size_t n) {
+  if (m == n) {
+    if (same(a + 1, b + 1, m - 1)) return 1;
+    if constexpr (kTranspositions) {
+      if (m >= 2 && a[0] == b[1] && a[1] == b[0] && same(a + 2, b + 2, m - 2)) return 1;
+    }
+    return kOver;
+  }
+  if (m > n) return same(a + 1, b, n) ? 1 : kOver;
+  return same(a, b + 1, m) ? 1 : kOver;
+}
 
 // The distance of a[0..m) and b[0..n) if it is at most `budget`; otherwise
 // kOver or some cost above `budget`. Every value returned is the cost of a
@@ -31,6 +54,7 @@ std::uint64_t cheapest(const Symbol* a, std::size_t m, const Symbol* b, std::siz
   if (m == 0) return n;
   if (n == 0) return m;
   if (budget == 0) return kOver;  // a[0] != b[0] costs at least one edit
+  if (budget == 1) return within_one<kTranspositions>(a, m, b, n);
 
   const unsigned rest = budget - 1;
   std::uint64_t best = cheapest<kTranspositions>(a + 1, m - 1, b + 1, n - 1, rest);
@@ -62,4 +86,4 @@ BoundedDistance osa_few_edits(Symbols left, Symbols right, std::uint64_t bound) 
   return {cost <= bound, cost};
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

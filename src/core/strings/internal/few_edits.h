@@ -22,7 +22,7 @@
 #include "core/strings/osa.h"
 #include "core/base/symbols.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 // The largest bound these searches accept; the branches grow as 4^bound.
 inline constexpr std::uint64_t kFewEditsMaxBound = 3;
@@ -32,4 +32,4 @@ std::optional<std::uint64_t> levenshtein_few_edits(Symbols left, Symbols right,
                                                    std::uint64_t bound);
 BoundedDistance osa_few_edits(Symbols left, Symbols right, std::uint64_t bound);
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -4,7 +4,7 @@
 // vp (the value grows by one going down) and vn (it shrinks by one). Each
 // text symbol advances the column with a handful of word operations. Row 0
 // is 0, 1, 2, ... along the text, which enters as a +1 horizontal difference
-// above the top row of every column. The one- and two-word kernels read the
+// above the top row of every column. The one- to four-word kernels read the
 // last row's value off the final column; the banded multi-word kernel, whose
 // words come and go, keeps it as a running score.
 //
@@ -15,16 +15,15 @@
 #include "core/strings/internal/column_kernels.h"
 #include "core/strings/internal/levenshtein_kernels.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
-using bit_parallel::length_difference;
 
 namespace {
 
 // The one-word kernel's column: the diagonal zeros come from the matches
 // and the rows below a -1 vertical difference.
 template <class Pattern>
-struct WordColumn : bit_parallel::WordState {
+struct WordColumn : WordState {
   const Pattern& pattern;
   std::size_t length;
 
@@ -33,13 +32,19 @@ struct WordColumn : bit_parallel::WordState {
   std::uint64_t distance(std::size_t columns) const { return WordState::distance(columns, length); }
 };
 
-struct TwoWordColumn : bit_parallel::TwoWordState {
-  const PatternMatchTwoWords& pattern;
+template <std::size_t N>
+struct WordsColumn : WordsState<N> {
+  const PatternMatchWords<N>& pattern;
 
-  explicit TwoWordColumn(const PatternMatchTwoWords& p) : pattern(p) {}
-  void advance(Symbol c) { step({pattern.low(c) | vn[0], pattern.high(c) | vn[1]}); }
+  explicit WordsColumn(const PatternMatchWords<N>& p) : pattern(p) {}
+  void advance(Symbol c) {
+    const std::uint64_t* eq = pattern.get(c);
+    std::uint64_t x[N];
+    for (std::size_t w = 0; w < N; ++w) x[w] = eq[w] | this->vn[w];
+    this->step(x);
+  }
   std::uint64_t distance(std::size_t columns) const {
-    return TwoWordState::distance(columns, pattern.length());
+    return WordsState<N>::distance(columns, pattern.length());
   }
 };
 
@@ -78,15 +83,27 @@ std::optional<std::uint64_t> levenshtein_short_bounded(const PatternMatchShort& 
       pattern.length(), text, bound, pattern, pattern.length()));
 }
 
-std::uint64_t levenshtein_two_words(const PatternMatchTwoWords& pattern, Symbols text) {
-  return column_distance<TwoWordColumn>(pattern.length(), text, pattern);
+template <std::size_t N>
+std::uint64_t levenshtein_words(const PatternMatchWords<N>& pattern, Symbols text) {
+  return column_distance<WordsColumn<N>>(pattern.length(), text, pattern);
 }
 
-std::optional<std::uint64_t> levenshtein_two_words_bounded(const PatternMatchTwoWords& pattern,
-                                                           Symbols text, std::uint64_t bound) {
+template <std::size_t N>
+std::optional<std::uint64_t> levenshtein_words_bounded(const PatternMatchWords<N>& pattern,
+                                                       Symbols text, std::uint64_t bound) {
   return within_or_nothing(
-      column_distance_within<TwoWordColumn>(pattern.length(), text, bound, pattern));
+      column_distance_within<WordsColumn<N>>(pattern.length(), text, bound, pattern));
 }
+
+template std::uint64_t levenshtein_words(const PatternMatchWords<2>&, Symbols);
+template std::uint64_t levenshtein_words(const PatternMatchWords<3>&, Symbols);
+template std::uint64_t levenshtein_words(const PatternMatchWords<4>&, Symbols);
+template std::optional<std::uint64_t> levenshtein_words_bounded(const PatternMatchWords<2>&,
+                                                                Symbols, std::uint64_t);
+template std::optional<std::uint64_t> levenshtein_words_bounded(const PatternMatchWords<3>&,
+                                                                Symbols, std::uint64_t);
+template std::optional<std::uint64_t> levenshtein_words_bounded(const PatternMatchWords<4>&,
+                                                                Symbols, std::uint64_t);
 
 std::uint64_t levenshtein_blocks(const PatternMatchBlocks& pattern, Symbols text,
                                  StringWorkspace& workspace) {
@@ -110,8 +127,9 @@ struct Unbounded {
   std::uint64_t operator()(WordPattern t) const {
     return column_distance<WordColumn<WordPattern>>(t.length, text, t, t.length);
   }
-  std::uint64_t operator()(const PatternMatchTwoWords& t) const {
-    return levenshtein_two_words(t, text);
+  template <std::size_t N>
+  std::uint64_t operator()(const PatternMatchWords<N>& t) const {
+    return levenshtein_words(t, text);
   }
   std::uint64_t operator()(const PatternMatchBlocks& t) const {
     return levenshtein_blocks(t, text, workspace);
@@ -129,8 +147,9 @@ struct Bounded {
     return within_or_nothing(
         column_distance_within<WordColumn<WordPattern>>(t.length, text, bound, t, t.length));
   }
-  std::optional<std::uint64_t> operator()(const PatternMatchTwoWords& t) const {
-    return levenshtein_two_words_bounded(t, text, bound);
+  template <std::size_t N>
+  std::optional<std::uint64_t> operator()(const PatternMatchWords<N>& t) const {
+    return levenshtein_words_bounded(t, text, bound);
   }
   std::optional<std::uint64_t> operator()(const PatternMatchBlocks& t) const {
     return levenshtein_blocks_bounded(t, text, bound, workspace);
@@ -150,11 +169,11 @@ std::optional<std::uint64_t> levenshtein_bit_parallel_bounded(Symbols pattern, S
   if (length_difference(pattern.size(), text.size()) > bound) return std::nullopt;
   // Past two words, a small bound needs neither a table of all the
   // pattern's words nor more than one word sliding along its band.
-  if (pattern.size() > PatternMatchTwoWords::kMaxLength &&
+  if (pattern.size() > PatternMatchWords<2>::kMaxLength &&
       fits_narrow_band(pattern.size(), text.size(), bound)) {
     return within_or_nothing(levenshtein_narrow_band(pattern, text, bound));
   }
   return with_pattern_table(pattern, text, workspace, Bounded{text, bound, workspace});
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

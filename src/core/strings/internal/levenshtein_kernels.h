@@ -18,10 +18,11 @@
 
 #include "core/strings/osa.h"
 #include "core/strings/internal/pattern_match.h"
+#include "core/strings/internal/pattern_match_words.h"
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 // Row-by-row dynamic programme with the row along `shorter`
 // (len(shorter) <= len(longer)).
@@ -41,10 +42,13 @@ std::uint64_t levenshtein_short(const PatternMatchShort& pattern, Symbols text);
 std::optional<std::uint64_t> levenshtein_short_bounded(
     const PatternMatchShort& pattern, Symbols text, std::uint64_t bound);
 
-// Two machine words: patterns of 65 to 128 symbols, the whole column.
-std::uint64_t levenshtein_two_words(const PatternMatchTwoWords& pattern, Symbols text);
-std::optional<std::uint64_t> levenshtein_two_words_bounded(const PatternMatchTwoWords& pattern,
-                                                           Symbols text, std::uint64_t bound);
+// N = 2..4 machine words: patterns of 64 * (N - 1) + 1 to 64 * N symbols,
+// the whole column in registers.
+template <std::size_t N>
+std::uint64_t levenshtein_words(const PatternMatchWords<N>& pattern, Symbols text);
+template <std::size_t N>
+std::optional<std::uint64_t> levenshtein_words_bounded(const PatternMatchWords<N>& pattern,
+                                                       Symbols text, std::uint64_t bound);
 
 // Any pattern of at least one symbol, 64 per word. The bounded form only
 // computes the words that meet the diagonal band of the bound.
@@ -61,12 +65,17 @@ std::optional<std::uint64_t> levenshtein_blocks_bounded(const PatternMatchBlocks
 inline constexpr std::uint64_t kNarrowBandMaxBound = 63;
 bool fits_narrow_band(std::size_t m, std::size_t n, std::uint64_t bound);
 BoundedDistance levenshtein_narrow_band(Symbols pattern, Symbols text, std::uint64_t bound);
+// The same with the pattern's masks cut out of a multi-word table: the
+// pattern is the table's positions offset .. offset + length - 1, which
+// lets a cached query skip a prefix and a suffix it shares with a text.
+BoundedDistance levenshtein_narrow_band(const PatternMatchBlocks& table, std::size_t offset,
+                                        std::size_t length, Symbols text, std::uint64_t bound);
 
 // Builds the masks of a non-empty `pattern` and runs the one-word or
-// two-word kernel when it fits, the multi-word one otherwise.
+// two- to four-word kernel when it fits, the multi-word one otherwise.
 std::uint64_t levenshtein_bit_parallel(Symbols pattern, Symbols text, StringWorkspace& workspace);
 std::optional<std::uint64_t> levenshtein_bit_parallel_bounded(Symbols pattern, Symbols text,
                                                               std::uint64_t bound,
                                                               StringWorkspace& workspace);
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -3,7 +3,7 @@
 
 #include "core/strings/internal/levenshtein_kernels.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 namespace {
 
@@ -64,4 +64,4 @@ std::optional<std::uint64_t> levenshtein_rows_bounded(Symbols shorter, Symbols l
   return distance;
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -22,15 +22,13 @@
 #include "core/strings/internal/column_kernels.h"
 #include "core/strings/internal/osa_kernels.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
-using bit_parallel::kAllOnes;
-using bit_parallel::length_difference;
 
 namespace {
 
 template <class Pattern>
-struct WordColumn : bit_parallel::WordState {
+struct WordColumn : WordState {
   const Pattern& pattern;
   std::size_t length;
   std::uint64_t previous_eq = 0;  // no transposition into the first column
@@ -51,28 +49,33 @@ struct WordColumn : bit_parallel::WordState {
   std::uint64_t distance(std::size_t columns) const { return WordState::distance(columns, length); }
 };
 
-// The same step over two words; the top bits of the low word's masks and
-// diagonal zeros shift into the bottom of the high word, where a
-// transposition may cross from one word to the other.
-struct TwoWordColumn : bit_parallel::TwoWordState {
-  const PatternMatchTwoWords& pattern;
-  std::uint64_t previous_eq[2] = {0, 0};
+// The same step over N words; the top bits of each word's masks and
+// diagonal zeros shift into the bottom of the word above, where a
+// transposition may cross from one word to the next.
+template <std::size_t N>
+struct WordsColumn : WordsState<N> {
+  const PatternMatchWords<N>& pattern;
+  const std::uint64_t* previous_eq;  // no transposition into the first column
 
-  explicit TwoWordColumn(const PatternMatchTwoWords& p) : pattern(p) {}
+  explicit WordsColumn(const PatternMatchWords<N>& p) : pattern(p), previous_eq(p.zero_row()) {}
 
   void advance(Symbol c) {
-    const std::uint64_t eq[2] = {pattern.low(c), pattern.high(c)};
-    const std::uint64_t eq_shifted[2] = {eq[0] << 1, (eq[1] << 1) | (eq[0] >> 63)};
-    const std::uint64_t d0_shifted[2] = {d0[0] << 1, (d0[1] << 1) | (d0[0] >> 63)};
-    std::uint64_t x[2];
-    for (int w = 0; w < 2; ++w) {
-      x[w] = eq[w] | vn[w] | (eq_shifted[w] & previous_eq[w] & ~d0_shifted[w]);
-      previous_eq[w] = eq[w];
+    const std::uint64_t* eq = pattern.get(c);
+    std::uint64_t x[N];
+    std::uint64_t eq_in = 0;
+    std::uint64_t d0_in = 0;
+    for (std::size_t w = 0; w < N; ++w) {
+      const std::uint64_t eq_shifted = (eq[w] << 1) | eq_in;
+      const std::uint64_t d0_shifted = (this->d0[w] << 1) | d0_in;
+      eq_in = eq[w] >> 63;
+      d0_in = this->d0[w] >> 63;
+      x[w] = eq[w] | this->vn[w] | (eq_shifted & previous_eq[w] & ~d0_shifted);
     }
-    step(x);
+    previous_eq = eq;
+    this->step(x);
   }
   std::uint64_t distance(std::size_t columns) const {
-    return TwoWordState::distance(columns, pattern.length());
+    return WordsState<N>::distance(columns, pattern.length());
   }
 };
 
@@ -130,14 +133,23 @@ BoundedDistance osa_short_bounded(const PatternMatchShort& pattern, Symbols text
                                                                pattern, pattern.length());
 }
 
-std::uint64_t osa_two_words(const PatternMatchTwoWords& pattern, Symbols text) {
-  return column_distance<TwoWordColumn>(pattern.length(), text, pattern);
+template <std::size_t N>
+std::uint64_t osa_words(const PatternMatchWords<N>& pattern, Symbols text) {
+  return column_distance<WordsColumn<N>>(pattern.length(), text, pattern);
 }
 
-BoundedDistance osa_two_words_bounded(const PatternMatchTwoWords& pattern, Symbols text,
-                                      std::uint64_t bound) {
-  return column_distance_within<TwoWordColumn>(pattern.length(), text, bound, pattern);
+template <std::size_t N>
+BoundedDistance osa_words_bounded(const PatternMatchWords<N>& pattern, Symbols text,
+                                  std::uint64_t bound) {
+  return column_distance_within<WordsColumn<N>>(pattern.length(), text, bound, pattern);
 }
+
+template std::uint64_t osa_words(const PatternMatchWords<2>&, Symbols);
+template std::uint64_t osa_words(const PatternMatchWords<3>&, Symbols);
+template std::uint64_t osa_words(const PatternMatchWords<4>&, Symbols);
+template BoundedDistance osa_words_bounded(const PatternMatchWords<2>&, Symbols, std::uint64_t);
+template BoundedDistance osa_words_bounded(const PatternMatchWords<3>&, Symbols, std::uint64_t);
+template BoundedDistance osa_words_bounded(const PatternMatchWords<4>&, Symbols, std::uint64_t);
 
 std::uint64_t osa_blocks(const PatternMatchBlocks& pattern, Symbols text,
                          StringWorkspace& workspace) {
@@ -160,7 +172,10 @@ struct Unbounded {
   std::uint64_t operator()(WordPattern t) const {
     return column_distance<WordColumn<WordPattern>>(t.length, text, t, t.length);
   }
-  std::uint64_t operator()(const PatternMatchTwoWords& t) const { return osa_two_words(t, text); }
+  template <std::size_t N>
+  std::uint64_t operator()(const PatternMatchWords<N>& t) const {
+    return osa_words(t, text);
+  }
   std::uint64_t operator()(const PatternMatchBlocks& t) const {
     return osa_blocks(t, text, workspace);
   }
@@ -176,8 +191,9 @@ struct Bounded {
   BoundedDistance operator()(WordPattern t) const {
     return column_distance_within<WordColumn<WordPattern>>(t.length, text, bound, t, t.length);
   }
-  BoundedDistance operator()(const PatternMatchTwoWords& t) const {
-    return osa_two_words_bounded(t, text, bound);
+  template <std::size_t N>
+  BoundedDistance operator()(const PatternMatchWords<N>& t) const {
+    return osa_words_bounded(t, text, bound);
   }
   BoundedDistance operator()(const PatternMatchBlocks& t) const {
     return osa_blocks_bounded(t, text, bound, workspace);
@@ -196,4 +212,4 @@ BoundedDistance osa_bit_parallel_bounded(Symbols pattern, Symbols text, std::uin
   return with_pattern_table(pattern, text, workspace, Bounded{text, bound, workspace});
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

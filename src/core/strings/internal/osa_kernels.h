@@ -13,8 +13,9 @@
 
 #include "core/strings/osa.h"
 #include "core/strings/internal/pattern_match.h"
+#include "core/strings/internal/pattern_match_words.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 // Both operands are non-empty.
 std::uint64_t osa_rows(Symbols left, Symbols right, StringWorkspace& workspace);
@@ -31,10 +32,13 @@ std::uint64_t osa_short(const PatternMatchShort& pattern, Symbols text);
 BoundedDistance osa_short_bounded(
     const PatternMatchShort& pattern, Symbols text, std::uint64_t bound);
 
-// Two machine words: patterns of 65 to 128 symbols, the whole column.
-std::uint64_t osa_two_words(const PatternMatchTwoWords& pattern, Symbols text);
-BoundedDistance osa_two_words_bounded(const PatternMatchTwoWords& pattern, Symbols text,
-                                      std::uint64_t bound);
+// N = 2..4 machine words: patterns of 64 * (N - 1) + 1 to 64 * N symbols,
+// the whole column in registers.
+template <std::size_t N>
+std::uint64_t osa_words(const PatternMatchWords<N>& pattern, Symbols text);
+template <std::size_t N>
+BoundedDistance osa_words_bounded(const PatternMatchWords<N>& pattern, Symbols text,
+                                  std::uint64_t bound);
 
 // Any pattern, 64 symbols per word; the bounded form only computes the words
 // that meet the diagonal band of the bound.
@@ -43,10 +47,10 @@ std::uint64_t osa_blocks(const PatternMatchBlocks& pattern, Symbols text,
 BoundedDistance osa_blocks_bounded(const PatternMatchBlocks& pattern, Symbols text,
                                    std::uint64_t bound, StringWorkspace& workspace);
 
-// Builds the masks of `pattern` and runs the one-word or two-word kernel
-// when it fits, the multi-word one otherwise.
+// Builds the masks of `pattern` and runs the one-word or two- to four-word
+// kernel when it fits, the multi-word one otherwise.
 std::uint64_t osa_bit_parallel(Symbols pattern, Symbols text, StringWorkspace& workspace);
 BoundedDistance osa_bit_parallel_bounded(Symbols pattern, Symbols text, std::uint64_t bound,
                                          StringWorkspace& workspace);
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -3,7 +3,7 @@
 
 #include "core/strings/internal/osa_kernels.h"
 
-namespace lumra::kernels {
+namespace lumra::internal {
 
 namespace {
 
@@ -70,4 +70,4 @@ BoundedDistance osa_rows_bounded(Symbols left, Symbols right, std::uint64_t boun
   return {value <= bound, value};
 }
 
-}  // namespace lumra::kernels
+}  // namespace lumra::internal

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-namespace lumra {
+namespace lumra::internal {
 
-using pattern_detail::slot_of;
 
 void PatternMatchWord::assign(Symbols pattern) {
   base_ = 0;
@@ -107,48 +106,78 @@ std::uint64_t PatternMatchWord::probe_wide(Symbol c, std::size_t slot) const {
 }
 
 void PatternMatchBlocks::assign(Symbols pattern) {
+  pattern_ = pattern;
   length_ = pattern.size();
   words_ = (length_ + 63) / 64;
-  direct_.assign(kDirect * words_, 0);
-  zeros_.assign(words_, 0);
-
-  std::size_t wide_count = 0;
-  for (const Symbol c : pattern) wide_count += c >= kDirect ? 1 : 0;
-  has_wide_ = wide_count > 0;
+  stride_ = words_ + 1;
+  filled_ = 0;
+  base_ = 0;
+  // Latin-1 keeps the window at 0, which a Latin pattern shows at its first
+  // symbol.
+  if (!pattern.empty() && pattern[0] >= kDirect) {
+    Symbol lowest = pattern[0];
+    for (const Symbol c : pattern) lowest = std::min(lowest, c);
+    base_ = lowest;
+  }
+  // Symbols outside the window get their row numbers now, so that the rows
+  // never move once a kernel holds them.
+  std::size_t wide = 0;
+  for (const Symbol c : pattern) wide += c - base_ >= kDirect ? 1 : 0;
+  has_wide_ = wide > 0;
+  std::uint32_t rows = 1;
   if (has_wide_) {
-    // At least twice as many slots as wide positions keeps probes short and
-    // guarantees a free slot ends every probe.
+    // At least twice as many slots as wide positions keeps probes short
+    // and always leaves a free slot.
     table_bits_ = 1;
-    while ((std::size_t{1} << table_bits_) < 2 * wide_count) ++table_bits_;
+    while ((std::size_t{1} << table_bits_) < 2 * wide) ++table_bits_;
     const std::size_t slots = std::size_t{1} << table_bits_;
     keys_.assign(slots, 0);
-    wide_.assign(slots * words_, 0);
+    numbers_.assign(slots, 0);
+    for (const Symbol c : pattern) {
+      if (c - base_ < kDirect) continue;
+      std::uint32_t& number = claim_wide(c);
+      if (number == 0) number = rows++;
+    }
   }
+  wide_.assign(rows * stride_, 0);
+  direct_.resize(kDirect * stride_);
+  std::memset(direct_.data(), 0, kDirect * stride_ * sizeof(std::uint64_t));
+}
 
-  for (std::size_t i = 0; i < length_; ++i) {
-    const Symbol c = pattern[i];
-    const std::size_t row = c < kDirect ? c : claim_wide_slot(c);
-    std::uint64_t* masks = c < kDirect ? direct_.data() : wide_.data();
-    masks[row * words_ + i / 64] |= std::uint64_t{1} << (i % 64);
+void PatternMatchBlocks::fill_word(std::size_t word) const {
+  // Locals: the masks are 64-bit words, as are the sizes, so stores into
+  // the masks would otherwise make the compiler reload the members.
+  const std::size_t stride = stride_;
+  const Symbol base = base_;
+  std::uint64_t* direct = direct_.data() + word;
+  const std::size_t end = std::min(length_, 64 * word + 64);
+  std::uint64_t bit = 1;
+  for (std::size_t i = 64 * word; i < end; ++i, bit <<= 1) {
+    const Symbol c = pattern_[i];
+    if (c - base < kDirect) [[likely]] {
+      direct[(c - base) * stride] |= bit;
+    } else {
+      wide_[wide_row_number(c) * stride + word] |= bit;
+    }
   }
 }
 
-std::size_t PatternMatchBlocks::claim_wide_slot(Symbol c) {
+// A slot is free while its row number is 0, whatever its key: below a
+// window that starts above 0, symbol 0 itself belongs to the map.
+std::uint32_t& PatternMatchBlocks::claim_wide(Symbol c) {
   const std::size_t mask = (std::size_t{1} << table_bits_) - 1;
   std::size_t slot = slot_of(c, table_bits_);
-  while (keys_[slot] != 0 && keys_[slot] != c) slot = (slot + 1) & mask;
+  while (numbers_[slot] != 0 && keys_[slot] != c) slot = (slot + 1) & mask;
   keys_[slot] = c;
-  return slot;
+  return numbers_[slot];
 }
 
-const std::uint64_t* PatternMatchBlocks::row_wide(Symbol c) const {
+std::size_t PatternMatchBlocks::wide_row_number(Symbol c) const {
   const std::size_t mask = (std::size_t{1} << table_bits_) - 1;
-  std::size_t slot = slot_of(c, table_bits_);
-  while (keys_[slot] != 0) {
-    if (keys_[slot] == c) return wide_.data() + slot * words_;
-    slot = (slot + 1) & mask;
+  for (std::size_t slot = slot_of(c, table_bits_);; slot = (slot + 1) & mask) {
+    if (numbers_[slot] == 0) return 0;
+    if (keys_[slot] == c) return numbers_[slot];
   }
-  return zeros_.data();
 }
 
-}  // namespace lumra
+}  // namespace lumra::internal

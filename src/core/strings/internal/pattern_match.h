@@ -18,9 +18,7 @@
 
 #include "core/base/symbols.h"
 
-namespace lumra {
-
-namespace pattern_detail {
+namespace lumra::internal {
 
 // Spreads code points that differ in their low bits (consecutive kana or
 // ideographs) over the whole table.
@@ -28,8 +26,6 @@ inline std::size_t slot_of(Symbol c, unsigned table_bits) {
   return static_cast<std::size_t>((static_cast<std::uint64_t>(c) * 0x9E3779B97F4A7C15ull) >>
                                   (64 - table_bits));
 }
-
-}  // namespace pattern_detail
 
 // Masks of a pattern of at most 64 symbols: one machine word per symbol.
 // Fixed size, so it can live on the stack for a single comparison.
@@ -80,7 +76,7 @@ class PatternMatchWord {
   // first slot holds the symbol or is free. Whether a text symbol occurs in
   // the pattern is data, so it picks the result without a branch.
   std::uint64_t get_wide(Symbol c) const {
-    const std::size_t slot = pattern_detail::slot_of(c, table_bits_);
+    const std::size_t slot = slot_of(c, table_bits_);
     const Symbol key = keys_[slot];
     const std::uint64_t mask = masks_[slot];
     if (key == c || key == 0) [[likely]]
@@ -186,64 +182,85 @@ struct WordPattern {
   std::uint64_t get(Symbol c) const { return table->get(c) >> offset; }
 };
 
-// Masks of a pattern of 65 to 128 symbols for the two-word kernels: one
-// single-word table for the first 64 symbols and one for the rest. Like
-// PatternMatchWord it lives on the stack, and built for a given text it only
-// clears the entries that text can ask about, so a single comparison of two
-// medium texts does not pay for a 256-row table per word.
-class PatternMatchTwoWords {
- public:
-  static constexpr std::size_t kMaxLength = 2 * PatternMatchWord::kMaxLength;
-
-  // `pattern` holds 65..128 symbols; only `text`'s symbols may be looked up.
-  PatternMatchTwoWords(Symbols pattern, Symbols text)
-      : low_(pattern.first(PatternMatchWord::kMaxLength), text),
-        high_(pattern.subspan(PatternMatchWord::kMaxLength), text),
-        length_(pattern.size()) {}
-
-  std::size_t length() const { return length_; }
-  std::uint64_t low(Symbol c) const { return low_.get(c); }
-  std::uint64_t high(Symbol c) const { return high_.get(c); }
-
- private:
-  PatternMatchWord low_;
-  PatternMatchWord high_;
-  std::size_t length_;
-};
-
 // Masks of a pattern of any length, split into 64-bit words: word w of a
-// symbol's mask covers pattern positions 64w .. 64w + 63. The buffers only
-// grow, so one object can be reassigned to many patterns without allocating.
+// symbol's mask covers pattern positions 64w .. 64w + 63.
+//
+// A window of 256 code points has direct rows: the window at 0 for a Latin
+// pattern, the one at the pattern's lowest symbol for any other, which
+// holds the whole pattern when it is written in one script (kana,
+// Cyrillic, one block of ideographs). Pattern symbols outside the window
+// get a row each through a small open-addressing map of row numbers, so a
+// long pattern costs a row per distinct symbol there, not a row per hash
+// slot, which would take hundreds of kilobytes to clear for a single
+// comparison.
+//
+// The masks are filled in word by word as the kernels reach the words:
+// a bounded comparison that gives up early, or follows a narrow band, never
+// pays for the words it does not visit. Filling them in changes nothing a
+// caller can see, so it happens under const; a table is only ever used by
+// one thread. The buffers only grow, so one object can be reassigned to
+// many patterns without allocating.
 class PatternMatchBlocks {
  public:
+  // Readies the table for `pattern`, which must outlive its use.
   void assign(Symbols pattern);
 
   std::size_t length() const { return length_; }
   std::size_t words() const { return words_; }
 
-  // The masks of a symbol the pattern does not contain.
-  const std::uint64_t* zero_row() const { return zeros_.data(); }
-
-  // The `words()` masks of `c`, low word first.
-  const std::uint64_t* row(Symbol c) const {
-    if (c < kDirect) return direct_.data() + static_cast<std::size_t>(c) * words_;
-    return has_wide_ ? row_wide(c) : zeros_.data();
+  // Fills in the masks of words 0 .. `word` (below words()); the rows may
+  // only be read at words filled in.
+  void reach(std::size_t word) const {
+    while (filled_ <= word) fill_word(filled_++);
   }
 
+  // The masks of a symbol the pattern does not contain.
+  const std::uint64_t* zero_row() const { return wide_.data(); }
+
+  // The `words()` masks of `c`, low word first, and after them one word of
+  // zeros: a kernel cutting 64 bits out of two neighbouring words at any
+  // position of the pattern needs no test for the end of the row.
+  const std::uint64_t* row(Symbol c) const { return rows().row(c); }
+
+  // The lookup with the table's fields copied out, for a kernel loop that
+  // also calls reach(): the compiler would otherwise reload the fields after
+  // every such call. Valid until the next assign().
+  struct Rows {
+    const PatternMatchBlocks* table;
+    const std::uint64_t* direct;
+    std::size_t stride;
+    Symbol base;
+
+    const std::uint64_t* row(Symbol c) const {
+      const Symbol index = c - base;
+      if (index < kDirect) [[likely]] return direct + static_cast<std::size_t>(index) * stride;
+      return table->wide_row(c);
+    }
+  };
+  Rows rows() const { return {this, direct_.data(), stride_, base_}; }
+
  private:
-  static constexpr std::size_t kDirect = 256;
+  static constexpr Symbol kDirect = 256;
 
-  const std::uint64_t* row_wide(Symbol c) const;
-  std::size_t claim_wide_slot(Symbol c);
+  void fill_word(std::size_t word) const;
+  const std::uint64_t* wide_row(Symbol c) const {
+    return wide_.data() + (has_wide_ ? wide_row_number(c) * stride_ : 0);
+  }
+  std::size_t wide_row_number(Symbol c) const;
+  std::uint32_t& claim_wide(Symbol c);
 
+  Symbols pattern_;
   std::size_t length_ = 0;
   std::size_t words_ = 0;
+  std::size_t stride_ = 1;  // words_ and the padding word
+  Symbol base_ = 0;
   bool has_wide_ = false;
   unsigned table_bits_ = 0;
-  std::vector<std::uint64_t> direct_;  // kDirect rows of words_ masks
-  std::vector<Symbol> keys_;           // 0 marks a free slot
-  std::vector<std::uint64_t> wide_;    // one row of words_ masks per slot
-  std::vector<std::uint64_t> zeros_;   // the row of a symbol not in the pattern
+  mutable std::size_t filled_ = 0;             // words filled in
+  mutable std::vector<std::uint64_t> direct_;  // kDirect rows of stride_ words
+  std::vector<Symbol> keys_;                   // the map: symbols and their row
+  std::vector<std::uint32_t> numbers_;         // numbers, 0 in a free slot
+  mutable std::vector<std::uint64_t> wide_;    // the map's rows, the zero row first
 };
 
-}  // namespace lumra
+}  // namespace lumra::internal
