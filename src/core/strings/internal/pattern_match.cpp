@@ -121,9 +121,15 @@ void PatternMatchBlocks::assign(Symbols pattern) {
   }
   // Symbols outside the window get their row numbers now, so that the rows
   // never move once a kernel holds them.
+  // Whether any symbol lies past the window: the offsets from its start,
+  // or-ed together, reach 256 exactly then (one vector pass, no branch).
+  Symbol offsets = 0;
+  for (const Symbol c : pattern) offsets |= c - base_;
+  has_wide_ = offsets >= kDirect;
   std::size_t wide = 0;
-  for (const Symbol c : pattern) wide += c - base_ >= kDirect ? 1 : 0;
-  has_wide_ = wide > 0;
+  if (has_wide_) {
+    for (const Symbol c : pattern) wide += c - base_ >= kDirect ? 1 : 0;
+  }
   std::uint32_t rows = 1;
   if (has_wide_) {
     // At least twice as many slots as wide positions keeps probes short
