@@ -37,7 +37,10 @@ std::uint64_t interesting(std::mt19937_64& rng) {
 }
 
 void mutate(Bytes& bytes, std::mt19937_64& rng) {
-  const std::size_t fst_length = bytes.size() > 40 ? bytes[24] | bytes[25] << 8 : 0;
+  // The FST length as the header says (an earlier mutation may have changed
+  // it), kept within the bytes.
+  const std::size_t fst_length =
+      bytes.size() > 40 ? std::min<std::size_t>(bytes[24] | bytes[25] << 8, bytes.size() - 40) : 0;
   switch (rng() % 6) {
     case 0:  // a header field
       put(bytes, 8 + 4 * (rng() % 8), interesting(rng), rng() % 2 == 0 ? 4 : 8);

@@ -28,6 +28,10 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  return std::malloc(size == 0 ? 1 : size);
+}
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
@@ -115,6 +119,24 @@ TEST(IndexedLayoutTest, EdgesThatLoad) {
     longest.readings = record(readings);
     longest.tail = "x";  // one byte longer than its sections
     EXPECT_EQ(language.load_error(longest.bytes()), "loaded") << language.name;
+  }
+}
+
+// Many surfaces sharing one large record: each record is checked once, so
+// loading stays linear in the payload (checking it per surface would read
+// 80 GB here).
+TEST(IndexedLayoutTest, SharedRecordIsCheckedOnce) {
+  for (const Language& language : both_languages()) {
+    RawPayload raw;
+    raw.magic = language.magic;
+    std::vector<std::string> readings;
+    for (int i = 0; i < 256; ++i) {
+      readings.push_back(std::string(16382, 'r') + static_cast<char>('a' + i % 26) +
+                         static_cast<char>('a' + i / 26));
+    }
+    raw.readings = record(readings);
+    for (int i = 0; i < 20000; ++i) raw.keys[std::to_string(i)] = 0;
+    EXPECT_EQ(language.load_error(raw.bytes()), "loaded") << language.name;
   }
 }
 
