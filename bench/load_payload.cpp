@@ -2,21 +2,35 @@
 // the process against the file size. Run in a fresh process per payload
 // (dev/bench-load does), so that the peak is the load's own.
 //
-//   load_payload ja|ja-binary|zh|events PATH
+//   load_payload ja|ja-binary|zh|events|ja-indexed|zh-indexed PATH
+//   load_payload write-indexed ja|zh YAML_PATH INDEXED_PATH
+//   load_payload lookups ja|zh YAML_PATH INDEXED_PATH
 //
 // "ja" and "zh" load a YAML payload, "ja-binary" a Japanese binary one.
 // "events" only pulls libyaml's events through the file, with nothing built:
 // the ceiling that a loader over libyaml can reach on that payload.
+// "write-indexed" turns a YAML payload into an indexed one; "lookups" loads
+// both and times lookups of every surface, in a shuffled order, on the map
+// form and on the indexed form.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <yaml.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
+
+#include "artifacts/indexed/unidic_indexed_index.h"
+#include "artifacts/indexed/unidic_indexed_writer.h"
+#include "artifacts/indexed/zh_indexed_index.h"
+#include "artifacts/indexed/zh_indexed_writer.h"
 
 #include "ja/unidic/binary_payload.h"
 #include "ja/unidic/unidic_load_error.h"
@@ -64,12 +78,109 @@ long long pull_events(const char* path) {
   return events;
 }
 
+double cpu_now() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+int write_indexed(const std::string& language, const char* yaml_path, const char* out_path) {
+  double start = cpu_now();
+  std::string error;
+  if (language == "ja") {
+    auto index = lumra::ja::load_yaml_payload(yaml_path);
+    if (!index.ok()) error = lumra::ja::message(index.error());
+    else if (auto written = lumra::artifacts::write_indexed_payload(*index.value(), out_path); !written.ok())
+      error = lumra::artifacts::message(written.error());
+  } else {
+    auto index = lumra::zh::load_zh_yaml_payload(yaml_path);
+    if (!index.ok()) error = lumra::zh::message(index.error());
+    else if (auto written = lumra::artifacts::write_zh_indexed_payload(*index.value(), out_path); !written.ok())
+      error = lumra::artifacts::message(written.error());
+  }
+  if (!error.empty()) {
+    std::fprintf(stderr, "write failed: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("wrote %s in %.2f s cpu (YAML load and indexed write)\n", out_path, cpu_now() - start);
+  return 0;
+}
+
+// CPU seconds per lookup of every key, `rounds` times over; `found` counts
+// the readings seen, so that nothing is optimised away.
+template <class Lookup>
+double time_lookups(const std::vector<std::string>& keys, int rounds, Lookup lookup, long long& found) {
+  std::vector<std::string_view> readings;
+  readings.reserve(256);
+  double start = cpu_now();
+  for (int round = 0; round < rounds; ++round) {
+    for (const std::string& key : keys) {
+      if (lookup(key, readings)) found += static_cast<long long>(readings.size());
+    }
+  }
+  return (cpu_now() - start) / (static_cast<double>(keys.size()) * rounds);
+}
+
+template <class MapIndex, class IndexedIndex, class Lookup>
+int compare_lookups(const MapIndex& map, const IndexedIndex& indexed, Lookup lookup) {
+  std::vector<std::string> present, absent;
+  auto walked = map.for_each_canonical_entry(
+      [&](std::string_view surface, const std::vector<std::string_view>&) {
+        present.emplace_back(surface);
+        absent.push_back(std::string(surface) + "\xe3\x81\x82");  // surface + "あ"
+      });
+  if (!walked.ok()) return 1;
+  std::mt19937_64 rng(5);
+  std::shuffle(present.begin(), present.end(), rng);
+  std::shuffle(absent.begin(), absent.end(), rng);
+  const int rounds = 3;
+  for (auto* keys : {&present, &absent}) {
+    long long map_found = 0, indexed_found = 0;
+    double map_seconds = time_lookups(*keys, rounds, [&](const std::string& k, auto& r) { return lookup(map, k, r); }, map_found);
+    double indexed_seconds = time_lookups(*keys, rounds, [&](const std::string& k, auto& r) { return lookup(indexed, k, r); }, indexed_found);
+    if (map_found != indexed_found) {
+      std::fprintf(stderr, "!!! MISMATCH: map form found %lld readings, indexed %lld\n", map_found, indexed_found);
+      return 1;
+    }
+    std::printf("lookups of %zu %s keys, shuffled: map %6.0f ns (%5.2f M/s), indexed %6.0f ns "
+                "(%5.2f M/s) = %.2f x map\n",
+                keys->size(), keys == &present ? "present" : "absent ", map_seconds * 1e9,
+                1e-6 / map_seconds, indexed_seconds * 1e9, 1e-6 / indexed_seconds,
+                indexed_seconds / map_seconds);
+  }
+  return 0;
+}
+
+int lookups(const std::string& language, const char* yaml_path, const char* indexed_path) {
+  if (language == "ja") {
+    auto map = lumra::ja::load_yaml_payload(yaml_path);
+    auto indexed = lumra::artifacts::load_indexed_payload(indexed_path);
+    if (!map.ok() || !indexed.ok()) return 1;
+    return compare_lookups(*map.value(), *indexed.value(), [](const auto& index, const std::string& key, auto& readings) {
+      auto found = index.lookup(key, readings);
+      return found.ok() && found.value();
+    });
+  }
+  auto map = lumra::zh::load_zh_yaml_payload(yaml_path);
+  auto indexed = lumra::artifacts::load_zh_indexed_payload(indexed_path);
+  if (!map.ok() || !indexed.ok()) return 1;
+  return compare_lookups(*map.value(), *indexed.value(), [](const auto& index, const std::string& key, auto& readings) {
+    auto found = index.lookup_readings(key, readings);
+    return found.ok() && found.value();
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string mode = argc == 3 ? argv[1] : "";
-  if (mode != "ja" && mode != "ja-binary" && mode != "zh" && mode != "events") {
-    std::fprintf(stderr, "usage: load_payload ja|ja-binary|zh|events PATH\n");
+  std::string mode = argc >= 2 ? argv[1] : "";
+  if (argc == 5 && mode == "write-indexed") return write_indexed(argv[2], argv[3], argv[4]);
+  if (argc == 5 && mode == "lookups") return lookups(argv[2], argv[3], argv[4]);
+  if (argc != 3 || (mode != "ja" && mode != "ja-binary" && mode != "zh" && mode != "events" && mode != "ja-indexed" &&
+                    mode != "zh-indexed")) {
+    std::fprintf(stderr,
+                 "usage: load_payload ja|ja-binary|zh|events|ja-indexed|zh-indexed PATH\n"
+                 "       load_payload write-indexed|lookups ja|zh YAML_PATH INDEXED_PATH\n");
     return 2;
   }
   struct stat status;
@@ -104,6 +215,22 @@ int main(int argc, char** argv) {
     } else {
       error = lumra::zh::message(index.error());
     }
+  } else if (mode == "ja-indexed") {
+    auto index = lumra::artifacts::load_indexed_payload(argv[2]);
+    if (index.ok()) {
+      ja_index = std::move(index).value();
+      count = ja_index->entry_count();
+    } else {
+      error = lumra::ja::message(index.error());
+    }
+  } else if (mode == "zh-indexed") {
+    auto index = lumra::artifacts::load_zh_indexed_payload(argv[2]);
+    if (index.ok()) {
+      zh_index = std::move(index).value();
+      count = zh_index->entry_count();
+    } else {
+      error = lumra::zh::message(index.error());
+    }
   } else {
     count = pull_events(argv[2]);
     if (count < 0) error = "libyaml failed";
@@ -117,7 +244,7 @@ int main(int argc, char** argv) {
   getrusage(RUSAGE_SELF, &after);
   double cpu = cpu_seconds(after) - cpu_seconds(before);
   double peak_megabytes = static_cast<double>(after.ru_maxrss) * 1024 / 1e6;
-  std::printf("%-9s %9lld %s, %6.1f MB file: %5.2f s (%5.1f MB/s), cpu %5.2f s (%5.1f MB/s), "
+  std::printf("%-10s %9lld %s, %6.1f MB file: %5.2f s (%5.1f MB/s), cpu %5.2f s (%5.1f MB/s), "
               "peak memory %6.1f MB = %.2f x file, %6.1f MB after\n",
               mode.c_str(), count, mode == "events" ? "events " : "entries", megabytes, seconds,
               megabytes / seconds, cpu, megabytes / cpu, peak_megabytes,

@@ -1,5 +1,7 @@
 #include "ja/unidic/unidic_load_error.h"
 
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "core/base/message_template.h"
@@ -114,8 +116,21 @@ std::optional<Utf8Error> find_utf8_error(std::string_view bytes) {
   std::size_t i = 0;
   while (i < size) {
     unsigned char lead = data[i];
+    // Fast paths for what payloads are made of: runs of ASCII, and the
+    // three-byte sequences (kana, most Han characters) whose second byte
+    // has no range of its own.
     if (lead < 0x80) {
-      ++i;
+      std::uint64_t word;
+      if (size - i >= 8 && (std::memcpy(&word, data + i, 8), (word & 0x8080808080808080) == 0)) {
+        i += 8;
+      } else {
+        ++i;
+      }
+      continue;
+    }
+    if (((lead >= 0xE1 && lead <= 0xEC) || lead == 0xEE || lead == 0xEF) && size - i >= 3 &&
+        (data[i + 1] & 0xC0) == 0x80 && (data[i + 2] & 0xC0) == 0x80) {
+      i += 3;
       continue;
     }
     std::size_t width = lead >= 0xC2 && lead <= 0xDF   ? 2

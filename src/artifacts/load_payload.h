@@ -1,0 +1,46 @@
+// Loading a payload file of either language by the name of its format: the
+// indexed names are answered here, where the FST reader lives, and every
+// other name by the language's own loaders.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "core/base/result.h"
+#include "ja/unidic/reading_index.h"
+#include "ja/unidic/unidic_load_error.h"
+#include "zh/index/load_payload.h"
+#include "zh/index/reading_index.h"
+
+namespace lumra::artifacts {
+
+// "indexed", "fst" and "indexed-fst.surface-readings.v1", matched exactly,
+// case included.
+bool is_indexed_format_name(std::string_view format);
+
+// A format name no Japanese loader answers to. Its message is
+// "unsupported payload_format {name, quoted}; expected 'yaml', 'binary', or
+// 'indexed'".
+struct UnsupportedJapanesePayloadFormat {
+  std::string name;
+};
+using JapanesePayloadLoadError = std::variant<ja::UnidicLoadError, UnsupportedJapanesePayloadFormat>;
+
+std::string message(const UnsupportedJapanesePayloadFormat& error);
+std::string message(const JapanesePayloadLoadError& error);
+
+// The indexed names load an indexed payload (load_indexed_payload); the
+// others go to the Japanese loaders by name (load_by_japanese_loaders).
+Result<std::unique_ptr<ja::UnidicReadingIndex>, JapanesePayloadLoadError> load_japanese_payload(
+    std::string_view path, std::string_view format);
+
+// The indexed names load an indexed payload (load_zh_indexed_payload); the
+// others go to zh::load_zh_payload, which refuses the names it does not know
+// with "unsupported payload_format {name, quoted}; expected 'yaml' or
+// 'indexed'".
+Result<std::unique_ptr<zh::ZhReadingIndex>, zh::ZhPayloadLoadError> load_chinese_payload(
+    std::string_view path, std::string_view format);
+
+}  // namespace lumra::artifacts
