@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "core/base/result.h"
+#include "ja/unidic/load_payload.h"
 #include "ja/unidic/reading_index.h"
 #include "ja/unidic/unidic_load_error.h"
 #include "zh/index/load_payload.h"
@@ -20,19 +21,14 @@ namespace lumra::artifacts {
 // case included.
 bool is_indexed_format_name(std::string_view format);
 
-// A format name no Japanese loader answers to. Its message is
-// "unsupported payload_format {name, quoted}; expected 'yaml', 'binary', or
-// 'indexed'".
-struct UnsupportedJapanesePayloadFormat {
-  std::string name;
-};
-using JapanesePayloadLoadError = std::variant<ja::UnidicLoadError, UnsupportedJapanesePayloadFormat>;
-
-std::string message(const UnsupportedJapanesePayloadFormat& error);
-std::string message(const JapanesePayloadLoadError& error);
+// Japanese load failures: a payload error, or a format name no loader
+// answers to.
+using JapanesePayloadLoadError = ja::UnidicPayloadLoadError;
 
 // The indexed names load an indexed payload (load_indexed_payload); the
-// others go to the Japanese loaders by name (load_by_japanese_loaders).
+// others go to ja::load_unidic_payload, which refuses the names it does not
+// know with "unsupported payload_format {name, quoted}; expected 'yaml',
+// 'binary', or 'indexed'".
 Result<std::unique_ptr<ja::UnidicReadingIndex>, JapanesePayloadLoadError> load_japanese_payload(
     std::string_view path, std::string_view format);
 

@@ -1,5 +1,6 @@
 #include "python/dictionary/chinese_readings.h"
 
+#include "artifacts/load_payload.h"
 #include "zh/reading/pinyin_readings.h"
 #include "zh/reading/validate_reading_options.h"
 
@@ -7,7 +8,7 @@ namespace lumra::python {
 
 Result<std::unique_ptr<ChineseReadings::Index>, ChineseReadings::LoadError>
 ChineseReadings::load_payload(std::string_view path, std::string_view format) {
-  return zh::load_zh_payload(path, format);
+  return artifacts::load_chinese_payload(path, format);
 }
 
 Status<ChineseReadings::OptionError> ChineseReadings::check_options(

@@ -1,5 +1,6 @@
 #include "python/dictionary/japanese_readings.h"
 
+#include "artifacts/load_payload.h"
 #include <variant>
 
 #include "ja/reading/reading_lattice.h"
@@ -10,7 +11,7 @@ namespace lumra::python {
 
 Result<std::unique_ptr<JapaneseReadings::Index>, JapaneseReadings::LoadError>
 JapaneseReadings::load_payload(std::string_view path, std::string_view format) {
-  return ja::load_unidic_payload(path, format);
+  return artifacts::load_japanese_payload(path, format);
 }
 
 Status<JapaneseReadings::OptionError> JapaneseReadings::check_options(
