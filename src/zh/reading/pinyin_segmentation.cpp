@@ -109,15 +109,36 @@ bool PinyinReadingTable::offer(const Entry& entry) {
 }
 
 void PinyinReadingTable::finish_position(std::size_t position) {
+  // pending_ is a series of sorted runs, one per reading tried: a reading
+  // in front of a position's strings, taken in their order, keeps that
+  // order. Merging the runs pairwise costs log(runs) comparisons per string
+  // instead of the log(strings) of a sort.
+  run_starts_.push_back(static_cast<std::uint32_t>(pending_.size()));
   order_.resize(pending_.size());
   std::iota(order_.begin(), order_.end(), 0u);
-  std::sort(order_.begin(), order_.end(), [this](std::uint32_t a, std::uint32_t b) {
+  auto less = [this](std::uint32_t a, std::uint32_t b) {
     return compare(cursor_of(pending_[a]), cursor_of(pending_[b])) < 0;
-  });
+  };
+  while (run_starts_.size() > 2) {
+    merged_.resize(order_.size());
+    std::size_t kept = 0;
+    for (std::size_t r = 0; r + 1 < run_starts_.size(); r += 2) {
+      const std::uint32_t begin = run_starts_[r];
+      const std::uint32_t middle = run_starts_[r + 1];
+      const std::uint32_t end = r + 2 < run_starts_.size() ? run_starts_[r + 2] : middle;
+      std::merge(order_.begin() + begin, order_.begin() + middle, order_.begin() + middle,
+                 order_.begin() + end, merged_.begin() + begin, less);
+      run_starts_[kept++] = begin;
+    }
+    run_starts_[kept++] = static_cast<std::uint32_t>(order_.size());
+    run_starts_.resize(kept);
+    std::swap(order_, merged_);
+  }
   positions_[position].first = entries_.size();
   positions_[position].count = static_cast<std::uint32_t>(pending_.size());
   for (std::uint32_t k : order_) entries_.push_back(pending_[k]);
   pending_.clear();
+  run_starts_.clear();
   for (std::uint32_t s : used_slots_) slots_[s] = 0;
   used_slots_.clear();
 }
@@ -224,6 +245,7 @@ Status<ZhLoadError> PinyinReadingTable::build(const ZhReadingIndex& index, std::
       const Candidate& candidate = candidates_[c];
       const std::uint32_t tails = positions_[candidate.end].count;
       for (std::size_t r = 0; r < candidate.reading_count && !full; ++r) {
+        run_starts_.push_back(static_cast<std::uint32_t>(pending_.size()));
         const std::string_view reading = candidate_readings_[candidate.first_reading + r];
         for (std::uint32_t q = 0; q < tails && !full; ++q) {
           full = offer({reading, prepend_hash(reading, hash_of(candidate.end, q)), candidate.end,
@@ -238,6 +260,7 @@ Status<ZhLoadError> PinyinReadingTable::build(const ZhReadingIndex& index, std::
       if (end > i && positions_[end].count > 0) {
         const std::string_view run(raw_arena_.data() + position.raw_begin,
                                    position.raw_end - position.raw_begin);
+        run_starts_.push_back(static_cast<std::uint32_t>(pending_.size()));
         for (std::uint32_t q = 0; q < positions_[end].count && !full; ++q) {
           std::uint64_t hash = position.raw_hash + position.raw_power * hash_of(end, q);
           if (position.raw_colon_first) hash = prepend_hash(kColon, hash);

@@ -113,7 +113,9 @@ class PinyinReadingTable {
   std::vector<Entry> pending_;
   std::vector<std::uint32_t> slots_;  // open addressing over pending_, 0 for free
   std::vector<std::uint32_t> used_slots_;
+  std::vector<std::uint32_t> run_starts_;  // in pending_, one per reading tried
   std::vector<std::uint32_t> order_;
+  std::vector<std::uint32_t> merged_;
 };
 
 // The reading strings of `text` from its start, in ascending byte order,
