@@ -139,9 +139,9 @@ class DictionaryClass {
     Py_DECREF(type);  // instances of a heap type hold a reference to it
   }
 
-  template <std::optional<std::string> Record::* kName>
+  template <std::optional<std::string> Record::* kField>
   static PyObject* get_name(PyObject* self, void*) {
-    const std::optional<std::string>& name = record_of(self).*kName;
+    const std::optional<std::string>& name = record_of(self).*kField;
     if (!name) return Py_NewRef(Py_None);
     return PyUnicode_FromStringAndSize(name->data(), static_cast<Py_ssize_t>(name->size()));
   }
