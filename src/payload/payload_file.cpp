@@ -37,12 +37,18 @@ Result<PayloadFile, PayloadFileError> PayloadFile::open(std::string_view path,
   auto size = static_cast<std::uint64_t>(status.st_size);
   if (size > max_bytes) return Fail(FileTooLarge{size});
   if (S_ISDIR(status.st_mode)) return Fail(FileOsError{EISDIR});
+  // Opening a FIFO waits for a writer, possibly forever; without blocking it
+  // opens at once, and with the flag cleared again a FIFO nobody writes to
+  // reads as empty instead of hanging the load.
   int fd;
   do {
-    fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return Fail(FileOsError{errno});
-  return PayloadFile(fd, max_bytes, size);
+  PayloadFile file(fd, max_bytes, size);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0) return Fail(FileOsError{errno});
+  return file;
 }
 
 PayloadFile::PayloadFile(PayloadFile&& other) noexcept

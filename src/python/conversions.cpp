@@ -183,9 +183,19 @@ bool convert_items(PyObject* object, const char* name, std::vector<Item>& out,
   // The length only presizes the list: the items are read by iteration, and
   // a sequence may report any length, so the presizing is capped.
   constexpr Py_ssize_t kLargestPresize = 1 << 16;
+  // A failing __len__ loses only the presizing, unless what it raised is
+  // no error of the value (KeyboardInterrupt, MemoryError), which must
+  // reach the caller.
   const Py_ssize_t hint = PySequence_Size(object);
-  if (hint < 0) PyErr_Clear();
-  else out.reserve(static_cast<std::size_t>(std::min(hint, kLargestPresize)));
+  if (hint < 0) {
+    OwnedRef failure(PyErr_GetRaisedException());
+    if (must_propagate(failure.get())) {
+      PyErr_SetRaisedException(failure.release());
+      return false;
+    }
+  } else {
+    out.reserve(static_cast<std::size_t>(std::min(hint, kLargestPresize)));
+  }
 
   const OwnedRef iterator(PyObject_GetIter(object));
   if (!iterator) {

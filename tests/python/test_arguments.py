@@ -634,3 +634,21 @@ def test_reported_length_only_presizes_a_text_list(length):
     paths = LyingLength(["abc", "abd"], length)
     assert _lumra.distance_paths(paths, ["abd"]) == 0
     assert _lumra._cdist_distance(paths, ["abc"]) == [[0], [1]]
+
+
+class FailingLength(LyingLength):
+    def __init__(self, items, exc):
+        super().__init__(items, 0)
+        self.exc = exc
+
+    def __len__(self):
+        raise self.exc
+
+
+def test_failing_length_only_loses_the_presizing_unless_it_interrupts():
+    paths = FailingLength(["abc", "abd"], ValueError("no length"))
+    assert _lumra.distance_paths(paths, ["abd"]) == 0
+    for exc in (KeyboardInterrupt(), MemoryError()):
+        with pytest.raises(BaseException) as info:
+            _lumra._cdist_distance(FailingLength(["abc"], exc), ["abc"])
+        assert info.value is exc

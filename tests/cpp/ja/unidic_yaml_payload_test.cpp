@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -189,6 +190,15 @@ TEST_F(UnidicPayloadFileTest, LoadsAFileAndReportsFileErrors) {
   ::close(fd);
   EXPECT_EQ(load_error(path("big.yaml")),
             "UniDic artifact payload_bytes length/count 536870913 exceeds limit 536870912");
+}
+
+// Opening a FIFO must not wait for a writer that never comes: with none, it
+// reads as an empty stream.
+TEST_F(UnidicPayloadFileTest, FifoWithoutWriterDoesNotHang) {
+  ASSERT_EQ(::mkfifo(path("pipe.yaml").c_str(), 0600), 0);
+  EXPECT_EQ(load_error(path("pipe.yaml")),
+            "invalid UniDic artifact payload YAML: the YAML stream holds no document at line 1 "
+            "column 1");
 }
 
 }  // namespace
