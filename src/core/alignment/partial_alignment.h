@@ -86,6 +86,23 @@ struct ResultParts<Result<T, E>> {
   using Error = E;
 };
 
+// A scorer that also wants the best alignment so far, to leave alone the
+// spans that cannot beat it.
+template <class Scorer, class Score>
+concept BestAwareSpanScorer =
+    std::is_invocable_v<Scorer&, const TextSpan&, const std::optional<Alignment<Score>>&>;
+
+template <class Scorer, class Score>
+struct SpanScorerOutcome {
+  using Type = std::invoke_result_t<Scorer&, const TextSpan&>;
+};
+template <class Scorer, class Score>
+  requires BestAwareSpanScorer<Scorer, Score>
+struct SpanScorerOutcome<Scorer, Score> {
+  using Type =
+      std::invoke_result_t<Scorer&, const TextSpan&, const std::optional<Alignment<Score>>&>;
+};
+
 }  // namespace alignment_detail
 
 // Scores every candidate span of `text` with `scorer` and returns the best
@@ -93,14 +110,20 @@ struct ResultParts<Result<T, E>> {
 // scorer(const TextSpan&) in enumeration order and returns
 // Result<std::optional<Form::Score>, Error>: a score, nothing to skip the
 // span, or an error that ends the whole search at once.
+//
+// A scorer may instead take (const TextSpan&, const std::optional<
+// Alignment<Score>>& best) and skip a span that it knows cannot beat
+// `best`: one whose score would be worse, or equal for a span that is not
+// shorter (a later span never wins on its start).
 template <class Form, class Scorer>
 auto partial_alignment(Symbols query, Symbols text, std::uint64_t span_limit, const Form& form,
                        Scorer&& scorer)
     -> Result<std::optional<Alignment<typename Form::Score>>,
-              typename alignment_detail::ResultParts<
-                  std::invoke_result_t<Scorer&, const TextSpan&>>::Error> {
+              typename alignment_detail::ResultParts<typename alignment_detail::SpanScorerOutcome<
+                  std::remove_reference_t<Scorer>, typename Form::Score>::Type>::Error> {
   using Score = typename Form::Score;
-  using Outcome = std::invoke_result_t<Scorer&, const TextSpan&>;
+  using Outcome = typename alignment_detail::SpanScorerOutcome<std::remove_reference_t<Scorer>,
+                                                               Score>::Type;
   using Error = typename alignment_detail::ResultParts<Outcome>::Error;
   static_assert(std::is_same_v<typename alignment_detail::ResultParts<Outcome>::Value,
                                std::optional<Score>>,
@@ -110,7 +133,13 @@ auto partial_alignment(Symbols query, Symbols text, std::uint64_t span_limit, co
   std::optional<Alignment<Score>> best;
   SpanEnumeration spans = enumerate_spans(text, span_limit, query.empty());
   while (std::optional<TextSpan> span = spans.next()) {
-    Outcome scored = scorer(*span);
+    Outcome scored = [&] {
+      if constexpr (alignment_detail::BestAwareSpanScorer<std::remove_reference_t<Scorer>, Score>) {
+        return scorer(*span, std::as_const(best));
+      } else {
+        return scorer(*span);
+      }
+    }();
     if (!scored) return Fail(scored.take_error());
     if (!scored.value()) continue;
     auto admitted = form.template admit<Error>(*scored.value());

@@ -15,10 +15,17 @@ bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 std::vector<Symbol> decode_utf8(std::string_view text) {
   std::vector<Symbol> out;
   out.reserve(text.size());
+  append_utf8(text, out);
+  return out;
+}
+
+void append_utf8(std::string_view text, std::vector<Symbol>& out,
+                 std::vector<std::size_t>* starts) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
   std::size_t i = 0;
   while (i < n) {
+    if (starts) starts->push_back(i);
     const unsigned char lead = bytes[i];
     std::size_t length;
     Symbol value;
@@ -53,7 +60,6 @@ std::vector<Symbol> decode_utf8(std::string_view text) {
     out.push_back(value);
     i += length;
   }
-  return out;
 }
 
 std::string encode_utf8(Symbols symbols) {

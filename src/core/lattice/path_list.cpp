@@ -40,4 +40,17 @@ std::uint64_t path_list_node_count(PathListView paths) {
   return inner + 2;
 }
 
+Result<std::uint64_t, LatticeError> path_list_lattice_node_count(PathListView paths) {
+  if (paths.empty()) return Fail(LatticeError(lattice_errors::Empty{}));
+  bool any_empty = false;
+  bool any_non_empty = false;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    (paths[i].empty() ? any_empty : any_non_empty) = true;
+  }
+  if (any_empty && any_non_empty) {
+    return Fail(LatticeError(lattice_errors::MixedEmptyAndNonEmptyPaths{}));
+  }
+  return path_list_node_count(paths);
+}
+
 }  // namespace lumra

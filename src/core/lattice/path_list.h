@@ -30,4 +30,9 @@ Result<PathLattice, LatticeError> path_list_lattice(PathListView paths);
 // from_paths_compact's.
 std::uint64_t path_list_node_count(PathListView paths);
 
+// The node count of path_list_lattice(paths) for any list, or the error it
+// fails with, without building it: for callers whose lists were not
+// validated and that decide on the state limit before building anything.
+Result<std::uint64_t, LatticeError> path_list_lattice_node_count(PathListView paths);
+
 }  // namespace lumra

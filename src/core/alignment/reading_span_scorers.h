@@ -1,0 +1,95 @@
+// How a partial alignment by readings scores one span.
+//
+// The query and each span are lists of reading strings; a span is scored
+// by its readings against the query's:
+//   - distance form: the span takes part only when some pair of readings
+//     has a normalized similarity above 0.0 (the best-pair similarity
+//     prefilter); its score is then the lattice Levenshtein distance between
+//     the chain lattices of the two lists, which is the smallest Levenshtein
+//     distance over the pairs of readings. With cutoff k a span beyond k is
+//     left out.
+//   - ratio form: the score is the best normalized similarity over the
+//     pairs of readings; the search's RatioForm applies the cutoff.
+//
+// A span is scored against the best alignment so far. Spans come by start,
+// so a later span beats the best only with a better score, or an equal
+// score and a shorter span. Each scorer works out the worst score that
+// could still do so, hands it to the bounded string kernels as a bound, and
+// reports nothing for a span that cannot reach it: the search ends with the
+// same alignment, having skipped the work on such spans. The failures are
+// never skipped: a span that passes the prefilter but whose lattices would
+// exceed the state limit ends the search with DistanceMatrixTooLarge (and
+// one whose reading list no chain lattice can hold, with the LatticeError),
+// whatever its score; the ratio form's cutoff is checked on every span
+// with readings.
+//
+// The query's readings are decoded, deduplicated and given their match
+// masks once; one StringWorkspace serves every pair of every span.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/alignment/partial_alignment.h"
+#include "core/alignment/reading_list.h"
+#include "core/base/errors.h"
+#include "core/base/result.h"
+#include "core/strings/cached_metrics.h"
+#include "core/strings/string_workspace.h"
+
+namespace lumra {
+
+// The query's distinct readings, each ready to be compared with many
+// others.
+class QueryReadings {
+ public:
+  explicit QueryReadings(const ReadingList& readings);
+
+  std::size_t size() const { return scorers_.size(); }
+  const CachedLevenshtein& operator[](std::size_t i) const { return scorers_[i]; }
+
+ private:
+  std::vector<CachedLevenshtein> scorers_;
+};
+
+class ReadingDistanceScorer {
+ public:
+  // Fails as the query's chain lattice would fail to build (no reading, or
+  // empty and non-empty readings mixed).
+  static Result<std::uint64_t, CoreError> query_node_count(const ReadingList& query);
+
+  // `query_nodes` is query_node_count(query).
+  ReadingDistanceScorer(const ReadingList& query, std::uint64_t query_nodes,
+                        std::optional<std::uint64_t> cutoff);
+
+  // The distance of a span of `span_length` symbols with readings `span`,
+  // nothing when it is left out or cannot beat `best`.
+  Result<std::optional<std::uint64_t>, CoreError> score(
+      const ReadingList& span, std::uint64_t span_length,
+      const std::optional<Alignment<std::uint64_t>>& best);
+
+ private:
+  QueryReadings query_;
+  std::uint64_t query_nodes_;
+  std::optional<std::uint64_t> cutoff_;
+  StringWorkspace strings_;
+};
+
+class ReadingRatioScorer {
+ public:
+  ReadingRatioScorer(const ReadingList& query, std::optional<double> cutoff);
+
+  // The best-pair similarity of a span, nothing when it cannot beat `best`
+  // or reach the cutoff. Fails when the cutoff lies outside [0, 1].
+  Result<std::optional<double>, CoreError> score(const ReadingList& span,
+                                                 std::uint64_t span_length,
+                                                 const std::optional<Alignment<double>>& best);
+
+ private:
+  QueryReadings query_;
+  std::optional<double> cutoff_;
+  StringWorkspace strings_;
+};
+
+}  // namespace lumra
