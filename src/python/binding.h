@@ -34,6 +34,9 @@ namespace binding_detail {
 inline bool convert(kinds::Text, PyObject* object, const char* name, SymbolString& out) {
   return convert_text(object, name, out);
 }
+inline bool convert(kinds::Text, PyObject* object, const char* name, NativeText& out) {
+  return convert_text(object, name, out);
+}
 inline bool convert(kinds::Text, PyObject* object, const char* name, std::string& out) {
   return convert_text(object, name, out);
 }

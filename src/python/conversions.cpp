@@ -94,6 +94,8 @@ Widen widen_for_this_cpu() {
   return widen_portable<Unit>;
 }
 
+bool refuse_surrogates(PyObject* text);
+
 // Copies the string's code points straight from its internal storage. A
 // lone surrogate cannot be a scalar value; the UTF-8 encoder then reports
 // it with its own UnicodeEncodeError.
@@ -123,12 +125,28 @@ bool copy_scalar_values(PyObject* text, SymbolString& out) {
     valid = widen(data, count, symbols);
   }
   if (valid) return true;
+  return refuse_surrogates(text);
+}
+
+// A str holding a lone surrogate, reported as the UTF-8 encoder reports it.
+bool refuse_surrogates(PyObject* text) {
   Py_ssize_t size;
   if (PyUnicode_AsUTF8AndSize(text, &size) == nullptr) return false;
   // Unreachable for a str holding a surrogate, but never report success
   // without data.
   PyErr_SetString(PyExc_UnicodeError, "string is not valid Unicode");
   return false;
+}
+
+// Lends the str's own storage: only 2- and 4-byte strs can hold surrogates,
+// and they are looked for without copying anything.
+bool lend_scalar_values(PyObject* text, NativeText& out) {
+  const auto length = static_cast<std::size_t>(PyUnicode_GET_LENGTH(text));
+  const int kind = PyUnicode_KIND(text);
+  const void* data = PyUnicode_DATA(text);
+  out = {data, length, static_cast<unsigned>(kind)};
+  if (free_of_surrogates(out)) return true;
+  return refuse_surrogates(text);
 }
 
 // Copies the string's UTF-8 form; CPython's encoder refuses lone surrogates
@@ -154,6 +172,14 @@ bool convert_text(PyObject* object, const char* name, SymbolString& out) {
     return false;
   }
   return copy_scalar_values(object, out);
+}
+
+bool convert_text(PyObject* object, const char* name, NativeText& out) {
+  if (!PyUnicode_Check(object)) {
+    not_an_instance(object, name, "str");
+    return false;
+  }
+  return lend_scalar_values(object, out);
 }
 
 bool convert_text(PyObject* object, const char* name, std::string& out) {

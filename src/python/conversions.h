@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/base/symbols.h"
+#include "core/strings/native_text.h"
 #include "python/python.h"
 
 namespace lumra::python {
@@ -18,6 +19,10 @@ namespace lumra::python {
 // A text as scalar values, for the metrics, or as UTF-8, for names and paths.
 bool convert_text(PyObject* object, const char* name, SymbolString& out);
 bool convert_text(PyObject* object, const char* name, std::string& out);
+// A text left where it is, in the str's own 1-, 2- or 4-byte storage: valid
+// for as long as the argument is referenced, which a call's arguments are
+// until it returns. Lone surrogates are refused as for SymbolString.
+bool convert_text(PyObject* object, const char* name, NativeText& out);
 // A text list as scalar values, or as UTF-8 for the dictionaries' readings.
 bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolString>& out);
 bool convert_text_list(PyObject* object, const char* name, std::vector<std::string>& out);

@@ -33,13 +33,15 @@
 #include <vector>
 
 #include "core/base/symbols.h"
+#include "core/strings/native_text.h"
 #include "python/call_parser.h"
 
 namespace lumra::python {
 
 // What a parameter accepts; conversions.h says how each is converted.
 namespace kinds {
-struct Text {};            // a str: scalar values (SymbolString) or UTF-8 (std::string)
+struct Text {};            // a str: scalar values (SymbolString), its own storage
+                           // (NativeText) or UTF-8 (std::string)
 struct TextList {};        // a sequence of str, each as Text
 struct Count {};           // an unsigned 64-bit integer through __index__
 struct Real {};            // a double through float conversion
@@ -87,6 +89,10 @@ struct TextDefault {
 template <class Call>
 constexpr auto text(const char* name, SymbolString Call::* field) {
   return Parameter<kinds::Text, Member<Call, SymbolString>>{name, {field}};
+}
+template <class Call>
+constexpr auto text(const char* name, NativeText Call::* field) {
+  return Parameter<kinds::Text, Member<Call, NativeText>>{name, {field}};
 }
 template <class Call>
 constexpr auto text(const char* name, std::string Call::* field) {

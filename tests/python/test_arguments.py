@@ -187,10 +187,12 @@ def test_text_lone_surrogate_raises_encoder_error(name, param):
 @pytest.mark.parametrize("filler", ["\u3042", "\U0001F600"], ids=["two-byte", "four-byte"])
 @pytest.mark.parametrize("at", [0, 7, 15, 16, 17, 31, 33, 999])
 @pytest.mark.parametrize("surrogate", ["\ud800", "\udfff"])
-def test_lone_surrogate_found_anywhere_in_long_text(filler, at, surrogate):
+@pytest.mark.parametrize("metric", [_lumra.distance, _lumra.damerau_distance, _lumra.normalized_similarity])
+def test_lone_surrogate_found_anywhere_in_long_text(filler, at, surrogate, metric):
     text = filler * at + surrogate + filler * (1000 - at)
     with pytest.raises(UnicodeEncodeError) as info:
-        _lumra.distance(text, "x")
+        # A cutoff the lengths alone settle must not skip the check.
+        metric(text, "x", score_cutoff=0)
     assert (info.value.start, info.value.end) == (at, at + 1)
 
 

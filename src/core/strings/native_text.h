@@ -34,6 +34,10 @@ struct NativeText {
   }
 };
 
+// Whether no unit is a surrogate (U+D800..U+DFFF), which a text of scalar
+// values cannot hold; 1-byte units never are.
+bool free_of_surrogates(NativeText text);
+
 // The longest common prefix, and then the longest common suffix of what is
 // left, so that the two never overlap in either text: strip_common_affixes
 // leaves left[prefix, left.length - suffix) and the same of right.

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/strings/native_metrics.h"
 #include "core/strings/string_metrics.h"
 #include "python/binding.h"
 #include "python/gil.h"
@@ -12,14 +13,17 @@ namespace lumra::python {
 
 namespace {
 
-template <class Cutoff>
+// The integer metrics read both texts where the str keeps them: the lengths,
+// the common affixes or a tight cutoff often settle a pair before anything
+// would be worth copying.
+template <class Text, class Cutoff>
 struct PairCall {
-  SymbolString left;
-  SymbolString right;
+  Text left;
+  Text right;
   std::optional<Cutoff> score_cutoff;
 };
-using CountPair = PairCall<std::uint64_t>;
-using RealPair = PairCall<double>;
+using CountPair = PairCall<NativeText, std::uint64_t>;
+using RealPair = PairCall<SymbolString, double>;
 
 constexpr auto kCountCutoff =
     parameters(text("left", &CountPair::left), text("right", &CountPair::right), kKeywordOnly,
@@ -38,7 +42,7 @@ constexpr auto kNormalizedDistance = function_signature("normalized_distance", k
 constexpr auto kNormalizedSimilarity = function_signature("normalized_similarity", kRealCutoff);
 constexpr auto kRatio = function_signature("ratio", kRealCutoff);
 
-using IntegerMetric = std::uint64_t (*)(Symbols, Symbols, std::optional<std::uint64_t>,
+using IntegerMetric = std::uint64_t (*)(NativeText, NativeText, std::optional<std::uint64_t>,
                                         StringWorkspace&);
 using ScoreMetric = Result<double, CutoffOutOfRange> (*)(Symbols, Symbols, std::optional<double>,
                                                          StringWorkspace&);
@@ -46,7 +50,9 @@ using ScoreMetric = Result<double, CutoffOutOfRange> (*)(Symbols, Symbols, std::
 template <IntegerMetric kMetric>
 PyObject* integer_metric(const CountPair& call) {
   const std::uint64_t work =
-      comparison_cells(call.left.size(), call.right.size(), call.score_cutoff);
+      comparison_cells(call.left.length, call.right.length, call.score_cutoff);
+  // The texts stay referenced by the call's arguments, and a str never
+  // changes, so they are read without the lock as well.
   const std::uint64_t value = without_lock_unless_tiny(work, [&] {
     StringWorkspace workspace;
     return kMetric(call.left, call.right, call.score_cutoff, workspace);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/strings/internal/affixes.h"
+#include "core/strings/native_metrics.h"
 #include "core/strings/string_metrics.h"
 #include "random_texts.h"
 
@@ -71,6 +72,9 @@ void check_pair(const Text& a, const Text& b, unsigned a_width, unsigned b_width
     SCOPED_TRACE("bound " + (bound ? std::to_string(*bound) : std::string("none")));
     const std::uint64_t levenshtein = levenshtein_with_cutoff(a, b, bound, ws);
     const std::uint64_t osa = osa_with_cutoff(a, b, bound, ws);
+    // The metrics read in place give what the widened texts give.
+    EXPECT_EQ(levenshtein_with_cutoff(left.view(), right.view(), bound, ws), levenshtein);
+    EXPECT_EQ(osa_with_cutoff(left.view(), right.view(), bound, ws), osa);
     const EarlySettlement settled = settle_early(left.view(), right.view(), bound);
     switch (settled.kind) {
       case EarlySettlement::Kind::kBeyondBound:
@@ -154,6 +158,28 @@ TEST(NativeText, LengthsSettleBeforeAnySymbolIsRead) {
   const NativeText right{nullptr, 997, 4};
   EXPECT_EQ(settle_early(left, right, 2).kind, EarlySettlement::Kind::kBeyondBound);
   EXPECT_EQ(settle_early(right, left, 0).kind, EarlySettlement::Kind::kBeyondBound);
+}
+
+// Every position of texts long enough for the vector steps and their tail,
+// with the values on both sides of the surrogate range.
+TEST(NativeText, SurrogatesFoundAnywhere) {
+  for (const unsigned width : {2u, 4u}) {
+    for (const std::size_t length : {1u, 15u, 16u, 17u, 31u, 32u, 33u, 64u, 100u}) {
+      for (std::size_t at = 0; at < length; ++at) {
+        for (const Symbol unit : {Symbol{0xD7FF}, Symbol{0xD800}, Symbol{0xDBFF}, Symbol{0xDC00},
+                                  Symbol{0xDFFF}, Symbol{0xE000}, Symbol{0xFFFF}}) {
+          Text text(length, 0x3042);
+          text[at] = unit;
+          const bool surrogate = unit >= 0xD800 && unit <= 0xDFFF;
+          ASSERT_EQ(free_of_surrogates(Stored(text, width).view()), !surrogate)
+              << width << " bytes, length " << length << ", " << unit << " at " << at;
+        }
+      }
+    }
+  }
+  // Four-byte units above the surrogates wrap to large differences, not small ones.
+  EXPECT_TRUE(free_of_surrogates(Stored({0x10FFFF, 0x1F600, 0}, 4).view()));
+  EXPECT_TRUE(free_of_surrogates(Stored({0xFF}, 1).view()));
 }
 
 }  // namespace

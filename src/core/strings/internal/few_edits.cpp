@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "core/strings/internal/affixes.h"
+#include "core/strings/internal/native_affixes.h"
+#include "core/strings/internal/native_units.h"
 
 namespace lumra::internal {
 
@@ -14,8 +15,9 @@ namespace {
 constexpr std::uint64_t kOver = std::uint64_t{1} << 40;
 
 // Whether x[0..length) equals y[0..length).
-inline bool same(const Symbol* x, const Symbol* y, std::size_t length) {
-  return common_prefix_length(x, y, length) == length;
+template <class A, class B>
+inline bool same(const A* x, const B* y, std::size_t length) {
+  return native_prefix_length(x, y, length) == length;
 }
 
 // The last edit of a search: a[0] != b[0], both non-empty and at most one
@@ -23,12 +25,15 @@ inline bool same(const Symbol* x, const Symbol* y, std::size_t length) {
 // explain the difference (two with transpositions), and it must make the
 // rests equal. 1 when one does, kOver otherwise; the same as trying all of
 // them with no edit left.
-template <bool kTranspositions>
-std::uint64_t within_one(const Symbol* a, std::size_t m, const Symbol* b, std::size_t n) {
+template <bool kTranspositions, class A, class B>
+std::uint64_t within_one(const A* a, std::size_t m, const B* b, std::size_t n) {
   if (m == n) {
     if (same(a + 1, b + 1, m - 1)) return 1;
     if constexpr (kTranspositions) {
-      if (m >= 2 && a[0] == b[1] && a[1] == b[0] && same(a + 2, b + 2, m - 2)) return 1;
+      if (m >= 2 && Symbol{a[0]} == Symbol{b[1]} && Symbol{a[1]} == Symbol{b[0]} &&
+          same(a + 2, b + 2, m - 2)) {
+        return 1;
+      }
     }
     return kOver;
   }
@@ -40,13 +45,12 @@ std::uint64_t within_one(const Symbol* a, std::size_t m, const Symbol* b, std::s
 // kOver or some cost above `budget`. Every value returned is the cost of a
 // real edit script, so it is never below the distance, and the branch that
 // follows an optimal script finds it exactly.
-template <bool kTranspositions>
-std::uint64_t cheapest(const Symbol* a, std::size_t m, const Symbol* b, std::size_t n,
-                       unsigned budget) {
+template <bool kTranspositions, class A, class B>
+std::uint64_t cheapest(const A* a, std::size_t m, const B* b, std::size_t n, unsigned budget) {
   // Matching a common prefix changes neither length difference nor distance,
   // and the difference alone already costs that many edits.
   if ((m > n ? m - n : n - m) > budget) return kOver;
-  const std::size_t p = common_prefix_length(a, b, std::min(m, n));
+  const std::size_t p = native_prefix_length(a, b, std::min(m, n));
   a += p;
   b += p;
   m -= p;
@@ -63,7 +67,8 @@ std::uint64_t cheapest(const Symbol* a, std::size_t m, const Symbol* b, std::siz
   if (best == 0) return 1;
   best = std::min(best, cheapest<kTranspositions>(a, m, b + 1, n - 1, rest));
   if constexpr (kTranspositions) {
-    if (best > 0 && m >= 2 && n >= 2 && a[0] == b[1] && a[1] == b[0]) {
+    if (best > 0 && m >= 2 && n >= 2 && Symbol{a[0]} == Symbol{b[1]} &&
+        Symbol{a[1]} == Symbol{b[0]}) {
       best = std::min(best, cheapest<kTranspositions>(a + 2, m - 2, b + 2, n - 2, rest));
     }
   }
@@ -83,6 +88,24 @@ std::optional<std::uint64_t> levenshtein_few_edits(Symbols left, Symbols right,
 BoundedDistance osa_few_edits(Symbols left, Symbols right, std::uint64_t bound) {
   const std::uint64_t cost = cheapest<true>(left.data(), left.size(), right.data(), right.size(),
                                             static_cast<unsigned>(bound));
+  return {cost <= bound, cost};
+}
+
+std::optional<std::uint64_t> levenshtein_few_edits(NativeText left, NativeText right,
+                                                   std::uint64_t bound) {
+  const std::uint64_t cost = with_native_units(
+      left, right, [&](const auto* a, std::size_t m, const auto* b, std::size_t n) {
+        return cheapest<false>(a, m, b, n, static_cast<unsigned>(bound));
+      });
+  if (cost > bound) return std::nullopt;
+  return cost;
+}
+
+BoundedDistance osa_few_edits(NativeText left, NativeText right, std::uint64_t bound) {
+  const std::uint64_t cost = with_native_units(
+      left, right, [&](const auto* a, std::size_t m, const auto* b, std::size_t n) {
+        return cheapest<true>(a, m, b, n, static_cast<unsigned>(bound));
+      });
   return {cost <= bound, cost};
 }
 

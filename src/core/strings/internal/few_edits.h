@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/strings/native_text.h"
 #include "core/strings/osa.h"
 #include "core/base/symbols.h"
 
@@ -31,5 +32,11 @@ inline constexpr std::uint64_t kFewEditsMaxBound = 3;
 std::optional<std::uint64_t> levenshtein_few_edits(Symbols left, Symbols right,
                                                    std::uint64_t bound);
 BoundedDistance osa_few_edits(Symbols left, Symbols right, std::uint64_t bound);
+
+// The same on texts in their callers' storage (native_text.h), so that a
+// tight bound settles two long texts without widening them first.
+std::optional<std::uint64_t> levenshtein_few_edits(NativeText left, NativeText right,
+                                                   std::uint64_t bound);
+BoundedDistance osa_few_edits(NativeText left, NativeText right, std::uint64_t bound);
 
 }  // namespace lumra::internal
