@@ -44,6 +44,9 @@ inline bool convert(kinds::TextList, PyObject* object, const char* name,
                     std::vector<SymbolString>& out) {
   return convert_text_list(object, name, out);
 }
+inline bool convert(kinds::TextList, PyObject* object, const char* name, FlatPathList& out) {
+  return convert_text_list(object, name, out);
+}
 inline bool convert(kinds::TextList, PyObject* object, const char* name,
                     std::vector<std::string>& out) {
   return convert_text_list(object, name, out);

@@ -99,10 +99,9 @@ bool refuse_surrogates(PyObject* text);
 // Copies the string's code points straight from its internal storage. A
 // lone surrogate cannot be a scalar value; the UTF-8 encoder then reports
 // it with its own UnicodeEncodeError.
-bool copy_scalar_values(PyObject* text, SymbolString& out) {
-  const Py_ssize_t length = PyUnicode_GET_LENGTH(text);
-  Symbol* symbols = out.reset(static_cast<std::size_t>(length));
-  const auto count = static_cast<std::size_t>(length);
+// `symbols` has room for the str's length.
+bool widen_scalar_values(PyObject* text, Symbol* symbols) {
+  const auto count = static_cast<std::size_t>(PyUnicode_GET_LENGTH(text));
   const void* data = PyUnicode_DATA(text);
   const int kind = PyUnicode_KIND(text);
   bool valid;
@@ -126,6 +125,16 @@ bool copy_scalar_values(PyObject* text, SymbolString& out) {
   }
   if (valid) return true;
   return refuse_surrogates(text);
+}
+
+bool copy_scalar_values(PyObject* text, SymbolString& out) {
+  return widen_scalar_values(text,
+                             out.reset(static_cast<std::size_t>(PyUnicode_GET_LENGTH(text))));
+}
+
+bool append_scalar_values(PyObject* text, FlatPathList& out) {
+  return widen_scalar_values(text,
+                             out.append(static_cast<std::size_t>(PyUnicode_GET_LENGTH(text))));
 }
 
 // A str holding a lone surrogate, reported as the UTF-8 encoder reports it.
@@ -194,9 +203,28 @@ namespace {
 
 // Reads a text list item by item into `out`, each str through `convert_item`
 // (false with the Python error set).
-template <class Item, class ConvertItem>
-bool convert_items(PyObject* object, const char* name, std::vector<Item>& out,
-                   ConvertItem&& convert_item) {
+// Where convert_items puts the items: a vector of one value per item...
+template <class Item, bool (*kConvert)(PyObject*, Item&)>
+struct ItemVector {
+  std::vector<Item>& items;
+  void clear() { items.clear(); }
+  void reserve(std::size_t n) { items.reserve(n); }
+  bool add(PyObject* text) {
+    items.emplace_back();
+    return kConvert(text, items.back());
+  }
+};
+
+// ...or the paths of one buffer.
+struct FlatItems {
+  FlatPathList& paths;
+  void clear() { paths.clear(); }
+  void reserve(std::size_t n) { paths.reserve_paths(n); }
+  bool add(PyObject* text) { return append_scalar_values(text, paths); }
+};
+
+template <class Items>
+bool convert_items(PyObject* object, const char* name, Items out) {
   out.clear();
   if (PyUnicode_Check(object)) {
     PyErr_Format(PyExc_TypeError, "argument '%s': Can't extract `str` to `Vec`", name);
@@ -234,8 +262,7 @@ bool convert_items(PyObject* object, const char* name, std::vector<Item>& out,
       out.clear();
       return false;
     }
-    out.emplace_back();
-    if (!convert_item(item.get(), out.back())) {
+    if (!out.add(item.get())) {
       out.clear();
       return false;
     }
@@ -251,11 +278,15 @@ bool convert_items(PyObject* object, const char* name, std::vector<Item>& out,
 }  // namespace
 
 bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolString>& out) {
-  return convert_items(object, name, out, copy_scalar_values);
+  return convert_items(object, name, ItemVector<SymbolString, copy_scalar_values>{out});
+}
+
+bool convert_text_list(PyObject* object, const char* name, FlatPathList& out) {
+  return convert_items(object, name, FlatItems{out});
 }
 
 bool convert_text_list(PyObject* object, const char* name, std::vector<std::string>& out) {
-  return convert_items(object, name, out, copy_utf8);
+  return convert_items(object, name, ItemVector<std::string, copy_utf8>{out});
 }
 
 bool convert_count(PyObject* object, const char* name, std::uint64_t& out) {

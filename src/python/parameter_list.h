@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "core/base/symbols.h"
+#include "core/lattice/flat_path_list.h"
 #include "core/strings/native_text.h"
 #include "python/call_parser.h"
 
@@ -111,6 +112,10 @@ constexpr auto optional_text(const char* name, std::optional<std::string> Call::
 template <class Call>
 constexpr auto text_list(const char* name, std::vector<SymbolString> Call::* field) {
   return Parameter<kinds::TextList, Member<Call, std::vector<SymbolString>>>{name, {field}};
+}
+template <class Call>
+constexpr auto text_list(const char* name, FlatPathList Call::* field) {
+  return Parameter<kinds::TextList, Member<Call, FlatPathList>>{name, {field}};
 }
 template <class Call>
 constexpr auto text_list(const char* name, std::vector<std::string> Call::* field) {

@@ -15,16 +15,16 @@ namespace {
 
 template <class Cutoff>
 struct PathsCall {
-  std::vector<SymbolString> left_paths;
-  std::vector<SymbolString> right_paths;
+  FlatPathList left_paths;
+  FlatPathList right_paths;
   std::optional<Cutoff> score_cutoff;
 };
 using CountPaths = PathsCall<std::uint64_t>;
 using RealPaths = PathsCall<double>;
 
 struct ThresholdCall {
-  std::vector<SymbolString> left_paths;
-  std::vector<SymbolString> right_paths;
+  FlatPathList left_paths;
+  FlatPathList right_paths;
   std::uint64_t threshold;
 };
 
