@@ -15,11 +15,27 @@ NativeText middle(NativeText text, CommonAffixes affixes) {
           text.width};
 }
 
+template <class Unit>
+void widen_units(const void* units, std::size_t length, Symbol* out) {
+  const auto* typed = static_cast<const Unit*>(units);
+  for (std::size_t i = 0; i < length; ++i) out[i] = typed[i];
+}
+
 Symbols widen(NativeText text, SymbolString& out) {
   Symbol* symbols = out.reset(text.length);
-  for (std::size_t i = 0; i < text.length; ++i) symbols[i] = text[i];
+  if (text.width == 1) {
+    widen_units<std::uint8_t>(text.units, text.length, symbols);
+  } else if (text.width == 2) {
+    widen_units<std::uint16_t>(text.units, text.length, symbols);
+  } else {
+    widen_units<std::uint32_t>(text.units, text.length, symbols);
+  }
   return out.view();
 }
+
+// Texts this short are widened whole in a few steps, and the metric strips
+// their affixes itself: settling early first would only add a pass.
+constexpr std::size_t kWidenWhole = 32;
 
 using SymbolMetric = std::uint64_t (*)(Symbols, Symbols, std::optional<std::uint64_t>,
                                        StringWorkspace&);
@@ -31,6 +47,12 @@ using SymbolMetric = std::uint64_t (*)(Symbols, Symbols, std::optional<std::uint
 template <SymbolMetric kMetric, class FewEdits>
 std::uint64_t with_cutoff(NativeText left, NativeText right, std::optional<std::uint64_t> cutoff,
                           StringWorkspace& workspace, FewEdits few_edits) {
+  const bool tight = cutoff && *cutoff <= internal::kFewEditsMaxBound;
+  if (!tight && left.length <= kWidenWhole && right.length <= kWidenWhole) {
+    SymbolString left_symbols;
+    SymbolString right_symbols;
+    return kMetric(widen(left, left_symbols), widen(right, right_symbols), cutoff, workspace);
+  }
   const EarlySettlement settled = settle_early(left, right, cutoff);
   switch (settled.kind) {
     case EarlySettlement::Kind::kBeyondBound:
@@ -43,7 +65,7 @@ std::uint64_t with_cutoff(NativeText left, NativeText right, std::optional<std::
   }
   const NativeText left_middle = middle(left, settled.affixes);
   const NativeText right_middle = middle(right, settled.affixes);
-  if (cutoff && *cutoff <= internal::kFewEditsMaxBound) {
+  if (tight) {
     return apply_integer_cutoff(few_edits(left_middle, right_middle, *cutoff), *cutoff);
   }
   SymbolString left_symbols;
