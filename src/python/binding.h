@@ -44,7 +44,7 @@ inline bool convert(kinds::TextList, PyObject* object, const char* name,
                     std::vector<SymbolString>& out) {
   return convert_text_list(object, name, out);
 }
-inline bool convert(kinds::TextList, PyObject* object, const char* name, FlatPathList& out) {
+inline bool convert(kinds::TextList, PyObject* object, const char* name, TextTable& out) {
   return convert_text_list(object, name, out);
 }
 inline bool convert(kinds::TextList, PyObject* object, const char* name,

@@ -132,7 +132,7 @@ bool copy_scalar_values(PyObject* text, SymbolString& out) {
                              out.reset(static_cast<std::size_t>(PyUnicode_GET_LENGTH(text))));
 }
 
-bool append_scalar_values(PyObject* text, FlatPathList& out) {
+bool append_scalar_values(PyObject* text, TextTable& out) {
   return widen_scalar_values(text,
                              out.append(static_cast<std::size_t>(PyUnicode_GET_LENGTH(text))));
 }
@@ -215,12 +215,12 @@ struct ItemVector {
   }
 };
 
-// ...or the paths of one buffer.
-struct FlatItems {
-  FlatPathList& paths;
-  void clear() { paths.clear(); }
-  void reserve(std::size_t n) { paths.reserve_paths(n); }
-  bool add(PyObject* text) { return append_scalar_values(text, paths); }
+// ...or the texts of one table.
+struct TableItems {
+  TextTable& texts;
+  void clear() { texts.clear(); }
+  void reserve(std::size_t n) { texts.reserve_texts(n); }
+  bool add(PyObject* text) { return append_scalar_values(text, texts); }
 };
 
 template <class Items>
@@ -281,8 +281,8 @@ bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolStr
   return convert_items(object, name, ItemVector<SymbolString, copy_scalar_values>{out});
 }
 
-bool convert_text_list(PyObject* object, const char* name, FlatPathList& out) {
-  return convert_items(object, name, FlatItems{out});
+bool convert_text_list(PyObject* object, const char* name, TextTable& out) {
+  return convert_items(object, name, TableItems{out});
 }
 
 bool convert_text_list(PyObject* object, const char* name, std::vector<std::string>& out) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/base/symbols.h"
-#include "core/lattice/flat_path_list.h"
+#include "core/base/text_table.h"
 #include "core/strings/native_text.h"
 #include "python/python.h"
 
@@ -27,8 +27,8 @@ bool convert_text(PyObject* object, const char* name, NativeText& out);
 // A text list as scalar values, or as UTF-8 for the dictionaries' readings.
 bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolString>& out);
 bool convert_text_list(PyObject* object, const char* name, std::vector<std::string>& out);
-// The same, every path in one buffer.
-bool convert_text_list(PyObject* object, const char* name, FlatPathList& out);
+// The same, every text in one buffer.
+bool convert_text_list(PyObject* object, const char* name, TextTable& out);
 bool convert_count(PyObject* object, const char* name, std::uint64_t& out);
 bool convert_real(PyObject* object, const char* name, double& out);
 bool convert_flag(PyObject* object, const char* name, bool& out);

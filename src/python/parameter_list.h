@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "core/base/symbols.h"
-#include "core/lattice/flat_path_list.h"
+#include "core/base/text_table.h"
 #include "core/strings/native_text.h"
 #include "python/call_parser.h"
 
@@ -114,8 +114,8 @@ constexpr auto text_list(const char* name, std::vector<SymbolString> Call::* fie
   return Parameter<kinds::TextList, Member<Call, std::vector<SymbolString>>>{name, {field}};
 }
 template <class Call>
-constexpr auto text_list(const char* name, FlatPathList Call::* field) {
-  return Parameter<kinds::TextList, Member<Call, FlatPathList>>{name, {field}};
+constexpr auto text_list(const char* name, TextTable Call::* field) {
+  return Parameter<kinds::TextList, Member<Call, TextTable>>{name, {field}};
 }
 template <class Call>
 constexpr auto text_list(const char* name, std::vector<std::string> Call::* field) {

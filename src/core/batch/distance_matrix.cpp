@@ -33,7 +33,7 @@ void fill_rows(TextList queries, std::span<const std::size_t> which, DistanceMat
                Row&& row) {
   StringWorkspace workspace;
   for (const std::size_t q : which) {
-    const Scorer scorer(queries[q].view());
+    const Scorer scorer(queries[q]);
     row(scorer, workspace, matrix.row(q));
   }
 }
@@ -86,7 +86,7 @@ class LanePlan {
       for (std::size_t start = 0; start < members.size(); start += lanes) {
         const std::size_t count = std::min(lanes, members.size() - start);
         Symbols texts[kMaxLanes];
-        for (std::size_t i = 0; i < count; ++i) texts[i] = queries[members[start + i]].view();
+        for (std::size_t i = 0; i < count; ++i) texts[i] = queries[members[start + i]];
         block(std::span<const std::size_t>(members.data() + start, count),
               std::span<const Symbols>(texts, count));
       }
@@ -109,12 +109,11 @@ template <class Out, class Visit>
 void lane_distances(internal::LaneMetric metric, TextList queries, TextList choices,
                     const LanePlan& plan, std::optional<std::uint64_t> cutoff, Out&& out,
                     Visit&& visit) {
-  const internal::PackedTexts packed(choices);
   internal::QueryBlockScratch scratch;
   plan.for_each_block(queries, [&](std::span<const std::size_t> rows, std::span<const Symbols> texts) {
     std::uint64_t* outs[LanePlan::kMaxLanes];
     for (std::size_t i = 0; i < rows.size(); ++i) outs[i] = out(i, rows[i]);
-    internal::query_block_distances(metric, texts, packed, outs, scratch, cutoff);
+    internal::query_block_distances(metric, texts, choices, outs, scratch, cutoff);
     for (std::size_t i = 0; i < rows.size(); ++i) visit(rows[i], outs[i]);
   });
 }

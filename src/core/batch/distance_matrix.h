@@ -14,6 +14,7 @@
 #include "core/base/errors.h"
 #include "core/base/result.h"
 #include "core/base/symbols.h"
+#include "core/base/text_table.h"
 
 namespace lumra {
 
@@ -31,7 +32,7 @@ struct DistanceMatrix {
   const Cell* row(std::size_t q) const { return cells.get() + q * cols; }
 };
 
-using TextList = std::span<const SymbolString>;
+using TextList = TextTableView;
 
 DistanceMatrix<std::uint64_t> levenshtein_matrix(TextList queries, TextList choices,
                                                  std::optional<std::uint64_t> cutoff);

@@ -13,18 +13,6 @@
 
 namespace lumra::internal {
 
-PackedTexts::PackedTexts(std::span<const SymbolString> texts) {
-  std::size_t total = 0;
-  for (const SymbolString& t : texts) total += t.size();
-  symbols_.reserve(total);
-  starts_.reserve(texts.size() + 1);
-  starts_.push_back(0);
-  for (const SymbolString& t : texts) {
-    symbols_.insert(symbols_.end(), t.data(), t.data() + t.size());
-    starts_.push_back(symbols_.size());
-  }
-}
-
 namespace {
 
 constexpr std::size_t kRowBytes = 32;  // one 256-bit register of lanes
@@ -112,7 +100,7 @@ struct LaneVector {
 struct BlockJob {
   LaneMetric metric;
   std::span<const Symbols> queries;
-  const PackedTexts* choices;
+  const TextTableView* choices;
   std::uint64_t* const* rows;
   const QueryBlockTables* tables;
   StringWorkspace* workspace;
@@ -161,7 +149,7 @@ template <class T, bool kTranspositions>
   // exact in T as long as the choice's length fits T.
   constexpr std::uint64_t kLongest = std::numeric_limits<T>::max();
   const QueryBlockTables& tables = *job.tables;
-  const PackedTexts& choices = *job.choices;
+  TextTableView choices = *job.choices;
   const std::size_t choice_count = choices.size();
   for (std::size_t c = 0; c < choice_count; ++c) {
     const Symbols text = choices[c];
@@ -245,7 +233,7 @@ void run_width(const BlockJob& job, QueryBlockTables& tables, LaneCode code) {
 }  // namespace
 
 void query_block_distances(LaneMetric metric, std::span<const Symbols> queries,
-                           const PackedTexts& choices, std::uint64_t* const* rows,
+                           TextTableView choices, std::uint64_t* const* rows,
                            QueryBlockScratch& scratch, std::optional<std::uint64_t> cutoff,
                            LaneCode code) {
   const std::uint64_t bound = cutoff ? *cutoff : std::numeric_limits<std::uint64_t>::max();

@@ -30,27 +30,12 @@
 
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
+#include "core/base/text_table.h"
 
 namespace lumra::internal {
 
 // The longest query a lane holds.
 inline constexpr std::size_t kLaneQueryMaxLength = 64;
-
-// Choices concatenated into one array, so that a block's pass over every
-// choice reads a compact stretch of memory instead of one object per choice.
-class PackedTexts {
- public:
-  explicit PackedTexts(std::span<const SymbolString> texts);
-
-  std::size_t size() const { return starts_.size() - 1; }
-  Symbols operator[](std::size_t i) const {
-    return {symbols_.data() + starts_[i], starts_[i + 1] - starts_[i]};
-  }
-
- private:
-  std::vector<Symbol> symbols_;
-  std::vector<std::size_t> starts_;  // one more than there are texts
-};
 
 // The distance the lanes compute: Levenshtein, or the restricted Damerau
 // distance (optimal string alignment).
@@ -83,7 +68,7 @@ struct QueryBlockScratch {
 // kLaneQueryMaxLength symbols; more are taken a block at a time, and longer
 // ones are compared one by one.
 void query_block_distances(LaneMetric metric, std::span<const Symbols> queries,
-                           const PackedTexts& choices, std::uint64_t* const* rows,
+                           TextTableView choices, std::uint64_t* const* rows,
                            QueryBlockScratch& scratch,
                            std::optional<std::uint64_t> cutoff = std::nullopt,
                            LaneCode code = LaneCode::kAuto);

@@ -88,7 +88,7 @@ std::uint64_t CachedLevenshtein::distance(Symbols choice, std::optional<std::uin
   return apply_integer_cutoff(distance_within(choice, *cutoff, workspace), *cutoff);
 }
 
-void CachedLevenshtein::distances(std::span<const SymbolString> choices,
+void CachedLevenshtein::distances(TextTableView choices,
                                   std::optional<std::uint64_t> cutoff, StringWorkspace& workspace,
                                   std::uint64_t* out) const {
   // With a cutoff, choice by choice: the bounded form's early exits beat
@@ -110,7 +110,7 @@ void CachedLevenshtein::distances(std::span<const SymbolString> choices,
     pending = 0;
   };
   for (std::size_t i = 0; i < choices.size(); ++i) {
-    const WordMiddles middles = word_middles(word_, query_.view(), choices[i].view());
+    const WordMiddles middles = word_middles(word_, query_.view(), choices[i]);
     if (middles.pattern.length == 0 || middles.text.empty()) {
       out[i] = middles.pattern.length + middles.text.size();
       continue;
@@ -162,7 +162,7 @@ std::uint64_t CachedOsa::distance(Symbols choice, std::optional<std::uint64_t> c
   return apply_integer_cutoff(distance_within(choice, *cutoff, workspace), *cutoff);
 }
 
-void CachedOsa::distances(std::span<const SymbolString> choices,
+void CachedOsa::distances(TextTableView choices,
                           std::optional<std::uint64_t> cutoff, StringWorkspace& workspace,
                           std::uint64_t* out) const {
   for (std::size_t i = 0; i < choices.size(); ++i) out[i] = distance(choices[i], cutoff, workspace);
@@ -208,7 +208,7 @@ namespace {
 // for a one-word query.
 template <class Score, class Largest>
 Status<CutoffOutOfRange> scores_of_row(const CachedLevenshtein& levenshtein,
-                                       std::span<const SymbolString> choices,
+                                       TextTableView choices,
                                        std::optional<double> cutoff, StringWorkspace& workspace,
                                        double* out, Score score, Largest largest, double beyond) {
   if (choices.empty()) return Unit{};
@@ -230,14 +230,14 @@ Status<CutoffOutOfRange> scores_of_row(const CachedLevenshtein& levenshtein,
       } else {
         bound = largest(query_length, length);
       }
-      const auto distance = levenshtein.distance_within(choices[i].view(), bound, workspace);
+      const auto distance = levenshtein.distance_within(choices[i], bound, workspace);
       out[i] = distance ? score(similarity_from_distance(*distance, query_length, length)) : beyond;
     }
     return Unit{};
   }
   if (!levenshtein.one_word()) {
     for (std::size_t i = 0; i < choices.size(); ++i) {
-      out[i] = score(similarity_from_distance(levenshtein.distance(choices[i].view(), workspace),
+      out[i] = score(similarity_from_distance(levenshtein.distance(choices[i], workspace),
                                               query_length, choices[i].size()));
     }
     return Unit{};
@@ -254,7 +254,7 @@ Status<CutoffOutOfRange> scores_of_row(const CachedLevenshtein& levenshtein,
 }  // namespace
 
 Status<CutoffOutOfRange> CachedSimilarity::normalized_similarities(
-    std::span<const SymbolString> choices, std::optional<double> cutoff, StringWorkspace& workspace,
+    TextTableView choices, std::optional<double> cutoff, StringWorkspace& workspace,
     double* out) const {
   return scores_of_row(
       levenshtein_, choices, cutoff, workspace, out,
@@ -264,7 +264,7 @@ Status<CutoffOutOfRange> CachedSimilarity::normalized_similarities(
 }
 
 Status<CutoffOutOfRange> CachedSimilarity::normalized_distances(
-    std::span<const SymbolString> choices, std::optional<double> cutoff, StringWorkspace& workspace,
+    TextTableView choices, std::optional<double> cutoff, StringWorkspace& workspace,
     double* out) const {
   return scores_of_row(
       levenshtein_, choices, cutoff, workspace, out,

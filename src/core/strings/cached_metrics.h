@@ -19,6 +19,7 @@
 #include "core/base/result.h"
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
+#include "core/base/text_table.h"
 
 namespace lumra {
 
@@ -55,7 +56,7 @@ class CachedLevenshtein {
                          StringWorkspace& workspace) const;
   // The same for every choice. Without a cutoff, a one-word query scores
   // its choices four at a time (see levenshtein_lanes.h).
-  void distances(std::span<const SymbolString> choices, std::optional<std::uint64_t> cutoff,
+  void distances(TextTableView choices, std::optional<std::uint64_t> cutoff,
                  StringWorkspace& workspace, std::uint64_t* out) const;
 
  private:
@@ -85,7 +86,7 @@ class CachedOsa {
   // osa_with_cutoff(query, choice, cutoff).
   std::uint64_t distance(Symbols choice, std::optional<std::uint64_t> cutoff,
                          StringWorkspace& workspace) const;
-  void distances(std::span<const SymbolString> choices, std::optional<std::uint64_t> cutoff,
+  void distances(TextTableView choices, std::optional<std::uint64_t> cutoff,
                  StringWorkspace& workspace, std::uint64_t* out) const;
 
  private:
@@ -115,10 +116,10 @@ class CachedSimilarity {
                                                        StringWorkspace& workspace) const;
   // The same for every choice; fails, writing nothing, when there is a
   // choice and the cutoff is out of range.
-  Status<CutoffOutOfRange> normalized_similarities(std::span<const SymbolString> choices,
+  Status<CutoffOutOfRange> normalized_similarities(TextTableView choices,
                                                    std::optional<double> cutoff,
                                                    StringWorkspace& workspace, double* out) const;
-  Status<CutoffOutOfRange> normalized_distances(std::span<const SymbolString> choices,
+  Status<CutoffOutOfRange> normalized_distances(TextTableView choices,
                                                 std::optional<double> cutoff,
                                                 StringWorkspace& workspace, double* out) const;
 

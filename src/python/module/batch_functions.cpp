@@ -16,8 +16,8 @@ namespace {
 
 template <class Cutoff>
 struct MatrixCall {
-  std::vector<SymbolString> queries;
-  std::vector<SymbolString> choices;
+  TextTable queries;
+  TextTable choices;
   std::optional<Cutoff> score_cutoff;
 };
 using CountMatrix = MatrixCall<std::uint64_t>;
@@ -56,12 +56,12 @@ using ScoreMatrix = Result<DistanceMatrix<double>, CutoffOutOfRange> (*)(TextLis
 constexpr std::size_t kQueriesPerBlock = 64;
 
 template <class Cell, class Compute>
-PyObject* blockwise_matrix(const std::vector<SymbolString>& queries, Compute&& compute) {
+PyObject* blockwise_matrix(const TextTable& queries, Compute&& compute) {
   MatrixList<Cell> rows(queries.size());
   if (!rows.ok()) return nullptr;
   for (std::size_t first = 0; first < queries.size(); first += kQueriesPerBlock) {
-    const TextList block = TextList(queries).subspan(
-        first, std::min(kQueriesPerBlock, queries.size() - first));
+    const TextList block =
+        queries.view().subspan(first, std::min(kQueriesPerBlock, queries.size() - first));
     auto cells = without_lock([&] { return compute(block); });
     if (!cells) return raise_error(cells.error());
     if (!rows.add(cells.value())) return nullptr;

@@ -15,16 +15,16 @@ namespace {
 
 template <class Cutoff>
 struct PathsCall {
-  FlatPathList left_paths;
-  FlatPathList right_paths;
+  TextTable left_paths;
+  TextTable right_paths;
   std::optional<Cutoff> score_cutoff;
 };
 using CountPaths = PathsCall<std::uint64_t>;
 using RealPaths = PathsCall<double>;
 
 struct ThresholdCall {
-  FlatPathList left_paths;
-  FlatPathList right_paths;
+  TextTable left_paths;
+  TextTable right_paths;
   std::uint64_t threshold;
 };
 

@@ -55,8 +55,7 @@ void expect_same_result(const Result<T, CutoffOutOfRange>& got,
 // The row forms against the pairwise functions, cell by cell.
 void check_row_forms(const Text& query, const std::vector<Text>& choice_texts,
                      StringWorkspace& ws) {
-  std::vector<SymbolString> choices;
-  for (const Text& c : choice_texts) choices.emplace_back(Symbols(c));
+  const TextTable choices = TextTable::of(choice_texts);
   const CachedLevenshtein levenshtein(query);
   const CachedOsa osa(query);
   const CachedSimilarity similarity(query);

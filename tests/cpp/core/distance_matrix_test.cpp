@@ -10,9 +10,12 @@
 namespace lumra {
 namespace {
 
-std::vector<SymbolString> texts(std::initializer_list<const char*> utf8) {
-  std::vector<SymbolString> out;
-  for (const char* t : utf8) out.emplace_back(Symbols(decode_utf8(t)));
+TextTable texts(std::initializer_list<const char*> utf8) {
+  TextTable out;
+  for (const char* t : utf8) {
+    const std::vector<Symbol> symbols = decode_utf8(t);
+    std::copy(symbols.begin(), symbols.end(), out.append(symbols.size()));
+  }
   return out;
 }
 

@@ -35,11 +35,7 @@ std::vector<LaneCode> codes() {
   return out;
 }
 
-std::vector<SymbolString> owned(const std::vector<Text>& texts) {
-  std::vector<SymbolString> out;
-  for (const Text& t : texts) out.emplace_back(Symbols(t));
-  return out;
-}
+TextTable owned(const std::vector<Text>& texts) { return TextTable::of(texts); }
 
 std::uint64_t pairwise(LaneMetric metric, Symbols a, Symbols b,
                        std::optional<std::uint64_t> cutoff, StringWorkspace& ws) {
@@ -54,7 +50,7 @@ void check_block(const std::vector<Text>& queries, const std::vector<Text>& choi
                  std::optional<std::uint64_t> cutoff = std::nullopt) {
   for (const LaneMetric metric : {LaneMetric::kLevenshtein, LaneMetric::kOsa}) {
   const auto choices = owned(choice_texts);
-  const PackedTexts packed(choices);
+  const TextTableView packed = choices;
   std::vector<std::vector<std::uint64_t>> rows(queries.size(),
                                                std::vector<std::uint64_t>(choices.size(), kMax));
   std::vector<std::uint64_t*> outs;
@@ -222,8 +218,8 @@ std::vector<std::optional<double>> fractional_cutoffs(TextGenerator& gen) {
 
 template <class Pairwise>
 void expect_score_matrix(const Result<DistanceMatrix<double>, CutoffOutOfRange>& matrix,
-                         const std::vector<SymbolString>& queries,
-                         const std::vector<SymbolString>& choices, Pairwise pairwise) {
+                         const TextTable& queries,
+                         const TextTable& choices, Pairwise pairwise) {
   bool any_fails = false;
   for (std::size_t q = 0; q < queries.size(); ++q) {
     for (std::size_t c = 0; c < choices.size(); ++c) {
