@@ -151,6 +151,11 @@ const std::vector<JaCase> kJaCases = {
           "      path: licenses/BSD.txt\n", "      path: licenses/BSD.txt\n      sha: [1]\n"),
      "", nullptr},
     {"unknown_key_given_twice", V + "extra: 1\nextra: 2\n", "", nullptr},
+    {"aliases_under_unknown_keys", V + "extra: &shared {x: [1]}\nmore: *shared\nlist: [*shared]\n",
+     "", nullptr},
+    {"alias_for_a_known_key",
+     "anchor: &name unidic-test\n" + with(V, "artifact_name: unidic-test", "artifact_name: *name"),
+     "YAML aliases are not supported at line 4 column 16", nullptr},
     // Null forms of optional keys count as absent; a null required key is a type error.
     {"file_digest_tilde", with(V, "  file_digest: " + kDigest, "  file_digest: ~"), "",
      [](auto& m) { m.payload.file_digest.reset(); }},
