@@ -548,6 +548,21 @@ def dictionary_rows(tag, d, pairs, convert, queries, choices):
             [(f"{convert.label} + rf cdist", glue_cdist, {}, note)], fmt=per_cell)
 
 
+def alignment_rows(tag, d, words, rng):
+    """The partial alignments of dictionary `d`: a 4-character query cut
+    from a 500-character text of its words, automatic window."""
+    cases = []
+    for _ in range(Settings.pick(4, 2)):
+        text = ""
+        while len(text) < 500:
+            text += rng.choice(words)[0]
+        text = text[:500]
+        start = rng.randrange(len(text) - 4)
+        cases.append((text[start:start + 4], text, 0))
+    for name in ("_partial_distance_alignment", "_partial_ratio_alignment"):
+        measure(f"{tag} {name} 4 in 500", getattr(d, name), cases, {})
+
+
 def dictionaries():
     section("dictionaries: texts of 2-8 characters compared by their readings",
             "time per call; matrices per cell", workload_width=44)
@@ -580,6 +595,7 @@ def dictionaries():
             skipped("Japanese", "peer missing: pykakasi")
         else:
             dictionary_rows("ja", ja, pairs, romaji, texts[:nq], texts[nq:])
+        alignment_rows("ja", ja, words, rng)
 
         words = word_list("zh_words.tsv")
         entries = {s: list(dict.fromkeys("".join(c for c in r if not c.isdigit()) for r in rs))
@@ -601,6 +617,7 @@ def dictionaries():
             skipped("Chinese", "peer missing: pypinyin")
         else:
             dictionary_rows("zh", zh, pairs, first_pinyin, texts[:nq], texts[nq:])
+        alignment_rows("zh", zh, words, rng)
 
 
 SECTIONS = {"strings": strings, "lattices": lattices, "matrices": matrices,

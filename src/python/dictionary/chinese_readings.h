@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string_view>
+#include <variant>
 
 #include "core/base/errors.h"
 #include "core/base/result.h"
@@ -43,6 +44,12 @@ struct ChineseReadings {
   static Result<ja::TextList, QueryError> strings(const Index& index, std::string_view text,
                                                   const ja::ReadingOptions& options,
                                                   Scratch& scratch);
+
+  // Whether `error` only says that a text has no readings: a partial
+  // alignment leaves such a span out instead of failing.
+  static bool has_no_readings(const QueryError& error) {
+    return std::holds_alternative<zh::chinese_errors::UnsupportedDirectInput>(error);
+  }
 
   static QueryError too_large(const DistanceMatrixTooLarge& error) {
     return zh::chinese_errors::DistanceMatrix{error};
