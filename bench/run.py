@@ -548,9 +548,45 @@ def dictionary_rows(tag, d, pairs, convert, queries, choices):
             [(f"{convert.label} + rf cdist", glue_cdist, {}, note)], fmt=per_cell)
 
 
+def alignment_rows(tag, d, words, rng):
+    """The partial alignments of dictionary `d`: a 4-character query of
+    dictionary words inside a 500-character text of them, with the
+    automatic window and with a window of 4. A text on which a call fails
+    (a span whose readings exceed the romaji or lattice limits ends the
+    call) is counted and left out of the timing."""
+    pairs = [s for s, _ in words if len(s) == 2]
+    texts = []
+    for _ in range(Settings.pick(8, 2)):
+        query = rng.choice(pairs) + rng.choice(pairs)
+        text = ""
+        while len(text) < 496:
+            text += rng.choice(words)[0]
+        text = text[:496]
+        at = rng.randrange(len(text))
+        texts.append((query, text[:at] + query + text[at:]))
+    for window in (0, 4):
+        for name in ("_partial_distance_alignment", "_partial_ratio_alignment"):
+            method = getattr(d, name)
+            cases = []
+            for query, text in texts:
+                try:
+                    method(query, text, window)
+                    cases.append((query, text, window))
+                except ValueError:
+                    pass
+            failed = len(texts) - len(cases)
+            label = f"{tag} {name} 4 in 500 w={window}"
+            if failed:
+                label += f" ({failed}/{len(texts)} fail)"
+            if cases:
+                measure(label, method, cases, {})
+            else:
+                skipped(label, "every text fails")
+
+
 def dictionaries():
     section("dictionaries: texts of 2-8 characters compared by their readings",
-            "time per call; matrices per cell", workload_width=44)
+            "time per call; matrices per cell", workload_width=58)
     rng = random.Random(500)
     count = Settings.pick(300, 60)
     nq, nc = Settings.pick((100, 1000), (20, 200))
@@ -580,6 +616,7 @@ def dictionaries():
             skipped("Japanese", "peer missing: pykakasi")
         else:
             dictionary_rows("ja", ja, pairs, romaji, texts[:nq], texts[nq:])
+        alignment_rows("ja", ja, words, rng)
 
         words = word_list("zh_words.tsv")
         entries = {s: list(dict.fromkeys("".join(c for c in r if not c.isdigit()) for r in rs))
@@ -601,6 +638,7 @@ def dictionaries():
             skipped("Chinese", "peer missing: pypinyin")
         else:
             dictionary_rows("zh", zh, pairs, first_pinyin, texts[:nq], texts[nq:])
+        alignment_rows("zh", zh, words, rng)
 
 
 SECTIONS = {"strings": strings, "lattices": lattices, "matrices": matrices,

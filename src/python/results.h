@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
+#include "core/alignment/partial_alignment.h"
 #include "core/base/result.h"
 #include "core/batch/distance_matrix.h"
 #include "python/error_mapping.h"
@@ -22,6 +24,18 @@ inline PyObject* to_python(bool value) { return PyBool_FromLong(value); }
 template <class T, class Error>
 PyObject* to_python_or_raise(Result<T, Error>&& result) {
   return value_or_raise(std::move(result), [](const T& value) { return to_python(value); });
+}
+
+// An alignment as (score, query start, query end, span start, span end),
+// or None when no span qualified.
+template <class Score>
+PyObject* alignment_to_python(const std::optional<Alignment<Score>>& alignment) {
+  if (!alignment) Py_RETURN_NONE;
+  return Py_BuildValue("(NKKKK)", to_python(alignment->score),
+                       static_cast<unsigned long long>(alignment->query_start),
+                       static_cast<unsigned long long>(alignment->query_end),
+                       static_cast<unsigned long long>(alignment->span_start),
+                       static_cast<unsigned long long>(alignment->span_end));
 }
 
 // The list of rows of a matrix, filled block of rows by block of rows. The

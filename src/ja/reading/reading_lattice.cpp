@@ -30,6 +30,36 @@ Result<PathLattice, JapaneseDistanceError> plain_lattice(std::string_view text,
   return std::move(finished.value()).value();
 }
 
+// Above this many paths times text bytes, the paths of a segmentation are
+// first counted into nodes before they are built; below it, building them
+// twice would cost more than the arcs it might save.
+constexpr std::uint64_t kCountFirstWork = std::uint64_t{1} << 20;
+
+// Adds every path of `table` to `builder`, each as its segments or, with
+// `whole_texts`, as its reading text split at once. A long, ambiguous text
+// may have more nodes than any search takes: counting them first finds
+// that out, with the same error, before the arcs take their memory.
+Status<JapaneseDistanceError> add_table_paths(const ReadingPathTable& table,
+                                              std::string_view text, bool whole_texts,
+                                              PathRomajiConverter& converter,
+                                              RomajiLatticeBuilder& builder) {
+  std::string reading_text;
+  auto add_all = [&](RomajiLatticeBuilder& to) -> Status<JapaneseDistanceError> {
+    if (!whole_texts) return converter.add_paths(table, to);
+    for (std::size_t path = 0; path < table.path_count(); ++path) {
+      reading_text.clear();
+      table.append_text(path, reading_text);
+      LUMRA_TRY(converter.add_reading_text(reading_text, to));
+    }
+    return Unit{};
+  };
+  if (table.path_count() * std::uint64_t{text.size()} > kCountFirstWork) {
+    RomajiLatticeBuilder counter = builder.counting();
+    LUMRA_TRY(add_all(counter));
+  }
+  return add_all(builder);
+}
+
 Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicReadingIndex& index,
                                                                  std::string_view text,
                                                                  const ReadingOptions& options,
@@ -56,7 +86,7 @@ Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicRea
       LUMRA_TRY_DICTIONARY(has_token);
       if (has_token.value()) {
         LUMRA_TRY_DICTIONARY(table.build(index, text, options, true));
-        LUMRA_TRY(converter.add_paths(table, builder));
+        LUMRA_TRY(add_table_paths(table, text, false, converter, builder));
       }
       LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
       if (lattice) return std::move(*lattice);
@@ -69,12 +99,7 @@ Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicRea
     if (plain.ok() || !is_romaji_path_failure(plain.error())) return plain;
     LUMRA_TRY_DICTIONARY(table.build(index, text, options, false));
     segmented_without_fallback = true;
-    std::string reading_text;
-    for (std::size_t path = 0; path < table.path_count(); ++path) {
-      reading_text.clear();
-      table.append_text(path, reading_text);
-      LUMRA_TRY(converter.add_reading_text(reading_text, builder));
-    }
+    LUMRA_TRY(add_table_paths(table, text, true, converter, builder));
     LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
     if (lattice) return std::move(*lattice);
   }
@@ -85,12 +110,12 @@ Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicRea
     LUMRA_TRY_DICTIONARY(table.build(index, text, options, false));
   }
   if (table.path_count() > 0) {
-    LUMRA_TRY(converter.add_paths(table, builder));
+    LUMRA_TRY(add_table_paths(table, text, false, converter, builder));
     LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
     if (lattice) return std::move(*lattice);
   }
   LUMRA_TRY_DICTIONARY(table.build(index, text, options, true));
-  LUMRA_TRY(converter.add_paths(table, builder));
+  LUMRA_TRY(add_table_paths(table, text, false, converter, builder));
   LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
   if (lattice) return std::move(*lattice);
   // Nothing reads: report why the text does not read plainly.

@@ -38,6 +38,13 @@ void RomajiLatticeBuilder::add_arc(std::uint64_t src, std::uint64_t dst, Symbol 
   arcs_.push_back({src, dst, symbol});
 }
 
+RomajiLatticeBuilder RomajiLatticeBuilder::counting() const {
+  RomajiLatticeBuilder counter(max_nodes_);
+  counter.next_node_ = next_node_;
+  counter.counting_ = true;
+  return counter;
+}
+
 Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const RomajiUnit> units) {
   LUMRA_TRY(fill_unit_variant_lists(units, lists_));
   if (units.empty()) {
@@ -91,7 +98,7 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
     }
 
     // Second pass: the chains, in item order.
-    for (std::size_t f = 0; f < frontier_size; ++f) {
+    for (std::size_t f = 0; f < frontier_size && !counting_; ++f) {
       for (const RomajiVariant& spelling : spellings_at(list, frontier[f].last_vowel)) {
         const VowelClass reached = vowel_class_after(frontier[f].last_vowel, spelling.text());
         const std::uint64_t target =

@@ -36,6 +36,12 @@ class RomajiLatticeBuilder {
   // fails before it has taken its memory.
   explicit RomajiLatticeBuilder(std::uint64_t max_nodes) : max_nodes_(max_nodes) {}
 
+  // A builder that only counts nodes: from this builder's state, it takes
+  // the same adds and fails on the same one with the same error, but keeps
+  // no arcs, so a lattice too large for any search is found out before its
+  // arcs take their memory. Its finish() is not to be used.
+  RomajiLatticeBuilder counting() const;
+
   // Adds every spelling of `units` as paths from start to end. On failure
   // (the errors of unit_variant_lists, or the node limit) the builder is
   // unchanged.
@@ -60,6 +66,7 @@ class RomajiLatticeBuilder {
   std::uint64_t max_nodes_ = std::numeric_limits<std::uint64_t>::max();
   bool has_empty_ = false;
   bool has_non_empty_ = false;
+  bool counting_ = false;
 };
 
 }  // namespace lumra::ja

@@ -7,8 +7,9 @@
 // text wins, and a position stops as soon as it is full. A path of a
 // position is one segment (a dictionary surface with one of its readings,
 // or a raw run of characters read as they stand) followed by a path of the
-// position where that segment ends, so paths share their tails and the
-// table grows with the text's length times max_paths, not with its square.
+// position where that segment ends, so paths share their tails
+// (core/segmentation/tail_table.h): a long text whose positions all hold
+// max_paths paths costs a few words per character, not max_paths records.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "core/base/result.h"
+#include "core/segmentation/tail_table.h"
 #include "ja/reading/reading_options.h"
 #include "ja/unidic/reading_index.h"
 #include "ja/unidic/unidic_load_error.h"
@@ -58,13 +60,10 @@ class ReadingPathTable {
   template <class Visit>
   void for_each_segment(std::size_t path, Visit&& visit) const {
     std::size_t start = 0;
-    const PathNode* node = &nodes_[positions_[0].first + path];
-    for (;;) {
-      visit(ReadingSegment{surface(start, node->end), node->reading, node->raw});
-      start = node->end;
-      if (start == char_count_) return;
-      node = &nodes_[positions_[start].first + node->rest];
-    }
+    paths_.for_each_step(0, static_cast<std::uint32_t>(path), [&](const TailTable::Step& step) {
+      visit(ReadingSegment{surface(start, step.end), step.front.first, step.flag});
+      start = step.end;
+    });
   }
 
   // Path `path`'s reading text appended to `out`.
@@ -74,57 +73,30 @@ class ReadingPathTable {
   std::vector<ReadingPath> paths() const;
 
  private:
-  // The first segment of a path and where the rest of it is kept.
-  struct PathNode {
-    std::string_view reading;
-    std::uint64_t hash;  // of the path's whole text
-    std::size_t end;     // the position where the segment ends
-    std::uint32_t rest;  // the rank of the rest among the paths of `end`
-    bool raw;
-  };
   struct Position {
-    std::size_t offset = 0;    // byte offset of the position in the text
-    std::size_t first = 0;     // where its paths start in nodes_
-    std::uint32_t count = 0;   // its paths, in text order
-    std::size_t run_end = 0;   // end of the romaji-readable run starting here
+    std::size_t offset = 0;   // byte offset of the position in the text
+    std::size_t run_end = 0;  // end of the romaji-readable run starting here
   };
   struct Candidate {
     std::size_t end;
     std::size_t first_reading;
     std::size_t reading_count;
   };
-  // A reading position inside a path's text, for comparing two texts.
-  struct Cursor {
-    std::string_view segment;  // what is left of the current segment
-    std::size_t end;
-    std::uint32_t rest;
-  };
 
   std::string_view surface(std::size_t start, std::size_t end) const {
     return text_.substr(positions_[start].offset,
                         positions_[end].offset - positions_[start].offset);
   }
-  std::uint64_t hash_of(std::size_t position, std::uint32_t rank) const;
-  int compare(Cursor a, Cursor b) const;
-  // Adds `node` to the current position unless a path with its text is
-  // there already; true once the position holds max_paths paths.
-  bool offer(const PathNode& node);
-  void finish_position(std::size_t position);
 
   std::string_view text_;
-  std::size_t char_count_ = 0;
   std::size_t path_count_ = 0;
-  std::uint64_t max_paths_ = 0;
   std::vector<Position> positions_;
-  std::vector<PathNode> nodes_;
+  // The paths of every position: readings are fronts, raw runs flagged.
+  TailTable paths_;
   // Work of the position being built.
   std::vector<Candidate> candidates_;
   std::vector<std::string_view> candidate_readings_;
   std::vector<std::string_view> found_;
-  std::vector<PathNode> pending_;
-  std::vector<std::uint32_t> slots_;  // open addressing over pending_, 0 for free
-  std::vector<std::uint32_t> used_slots_;
-  std::vector<std::uint32_t> order_;
 };
 
 // The paths of `text` as a list, for callers that want them all at once.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <variant>
 
 #include "artifacts/bundle/bundle_error.h"
 #include "artifacts/bundle/loaded_bundle.h"
@@ -51,6 +52,12 @@ struct ChineseReadings {
   static Result<ja::TextList, QueryError> strings(const Index& index, std::string_view text,
                                                   const ja::ReadingOptions& options,
                                                   Scratch& scratch);
+
+  // Whether `error` only says that a text has no readings: a partial
+  // alignment leaves such a span out instead of failing.
+  static bool has_no_readings(const QueryError& error) {
+    return std::holds_alternative<zh::chinese_errors::UnsupportedDirectInput>(error);
+  }
 
   static QueryError too_large(const DistanceMatrixTooLarge& error) {
     return zh::chinese_errors::DistanceMatrix{error};

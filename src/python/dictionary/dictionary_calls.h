@@ -66,6 +66,31 @@ inline constexpr auto kThresholdParameters =
                count("threshold", &DictionaryThresholdCall::threshold), kKeywordOnly,
                reading_options(&DictionaryThresholdCall::options));
 
+// name($self, query, text, max_span_chars, *, <reading options>,
+//      score_cutoff=None), where the reading option `max_span_chars` is
+// called `reading_max_span_chars`: the positional one is the window.
+template <class Cutoff>
+struct DictionaryAlignmentCall {
+  std::string query;
+  std::string text;
+  std::uint64_t max_span_chars;
+  ReadingOptionArguments options;
+  std::optional<Cutoff> score_cutoff;
+};
+using CountAlignmentCall = DictionaryAlignmentCall<std::uint64_t>;
+using RealAlignmentCall = DictionaryAlignmentCall<double>;
+
+inline constexpr auto kCountAlignmentParameters = parameters(
+    text("query", &CountAlignmentCall::query), text("text", &CountAlignmentCall::text),
+    count("max_span_chars", &CountAlignmentCall::max_span_chars), kKeywordOnly,
+    reading_options(&CountAlignmentCall::options, "reading_max_span_chars"),
+    optional_count("score_cutoff", &CountAlignmentCall::score_cutoff));
+inline constexpr auto kRealAlignmentParameters = parameters(
+    text("query", &RealAlignmentCall::query), text("text", &RealAlignmentCall::text),
+    count("max_span_chars", &RealAlignmentCall::max_span_chars), kKeywordOnly,
+    reading_options(&RealAlignmentCall::options, "reading_max_span_chars"),
+    optional_real("score_cutoff", &RealAlignmentCall::score_cutoff));
+
 // name($self, queries, choices, *, <reading options>, score_cutoff=None)
 template <class Cutoff>
 struct DictionaryMatrixCall {

@@ -20,6 +20,7 @@
 #include <optional>
 #include <span>
 #include <utility>
+#include <variant>
 
 #include "core/base/cutoff.h"
 #include "core/lattice/lattice_distance.h"
@@ -49,6 +50,8 @@ class DictionaryClass {
         method_entry<kNormalizedSimilarity, &similarity_score<Score::kSimilarity>>(),
         method_entry<kNormalizedDistance, &similarity_score<Score::kDistance>>(),
         method_entry<kRatio, &similarity_score<Score::kSimilarity>>(),
+        method_entry<kPartialDistanceAlignment, &distance_alignment>(),
+        method_entry<kPartialRatioAlignment, &ratio_alignment>(),
         method_entry<kCdistDistance, &integer_matrix<lattice_levenshtein_with_cutoff>>(),
         method_entry<kCdistDamerauDistance, &integer_matrix<lattice_damerau_with_cutoff>>(),
         method_entry<kCdistCombinedDistance, &combined_matrix>(),
@@ -109,6 +112,10 @@ class DictionaryClass {
   static constexpr auto kNormalizedDistance =
       method_signature(kName, "normalized_distance", kRealPairParameters);
   static constexpr auto kRatio = method_signature(kName, "ratio", kRealPairParameters);
+  static constexpr auto kPartialDistanceAlignment =
+      method_signature(kName, "_partial_distance_alignment", kCountAlignmentParameters);
+  static constexpr auto kPartialRatioAlignment =
+      method_signature(kName, "_partial_ratio_alignment", kRealAlignmentParameters);
   static constexpr auto kCdistDistance =
       method_signature(kName, "_cdist_distance", kCountMatrixParameters);
   static constexpr auto kCdistDamerauDistance =
@@ -246,6 +253,38 @@ class DictionaryClass {
     });
     if (!cell.ok()) return raise_error(cell.error());
     return to_python_or_raise(scored<kScore>(cell.value().cells[0], call.score_cutoff));
+  }
+
+  static PyObject* distance_alignment(PyObject* self, PyTypeObject*,
+                                     const CountAlignmentCall& call) {
+    const auto options = options_for(self, call.options);
+    if (!options) return nullptr;
+    return aligned(compute_without_lock(self, *options, [&](Queries& queries) {
+      return queries.distance_alignment(call.query, call.text, call.max_span_chars,
+                                        call.score_cutoff);
+    }));
+  }
+
+  // The cutoff's range is checked at the first span with readings: a text
+  // without any never fails on it.
+  static PyObject* ratio_alignment(PyObject* self, PyTypeObject*, const RealAlignmentCall& call) {
+    const auto options = options_for(self, call.options);
+    if (!options) return nullptr;
+    return aligned(compute_without_lock(self, *options, [&](Queries& queries) {
+      return queries.ratio_alignment(call.query, call.text, call.max_span_chars,
+                                     call.score_cutoff);
+    }));
+  }
+
+  // The alignment tuple or None; a failure of the readings or of the core
+  // raised with its own message.
+  template <class Score>
+  static PyObject* aligned(
+      Result<std::optional<Alignment<Score>>, typename Queries::AlignmentError>&& found) {
+    if (!found.ok()) {
+      return std::visit([](const auto& error) { return raise_error(error); }, found.error());
+    }
+    return alignment_to_python(found.value());
   }
 
   template <LatticeMetric kMetric>

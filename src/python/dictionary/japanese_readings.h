@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <variant>
 
 #include "artifacts/bundle/bundle_error.h"
 #include "artifacts/bundle/loaded_bundle.h"
@@ -50,6 +51,12 @@ struct JapaneseReadings {
   // The string form in no particular order: only its best pair is used.
   static Result<ja::TextList, QueryError> strings(const Index& index, std::string_view text,
                                                   const ja::ReadingOptions& options, Scratch&);
+
+  // Whether `error` only says that a text has no readings: a partial
+  // alignment leaves such a span out instead of failing.
+  static bool has_no_readings(const QueryError& error) {
+    return std::holds_alternative<ja::distance_errors::UnsupportedCharacter>(error);
+  }
 
   static QueryError too_large(const DistanceMatrixTooLarge& error) {
     return ja::distance_errors::DistanceMatrix{error};

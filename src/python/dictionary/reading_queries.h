@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/alignment/partial_alignment.h"
+#include "core/alignment/reading_alignment.h"
 #include "core/base/errors.h"
 #include "core/base/result.h"
 #include "core/base/utf8.h"
@@ -48,6 +50,8 @@ class ReadingQueries {
  public:
   using Index = typename Language::Index;
   using QueryError = typename Language::QueryError;
+  // A partial alignment's failure: the readings' own, or the core's.
+  using AlignmentError = ReadingAlignmentError<QueryError>;
 
   // `options` have passed Language::check_options.
   ReadingQueries(const Index& index, const ja::ReadingOptions& options)
@@ -108,7 +112,46 @@ class ReadingQueries {
     });
   }
 
+  // The span of `text` whose readings come nearest the query's, by the
+  // lattice distance (reading_alignment.h), or nullopt when none
+  // qualifies. The query must have readings; spans without are left out.
+  Result<std::optional<Alignment<std::uint64_t>>, AlignmentError> distance_alignment(
+      std::string_view query, std::string_view text, std::uint64_t max_span_chars,
+      std::optional<std::uint64_t> cutoff) {
+    auto query_readings = strings_of_query(query);
+    if (!query_readings.ok()) return Fail(query_readings.take_error());
+    return partial_distance_alignment_by_readings(query, query_readings.value(), text,
+                                                  max_span_chars, cutoff, span_converter());
+  }
+
+  // The same by the best similarity of a reading pair.
+  Result<std::optional<Alignment<double>>, AlignmentError> ratio_alignment(
+      std::string_view query, std::string_view text, std::uint64_t max_span_chars,
+      std::optional<double> cutoff) {
+    auto query_readings = strings_of_query(query);
+    if (!query_readings.ok()) return Fail(query_readings.take_error());
+    return partial_ratio_alignment_by_readings(query, query_readings.value(), text,
+                                               max_span_chars, cutoff, span_converter());
+  }
+
  private:
+  // A query's readings; having none is an error like any other.
+  Result<ja::TextList, AlignmentError> strings_of_query(std::string_view query) {
+    auto readings = Language::strings(index_, query, options_, scratch_);
+    if (!readings.ok()) return Fail(AlignmentError(std::in_place_index<0>, readings.take_error()));
+    return std::move(readings).value();
+  }
+
+  // A span's readings, or nullopt for a span that has none.
+  auto span_converter() {
+    return [this](std::string_view span) -> Result<std::optional<ja::TextList>, QueryError> {
+      auto readings = Language::strings(index_, span, options_, scratch_);
+      if (readings.ok()) return std::optional<ja::TextList>(std::move(readings).value());
+      if (Language::has_no_readings(readings.error())) return std::optional<ja::TextList>();
+      return Fail(readings.take_error());
+    };
+  }
+
   struct WrittenAndRead {
     std::vector<Symbol> written;
     QueryLattice read;

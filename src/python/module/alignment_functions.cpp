@@ -36,17 +36,6 @@ constexpr auto kPartialDistanceAlignment =
 constexpr auto kPartialRatioAlignment =
     function_signature("_partial_ratio_alignment", kRealCutoff);
 
-// (score, query start, query end, span start, span end), or None.
-template <class Score>
-PyObject* alignment_to_python(const std::optional<Alignment<Score>>& alignment) {
-  if (!alignment) Py_RETURN_NONE;
-  return Py_BuildValue("(NKKKK)", to_python(alignment->score),
-                       static_cast<unsigned long long>(alignment->query_start),
-                       static_cast<unsigned long long>(alignment->query_end),
-                       static_cast<unsigned long long>(alignment->span_start),
-                       static_cast<unsigned long long>(alignment->span_end));
-}
-
 template <auto kAlign, class Call>
 PyObject* alignment(const Call& call) {
   auto found = without_lock(

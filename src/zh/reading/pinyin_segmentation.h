@@ -11,8 +11,8 @@
 //
 // Strings are never written out while the table is built: a string of a
 // position is one reading in front of a string of the position where that
-// reading's span ends, so strings share their tails and the table grows with
-// the text's length times max_paths, not with its square.
+// reading's span ends, so strings share their tails
+// (core/segmentation/tail_table.h).
 #pragma once
 
 #include <cstddef>
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/base/result.h"
+#include "core/segmentation/tail_table.h"
 #include "ja/romaji/text_list.h"
 #include "zh/index/reading_index.h"
 #include "zh/index/zh_load_error.h"
@@ -53,26 +54,14 @@ class PinyinReadingTable {
   void append_strings(ja::TextList& out) const;
 
  private:
-  // The first segment of a string and where the rest of it is kept.
-  struct Entry {
-    std::string_view reading;
-    std::uint64_t hash;  // of the whole string
-    std::size_t end;     // the position where the segment ends
-    std::uint32_t rest;  // the rank of the rest among the strings of `end`
-    // A raw run from the colon of a "u:" pair reads as ":" and then the
-    // normal form of what follows; `reading` holds the latter.
-    bool colon_first;
-  };
   struct Position {
-    std::size_t offset = 0;   // byte offset in the text
-    std::size_t first = 0;    // where its strings start in entries_
-    std::uint32_t count = 0;  // its strings, in byte order
+    std::size_t offset = 0;  // byte offset in the text
     // The run of direct input characters from here, when raw runs are on.
     std::size_t run_end = 0;
     std::size_t raw_begin = 0;  // the run's normal form: raw_arena_[raw_begin, raw_end)
     std::size_t raw_end = 0;
-    std::uint64_t raw_hash = 0;   // of that normal form
-    std::uint64_t raw_power = 1;  // the hash base to the power of its length
+    // A raw run from the colon of a "u:" pair reads as ":" and then the
+    // normal form of what follows, which the arena holds.
     bool raw_colon_first = false;
   };
   struct Candidate {
@@ -80,42 +69,19 @@ class PinyinReadingTable {
     std::size_t first_reading;
     std::size_t reading_count;
   };
-  // A place inside a string, for comparing two strings.
-  struct Cursor {
-    std::string_view segment;  // what is left of the current segment
-    std::string_view then;     // the reading after a leading ":"
-    std::size_t end;
-    std::uint32_t rest;
-  };
 
   void prepare_raw_runs();
-  std::uint64_t hash_of(std::size_t position, std::uint32_t rank) const;
-  Cursor cursor_of(const Entry& entry) const;
-  int compare(Cursor a, Cursor b) const;
-  // Adds `entry` to the position being built unless a string equal to its
-  // string is there already; true once the position holds max_paths strings.
-  bool offer(const Entry& entry);
-  void finish_position(std::size_t position);
-  template <class Visit>
-  void for_each_piece(std::size_t k, Visit&& visit) const;
 
   std::string_view text_;
-  std::size_t char_count_ = 0;
   std::size_t string_count_ = 0;
-  std::uint64_t max_paths_ = 0;
   std::vector<Position> positions_;
-  std::vector<Entry> entries_;
+  // The strings of every position, readings and raw runs as fronts.
+  TailTable strings_;
   std::string raw_arena_;  // normal forms of the direct input runs
   // Work of the position being built.
   std::vector<Candidate> candidates_;
   std::vector<std::string_view> candidate_readings_;
   std::vector<std::string_view> found_;  // one lookup's readings, reused
-  std::vector<Entry> pending_;
-  std::vector<std::uint32_t> slots_;  // open addressing over pending_, 0 for free
-  std::vector<std::uint32_t> used_slots_;
-  std::vector<std::uint32_t> run_starts_;  // in pending_, one per reading tried
-  std::vector<std::uint32_t> order_;
-  std::vector<std::uint32_t> merged_;
 };
 
 // The reading strings of `text` from its start, in ascending byte order,

@@ -332,6 +332,27 @@ TEST(RomajiLatticeBuilder, FinishCoversNothingEmptyAndMixed) {
             "yet");
 }
 
+// The counting copy exists to fail early on the very add the builder would
+// fail on, with its message, and to take nothing else from it.
+TEST(RomajiLatticeBuilder, CountingCopyFailsOnTheSameAddWithTheSameError) {
+  RomajiLatticeBuilder builder(60);
+  add_text(builder, "か");
+  RomajiLatticeBuilder counter = builder.counting();
+  auto units = split_romaji_units("しーをん", true);
+  ASSERT_TRUE(units.ok());
+  for (int add = 0;; ++add) {
+    auto counted = counter.add_units(units.value());
+    auto built = builder.add_units(units.value());
+    ASSERT_EQ(counted.ok(), built.ok()) << "add " << add;
+    if (!built.ok()) {
+      EXPECT_EQ(message(counted.error()), message(built.error()));
+      EXPECT_GT(add, 2);
+      break;
+    }
+  }
+  EXPECT_EQ(lattice_strings(finished(builder)).count("ka"), 1u);
+}
+
 TEST(RomajiLatticeBuilder, FailedAddLeavesTheBuilderUnchanged) {
   RomajiLatticeBuilder builder;
   add_text(builder, "か");
