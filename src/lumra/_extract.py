@@ -15,6 +15,7 @@ which is why the cutoff passed down may include that worst score.
 
 import heapq
 import operator
+import re
 from collections.abc import Callable, Mapping, Sequence
 from itertools import compress, repeat
 from typing import Any
@@ -70,12 +71,28 @@ def _refuse_non_text(block: Sequence[Any], first: int, keys: Sequence[Any] | Non
             )
 
 
-def _passing(row: list[Any], bound: Any, strict: bool, lower_is_better: bool) -> Sequence[int]:
+def _small_distances_at_most(threshold: int) -> re.Pattern[bytes]:
+    return re.compile(b"[\\x00-" + re.escape(bytes([threshold])) + b"]")
+
+
+def _passing(row: list[Any], bound: Any, strict: bool, scoring: _scorers.Scoring) -> Sequence[int]:
     """Positions in `row` whose score is as good as `bound` (strictly better
-    when `strict`)."""
+    when `strict`, or merely as good where that is cheaper: a tie with the
+    worst match found so far loses to it in the final ranking anyway)."""
     if bound is None:
         return range(len(row))
-    if lower_is_better:
+    if scoring.passes_cutoff_down and scoring.cutoff_kind == "integer" and bound < 255:
+        # Every score is at most bound + 1, which fails: as bytes, the
+        # passing ones are found by one scan in C.
+        threshold = bound - 1 if strict else bound
+        if threshold < 0:
+            return []
+        return [m.start() for m in _small_distances_at_most(threshold).finditer(bytes(row))]
+    if scoring.passes_cutoff_down and not scoring.lower_is_better and bound > 0:
+        # A similarity cutoff above zero turns every failing score into 0.0,
+        # and every passing one is positive: truthiness tells them apart.
+        return list(compress(range(len(row)), row))
+    if scoring.lower_is_better:
         better = operator.lt if strict else operator.le
     else:
         better = operator.gt if strict else operator.ge
@@ -83,11 +100,12 @@ def _passing(row: list[Any], bound: Any, strict: bool, lower_is_better: bool) ->
 
 
 def _block_best(
-    row: list[Any], bound: Any, strict: bool, limit: int | None, lower_is_better: bool
+    row: list[Any], bound: Any, strict: bool, limit: int | None, scoring: _scorers.Scoring
 ) -> list[tuple[Any, int]]:
     """The (score, position) pairs of `row` that can still be among the best
     `limit`, unranked."""
-    positions = _passing(row, bound, strict, lower_is_better)
+    lower_is_better = scoring.lower_is_better
+    positions = _passing(row, bound, strict, scoring)
     if limit is not None and len(positions) > limit:
         scores = map(row.__getitem__, positions)
         if lower_is_better:
@@ -97,6 +115,22 @@ def _block_best(
             worst = heapq.nlargest(limit, scores)[-1]
             positions = [p for p in positions if row[p] >= worst]
     return [(row[p], p) for p in positions]
+
+
+def _scores_skipping_failures(
+    scoring: _scorers.Scoring, query: str, block: Sequence[str], bound: Any
+) -> list[Any]:
+    """The scores of `block`, None for each choice that fails on its own:
+    the block is halved until the failing choices stand alone."""
+    try:
+        return scoring.batch(query, block, bound)
+    except ValueError:
+        if len(block) == 1:
+            return [None]
+    middle = len(block) // 2
+    return _scores_skipping_failures(scoring, query, block[:middle], bound) + _scores_skipping_failures(
+        scoring, query, block[middle:], bound
+    )
 
 
 def extract(
@@ -112,10 +146,12 @@ def extract(
     max_span_chars: int | None = None,
     max_paths: int | None = None,
     longest_only: bool | None = None,
+    skip_unreadable: bool = False,
 ) -> list[tuple[str, Any, Any]]:
     """The best `limit` matches of `query` among `choices`, best first, as
     (choice, score, key) tuples; `limit=None` returns every choice that
-    passes `score_cutoff`."""
+    passes `score_cutoff`. With a dictionary, a choice it cannot read fails
+    the call with its ValueError, or is left out with `skip_unreadable`."""
     options = {
         name: value
         for name, value in (
@@ -160,12 +196,29 @@ def extract(
             # the same way whatever the scores.
             _refuse_non_text(values[first:], first, keys)
             break
+        passed_down = bound if scoring.passes_cutoff_down else None
+        skipped = False
         try:
-            row = scoring.batch(query, block, bound if scoring.passes_cutoff_down else None)
+            row = scoring.batch(query, block, passed_down)
         except TypeError:
             _refuse_non_text(block, first, keys)
             raise
-        found = _block_best(row, bound, full, wanted, lower)
+        except ValueError:
+            if not skip_unreadable:
+                raise
+            # The query (or an option) failing is no unreadable choice: it
+            # fails against itself too, and then the call fails.
+            scoring.batch(query, [query], passed_down)
+            row = _scores_skipping_failures(scoring, query, block, passed_down)
+            skipped = True
+        if skipped:
+            readable = [p for p, score in enumerate(row) if score is not None]
+            found = [
+                (score, readable[p])
+                for score, p in _block_best([row[p] for p in readable], bound, full, wanted, scoring)
+            ]
+        else:
+            found = _block_best(row, bound, full, wanted, scoring)
         if not found:
             continue
         best.extend((score, first + position) for score, position in found)
@@ -192,6 +245,7 @@ def extract_one(
     max_span_chars: int | None = None,
     max_paths: int | None = None,
     longest_only: bool | None = None,
+    skip_unreadable: bool = False,
 ) -> tuple[str, Any, Any] | None:
     """The best match of `query` among `choices` as (choice, score, key), or
     None when no choice passes `score_cutoff`."""
@@ -207,5 +261,6 @@ def extract_one(
         max_span_chars=max_span_chars,
         max_paths=max_paths,
         longest_only=longest_only,
+        skip_unreadable=skip_unreadable,
     )
     return found[0] if found else None
