@@ -17,7 +17,7 @@ DATA = pathlib.Path(__file__).resolve().parents[1] / "bench" / "data"
 JA_CATALOGUE = ["東京", "京都", "大阪", "日本", "新幹線", "会社", "学校", "先生", "電車", "写真"]
 JA_QUERIES = ["とうきょう", "toukyou", "kyoto", "おおさか", "nippon", "shinkansen", "gakkou", "densya"]
 ZH_CATALOGUE = ["北京", "上海", "广州", "深圳", "香港", "中国", "银行", "学校", "老师", "朋友"]
-ZH_QUERIES = ["beijing", "shanghai", "xianggang", "zhongguo", "yinhang", "pengyou", "laoshi", "北经"]
+ZH_QUERIES = ["beijing", "shanghai", "xianggang", "zhongguo", "yinhang", "pengyou", "laoshi", "bei3jing1"]
 
 
 def read_words(name):
@@ -53,7 +53,7 @@ def main() -> None:
             pinyin_view="tone3",
         )
     show("Japanese (kana, romaji) against a catalogue in kanji, by readings:", ja, JA_QUERIES, JA_CATALOGUE)
-    show("Chinese (pinyin, a wrong character) against a catalogue, by readings:", zh, ZH_QUERIES, ZH_CATALOGUE)
+    show("Chinese (pinyin, with or without tone digits) against a catalogue, by readings:", zh, ZH_QUERIES, ZH_CATALOGUE)
     print("The same Chinese queries by spelling alone:")
     for query in ZH_QUERIES[:3]:
         print(f"  {query:<12} {lumra.extract_one(query, ZH_CATALOGUE)}")

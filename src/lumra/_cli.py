@@ -31,18 +31,18 @@ _SCORERS = (
 
 def _load_any_bundle(path: str, language: str | None) -> Any:
     """The dictionary of the bundle at `path`. Without a language, the
-    bundle's own artifact type decides: a Japanese load that refuses the
-    type is retried as Chinese."""
-    if language == "ja":
-        return _sources.load_bundle(_lumra.JapaneseDictionary, path)
-    if language == "zh":
-        return _sources.load_bundle(_lumra.ChineseDictionary, path)
-    try:
-        return _sources.load_bundle(_lumra.JapaneseDictionary, path)
-    except ValueError as error:
-        if not str(error).startswith("unsupported Japanese artifact type"):
-            raise
-    return _sources.load_bundle(_lumra.ChineseDictionary, path)
+    artifact type its metadata names decides; when neither type is found,
+    the Japanese loader reports what is wrong with the bundle."""
+    if language is None:
+        language = "ja"
+        try:
+            with open(_sources.metadata_file(path), encoding="utf-8", errors="replace") as file:
+                if "lumra.zh.reading-index" in file.read():
+                    language = "zh"
+        except OSError:
+            pass  # the loader reports the unreadable file
+    cls = _lumra.JapaneseDictionary if language == "ja" else _lumra.ChineseDictionary
+    return _sources.load_bundle(cls, path)
 
 
 def _number(text: str) -> int | float:

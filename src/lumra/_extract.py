@@ -117,6 +117,10 @@ def _block_best(
     return [(row[p], p) for p in positions]
 
 
+def _higher_score_first(pair: tuple[Any, int]) -> tuple[Any, int]:
+    return (-pair[0], pair[1])
+
+
 def _scores_skipping_failures(
     scoring: _scorers.Scoring, query: str, block: Sequence[str], bound: Any
 ) -> list[Any]:
@@ -173,12 +177,9 @@ def extract(
 
     lower = scoring.lower_is_better
     # Best first: lower scores for distances, higher for similarities, and
-    # the earlier choice among equal scores.
-    rank: Callable[[tuple[Any, int]], Any]
-    if lower:
-        rank = None  # type: ignore[assignment]  # (score, position) sorts as it is
-    else:
-        rank = lambda pair: (-pair[0], pair[1])  # noqa: E731
+    # the earlier choice among equal scores; (score, position) pairs of a
+    # distance sort that way as they are.
+    rank = None if lower else _higher_score_first
     if not scoring.passes_cutoff_down:
         # A custom scorer would take anything; a choice is still a str.
         _refuse_non_text(values, 0, keys)

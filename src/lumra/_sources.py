@@ -73,7 +73,7 @@ def _language_of(cls: object) -> Literal["ja", "zh"]:
     return language  # type: ignore[return-value]
 
 
-def _metadata_file(metadata_path: str) -> str:
+def metadata_file(metadata_path: str) -> str:
     """The metadata file that load_bundle reads for `metadata_path`."""
     if os.path.isdir(metadata_path):
         return os.path.join(metadata_path, "metadata.yaml")
@@ -84,7 +84,7 @@ def _digest(source_without_digest: Source) -> str:
     s = source_without_digest
     if s.loader == "payload":
         return _file_sha256(s.path)
-    return _file_sha256(_metadata_file(s.path))
+    return _file_sha256(metadata_file(s.path))
 
 
 def _load(source: Source) -> Any:

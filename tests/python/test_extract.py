@@ -217,3 +217,27 @@ def test_a_method_of_another_dictionary_is_refused(language, tmp_path):
         lumra.extract("a", ["a"], scorer=d.distance, dictionary=other)
     with pytest.raises(TypeError, match="need a lumra metric as scorer"):
         lumra.extract("a", ["a"], scorer=len, scorer_kind="distance", dictionary=d)
+
+
+UNREADABLE = {"JapaneseDictionary": ["Ｃ", "東Ｃ"], "ChineseDictionary": ["猫", "中猫"]}
+
+
+@PROPERTY
+@given(data=st.data(), name=st.sampled_from(DISTANCES + SIMILARITIES), limit=st.one_of(st.none(), st.integers(1, 4)))
+def test_unreadable_choices_fail_the_call_or_are_left_out(language, data, name, limit):
+    d, texts = language
+    bad = UNREADABLE[type(d).__name__]
+    query = data.draw(st.sampled_from(texts))
+    values = data.draw(st.lists(st.sampled_from(texts + bad), max_size=12))
+    cutoff = cutoff_for(data, name)
+    pairwise = getattr(d, name)
+    readable = [i for i, v in enumerate(values) if v not in bad]
+    want = reference(query, [values[i] for i in readable], readable, pairwise, name in DISTANCES, cutoff, limit)
+    with blocks_of(data.draw(st.sampled_from(BLOCK_SIZES))):
+        got = lumra.extract(query, values, scorer=pairwise, limit=limit, score_cutoff=cutoff, skip_unreadable=True)
+        assert got == want
+        if len(readable) < len(values):
+            with pytest.raises(ValueError):
+                lumra.extract(query, values, scorer=pairwise, limit=limit, score_cutoff=cutoff)
+        with pytest.raises(ValueError):  # an unreadable query is no unreadable choice
+            lumra.extract(bad[0], values + [texts[0]], scorer=pairwise, skip_unreadable=True)

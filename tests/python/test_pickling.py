@@ -78,3 +78,28 @@ def test_load_errors_are_the_module_errors(tmp_path):
     assert str(ours.value) == str(theirs.value)
     with pytest.raises(TypeError, match="dictionary_class must be"):
         lumra.load_payload(str, missing)
+
+
+@pytest.mark.parametrize("language", ["ja", "zh"])
+def test_bundles_round_trip_and_refuse_a_changed_bundle(tmp_path, language):
+    from bundle_support import LANGUAGES, write_bundle
+
+    cls = LANGUAGES[language]["cls"]
+    write_bundle(tmp_path, language)
+    d = lumra.load_bundle(cls, str(tmp_path))
+    data = pickle.dumps(d)
+    assert pickle.loads(data) is d
+    lumra.forget(d)
+    again = pickle.loads(data)
+    assert again is not d and again.artifact_name == d.artifact_name == f"test-{language}"
+    lumra.forget(again)
+    # A rebuilt bundle has new metadata: refused by its digest.
+    write_bundle(tmp_path, language, edit=lambda m: m.update(artifact_name="rebuilt"))
+    with pytest.raises(ValueError, match="changed since it was pickled"):
+        pickle.loads(data)
+    # A payload changed under unchanged metadata: refused by the bundle's own
+    # digest check.
+    write_bundle(tmp_path, language)
+    (tmp_path / "payload.yaml").write_bytes((tmp_path / "payload.yaml").read_bytes() + b"\n")
+    with pytest.raises(ValueError, match="payload file digest mismatch"):
+        pickle.loads(data)
