@@ -76,25 +76,29 @@ def _small_distances_at_most(threshold: int) -> re.Pattern[bytes]:
 
 
 def _passing(row: list[Any], bound: Any, strict: bool, scoring: _scorers.Scoring) -> Sequence[int]:
-    """Positions in `row` whose score is as good as `bound` (strictly better
-    when `strict`, or merely as good where that is cheaper: a tie with the
-    worst match found so far loses to it in the final ranking anyway)."""
+    """Positions in `row` whose score is as good as `bound`, or strictly
+    better when `strict`."""
     if bound is None:
         return range(len(row))
-    if scoring.passes_cutoff_down and scoring.cutoff_kind == "integer" and bound < 255:
-        # Every score is at most bound + 1, which fails: as bytes, the
-        # passing ones are found by one scan in C.
+    if scoring.adaptive_cutoff and scoring.cutoff_kind == "integer" and bound < 255:
+        # `bound` went down as the cutoff, so every score is at most
+        # bound + 1, which fails: as bytes, the passing ones are found by one
+        # scan in C.
         threshold = bound - 1 if strict else bound
         if threshold < 0:
             return []
         return [m.start() for m in _small_distances_at_most(threshold).finditer(bytes(row))]
-    if scoring.passes_cutoff_down and not scoring.lower_is_better and bound > 0:
-        # A similarity cutoff above zero turns every failing score into 0.0,
-        # and every passing one is positive: truthiness tells them apart.
-        return list(compress(range(len(row)), row))
+    # Most blocks hold nothing that gets in once good matches are known; one
+    # pass in C over the block tells.
     if scoring.lower_is_better:
+        best = min(row, default=None)
+        if best is None or best > bound or (strict and best == bound):
+            return []
         better = operator.lt if strict else operator.le
     else:
+        best = max(row, default=None)
+        if best is None or best < bound or (strict and best == bound):
+            return []
         better = operator.gt if strict else operator.ge
     return list(compress(range(len(row)), map(better, row, repeat(bound))))
 
@@ -197,7 +201,10 @@ def extract(
             # the same way whatever the scores.
             _refuse_non_text(values[first:], first, keys)
             break
-        passed_down = bound if scoring.passes_cutoff_down else None
+        if scoring.adaptive_cutoff:
+            passed_down = bound
+        else:
+            passed_down = cutoff if scoring.passes_cutoff_down else None
         skipped = False
         try:
             row = scoring.batch(query, block, passed_down)
