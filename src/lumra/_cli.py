@@ -19,6 +19,8 @@ from typing import Any, TextIO
 import _lumra
 from lumra import _extract, _sources
 
+_PACKAGE_PARENT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
 _SCORERS = (
     "normalized_similarity",
     "ratio",
@@ -81,13 +83,17 @@ def _match(args: argparse.Namespace, stdout: TextIO) -> int:
 
 
 def _builder() -> str | None:
-    """The lumra-build program: on PATH, or beside this interpreter's
-    scripts, where pip installs it."""
+    """The lumra-build program: on PATH, else where pip put it beside this
+    package: the interpreter's scripts folder, or the bin folder of a
+    `pip install --target` tree."""
     found = shutil.which("lumra-build")
     if found is not None:
         return found
-    candidate = os.path.join(sysconfig.get_path("scripts"), "lumra-build")
-    return candidate if os.access(candidate, os.X_OK) else None
+    for folder in (sysconfig.get_path("scripts"), os.path.join(_PACKAGE_PARENT, "bin")):
+        candidate = os.path.join(folder, "lumra-build")
+        if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
+            return candidate
+    return None
 
 
 def _build(arguments: Sequence[str]) -> int:

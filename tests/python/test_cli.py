@@ -58,3 +58,15 @@ def test_build_runs_lumra_build_or_says_it_is_missing(tmp_path):
     if not os.path.exists(os.path.join(os.path.dirname(sys.executable), "lumra-build")):
         done = run("build", "--help", env={"PATH": str(tmp_path / "nowhere")})
         assert done.returncode == 127 and "lumra-build program was not found" in done.stderr
+
+
+def test_build_finds_lumra_build_in_the_bin_folder_of_a_target_install(tmp_path, monkeypatch):
+    from lumra import _cli
+
+    (tmp_path / "bin").mkdir()
+    program = tmp_path / "bin" / "lumra-build"
+    program.write_text("#!/bin/sh\n")
+    program.chmod(0o755)
+    monkeypatch.setenv("PATH", str(tmp_path / "nowhere"))
+    monkeypatch.setattr(_cli, "_PACKAGE_PARENT", str(tmp_path))
+    assert _cli._builder() == str(program)
