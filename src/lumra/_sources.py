@@ -184,7 +184,12 @@ def _restore(source: Source) -> Any:
         known = _by_source.get(source)
     if known is not None:
         return known
-    now = _digest(source)
+    try:
+        now = _digest(source)
+    except OSError as error:
+        raise ValueError(
+            f"cannot unpickle the {_CLASSES[source.language].__name__} of {source.path}: {error}"
+        ) from error
     if now != source.sha256:
         raise ValueError(
             f"cannot unpickle the {_CLASSES[source.language].__name__} of {source.path}: "

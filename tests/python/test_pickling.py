@@ -4,6 +4,7 @@ already holds for that data, loads an unchanged file again, and refuses a
 changed one."""
 
 import copy
+import os
 import pickle
 
 import pytest
@@ -61,6 +62,15 @@ def test_a_changed_file_is_refused(loaded):
     fresh = lumra.load_payload(cls, path)
     assert pickle.loads(pickle.dumps(fresh)) is fresh
     lumra.forget(fresh)
+
+
+def test_a_missing_file_is_refused(loaded, tmp_path):
+    cls, path, d, pair = loaded
+    data = pickle.dumps(d)
+    lumra.forget(d)
+    os.rename(path, tmp_path / "elsewhere.yaml")
+    with pytest.raises(ValueError, match="cannot unpickle the " + cls.__name__):
+        pickle.loads(data)
 
 
 def test_a_dictionary_loaded_by_the_module_directly_refuses_pickling(loaded):
