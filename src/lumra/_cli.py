@@ -74,6 +74,7 @@ def _match(args: argparse.Namespace, stdout: TextIO) -> int:
         limit=args.limit,
         score_cutoff=args.score_cutoff,
         dictionary=dictionary,
+        skip_unreadable=args.skip_unreadable,
         **options,
     )
     for choice, score, line_number in matches:
@@ -121,6 +122,9 @@ def _parser() -> argparse.ArgumentParser:
     match.add_argument("--limit", type=int, default=5)
     match.add_argument("--score-cutoff", type=_number)
     match.add_argument("--max-paths", type=int)
+    match.add_argument(
+        "--skip-unreadable", action="store_true", help="leave out lines the dictionary cannot read"
+    )
     commands.add_parser("build", help="build a dictionary bundle (lumra-build)", add_help=False)
     return parser
 

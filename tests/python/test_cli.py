@@ -40,6 +40,11 @@ def test_match_by_readings_with_a_bundle_of_either_language(tmp_path, language, 
     done = run("match", "--dictionary", str(tmp_path / "bundle"), "--scorer", "distance", query, stdin=lines)
     assert done.returncode == 0, done.stderr
     assert done.stdout.splitlines()[0] == best
+    unreadable = "Ｃ\n" if language == "ja" else "猫\n"
+    done = run("match", "--dictionary", str(tmp_path / "bundle"), query, stdin=unreadable + lines)
+    assert done.returncode == 1 and done.stderr.startswith("lumra match: unsupported")
+    done = run("match", "--dictionary", str(tmp_path / "bundle"), "--skip-unreadable", query, stdin=unreadable + lines)
+    assert done.returncode == 0 and "\t1\t" not in done.stdout
 
 
 def test_failures_are_reported_not_raised(tmp_path):
