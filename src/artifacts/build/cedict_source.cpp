@@ -135,8 +135,8 @@ Result<CedictCounts, BuildError> read_cedict_dictd(std::string_view index_path,
     }
     if (*offset > dict.size() || *length > dict.size() - *offset) {
       LUMRA_TRY(problems.report(at_index_line(
-          index.line_number(), fill_message("article at {} of {} bytes lies past the end of {}",
-                                            *offset, *length, std::string(dict_path)))));
+          index.line_number(), fill_message("article at {} of {} bytes lies past the end of the {} bytes of articles",
+                       *offset, *length, dict.size()))));
       continue;
     }
     if (headword.starts_with("00-database-") || headword.starts_with("00database")) {
