@@ -12,6 +12,8 @@ static_assert(HasMessage<ja::JapaneseDistanceError>);
 static_assert(HasMessage<zh::ZhLoadError>);
 static_assert(HasMessage<zh::ZhPayloadLoadError>);
 static_assert(HasMessage<zh::ChineseDistanceError>);
+static_assert(HasMessage<artifacts::UnidicBundleError>);
+static_assert(HasMessage<artifacts::ZhBundleError>);
 
 std::string message(const CombinedCutoffNotInt&) {
   return "score_cutoff must be an int for distance metrics";

@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "artifacts/bundle/bundle_error.h"
 #include "core/base/errors.h"
 #include "core/base/result.h"
 #include "ja/japanese_distance_error.h"
@@ -28,6 +29,7 @@ namespace lumra::python {
 // serves them all. (Errors that are variants of structs from a nested
 // namespace are not found by argument-dependent lookup alone.)
 using lumra::message;
+using lumra::artifacts::message;
 using lumra::ja::message;
 using lumra::zh::message;
 

@@ -1,6 +1,7 @@
 """Payload writers and the metric laws shared by the dictionary class tests."""
 
 import json
+import struct
 
 import pytest
 
@@ -37,6 +38,20 @@ def write_payload(path, payload_type, entries, **extra):
     payload = {"schema_version": 1, "payload_type": payload_type, **extra}
     payload["entries"] = [{"surface": s, "readings": list(r)} for s, r in entries.items()]
     path.write_text(json.dumps(payload, ensure_ascii=False), encoding="utf-8")
+    return str(path)
+
+
+def binary_payload(path, entries):
+    """A Japanese binary payload ("LUMRAU01") of `entries`."""
+
+    def text(s):
+        data = s.encode()
+        return struct.pack("<I", len(data)) + data
+
+    out = b"LUMRAU01" + struct.pack("<IIQ", 1, 0, len(entries))
+    for surface, readings in entries.items():
+        out += text(surface) + struct.pack("<I", len(readings)) + b"".join(map(text, readings))
+    path.write_bytes(out)
     return str(path)
 
 
@@ -109,5 +124,8 @@ def check_class_surface(cls, build_name_property):
     for name, signature in METHOD_SIGNATURES.items():
         assert getattr(cls, name).__text_signature__ == signature, name
     assert cls.load_payload.__text_signature__ == '(path, payload_format="yaml")'
+    assert cls.load_bundle.__text_signature__ == "(metadata_path, bundle_dir=None)"
+    names = list(vars(cls))
+    assert names.index("load_payload") < names.index("load_bundle") < names.index("distance")
     for name in ("artifact_name", "source_name", build_name_property):
         assert type(vars(cls)[name]).__name__ == "getset_descriptor"

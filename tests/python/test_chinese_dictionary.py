@@ -42,7 +42,6 @@ def test_class_surface():
     assert _lumra.__all__[-1] == "ChineseDictionary" and len(_lumra.__all__) == 23
     check_class_surface(Z, "pinyin_view")
     assert not hasattr(Z, "reading_field")
-    assert not hasattr(Z, "load_bundle")
     assert Z is not _lumra.JapaneseDictionary
 
 

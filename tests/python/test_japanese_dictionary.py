@@ -1,5 +1,4 @@
 import gc
-import struct
 import sys
 from concurrent.futures import ThreadPoolExecutor
 from functools import cache
@@ -11,6 +10,7 @@ from hypothesis import strategies as st
 import _lumra
 from dictionary_support import (
     JA_PAYLOAD_TYPE,
+    binary_payload,
     cells,
     check_class_surface,
     check_metric_laws,
@@ -40,23 +40,10 @@ def d(payload_path):
     return J.load_payload(payload_path)
 
 
-def binary_payload(path, entries):
-    def text(s):
-        data = s.encode()
-        return struct.pack("<I", len(data)) + data
-
-    out = b"LUMRAU01" + struct.pack("<IIQ", 1, 0, len(entries))
-    for surface, readings in entries.items():
-        out += text(surface) + struct.pack("<I", len(readings)) + b"".join(map(text, readings))
-    path.write_bytes(out)
-    return str(path)
-
-
 def test_class_surface():
     assert _lumra.__all__.index("JapaneseDictionary") == 21
     check_class_surface(J, "reading_field")
     assert not hasattr(J, "pinyin_view")
-    assert not hasattr(J, "load_bundle")
 
 
 def test_properties_after_load_payload(d):

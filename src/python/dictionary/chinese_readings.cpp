@@ -1,5 +1,6 @@
 #include "python/dictionary/chinese_readings.h"
 
+#include "artifacts/bundle/load_zh_bundle.h"
 #include "artifacts/load_payload.h"
 #include "zh/reading/pinyin_readings.h"
 #include "zh/reading/validate_reading_options.h"
@@ -9,6 +10,12 @@ namespace lumra::python {
 Result<std::unique_ptr<ChineseReadings::Index>, ChineseReadings::LoadError>
 ChineseReadings::load_payload(std::string_view path, std::string_view format) {
   return artifacts::load_chinese_payload(path, format);
+}
+
+Result<artifacts::LoadedBundle<ChineseReadings::Index>, ChineseReadings::BundleError>
+ChineseReadings::load_bundle(std::string_view metadata_path,
+                              std::optional<std::string_view> bundle_dir) {
+  return artifacts::load_zh_bundle(metadata_path, bundle_dir);
 }
 
 Status<ChineseReadings::OptionError> ChineseReadings::check_options(

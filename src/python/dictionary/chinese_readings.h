@@ -3,8 +3,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
+#include "artifacts/bundle/bundle_error.h"
+#include "artifacts/bundle/loaded_bundle.h"
 #include "core/base/errors.h"
 #include "core/base/result.h"
 #include "ja/reading/reading_options.h"
@@ -33,6 +36,11 @@ struct ChineseReadings {
   // Every payload format the class loads, by the name a caller gives.
   static Result<std::unique_ptr<Index>, LoadError> load_payload(std::string_view path,
                                                                 std::string_view format);
+
+  // A verified bundle: its index, query defaults and names.
+  using BundleError = artifacts::ZhBundleError;
+  static Result<artifacts::LoadedBundle<Index>, BundleError> load_bundle(
+      std::string_view metadata_path, std::optional<std::string_view> bundle_dir);
 
   static Status<OptionError> check_options(const ja::ReadingOptions& options);
 

@@ -20,6 +20,15 @@ inline constexpr auto kLoadPayloadParameters =
     parameters(text("path", &LoadPayloadCall::path),
                text("payload_format", &LoadPayloadCall::payload_format, TextDefault{"yaml"}));
 
+// load_bundle(metadata_path, bundle_dir=None)
+struct LoadBundleCall {
+  std::string metadata_path;
+  std::optional<std::string> bundle_dir;
+};
+inline constexpr auto kLoadBundleParameters =
+    parameters(text("metadata_path", &LoadBundleCall::metadata_path),
+               optional_text("bundle_dir", &LoadBundleCall::bundle_dir));
+
 // name($self, left, right, *, <reading options>, score_cutoff=None)
 template <class Cutoff>
 struct DictionaryPairCall {

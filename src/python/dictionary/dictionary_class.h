@@ -40,6 +40,7 @@ class DictionaryClass {
   static PyObject* new_type(PyObject* module) {
     static PyMethodDef methods[] = {
         factory_entry<kLoadPayload, &load_payload>(),
+        factory_entry<kLoadBundle, &load_bundle>(),
         method_entry<kDistance, &integer_metric<lattice_levenshtein_with_cutoff>>(),
         method_entry<kDamerauDistance, &integer_metric<lattice_damerau_with_cutoff>>(),
         method_entry<kCombinedDistance, &combined_distance>(),
@@ -92,6 +93,8 @@ class DictionaryClass {
   static constexpr const char* kName = Language::kClassName;
   static constexpr auto kLoadPayload =
       factory_signature(kName, "load_payload", kLoadPayloadParameters);
+  static constexpr auto kLoadBundle =
+      factory_signature(kName, "load_bundle", kLoadBundleParameters);
   static constexpr auto kDistance = method_signature(kName, "distance", kCountPairParameters);
   static constexpr auto kDamerauDistance =
       method_signature(kName, "damerau_distance", kCountPairParameters);
@@ -155,6 +158,24 @@ class DictionaryClass {
     if (!index.ok()) return raise_error(index.error());
     auto record = std::make_unique<Record>();
     record->index = std::move(index).value();
+    return new_instance(defining_class, std::move(record));
+  }
+
+  // load_bundle: the index of a bundle's payload once the bundle is
+  // verified, with the bundle's query defaults and names. The lock is kept,
+  // as for load_payload.
+  static PyObject* load_bundle(PyTypeObject* defining_class, const LoadBundleCall& call) {
+    std::optional<std::string_view> bundle_dir;
+    if (call.bundle_dir) bundle_dir = *call.bundle_dir;
+    auto bundle = Language::load_bundle(call.metadata_path, bundle_dir);
+    if (!bundle.ok()) return raise_error(bundle.error());
+    auto& loaded = bundle.value();
+    auto record = std::make_unique<Record>();
+    record->index = std::move(loaded.index);
+    record->query_defaults = loaded.query_defaults;
+    record->artifact_name = std::move(loaded.artifact_name);
+    record->source_name = std::move(loaded.source_name);
+    record->build_name = std::move(loaded.build_name);
     return new_instance(defining_class, std::move(record));
   }
 

@@ -1,5 +1,6 @@
 #include "python/dictionary/japanese_readings.h"
 
+#include "artifacts/bundle/load_unidic_bundle.h"
 #include "artifacts/load_payload.h"
 #include <variant>
 
@@ -12,6 +13,12 @@ namespace lumra::python {
 Result<std::unique_ptr<JapaneseReadings::Index>, JapaneseReadings::LoadError>
 JapaneseReadings::load_payload(std::string_view path, std::string_view format) {
   return artifacts::load_japanese_payload(path, format);
+}
+
+Result<artifacts::LoadedBundle<JapaneseReadings::Index>, JapaneseReadings::BundleError>
+JapaneseReadings::load_bundle(std::string_view metadata_path,
+                               std::optional<std::string_view> bundle_dir) {
+  return artifacts::load_unidic_bundle(metadata_path, bundle_dir);
 }
 
 Status<JapaneseReadings::OptionError> JapaneseReadings::check_options(
