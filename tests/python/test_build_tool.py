@@ -29,7 +29,7 @@ def sources(tmp_path_factory):
 def test_unidic_bundle_in_every_format(tmp_path, sources, payload_format):
     out = tmp_path / "ja"
     result = run("unidic", "--lex-csv", sources["lex"], "--out", out, "--format", payload_format,
-                 "--license", f"UniDic={UNIDIC_COPYRIGHT}", "--source-version", "3.1.0")
+                 "--license", f"UniDic={UNIDIC_COPYRIGHT}", "--source-version", "3.1.1")
     assert result.stdout.startswith(f"wrote {out} ({payload_format}): ")
     d = _lumra.JapaneseDictionary.load_bundle(str(out))
     assert (d.artifact_name, d.source_name, d.reading_field) == ("unidic-kana", "UniDic", "kana")

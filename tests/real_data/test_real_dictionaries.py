@@ -27,7 +27,7 @@ def japanese(tmp_path_factory):
     need(UNIDIC_LEX)
     out = tmp_path_factory.mktemp("ja") / "unidic"
     run("unidic", "--lex-csv", UNIDIC_LEX, "--out", out, "--format", "indexed",
-        "--license", f"UniDic={UNIDIC_COPYRIGHT}", "--source-version", "3.1.0")
+        "--license", f"UniDic={UNIDIC_COPYRIGHT}", "--source-version", "3.1.1")
     return _lumra.JapaneseDictionary.load_bundle(str(out))
 
 
