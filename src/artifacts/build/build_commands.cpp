@@ -47,7 +47,9 @@ Result<BuildReport, BuildError> build_unidic_bundle(UnidicRequest request) {
   if (request.dicrc.empty()) {
     request.dicrc = (std::filesystem::path(request.lex_csv).parent_path() / "dicrc").string();
   }
-  LUMRA_TRY_ASSIGN(std::string dicrc_text, read_text_file(request.dicrc));
+  // A dicrc is a few kilobytes; the bound catches a lexicon given in its
+  // place.
+  LUMRA_TRY_ASSIGN(std::string dicrc_text, read_text_file(request.dicrc, 1 << 20));
   auto columns = UnidicColumns::from_dicrc(dicrc_text);
   if (!columns.ok()) {
     return Fail(BuildFailure{fill_message("{}: {}", request.dicrc, columns.error())});
@@ -56,6 +58,7 @@ Result<BuildReport, BuildError> build_unidic_bundle(UnidicRequest request) {
 
   ProblemLog problems(bundle.strict, bundle.log);
   Progress progress(bundle.log);
+  problems.share_terminal_with(&progress);
   ReadingsCollector collected;
   LUMRA_TRY_ASSIGN(UnidicLexiconCounts counts,
                    read_unidic_lexicon(lexicon, columns.value(), request.options, collected,
@@ -120,6 +123,7 @@ Result<BuildReport, BuildError> build_cedict_bundle(CedictRequest request) {
 
   ProblemLog problems(bundle.strict, bundle.log);
   Progress progress(bundle.log);
+  problems.share_terminal_with(&progress);
   ReadingsCollector collected;
   CedictEntrySink sink = collect_cedict_readings(*view, collected);
   LUMRA_TRY_ASSIGN(CedictCounts counts,

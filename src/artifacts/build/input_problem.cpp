@@ -12,6 +12,7 @@ Status<InputProblem> ProblemLog::report(InputProblem problem) {
   if (strict_) return Fail(std::move(problem));
   ++count_;
   if (log_ != nullptr && count_ <= max_shown_) {
+    if (progress_ != nullptr) progress_->clear();
     std::fprintf(log_, "skipped %s\n", message(problem).c_str());
     if (count_ == max_shown_) std::fprintf(log_, "(further skipped rows are only counted)\n");
   }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "artifacts/build/progress.h"
 #include "core/base/result.h"
 
 namespace lumra::artifacts::build {
@@ -28,6 +29,10 @@ class ProblemLog {
   ProblemLog(bool strict, std::FILE* log, std::uint64_t max_shown = 20)
       : strict_(strict), log_(log), max_shown_(max_shown) {}
 
+  // A progress line on the same terminal is cleared before each problem,
+  // so the two do not run into each other.
+  void share_terminal_with(Progress* progress) { progress_ = progress; }
+
   // Fails with the problem itself in strict mode.
   Status<InputProblem> report(InputProblem problem);
 
@@ -38,6 +43,7 @@ class ProblemLog {
   std::FILE* log_;
   std::uint64_t max_shown_;
   std::uint64_t count_ = 0;
+  Progress* progress_ = nullptr;
 };
 
 }  // namespace lumra::artifacts::build

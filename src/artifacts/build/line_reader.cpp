@@ -66,8 +66,13 @@ bool LineReader::next(std::string_view& line) {
   return true;
 }
 
-Result<std::string, SourceFileError> read_text_file(std::string_view path) {
+Result<std::string, SourceFileError> read_text_file(std::string_view path,
+                                                    std::uint64_t max_bytes) {
   LUMRA_TRY_ASSIGN(LineReader reader, LineReader::open(path));
+  if (reader.size() > max_bytes) {
+    return Fail(SourceFileError{reader.path(), fill_message("{} bytes, more than the {} expected",
+                                                            reader.size(), max_bytes)});
+  }
   std::string text;
   std::string_view line;
   while (reader.next(line)) {

@@ -53,7 +53,9 @@ class LineReader {
   std::optional<SourceFileError> failure_;
 };
 
-// The whole content of a small file (a dicrc, a licence).
-Result<std::string, SourceFileError> read_text_file(std::string_view path);
+// The whole content of a small file (a dicrc), refused when it holds more
+// than `max_bytes`.
+Result<std::string, SourceFileError> read_text_file(std::string_view path,
+                                                    std::uint64_t max_bytes);
 
 }  // namespace lumra::artifacts::build

@@ -78,6 +78,21 @@ TEST(UnidicLexicon, ReadingsInHiraganaByCostWithoutRepeats) {
   EXPECT_EQ(read_lexicon(csv, pron).entries.at("東京"), std::vector<std::string>{"とーきょー"});
 }
 
+TEST(ReadingsCollector, CapKeepsTheBestRanked) {
+  ReadingsCollector collector;
+  collector.add("日本", "にぽん", 3997);
+  collector.add("日本", "にほん", -1870);
+  collector.add("日本", "にっぽん", -2903);
+  collector.add("日", "ひ", 5);
+  collector.add("日", "にち", 5);  // a tie keeps the order of arrival
+  CollectedEntries entries = collector.finish(2);
+  EXPECT_EQ(entries.surfaces_capped, 1u);
+  ASSERT_EQ(entries.entries.size(), 2u);
+  EXPECT_EQ(entries.entries[0].readings, (std::vector<std::string>{"ひ", "にち"}));
+  EXPECT_EQ(entries.entries[1].readings, (std::vector<std::string>{"にっぽん", "にほん"}));
+  EXPECT_EQ(collector.surface_count(), 0u);
+}
+
 TEST(UnidicLexicon, OptionsExcludeAsciiSymbolsAndUnspellableReadings) {
   std::string csv = lex_row("ABC", 1, "名詞", "エービーシー") + lex_row("＠", 1, "記号", "アット") +
                     lex_row("ｶﾅ", 1, "名詞", "カナ") + lex_row("猫", 1, "名詞", "ネコ") +
