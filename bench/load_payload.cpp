@@ -9,6 +9,8 @@
 // "ja" and "zh" load a YAML payload, "ja-binary" a Japanese binary one.
 // "events" only pulls libyaml's events through the file, with nothing built:
 // the ceiling that a loader over libyaml can reach on that payload.
+// After a load of one language's payload, the canonical checksums of the
+// loaded index are timed too, as a bundle load recomputes them.
 // "write-indexed" turns a YAML payload into an indexed one; "lookups" loads
 // both and times lookups of every surface, in a shuffled order, on the map
 // form and on the indexed form.
@@ -33,8 +35,10 @@
 #include "artifacts/indexed/zh_indexed_writer.h"
 
 #include "ja/unidic/binary_payload.h"
+#include "ja/unidic/canonical_checksum.h"
 #include "ja/unidic/unidic_load_error.h"
 #include "ja/unidic/yaml_payload.h"
+#include "zh/index/canonical_checksum.h"
 #include "zh/index/yaml_payload.h"
 #include "zh/index/zh_load_error.h"
 
@@ -170,6 +174,18 @@ int lookups(const std::string& language, const char* yaml_path, const char* inde
   });
 }
 
+// Times `checksum(algorithm)` and prints it beside the load's CPU time: on
+// a shared machine the wall clock says more about the neighbours.
+template <class Checksum>
+void time_checksum(const char* algorithm, double load_cpu_seconds, Checksum checksum) {
+  double start = cpu_now();
+  auto result = checksum(algorithm);
+  double seconds = cpu_now() - start;
+  bool ok = result.ok() && result.value().has_value();
+  std::printf("  checksum %-20s cpu %5.2f s = %4.0f%% of the load's cpu%s\n", algorithm, seconds,
+              100 * seconds / load_cpu_seconds, ok ? "" : " (FAILED)");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -249,5 +265,17 @@ int main(int argc, char** argv) {
               mode.c_str(), count, mode == "events" ? "events " : "entries", megabytes, seconds,
               megabytes / seconds, cpu, megabytes / cpu, peak_megabytes,
               peak_megabytes / megabytes, resident_megabytes());
+  if (ja_index) {
+    for (const char* algorithm : {"sha256-canonical-v1", "fnv1a64-canonical-v1"}) {
+      time_checksum(algorithm, cpu, [&](const char* name) {
+        return lumra::ja::canonical_payload_checksum(*ja_index, name);
+      });
+    }
+  }
+  if (zh_index) {
+    time_checksum("sha256-canonical-v1", cpu, [&](const char* name) {
+      return lumra::zh::zh_canonical_checksum(*zh_index, name);
+    });
+  }
   return 0;
 }

@@ -191,6 +191,9 @@ def test_metadata_that_cannot_be_read(tmp_path, language):
     assert outcome(lambda: cls.load_bundle(str(tmp_path / "none.yaml"))) == ("ValueError", "No such file or directory (os error 2)")
     (tmp_path / "empty" / "metadata.yaml").mkdir(parents=True)
     assert outcome(lambda: cls.load_bundle(str(tmp_path / "empty"))) == ("ValueError", "Is a directory (os error 21)")
+    # A metadata file without an end is cut off at 16 MiB, not read into memory whole.
+    too_large = f"{LANGUAGES[language]['limit']} metadata_bytes length/count 16842752 exceeds limit 16777216"
+    assert outcome(lambda: cls.load_bundle("/dev/zero")) == ("ValueError", too_large)
     del_generator = (tmp_path / "metadata.yaml").read_text().replace('"generator": "tests", ', "")
     (tmp_path / "metadata.yaml").write_text(del_generator)
     kind, text = outcome(lambda: cls.load_bundle(str(tmp_path)))
@@ -263,3 +266,12 @@ def test_zh_payload_view_alias_checks_as_its_canonical_name(tmp_path):
     data["payload"]["file_digest"] = digest
     write_metadata(tmp_path / "metadata.yaml", data)
     assert load("zh", str(tmp_path)).pinyin_view == "no-tone"
+
+
+@pytest.mark.parametrize("language", LANGUAGES)
+def test_licence_files_are_judged_after_following_links(tmp_path, language):
+    refs = [{"label": "linked", "path": "LINKED"}, {"label": "to a directory", "path": "DIR"}]
+    write_bundle(tmp_path, language, edit=lambda m: m["license"].update(references=refs))
+    (tmp_path / "LINKED").symlink_to(tmp_path / "LICENSE")
+    (tmp_path / "DIR").symlink_to(tmp_path)
+    assert outcome(lambda: load(language, str(tmp_path))) == ("ValueError", f"missing license reference to a directory at {tmp_path}/DIR")

@@ -100,6 +100,8 @@ YamlError YamlDecoder::error_at(std::string_view text, YamlMark mark) {
 YamlMark YamlDecoder::mark() const { return to_mark(parser_->event.start_mark); }
 
 YamlError YamlDecoder::invalid_type(std::string_view expected) const {
+  // Every reader lands here on a node it cannot take, an alias included.
+  if (parser_->type() == YAML_ALIAS_EVENT) return error_at("YAML aliases are not supported", mark());
   std::string found;
   switch (parser_->type()) {
     case YAML_SEQUENCE_START_EVENT:
@@ -146,8 +148,6 @@ Status<YamlError> YamlDecoder::advance() {
   if (!yaml_parser_parse(&p.parser, &p.event)) return Fail(YamlError{p.parse_error()});
   p.has_event = true;
   switch (p.event.type) {
-    case YAML_ALIAS_EVENT:
-      return Fail(error_at("YAML aliases are not supported", mark()));
     case YAML_SEQUENCE_START_EVENT:
     case YAML_MAPPING_START_EVENT:
       if (++p.depth > kMaxDepth) {

@@ -4,9 +4,11 @@
 // Nothing is ever held but the current event, so a payload of hundreds of
 // megabytes is decoded in the memory of its records. Every read consumes one
 // whole node or reports why it cannot, with libyaml's position of the node.
-// Hostile documents are refused rather than followed: aliases are errors
-// (no expansion can be asked for), nesting deeper than kMaxDepth is an error
-// (skipped subtrees included), and a second document is an error.
+// Hostile documents are refused rather than followed: an alias is an error
+// wherever a value is read (no expansion can be asked for), nesting deeper
+// than kMaxDepth is an error (skipped subtrees included), and a second
+// document is an error. An alias inside a skipped subtree (the value of an
+// unknown key) is skipped like any scalar: nothing expands it.
 //
 //   YamlDecoder decoder(text);
 //   LUMRA_TRY(decoder.begin_document());

@@ -151,6 +151,11 @@ const std::vector<JaCase> kJaCases = {
           "      path: licenses/BSD.txt\n", "      path: licenses/BSD.txt\n      sha: [1]\n"),
      "", nullptr},
     {"unknown_key_given_twice", V + "extra: 1\nextra: 2\n", "", nullptr},
+    {"aliases_under_unknown_keys", V + "extra: &shared {x: [1]}\nmore: *shared\nlist: [*shared]\n",
+     "", nullptr},
+    {"alias_for_a_known_key",
+     "anchor: &name unidic-test\n" + with(V, "artifact_name: unidic-test", "artifact_name: *name"),
+     "YAML aliases are not supported at line 4 column 16", nullptr},
     // Null forms of optional keys count as absent; a null required key is a type error.
     {"file_digest_tilde", with(V, "  file_digest: " + kDigest, "  file_digest: ~"), "",
      [](auto& m) { m.payload.file_digest.reset(); }},
@@ -223,12 +228,8 @@ const std::vector<JaCase> kJaCases = {
      [](auto& m) { m.build.entries = 18446744073709551615ull; }},
     {"entries_over_u64", with(V, "entries: 42", "entries: 18446744073709551616"),
      "invalid value: integer `18446744073709551616`, expected u64 at line 21 column 12", nullptr},
-    {"float_for_integer", with(V, "max_paths: 1024", "max_paths: 1.5"),
-     "invalid type: floating point `1.5`, expected u64 at line 24 column 14", nullptr},
     {"yes_is_not_a_bool", with(V, "exclude_ascii_surfaces: true", "exclude_ascii_surfaces: yes"),
      "invalid type: string \"yes\", expected a boolean at line 18 column 27", nullptr},
-    {"integer_for_bool", with(V, "longest_match_only: false", "longest_match_only: 0"),
-     "invalid type: integer `0`, expected a boolean at line 25 column 23", nullptr},
     {"number_for_string", with(V, "  version: \"3.1.0\"", "  version: 3.1"),
      "invalid type: floating point `3.1`, expected a string at line 14 column 12", nullptr},
     {"bool_for_string", with(V, "reading_field: kana", "reading_field: true"),
@@ -245,14 +246,9 @@ const std::vector<JaCase> kJaCases = {
      "invalid type: string \"BSD\", expected struct UnidicArtifactLicenseReference at line 30 "
      "column 7",
      nullptr},
-    {"mapping_references",
-     with(V, "    - label: UniDic licence\n      path: licenses/BSD.txt\n", "    {}\n"),
-     "invalid type: map, expected a sequence at line 30 column 5", nullptr},
     {"scalar_document", "metadata\n",
      "invalid type: string \"metadata\", expected struct UnidicArtifactMetadata at line 1 column 1",
      nullptr},
-    {"empty_document", "",
-     "the YAML stream holds no document at line 1 column 1", nullptr},
 };
 
 class UnidicMetadataTest : public ::testing::TestWithParam<JaCase> {};

@@ -16,8 +16,10 @@ constexpr EntryLimits kLimits = {1000000, 16384, 256, 16384};
 
 std::string random_text(std::mt19937& rng, int max_chars) {
   // Short texts over a small alphabet, some multi-byte, so that surfaces
-  // collide, share prefixes and vary in length.
-  static const std::vector<std::string> kAlphabet = {"a", "b", "\xE6\x97\xA5", "\xC3\xBC", "\xFF"};
+  // collide, share prefixes and vary in length; NUL and 0xFF bytes test the
+  // byte order at its ends.
+  static const std::vector<std::string> kAlphabet = {"a", "b", "\xE6\x97\xA5", "\xC3\xBC", "\xFF",
+                                                     std::string(1, '\0')};
   std::string text;
   int length = std::uniform_int_distribution<int>(1, max_chars)(rng);
   for (int i = 0; i < length; ++i) text += kAlphabet[rng() % kAlphabet.size()];
