@@ -9,6 +9,7 @@
 #include "artifacts/build/progress.h"
 #include "artifacts/build/readings_collector.h"
 #include "core/base/message_template.h"
+#include "ja/unidic/canonical_checksum.h"
 #include "ja/unidic/payload.h"
 #include "zh/index/pinyin_view.h"
 
@@ -55,6 +56,11 @@ Result<BuildReport, BuildError> build_unidic_bundle(UnidicRequest request) {
     return Fail(BuildFailure{fill_message("{}: {}", request.dicrc, columns.error())});
   }
   LUMRA_TRY_ASSIGN(LineReader lexicon, LineReader::open(request.lex_csv));
+  // Refused before the lexicon is read rather than after.
+  const std::string& algorithm = bundle.description.checksum_algorithm;
+  if (algorithm != ja::kUnidicSha256Checksum && algorithm != ja::kUnidicFnv1a64Checksum) {
+    return Fail(BuildFailure{fill_message("unsupported checksum algorithm {}", Quoted{algorithm})});
+  }
 
   ProblemLog problems(bundle.strict, bundle.log);
   Progress progress(bundle.log);

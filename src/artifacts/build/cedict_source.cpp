@@ -7,6 +7,7 @@
 #include "artifacts/build/line_reader.h"
 #include "artifacts/build/pinyin_marks.h"
 #include "core/base/message_template.h"
+#include "ja/unidic/unidic_load_error.h"
 
 namespace lumra::artifacts::build {
 
@@ -176,6 +177,12 @@ Result<CedictCounts, BuildError> read_cedict_dictd(std::string_view index_path,
     }
     marked.assign(text.substr(1, close - 1));
     std::replace(marked.begin(), marked.end(), '\n', ' ');
+    // The conversion would hide bad bytes behind replacement characters.
+    if (auto error = ja::find_utf8_error(marked)) {
+      LUMRA_TRY(problems.report(at_index_line(
+          article.index_line, "invalid UTF-8 in the pinyin: " + ja::message(*error))));
+      continue;
+    }
     CedictEntry entry;
     std::string_view forms = headwords;
     entry.traditional = take_until(forms, '|');

@@ -216,6 +216,7 @@ TEST(CedictDictd, ArticlesThroughTheIndexWithWrappedPinyin) {
   std::string walk = add("行\n[xíng]\nto walk\n");
   std::string female = add("女\n[nǚ]\nfemale\n");
   std::string broken = add("壞\nno pinyin here\n");
+  std::string garbled = add("亂\n[lu\xff" "an]\nmess\n");
   std::string index = "00databaseshort\t" + release + "\n" +  // 1
                       "中国\t" + china + "\t中國|中国\n" +       // 2
                       "中國\t" + china + "\n" +                  // 3: the same article
@@ -223,7 +224,8 @@ TEST(CedictDictd, ArticlesThroughTheIndexWithWrappedPinyin) {
                       "女\t" + female + "\n" +                   // 5
                       "壞\t" + broken + "\n" +                   // 6
                       "far\tAAAA\tBBBB\n" +                      // 7: past the end
-                      "bad line\n";                              // 8
+                      "bad line\n" +                             // 8
+                      "亂\t" + garbled + "\n";                  // 9
   CedictRun run = read_cedict(index, zh::PinyinView::kTone3, false, articles);
   EXPECT_EQ(run.failure, "");
   EXPECT_EQ(run.entries, (Collected{{"中国", {"zhong1guo2"}},
@@ -232,7 +234,7 @@ TEST(CedictDictd, ArticlesThroughTheIndexWithWrappedPinyin) {
                                     {"行", {"xing2"}}}));
   EXPECT_EQ(run.counts.release, "20260906");
   EXPECT_EQ(run.counts.entries, 3u);
-  EXPECT_EQ(run.skipped, 3u);
+  EXPECT_EQ(run.skipped, 4u);
   EXPECT_EQ(read_cedict(index, zh::PinyinView::kTone3, true, articles).failure,
             "cedict.index:7: article at 0 of 266305 bytes lies past the end of the " +
                 std::to_string(articles.size()) + " bytes of articles");
