@@ -1,0 +1,187 @@
+#!/usr/bin/env python3
+"""The bundle builder and the dictionaries on the full real sources, in one
+run: Debian's UniDic 3.1 (unidic-mecab) and CC-CEDICT (dict-cc-cedict).
+
+1. lumra-build time per payload format (wall clock of the whole command:
+   reading the source, writing, loading back for the checksum).
+2. load_bundle time and peak memory per format, each load in a fresh
+   process (peak resident size after the load minus before it), against
+   the payload file's size.
+3. distance, normalized_similarity and _cdist_distance of the indexed
+   dictionaries on everyday sentences, cut into pieces of at most eight
+   characters, against a misspelt reading of each piece (one kana or pinyin
+   letter changed), next to pykakasi / pypinyin converting the same texts
+   plus rapidfuzz comparing the conversions. Whole sentences are too long
+   for normalized_similarity, which spells out every reading of a text and
+   stops at its expansion limits. Times are medians of three runs over all
+   pairs.
+
+Inside the build root: `dev/env dev/bench-real`.
+"""
+
+import json
+import pathlib
+import random
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = pathlib.Path(__file__).resolve().parent
+ROOT = HERE.parent
+sys.path.insert(0, str(ROOT / "tests/python"))
+from build_tool_support import CEDICT_INDEX, UNIDIC_LEX, tool  # noqa: E402
+
+import _lumra  # noqa: E402
+
+FORMATS = {"ja": ("yaml", "binary", "indexed"), "zh": ("yaml", "indexed")}
+CLASSES = {"ja": "JapaneseDictionary", "zh": "ChineseDictionary"}
+GOALS = "goals: UniDic build < 60 s, indexed load < 1 s with memory < 2x its file; CC-CEDICT build < 10 s"
+
+
+def build(language, payload_format, out):
+    if language == "ja":
+        args = ["unidic", "--lex-csv", UNIDIC_LEX]
+    else:
+        args = ["cedict", "--source", CEDICT_INDEX, "--pinyin-view", "no-tone"]
+    start = time.perf_counter()
+    subprocess.run([tool(), *map(str, args), "--out", str(out), "--format", payload_format],
+                   check=True, capture_output=True)
+    return time.perf_counter() - start
+
+
+# The kernel's peak resident size is reset just before the load, so the peak
+# is the load's own, not the interpreter's start-up.
+LOAD_PROBE = """
+import json, sys, time
+import _lumra
+
+def status(field):
+    for line in open("/proc/self/status"):
+        if line.startswith(field + ":"):
+            return int(line.split()[1])
+
+cls = getattr(_lumra, sys.argv[1])
+with open("/proc/self/clear_refs", "w") as refs:
+    refs.write("5")
+before = status("VmRSS")
+start = time.perf_counter()
+d = cls.load_bundle(sys.argv[2])
+seconds = time.perf_counter() - start
+print(json.dumps({"seconds": seconds, "peak_kib": status("VmHWM") - before}))
+"""
+
+
+def load(language, bundle):
+    result = subprocess.run([sys.executable, "-c", LOAD_PROBE, CLASSES[language], str(bundle)],
+                            check=True, capture_output=True, text=True)
+    return json.loads(result.stdout)
+
+
+def sentences(name):
+    lines = (HERE / "data" / name).read_text(encoding="utf-8").splitlines()
+    return [line for line in lines if line and not line.startswith("#")]
+
+
+def misspelt(rng, text, alphabet):
+    at = rng.randrange(len(text))
+    return text[:at] + rng.choice([c for c in alphabet if c != text[at]]) + text[at + 1:]
+
+
+def pieces(text, longest=8):
+    return [text[at:at + longest] for at in range(0, len(text), longest)]
+
+
+def median_seconds(call, repeats=3):
+    times = []
+    for _ in range(repeats):
+        start = time.perf_counter()
+        call()
+        times.append(time.perf_counter() - start)
+    return statistics.median(times)
+
+
+def throughput_rows(tag, d, pairs, convert, peer_label):
+    from rapidfuzz import process
+    from rapidfuzz.distance import Levenshtein
+
+    def ours(method):
+        return lambda: [method(a, b) for a, b in pairs]
+
+    def theirs(metric):
+        return lambda: [metric(convert(a), convert(b)) for a, b in pairs]
+    rows = [
+        ("distance", ours(d.distance), theirs(Levenshtein.distance), len(pairs)),
+        ("normalized_similarity", ours(d.normalized_similarity),
+         theirs(Levenshtein.normalized_similarity), len(pairs)),
+    ]
+    queries = [a for a, _ in pairs]
+    choices = [b for _, b in pairs]
+    rows.append((f"_cdist_distance {len(queries)}x{len(choices)}",
+                 lambda: d._cdist_distance(queries, choices),
+                 lambda: process.cdist([convert(q) for q in queries], [convert(c) for c in choices],
+                                       scorer=Levenshtein.distance, workers=1),
+                 len(queries) * len(choices)))
+    for name, mine, peer, count in rows:
+        try:
+            a = median_seconds(mine)
+        except ValueError as error:
+            print(f"  {tag} {name:<28} ours failed: {error}")
+            continue
+        b = median_seconds(peer)
+        print(f"  {tag} {name:<28} ours {count / a:>10,.0f}/s   "
+              f"{peer_label} + rapidfuzz {count / b:>10,.0f}/s   ratio {a / b:.2f}")
+
+
+def main():
+    rng = random.Random(14)
+    print(GOALS)
+    with tempfile.TemporaryDirectory() as folder:
+        folder = pathlib.Path(folder)
+        bundles = {}
+        print("== lumra-build (whole command, seconds)")
+        for language, formats in FORMATS.items():
+            for payload_format in formats:
+                out = folder / f"{language}-{payload_format}"
+                seconds = build(language, payload_format, out)
+                bundles[language, payload_format] = out
+                source = "UniDic 3.1" if language == "ja" else "CC-CEDICT"
+                print(f"  {source:<10} {payload_format:<8} {seconds:6.2f} s")
+
+        print("== load_bundle, each in a fresh process")
+        for (language, payload_format), out in bundles.items():
+            payload = next(p for p in out.iterdir() if p.name.startswith("payload."))
+            size = payload.stat().st_size
+            result = load(language, out)
+            peak = result["peak_kib"] * 1024
+            print(f"  {language} {payload_format:<8} {result['seconds']:7.3f} s   peak +{peak / 2**20:7.1f} MiB"
+                  f"   payload file {size / 2**20:6.1f} MiB   memory/file {peak / size:5.2f}")
+
+        print("== throughput on everyday sentences vs a misspelt reading (calls or cells per second)")
+        import pykakasi
+        from pypinyin import lazy_pinyin
+        kakasi = pykakasi.kakasi()
+
+        def hiragana(text):
+            return "".join(item["hira"] for item in kakasi.convert(text))
+
+        def romaji(text):
+            return "".join(item["hepburn"] for item in kakasi.convert(text))
+
+        def pinyin(text):
+            return "".join(lazy_pinyin(text))
+        ja = _lumra.JapaneseDictionary.load_bundle(str(bundles["ja", "indexed"]))
+        kana = "あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわん"
+        ja_pairs = [(p, misspelt(rng, hiragana(p), kana))
+                    for s in sentences("ja_sentences.txt") for p in pieces(s)]
+        throughput_rows("ja", ja, ja_pairs, romaji, "pykakasi")
+        zh = _lumra.ChineseDictionary.load_bundle(str(bundles["zh", "indexed"]))
+        letters = "abcdefghijklmnopqrstuvwxyz"
+        zh_pairs = [(p, misspelt(rng, pinyin(p), letters))
+                    for s in sentences("zh_sentences.txt") for p in pieces(s)]
+        throughput_rows("zh", zh, zh_pairs, pinyin, "pypinyin")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,51 @@
+"""Matching noisy Japanese and Chinese queries against a small catalogue by
+pronunciation, with the sample bundles under data/ (built from UniDic and
+CC-CEDICT by data/make_samples.py). Queries may be written in kana, kanji,
+romaji or pinyin, with typos; each prints its best catalogue matches and
+their normalized similarity.
+
+    PYTHONPATH=build/python python3 examples/dictionary_demo.py
+"""
+
+import pathlib
+
+import _lumra
+
+DATA = pathlib.Path(__file__).resolve().parent.parent / "data"
+
+QUERIES = {
+    "ja": ["とうきょうえき", "toukyoueki", "東京えき", "shinjukueki", "oosakajou",
+           "きょうとだいがく", "にほんぎんこう", "fujisann", "横浜ちゅうかがい", "kinkakuji"],
+    "zh": ["beijingdaxue", "bei3jing1da4xue2", "zhongguoyinhang", "上海搏物馆", "shanghaibowuguan",
+           "tiananmenguangchang", "changcheng", "xihu", "chongqinghuoguo", "香港机厂"],
+}
+
+
+def catalogue(language):
+    lines = (DATA / "catalogue.txt").read_text(encoding="utf-8").splitlines()
+    return [text for lang, _, text in (l.partition("\t") for l in lines if l and not l.startswith("#"))
+            if lang == language]
+
+
+def best_matches(dictionary, query, entries, count=3):
+    scored = [(dictionary.normalized_similarity(query, entry), entry) for entry in entries]
+    scored.sort(key=lambda pair: -pair[0])
+    return scored[:count]
+
+
+def main():
+    dictionaries = {
+        "ja": _lumra.JapaneseDictionary.load_bundle(str(DATA / "ja-unidic-sample")),
+        "zh": _lumra.ChineseDictionary.load_bundle(str(DATA / "zh-cedict-sample")),
+    }
+    for language, queries in QUERIES.items():
+        dictionary = dictionaries[language]
+        entries = catalogue(language)
+        print(f"== {dictionary.artifact_name} ({dictionary.source_name})")
+        for query in queries:
+            matches = ", ".join(f"{entry} {score:.2f}" for score, entry in best_matches(dictionary, query, entries))
+            print(f"{query:>22} -> {matches}")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,86 @@
+#include "artifacts/build/line_reader.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "core/base/message_template.h"
+#include "payload/payload_file.h"
+
+namespace lumra::artifacts::build {
+
+std::string message(const SourceFileError& error) {
+  return fill_message("cannot read {}: {}", error.path, error.what);
+}
+
+Result<LineReader, SourceFileError> LineReader::open(std::string_view path) {
+  std::string name(path);
+  if (name.find('\0') != std::string::npos) {
+    return Fail(SourceFileError{name, payload::os_error_text(EINVAL)});
+  }
+  std::FILE* file = std::fopen(name.c_str(), "rbe");
+  if (file == nullptr) return Fail(SourceFileError{name, payload::os_error_text(errno)});
+  struct stat status{};
+  if (::fstat(::fileno(file), &status) != 0 || S_ISDIR(status.st_mode)) {
+    int code = S_ISDIR(status.st_mode) ? EISDIR : errno;
+    std::fclose(file);
+    return Fail(SourceFileError{name, payload::os_error_text(code)});
+  }
+  return LineReader(file, std::move(name), static_cast<std::uint64_t>(status.st_size));
+}
+
+LineReader::LineReader(LineReader&& other) noexcept
+    : file_(other.file_),
+      path_(std::move(other.path_)),
+      size_(other.size_),
+      buffer_(other.buffer_),
+      capacity_(other.capacity_),
+      line_number_(other.line_number_),
+      bytes_read_(other.bytes_read_),
+      failure_(std::move(other.failure_)) {
+  other.file_ = nullptr;
+  other.buffer_ = nullptr;
+  other.capacity_ = 0;
+}
+
+LineReader::~LineReader() {
+  if (file_ != nullptr) std::fclose(file_);
+  std::free(buffer_);
+}
+
+bool LineReader::next(std::string_view& line) {
+  if (file_ == nullptr) return false;
+  errno = 0;
+  ssize_t length = ::getline(&buffer_, &capacity_, file_);
+  if (length < 0) {
+    if (std::ferror(file_)) failure_ = SourceFileError{path_, payload::os_error_text(errno)};
+    return false;
+  }
+  ++line_number_;
+  bytes_read_ += static_cast<std::uint64_t>(length);
+  std::size_t size = static_cast<std::size_t>(length);
+  if (size > 0 && buffer_[size - 1] == '\n') --size;
+  if (size > 0 && buffer_[size - 1] == '\r') --size;
+  line = std::string_view(buffer_, size);
+  return true;
+}
+
+Result<std::string, SourceFileError> read_text_file(std::string_view path,
+                                                    std::uint64_t max_bytes) {
+  LUMRA_TRY_ASSIGN(LineReader reader, LineReader::open(path));
+  if (reader.size() > max_bytes) {
+    return Fail(SourceFileError{reader.path(), fill_message("{} bytes, more than the {} expected",
+                                                            reader.size(), max_bytes)});
+  }
+  std::string text;
+  std::string_view line;
+  while (reader.next(line)) {
+    text.append(line);
+    text.push_back('\n');
+  }
+  if (reader.failure()) return Fail(*reader.failure());
+  return text;
+}
+
+}  // namespace lumra::artifacts::build
