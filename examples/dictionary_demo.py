@@ -1,15 +1,16 @@
 """Matching noisy Japanese and Chinese queries against a small catalogue by
-pronunciation, with the sample bundles under data/ (built from UniDic and
-CC-CEDICT by data/make_samples.py). Queries may be written in kana, kanji,
-romaji or pinyin, with typos; each prints its best catalogue matches and
-their normalized similarity.
+pronunciation, with lumra.extract and the sample bundles under data/ (built
+from UniDic and CC-CEDICT by data/make_samples.py). Queries may be written in
+kana, kanji, romaji or pinyin, with typos; each prints its best catalogue
+matches with their normalized similarity, then the same queries compared by
+spelling alone.
 
     PYTHONPATH=build/python python3 examples/dictionary_demo.py
 """
 
 import pathlib
 
-import _lumra
+import lumra
 
 DATA = pathlib.Path(__file__).resolve().parent.parent / "data"
 
@@ -28,23 +29,28 @@ def catalogue(language):
 
 
 def best_matches(dictionary, query, entries, count=3):
-    scored = [(dictionary.normalized_similarity(query, entry), entry) for entry in entries]
-    scored.sort(key=lambda pair: -pair[0])
-    return scored[:count]
+    """The `count` best entries as (score, entry), best first."""
+    found = lumra.extract(query, entries, scorer=lumra.normalized_similarity, dictionary=dictionary,
+                          limit=count, skip_unreadable=True)
+    return [(score, entry) for entry, score, _ in found]
 
 
 def main():
     dictionaries = {
-        "ja": _lumra.JapaneseDictionary.load_bundle(str(DATA / "ja-unidic-sample")),
-        "zh": _lumra.ChineseDictionary.load_bundle(str(DATA / "zh-cedict-sample")),
+        "ja": lumra.load_bundle(lumra.JapaneseDictionary, str(DATA / "ja-unidic-sample")),
+        "zh": lumra.load_bundle(lumra.ChineseDictionary, str(DATA / "zh-cedict-sample")),
     }
     for language, queries in QUERIES.items():
         dictionary = dictionaries[language]
         entries = catalogue(language)
-        print(f"== {dictionary.artifact_name} ({dictionary.source_name})")
+        print(f"== {dictionary.artifact_name} ({dictionary.source_name}): by readings")
         for query in queries:
             matches = ", ".join(f"{entry} {score:.2f}" for score, entry in best_matches(dictionary, query, entries))
             print(f"{query:>22} -> {matches}")
+        print(f"== the same {language} queries by spelling alone")
+        for query in queries[:3]:
+            matches = lumra.extract(query, entries, limit=3)
+            print(f"{query:>22} -> " + ", ".join(f"{entry} {score:.2f}" for entry, score, _ in matches))
 
 
 if __name__ == "__main__":
