@@ -17,6 +17,7 @@
 #include <span>
 #include <vector>
 
+#include "core/base/interruption.h"
 #include "core/base/result.h"
 #include "core/lattice/lattice.h"
 #include "ja/japanese_distance_error.h"
@@ -38,7 +39,9 @@ class RomajiLatticeBuilder {
 
   // Adds every spelling of `units` as paths from start to end. On failure
   // (the errors of unit_variant_lists, or the node limit) the builder is
-  // unchanged.
+  // unchanged. Stopped by the thread's interruption source (core/base/
+  // interruption.h), an add fails as at the node limit; whoever installed
+  // the source discards that error.
   Status<JapaneseDistanceError> add_units(std::span<const RomajiUnit> units);
 
   // The lattice of everything added, or nothing when nothing was added; the
@@ -60,6 +63,8 @@ class RomajiLatticeBuilder {
   std::uint64_t max_nodes_ = std::numeric_limits<std::uint64_t>::max();
   bool has_empty_ = false;
   bool has_non_empty_ = false;
+  // Kept across adds: a text may add many short unit lists.
+  InterruptionPoll poll_;
 };
 
 }  // namespace lumra::ja

@@ -171,7 +171,8 @@ class DictionaryClass {
     return options;
   }
 
-  // Runs `compute(Queries&)` with the lock released.
+  // Runs `compute(Queries&)` with the lock released; nothing when a signal
+  // stopped it (gil.h).
   template <class Compute>
   static auto compute_without_lock(PyObject* self, const ja::ReadingOptions& options,
                                    Compute&& compute) {
@@ -191,7 +192,8 @@ class DictionaryClass {
     auto cell = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.distances(one(call.left), one(call.right), kMetric, call.score_cutoff);
     });
-    return value_or_raise(std::move(cell), only_cell<std::uint64_t>);
+    if (!cell) return nullptr;
+    return value_or_raise(std::move(*cell), only_cell<std::uint64_t>);
   }
 
   static PyObject* combined_distance(PyObject* self, PyTypeObject*, const CountPairCall& call) {
@@ -200,7 +202,8 @@ class DictionaryClass {
     auto cell = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.combined_distances(one(call.left), one(call.right), call.score_cutoff);
     });
-    return value_or_raise(std::move(cell), only_cell<std::uint64_t>);
+    if (!cell) return nullptr;
+    return value_or_raise(std::move(*cell), only_cell<std::uint64_t>);
   }
 
   template <LatticeTest kTest>
@@ -211,7 +214,8 @@ class DictionaryClass {
     auto within = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.within(call.left, call.right, kTest, call.threshold);
     });
-    return to_python_or_raise(std::move(within));
+    if (!within) return nullptr;
+    return to_python_or_raise(std::move(*within));
   }
 
   // The cutoff's range is checked once the readings are known, so a text
@@ -223,8 +227,9 @@ class DictionaryClass {
     auto cell = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.similarities(one(call.left), one(call.right));
     });
-    if (!cell.ok()) return raise_error(cell.error());
-    return to_python_or_raise(scored<kScore>(cell.value().cells[0], call.score_cutoff));
+    if (!cell) return nullptr;
+    if (!cell->ok()) return raise_error(cell->error());
+    return to_python_or_raise(scored<kScore>(cell->value().cells[0], call.score_cutoff));
   }
 
   template <LatticeMetric kMetric>
@@ -234,7 +239,8 @@ class DictionaryClass {
     auto matrix = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.distances(call.queries, call.choices, kMetric, call.score_cutoff);
     });
-    return value_or_raise(std::move(matrix), rows_of<std::uint64_t>);
+    if (!matrix) return nullptr;
+    return value_or_raise(std::move(*matrix), rows_of<std::uint64_t>);
   }
 
   static PyObject* combined_matrix(PyObject* self, PyTypeObject*, const CountMatrixCall& call) {
@@ -243,7 +249,8 @@ class DictionaryClass {
     auto matrix = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.combined_distances(call.queries, call.choices, call.score_cutoff);
     });
-    return value_or_raise(std::move(matrix), rows_of<std::uint64_t>);
+    if (!matrix) return nullptr;
+    return value_or_raise(std::move(*matrix), rows_of<std::uint64_t>);
   }
 
   // The cutoff's range is checked at the first cell: a matrix without
@@ -255,8 +262,9 @@ class DictionaryClass {
     auto matrix = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.similarities(call.queries, call.choices);
     });
-    if (!matrix.ok()) return raise_error(matrix.error());
-    DistanceMatrix<double>& cells = matrix.value();
+    if (!matrix) return nullptr;
+    if (!matrix->ok()) return raise_error(matrix->error());
+    DistanceMatrix<double>& cells = matrix->value();
     for (std::size_t i = 0; i < cells.rows * cells.cols; ++i) {
       auto score = scored<kScore>(cells.cells[i], call.score_cutoff);
       if (!score.ok()) return raise_error(score.error());

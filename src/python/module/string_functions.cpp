@@ -47,11 +47,12 @@ template <IntegerMetric kMetric>
 PyObject* integer_metric(const CountPair& call) {
   const std::uint64_t work =
       comparison_cells(call.left.size(), call.right.size(), call.score_cutoff);
-  const std::uint64_t value = without_lock_unless_tiny(work, [&] {
+  const auto value = without_lock_unless_tiny(work, [&] {
     StringWorkspace workspace;
     return kMetric(call.left, call.right, call.score_cutoff, workspace);
   });
-  return to_python(value);
+  if (!value) return nullptr;
+  return to_python(*value);
 }
 
 template <ScoreMetric kMetric>
@@ -61,7 +62,8 @@ PyObject* score_metric(const RealPair& call) {
     StringWorkspace workspace;
     return kMetric(call.left, call.right, call.score_cutoff, workspace);
   });
-  return to_python_or_raise(std::move(score));
+  if (!score) return nullptr;
+  return to_python_or_raise(std::move(*score));
 }
 
 PyMethodDef kFunctions[] = {

@@ -186,8 +186,9 @@ TEST(QueryLaneMatrices, IntegerCellsEqualThePairwiseDistance) {
       for (std::uint64_t k = 0; k <= 20; ++k) cutoffs.push_back(k);
       for (const auto cutoff : cutoffs) {
         for (const LaneMetric metric : {LaneMetric::kLevenshtein, LaneMetric::kOsa}) {
-          const auto matrix = metric == LaneMetric::kOsa ? osa_matrix(queries, choices, cutoff)
-                                                         : levenshtein_matrix(queries, choices, cutoff);
+          const auto matrix = (metric == LaneMetric::kOsa ? osa_matrix(queries, choices, cutoff)
+                                                          : levenshtein_matrix(queries, choices, cutoff))
+                                  .value();
           ASSERT_EQ(matrix.rows, queries.size());
           ASSERT_EQ(matrix.cols, choices.size());
           for (std::size_t q = 0; q < queries.size(); ++q) {
@@ -221,7 +222,7 @@ std::vector<std::optional<double>> fractional_cutoffs(TextGenerator& gen) {
 }
 
 template <class Pairwise>
-void expect_score_matrix(const Result<DistanceMatrix<double>, CutoffOutOfRange>& matrix,
+void expect_score_matrix(const Result<DistanceMatrix<double>, CoreError>& matrix,
                          const std::vector<SymbolString>& queries,
                          const std::vector<SymbolString>& choices, Pairwise pairwise) {
   bool any_fails = false;
