@@ -7,6 +7,7 @@ cache in an index) would show up as a wrong or failed result.
 """
 
 import random
+import sys
 import threading
 
 import pytest
@@ -113,3 +114,32 @@ def test_threads_get_what_one_thread_gets(dictionaries):
     for thread in threads:
         thread.join()
     assert not mismatches, mismatches[:3]
+
+
+def test_subinterpreters_compute_alongside_the_main_one():
+    # Each interpreter has its own module and lock; long calls in both at
+    # once, on threads of their own, long enough to check for signals.
+    interpreters = pytest.importorskip("concurrent.interpreters")
+    left, right = "ab" * 20000, "ba" * 20000
+    expected = _lumra.distance(left, right)
+    failures = []
+
+    def in_subinterpreter():
+        interpreter = interpreters.create()
+        try:
+            interpreter.exec(
+                f"import sys; sys.path[:0] = {sys.path!r}; import _lumra\n"
+                f"assert _lumra.distance({left!r}, {right!r}) == {expected}\n"
+                f"assert _lumra._cdist_distance(['ab'] * 100, ['ba']) == [[2]] * 100\n")
+        except Exception as error:  # reported below, with the main thread's
+            failures.append(error)
+        finally:
+            interpreter.close()
+
+    threads = [threading.Thread(target=in_subinterpreter) for _ in range(2)]
+    for thread in threads:
+        thread.start()
+    assert _lumra.distance(left, right) == expected
+    for thread in threads:
+        thread.join()
+    assert not failures, failures
