@@ -222,7 +222,7 @@ for call in ({calls}):
 """
 
 
-@pytest.mark.skipif("libasan" in open("/proc/self/maps").read(),
+@pytest.mark.skipif("libasan" in pathlib.Path("/proc/self/maps").read_text(),
                     reason="AddressSanitizer reserves the address space a limit would cap")
 @pytest.mark.parametrize(
     "calls",
