@@ -33,14 +33,15 @@ namespace lumra {
 
 namespace {
 
+// A sweep step advances a column of the query's length: that many cells.
 template <class Form, class ScoreOf>
-std::optional<Alignment<typename Form::Score>> sweep_spans(Symbols query, Symbols text,
-                                                           std::uint64_t span_limit,
-                                                           const Form& form,
-                                                           const ScoreOf& score_of) {
+Result<std::optional<Alignment<typename Form::Score>>, CoreError> sweep_spans(
+    Symbols query, Symbols text, std::uint64_t span_limit, const Form& form,
+    const ScoreOf& score_of) {
   using Score = typename Form::Score;
   const std::uint64_t m = query.size();
   std::optional<Alignment<Score>> best;
+  InterruptionPoll poll;
 
   // Whether a span with `score` comes before the best so far.
   const auto comes_first = [&](Score score, std::uint64_t start, std::uint64_t length) {
@@ -81,6 +82,7 @@ std::optional<Alignment<typename Form::Score>> sweep_spans(Symbols query, Symbol
       lanes.restart(first);
       // Lane k holds the spans of start first + k, one longer per step.
       while (any_open) {
+        if (poll.stop_after(kLanes * m)) return Fail(CoreError(Interrupted{}));
         lanes.step();
         const std::uint64_t steps = lanes.steps();
         any_open = false;
@@ -108,6 +110,7 @@ std::optional<Alignment<typename Form::Score>> sweep_spans(Symbols query, Symbol
     if (!may_win(start, std::min(m, longest))) continue;
     spans.restart(start);
     for (std::uint64_t length = 1; length <= longest; ++length) {
+      if (poll.stop_after(m)) return Fail(CoreError(Interrupted{}));
       spans.extend();
       if (may_win(start, length)) {
         consider(score_of(spans.distance(), length), start, length);

@@ -12,7 +12,9 @@
 //     0.0 is never aligned, and with a cutoff c (which must lie in [0, 1],
 //     checked when the first score is in hand) a score below c is rejected.
 // Among accepted spans the better score wins, then the shorter span, then
-// the earlier one.
+// the earlier one. A search stopped by the thread's interruption source
+// (interruption.h) fails with Interrupted, as a CoreError; so `Error` must
+// be constructible from a CoreError.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +24,7 @@
 
 #include "core/base/cutoff.h"
 #include "core/base/errors.h"
+#include "core/base/interruption.h"
 #include "core/base/result.h"
 #include "core/alignment/span_enumeration.h"
 #include "core/base/symbols.h"
@@ -131,8 +134,13 @@ auto partial_alignment(Symbols query, Symbols text, std::uint64_t span_limit, co
 
   const std::uint64_t query_length = query.size();
   std::optional<Alignment<Score>> best;
+  InterruptionPoll poll;
   SpanEnumeration spans = enumerate_spans(text, span_limit, query.empty());
   while (std::optional<TextSpan> span = spans.next()) {
+    // A span costs about a table of the query by the span.
+    if (poll.stop_after((query_length + 1) * (span->end - span->start + 1))) {
+      return Fail(Error(CoreError(Interrupted{})));
+    }
     Outcome scored = [&] {
       if constexpr (alignment_detail::BestAwareSpanScorer<std::remove_reference_t<Scorer>, Score>) {
         return scorer(*span, std::as_const(best));

@@ -9,6 +9,7 @@
 #include <string>
 #include <variant>
 
+#include "core/base/interruption.h"
 #include "core/lattice/lattice_error.h"
 
 namespace lumra {
@@ -34,7 +35,8 @@ std::string message(const CutoffOutOfRange& error);
 std::string message(const DistanceMatrixTooLarge& error);
 std::string message(const PathListError& error);
 
-using CoreError = std::variant<CutoffOutOfRange, DistanceMatrixTooLarge, PathListError, LatticeError>;
+using CoreError = std::variant<CutoffOutOfRange, DistanceMatrixTooLarge, PathListError, LatticeError,
+                               Interrupted>;
 
 std::string message(const CoreError& error);
 

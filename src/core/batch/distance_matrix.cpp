@@ -6,6 +6,7 @@
 
 #include "core/strings/cached_metrics.h"
 #include "core/base/cutoff.h"
+#include "core/base/interruption.h"
 #include "core/batch/query_lanes.h"
 #include "core/strings/similarity.h"
 
@@ -26,16 +27,29 @@ DistanceMatrix<Cell> empty_matrix(TextList queries, TextList choices) {
   return matrix;
 }
 
+// The work of one query's row, in table cells (interruption.h), without
+// the bit-parallel discount: a rough measure is enough to space the polls.
+std::uint64_t symbol_count(TextList texts) {
+  std::uint64_t total = 0;
+  for (std::size_t i = 0; i < texts.size(); ++i) total += texts[i].size() + 1;
+  return total;
+}
+
 // Row by row: the query's scorer (its match masks, built once) scores the
-// whole row of choices, and one workspace serves every cell.
+// whole row of choices, and one workspace serves every cell. False when
+// interrupted.
 template <class Scorer, class Cell, class Row>
-void fill_rows(TextList queries, std::span<const std::size_t> which, DistanceMatrix<Cell>& matrix,
-               Row&& row) {
+bool fill_rows(TextList queries, std::span<const std::size_t> which, TextList choices,
+               DistanceMatrix<Cell>& matrix, Row&& row) {
   StringWorkspace workspace;
+  InterruptionPoll poll;
+  const std::uint64_t choice_symbols = symbol_count(choices);
   for (const std::size_t q : which) {
+    if (poll.stop_after(choice_symbols * (queries[q].size() / 64 + 1))) return false;
     const Scorer scorer(queries[q]);
     row(scorer, workspace, matrix.row(q));
   }
+  return true;
 }
 
 // Short queries are scored in lane blocks (query_lanes.h), grouped by the
@@ -105,17 +119,24 @@ class LanePlan {
 // the integer cutoff rule when there is a cutoff: out(query index) names
 // the row each query's cells go to, and visit(query index, its row) runs
 // once the block is done.
+// False when interrupted.
 template <class Out, class Visit>
-void lane_distances(internal::LaneMetric metric, TextList queries, TextList choices,
+bool lane_distances(internal::LaneMetric metric, TextList queries, TextList choices,
                     const LanePlan& plan, std::optional<std::uint64_t> cutoff, Out&& out,
                     Visit&& visit) {
   internal::QueryBlockScratch scratch;
+  InterruptionPoll poll;
+  const std::uint64_t choice_symbols = symbol_count(choices);
+  bool stopped = false;
   plan.for_each_block(queries, [&](std::span<const std::size_t> rows, std::span<const Symbols> texts) {
+    stopped = stopped || poll.stop_after(choice_symbols * rows.size());
+    if (stopped) return;
     std::uint64_t* outs[LanePlan::kMaxLanes];
     for (std::size_t i = 0; i < rows.size(); ++i) outs[i] = out(i, rows[i]);
     internal::query_block_distances(metric, texts, choices, outs, scratch, cutoff);
     for (std::size_t i = 0; i < rows.size(); ++i) visit(rows[i], outs[i]);
   });
+  return !stopped;
 }
 
 // The normalized scores of the short queries. A score is a function of the
@@ -126,7 +147,7 @@ void lane_distances(internal::LaneMetric metric, TextList queries, TextList choi
 // one and admission monotone in the distance. So the full distance and the
 // plain cutoff rule give the pairwise cell.
 template <class Score>
-void lane_scores(TextList queries, TextList choices, const LanePlan& plan,
+bool lane_scores(TextList queries, TextList choices, const LanePlan& plan,
                  DistanceMatrix<double>& matrix, Score score) {
   // The block's distances wait in a buffer small enough to stay in cache.
   std::vector<std::uint64_t> buffer(LanePlan::kMaxLanes * choices.size());
@@ -152,9 +173,8 @@ void lane_scores(TextList queries, TextList choices, const LanePlan& plan,
     }
     return memo[at];
   };
-  lane_distances(internal::LaneMetric::kLevenshtein, queries, choices, plan, std::nullopt,
-                 in_buffer,
-                 [&](std::size_t q, const std::uint64_t* distances) {
+  return lane_distances(internal::LaneMetric::kLevenshtein, queries, choices, plan, std::nullopt,
+                        in_buffer, [&](std::size_t q, const std::uint64_t* distances) {
     double* out = matrix.row(q);
     const std::uint64_t query_length = queries[q].size();
     for (std::size_t c = 0; c < choices.size(); ++c) {
@@ -165,80 +185,89 @@ void lane_scores(TextList queries, TextList choices, const LanePlan& plan,
 
 }  // namespace
 
-DistanceMatrix<std::uint64_t> levenshtein_matrix(TextList queries, TextList choices,
-                                                 std::optional<std::uint64_t> cutoff) {
+Result<DistanceMatrix<std::uint64_t>, CoreError> levenshtein_matrix(
+    TextList queries, TextList choices, std::optional<std::uint64_t> cutoff) {
   auto matrix = empty_matrix<std::uint64_t>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
   const LanePlan plan(queries, cutoff.has_value());
-  if (plan.any_blocks()) {
-    lane_distances(
-        internal::LaneMetric::kLevenshtein, queries, choices, plan, cutoff,
-        [&](std::size_t, std::size_t q) { return matrix.row(q); },
-        [](std::size_t, const std::uint64_t*) {});
+  if (plan.any_blocks() &&
+      !lane_distances(
+          internal::LaneMetric::kLevenshtein, queries, choices, plan, cutoff,
+          [&](std::size_t, std::size_t q) { return matrix.row(q); },
+          [](std::size_t, const std::uint64_t*) {})) {
+    return Fail(CoreError(Interrupted{}));
   }
-  fill_rows<CachedLevenshtein>(
-      queries, plan.others(), matrix,
+  const bool done = fill_rows<CachedLevenshtein>(
+      queries, plan.others(), choices, matrix,
       [&](const CachedLevenshtein& query, StringWorkspace& ws, std::uint64_t* out) {
         query.distances(choices, cutoff, ws, out);
       });
+  if (!done) return Fail(CoreError(Interrupted{}));
   return matrix;
 }
 
-DistanceMatrix<std::uint64_t> osa_matrix(TextList queries, TextList choices,
-                                         std::optional<std::uint64_t> cutoff) {
+Result<DistanceMatrix<std::uint64_t>, CoreError> osa_matrix(TextList queries, TextList choices,
+                                                            std::optional<std::uint64_t> cutoff) {
   auto matrix = empty_matrix<std::uint64_t>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
   const LanePlan plan(queries, cutoff.has_value());
-  if (plan.any_blocks()) {
-    lane_distances(
-        internal::LaneMetric::kOsa, queries, choices, plan, cutoff,
-        [&](std::size_t, std::size_t q) { return matrix.row(q); },
-        [](std::size_t, const std::uint64_t*) {});
+  if (plan.any_blocks() &&
+      !lane_distances(
+          internal::LaneMetric::kOsa, queries, choices, plan, cutoff,
+          [&](std::size_t, std::size_t q) { return matrix.row(q); },
+          [](std::size_t, const std::uint64_t*) {})) {
+    return Fail(CoreError(Interrupted{}));
   }
-  fill_rows<CachedOsa>(queries, plan.others(), matrix,
-                       [&](const CachedOsa& query, StringWorkspace& ws, std::uint64_t* out) {
-                         query.distances(choices, cutoff, ws, out);
-                       });
+  const bool done = fill_rows<CachedOsa>(
+      queries, plan.others(), choices, matrix,
+      [&](const CachedOsa& query, StringWorkspace& ws, std::uint64_t* out) {
+        query.distances(choices, cutoff, ws, out);
+      });
+  if (!done) return Fail(CoreError(Interrupted{}));
   return matrix;
 }
 
-Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_similarity_matrix(
+Result<DistanceMatrix<double>, CoreError> normalized_similarity_matrix(
     TextList queries, TextList choices, std::optional<double> cutoff) {
   auto matrix = empty_matrix<double>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
-  if (cutoff && !fractional_cutoff_in_range(*cutoff)) return Fail(CutoffOutOfRange{});
+  if (cutoff && !fractional_cutoff_in_range(*cutoff)) return Fail(CoreError(CutoffOutOfRange{}));
   const LanePlan plan(queries, cutoff.has_value());
-  if (plan.any_blocks()) {
-    lane_scores(queries, choices, plan, matrix, [&](double similarity) {
-      return cutoff && similarity < *cutoff ? 0.0 : similarity;
-    });
+  if (plan.any_blocks() &&
+      !lane_scores(queries, choices, plan, matrix, [&](double similarity) {
+        return cutoff && similarity < *cutoff ? 0.0 : similarity;
+      })) {
+    return Fail(CoreError(Interrupted{}));
   }
-  fill_rows<CachedSimilarity>(
-      queries, plan.others(), matrix,
+  const bool done = fill_rows<CachedSimilarity>(
+      queries, plan.others(), choices, matrix,
       [&](const CachedSimilarity& query, StringWorkspace& ws, double* out) {
         // The cutoff is known to be valid: the row cannot fail.
         (void)query.normalized_similarities(choices, cutoff, ws, out);
       });
+  if (!done) return Fail(CoreError(Interrupted{}));
   return matrix;
 }
 
-Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_distance_matrix(
+Result<DistanceMatrix<double>, CoreError> normalized_distance_matrix(
     TextList queries, TextList choices, std::optional<double> cutoff) {
   auto matrix = empty_matrix<double>(queries, choices);
   if (!has_cells(queries, choices)) return matrix;
-  if (cutoff && !fractional_cutoff_in_range(*cutoff)) return Fail(CutoffOutOfRange{});
+  if (cutoff && !fractional_cutoff_in_range(*cutoff)) return Fail(CoreError(CutoffOutOfRange{}));
   const LanePlan plan(queries, cutoff.has_value());
-  if (plan.any_blocks()) {
-    lane_scores(queries, choices, plan, matrix, [&](double similarity) {
-      const double distance = 1.0 - similarity;
-      return cutoff && distance > *cutoff ? 1.0 : distance;
-    });
+  if (plan.any_blocks() &&
+      !lane_scores(queries, choices, plan, matrix, [&](double similarity) {
+        const double distance = 1.0 - similarity;
+        return cutoff && distance > *cutoff ? 1.0 : distance;
+      })) {
+    return Fail(CoreError(Interrupted{}));
   }
-  fill_rows<CachedSimilarity>(
-      queries, plan.others(), matrix,
+  const bool done = fill_rows<CachedSimilarity>(
+      queries, plan.others(), choices, matrix,
       [&](const CachedSimilarity& query, StringWorkspace& ws, double* out) {
         (void)query.normalized_distances(choices, cutoff, ws, out);
       });
+  if (!done) return Fail(CoreError(Interrupted{}));
   return matrix;
 }
 

@@ -34,18 +34,20 @@ struct DistanceMatrix {
 
 using TextList = TextTableView;
 
-DistanceMatrix<std::uint64_t> levenshtein_matrix(TextList queries, TextList choices,
-                                                 std::optional<std::uint64_t> cutoff);
+// Each matrix fails with Interrupted when the thread's interruption source
+// (interruption.h) stops it, a row or a block of rows at a time.
+Result<DistanceMatrix<std::uint64_t>, CoreError> levenshtein_matrix(
+    TextList queries, TextList choices, std::optional<std::uint64_t> cutoff);
 
-DistanceMatrix<std::uint64_t> osa_matrix(TextList queries, TextList choices,
-                                         std::optional<std::uint64_t> cutoff);
+Result<DistanceMatrix<std::uint64_t>, CoreError> osa_matrix(TextList queries, TextList choices,
+                                                            std::optional<std::uint64_t> cutoff);
 
-// The cutoff's range is checked at the first cell, so a matrix without cells
-// never fails.
-Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_similarity_matrix(
+// The cutoff's range (CutoffOutOfRange) is checked at the first cell, so a
+// matrix without cells never fails on it.
+Result<DistanceMatrix<double>, CoreError> normalized_similarity_matrix(
     TextList queries, TextList choices, std::optional<double> cutoff);
 
-Result<DistanceMatrix<double>, CutoffOutOfRange> normalized_distance_matrix(
+Result<DistanceMatrix<double>, CoreError> normalized_distance_matrix(
     TextList queries, TextList choices, std::optional<double> cutoff);
 
 }  // namespace lumra

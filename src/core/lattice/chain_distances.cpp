@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/base/interruption.h"
 #include "core/strings/cached_metrics.h"
 
 namespace lumra {
@@ -34,15 +35,19 @@ bool left_plays_queries(PathListView left, PathListView right) {
 // Visits every pair until `visit` returns false. The paths of one side are
 // the queries of cached scorers, each built once for all the paths of the
 // other side; both metrics are symmetric, so which side plays the query
-// does not change a distance.
+// does not change a distance. Interrupted (interruption.h), the visits
+// end, and the best pair so far means nothing.
 template <class Scorer, class Visit>
 void for_each_pair(PathListView left, PathListView right, Visit&& visit) {
   const bool left_queries = left_plays_queries(left, right);
   const PathListView queries = left_queries ? left : right;
   const PathListView choices = left_queries ? right : left;
+  InterruptionPoll poll;
   for (std::size_t q = 0; q < queries.size(); ++q) {
     const Scorer scorer(queries[q]);
+    const std::uint64_t words = queries[q].size() / 64 + 1;
     for (std::size_t c = 0; c < choices.size(); ++c) {
+      if (poll.stop_after(words * (choices[c].size() + 1))) return;
       if (!visit(scorer, choices[c])) return;
     }
   }

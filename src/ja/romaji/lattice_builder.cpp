@@ -77,7 +77,8 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
     std::uint64_t interior = next_node_;
     next_node_ += interior_count;
     const std::uint64_t classes = std::popcount(classes_reached);
-    if (next_node_ + (last ? 0 : classes) >= max_nodes_) {
+    if (next_node_ + (last ? 0 : classes) >= max_nodes_ ||
+        poll_.stop_after(interior_count + classes + 1)) {
       // The end node comes on top; node counts stay far below 2^64.
       const std::uint64_t reached = next_node_ + (last ? 0 : classes) + 1;
       arcs_.resize(arcs_before);

@@ -17,6 +17,7 @@
 #include <span>
 #include <vector>
 
+#include "core/base/interruption.h"
 #include "core/base/result.h"
 #include "core/lattice/lattice.h"
 #include "ja/japanese_distance_error.h"
@@ -44,7 +45,9 @@ class RomajiLatticeBuilder {
 
   // Adds every spelling of `units` as paths from start to end. On failure
   // (the errors of unit_variant_lists, or the node limit) the builder is
-  // unchanged.
+  // unchanged. Stopped by the thread's interruption source (core/base/
+  // interruption.h), an add fails as at the node limit; whoever installed
+  // the source discards that error.
   Status<JapaneseDistanceError> add_units(std::span<const RomajiUnit> units);
 
   // The lattice of everything added, or nothing when nothing was added; the
@@ -67,6 +70,8 @@ class RomajiLatticeBuilder {
   bool has_empty_ = false;
   bool has_non_empty_ = false;
   bool counting_ = false;
+  // Kept across adds: a text may add many short unit lists.
+  InterruptionPoll poll_;
 };
 
 }  // namespace lumra::ja

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/base/interruption.h"
 #include "ja/reading/validate_reading_options.h"
 #include "ja/romaji/char_classes.h"
 #include "ja/text/next_char.h"
@@ -35,7 +36,13 @@ Status<UnidicLoadError> ReadingPathTable::build(const UnidicReadingIndex& index,
   paths_.reset(n, static_cast<std::uint32_t>(options.max_paths));
 
   const bool keep_all = fallback || !options.longest_only;
+  // A long text with max_paths paths at every position takes seconds.
+  // Interrupted (core/base/interruption.h), the table is left without
+  // paths, which its callers treat as any text that does not segment; the
+  // installer of the source discards what they make of it.
+  InterruptionPoll poll;
   for (std::size_t i = n; i-- > 0;) {
+    if (poll.stop_after(64 * (std::uint64_t{paths_.count(i + 1)} + 1))) return Unit{};
     candidates_.clear();
     candidate_readings_.clear();
     const std::size_t last = std::min<std::size_t>(n, i + options.max_span_chars);

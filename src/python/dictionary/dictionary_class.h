@@ -199,7 +199,8 @@ class DictionaryClass {
     return options;
   }
 
-  // Runs `compute(Queries&)` with the lock released.
+  // Runs `compute(Queries&)` with the lock released; nothing when a signal
+  // stopped it (gil.h).
   template <class Compute>
   static auto compute_without_lock(PyObject* self, const ja::ReadingOptions& options,
                                    Compute&& compute) {
@@ -219,7 +220,8 @@ class DictionaryClass {
     auto cell = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.distances(one(call.left), one(call.right), kMetric, call.score_cutoff);
     });
-    return value_or_raise(std::move(cell), only_cell<std::uint64_t>);
+    if (!cell) return nullptr;
+    return value_or_raise(std::move(*cell), only_cell<std::uint64_t>);
   }
 
   static PyObject* combined_distance(PyObject* self, PyTypeObject*, const CountPairCall& call) {
@@ -228,7 +230,8 @@ class DictionaryClass {
     auto cell = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.combined_distances(one(call.left), one(call.right), call.score_cutoff);
     });
-    return value_or_raise(std::move(cell), only_cell<std::uint64_t>);
+    if (!cell) return nullptr;
+    return value_or_raise(std::move(*cell), only_cell<std::uint64_t>);
   }
 
   template <LatticeTest kTest>
@@ -239,7 +242,8 @@ class DictionaryClass {
     auto within = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.within(call.left, call.right, kTest, call.threshold);
     });
-    return to_python_or_raise(std::move(within));
+    if (!within) return nullptr;
+    return to_python_or_raise(std::move(*within));
   }
 
   // The cutoff's range is checked once the readings are known, so a text
@@ -251,8 +255,9 @@ class DictionaryClass {
     auto cell = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.similarities(one(call.left), one(call.right));
     });
-    if (!cell.ok()) return raise_error(cell.error());
-    return to_python_or_raise(scored<kScore>(cell.value().cells[0], call.score_cutoff));
+    if (!cell) return nullptr;
+    if (!cell->ok()) return raise_error(cell->error());
+    return to_python_or_raise(scored<kScore>(cell->value().cells[0], call.score_cutoff));
   }
 
   static PyObject* distance_alignment(PyObject* self, PyTypeObject*,
@@ -280,11 +285,13 @@ class DictionaryClass {
   // raised with its own message.
   template <class Score>
   static PyObject* aligned(
-      Result<std::optional<Alignment<Score>>, typename Queries::AlignmentError>&& found) {
-    if (!found.ok()) {
-      return std::visit([](const auto& error) { return raise_error(error); }, found.error());
+      std::optional<Result<std::optional<Alignment<Score>>, typename Queries::AlignmentError>>&&
+          found) {
+    if (!found) return nullptr;  // stopped by a signal, its exception pending
+    if (!found->ok()) {
+      return std::visit([](const auto& error) { return raise_error(error); }, found->error());
     }
-    return alignment_to_python(found.value());
+    return alignment_to_python(found->value());
   }
 
   template <LatticeMetric kMetric>
@@ -294,7 +301,8 @@ class DictionaryClass {
     auto matrix = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.distances(call.queries, call.choices, kMetric, call.score_cutoff);
     });
-    return value_or_raise(std::move(matrix), rows_of<std::uint64_t>);
+    if (!matrix) return nullptr;
+    return value_or_raise(std::move(*matrix), rows_of<std::uint64_t>);
   }
 
   static PyObject* combined_matrix(PyObject* self, PyTypeObject*, const CountMatrixCall& call) {
@@ -303,7 +311,8 @@ class DictionaryClass {
     auto matrix = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.combined_distances(call.queries, call.choices, call.score_cutoff);
     });
-    return value_or_raise(std::move(matrix), rows_of<std::uint64_t>);
+    if (!matrix) return nullptr;
+    return value_or_raise(std::move(*matrix), rows_of<std::uint64_t>);
   }
 
   // The cutoff's range is checked at the first cell: a matrix without
@@ -315,8 +324,9 @@ class DictionaryClass {
     auto matrix = compute_without_lock(self, *options, [&](Queries& queries) {
       return queries.similarities(call.queries, call.choices);
     });
-    if (!matrix.ok()) return raise_error(matrix.error());
-    DistanceMatrix<double>& cells = matrix.value();
+    if (!matrix) return nullptr;
+    if (!matrix->ok()) return raise_error(matrix->error());
+    DistanceMatrix<double>& cells = matrix->value();
     for (std::size_t i = 0; i < cells.rows * cells.cols; ++i) {
       auto score = scored<kScore>(cells.cells[i], call.score_cutoff);
       if (!score.ok()) return raise_error(score.error());

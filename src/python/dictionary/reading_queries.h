@@ -22,6 +22,7 @@
 #include "core/alignment/partial_alignment.h"
 #include "core/alignment/reading_alignment.h"
 #include "core/base/errors.h"
+#include "core/base/interruption.h"
 #include "core/base/result.h"
 #include "core/base/utf8.h"
 #include "core/batch/distance_matrix.h"
@@ -187,11 +188,16 @@ class ReadingQueries {
     std::vector<Form> choice_forms;
     query_forms.reserve(queries.size());
     choice_forms.reserve(choices.size());
+    // Once the thread's interruption source has stopped the call (gil.h),
+    // the caller discards whatever comes back, so the loops simply end.
+    InterruptionPoll poll;
     for (const std::string& text : queries) {
+      if (poll.stop_after(kWorkPerStep)) return DistanceMatrix<Cell>{};
       LUMRA_TRY_ASSIGN(Form form, convert(text));
       query_forms.push_back(std::move(form));
     }
     for (const std::string& text : choices) {
+      if (poll.stop_after(kWorkPerStep)) return DistanceMatrix<Cell>{};
       LUMRA_TRY_ASSIGN(Form form, convert(text));
       choice_forms.push_back(std::move(form));
     }
@@ -200,11 +206,16 @@ class ReadingQueries {
     for (std::size_t q = 0; q < query_forms.size(); ++q) {
       Cell* row = result.row(q);
       for (std::size_t c = 0; c < choice_forms.size(); ++c) {
+        if (poll.stop_after(kWorkPerStep)) return DistanceMatrix<Cell>{};
         LUMRA_TRY_ASSIGN(row[c], cell(query_forms[q], choice_forms[c]));
       }
     }
     return result;
   }
+
+  // A conversion or a cell takes a microsecond or more, so the source is
+  // asked every sixteen of them, and the searches within poll on their own.
+  static constexpr std::uint64_t kWorkPerStep = kWorkBetweenChecks / 16;
 
   const Index& index_;
   const ja::ReadingOptions options_;

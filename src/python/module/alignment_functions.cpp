@@ -40,7 +40,8 @@ template <auto kAlign, class Call>
 PyObject* alignment(const Call& call) {
   auto found = without_lock(
       [&] { return kAlign(call.query, call.text, call.max_span_chars, call.score_cutoff); });
-  return value_or_raise(std::move(found),
+  if (!found) return nullptr;
+  return value_or_raise(std::move(*found),
                         [](const auto& best) { return alignment_to_python(best); });
 }
 

@@ -42,10 +42,10 @@ constexpr auto kCdistNormalizedDistance =
 constexpr auto kCdistNormalizedSimilarity =
     function_signature("_cdist_normalized_similarity", kRealCutoff);
 
-using IntegerMatrix = DistanceMatrix<std::uint64_t> (*)(TextList, TextList,
-                                                        std::optional<std::uint64_t>);
-using ScoreMatrix = Result<DistanceMatrix<double>, CutoffOutOfRange> (*)(TextList, TextList,
-                                                                         std::optional<double>);
+using IntegerMatrix = Result<DistanceMatrix<std::uint64_t>, CoreError> (*)(
+    TextList, TextList, std::optional<std::uint64_t>);
+using ScoreMatrix = Result<DistanceMatrix<double>, CoreError> (*)(TextList, TextList,
+                                                                  std::optional<double>);
 
 // The matrix is computed a block of queries at a time, the lock released
 // for each block, and each block becomes Python rows before the next is
@@ -63,8 +63,9 @@ PyObject* blockwise_matrix(const TextTable& queries, Compute&& compute) {
     const TextList block =
         queries.view().subspan(first, std::min(kQueriesPerBlock, queries.size() - first));
     auto cells = without_lock([&] { return compute(block); });
-    if (!cells) return raise_error(cells.error());
-    if (!rows.add(cells.value())) return nullptr;
+    if (!cells) return nullptr;
+    if (!cells->ok()) return raise_error(cells->error());
+    if (!rows.add(cells->value())) return nullptr;
   }
   return rows.release();
 }
@@ -72,8 +73,7 @@ PyObject* blockwise_matrix(const TextTable& queries, Compute&& compute) {
 template <IntegerMatrix kCompute>
 PyObject* integer_matrix(const CountMatrix& call) {
   return blockwise_matrix<std::uint64_t>(call.queries, [&](TextList block) {
-    return Result<DistanceMatrix<std::uint64_t>, CutoffOutOfRange>(
-        kCompute(block, call.choices, call.score_cutoff));
+    return kCompute(block, call.choices, call.score_cutoff);
   });
 }
 

@@ -62,7 +62,8 @@ PyObject* path_metric(const Call& call) {
       return kMetric(call.left_paths, call.right_paths, call.score_cutoff, PathListNames{});
     }
   });
-  return to_python_or_raise(std::move(result));
+  if (!result) return nullptr;
+  return to_python_or_raise(std::move(*result));
 }
 
 PyMethodDef kFunctions[] = {

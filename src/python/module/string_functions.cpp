@@ -53,11 +53,12 @@ PyObject* integer_metric(const CountPair& call) {
       comparison_cells(call.left.length, call.right.length, call.score_cutoff);
   // The texts stay referenced by the call's arguments, and a str never
   // changes, so they are read without the lock as well.
-  const std::uint64_t value = without_lock_unless_tiny(work, [&] {
+  const auto value = without_lock_unless_tiny(work, [&] {
     StringWorkspace workspace;
     return kMetric(call.left, call.right, call.score_cutoff, workspace);
   });
-  return to_python(value);
+  if (!value) return nullptr;
+  return to_python(*value);
 }
 
 template <ScoreMetric kMetric>
@@ -67,7 +68,8 @@ PyObject* score_metric(const RealPair& call) {
     StringWorkspace workspace;
     return kMetric(call.left, call.right, call.score_cutoff, workspace);
   });
-  return to_python_or_raise(std::move(score));
+  if (!score) return nullptr;
+  return to_python_or_raise(std::move(*score));
 }
 
 PyMethodDef kFunctions[] = {

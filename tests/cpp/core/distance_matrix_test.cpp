@@ -30,16 +30,16 @@ using Rows = std::vector<std::vector<std::uint64_t>>;
 TEST(DistanceMatrix, LevenshteinWithAndWithoutCutoff) {
   const auto queries = texts({"abc", ""});
   const auto choices = texts({"abd", "abc", "x"});
-  EXPECT_EQ(rows(levenshtein_matrix(queries, choices, std::nullopt)), (Rows{{1, 0, 3}, {3, 3, 1}}));
-  EXPECT_EQ(rows(levenshtein_matrix(queries, choices, 1)), (Rows{{1, 0, 2}, {2, 2, 1}}));
+  EXPECT_EQ(rows(levenshtein_matrix(queries, choices, std::nullopt).value()), (Rows{{1, 0, 3}, {3, 3, 1}}));
+  EXPECT_EQ(rows(levenshtein_matrix(queries, choices, 1).value()), (Rows{{1, 0, 2}, {2, 2, 1}}));
 }
 
 TEST(DistanceMatrix, ShapesWithoutCells) {
   const auto none = texts({});
   const auto two = texts({"a", "b"});
-  const auto m = levenshtein_matrix(none, two, std::nullopt);
+  const auto m = levenshtein_matrix(none, two, std::nullopt).value();
   EXPECT_EQ(m.rows, 0u);
-  const auto n = osa_matrix(two, none, std::nullopt);
+  const auto n = osa_matrix(two, none, std::nullopt).value();
   EXPECT_EQ(n.rows, 2u);
   EXPECT_EQ(n.cols, 0u);
   // An out-of-range cutoff is only refused when a cell would use it.
@@ -54,8 +54,8 @@ TEST(DistanceMatrix, CellsEqualThePairwiseMetric) {
   StringWorkspace ws;
   for (std::optional<std::uint64_t> k : {std::optional<std::uint64_t>{}, std::optional<std::uint64_t>{0},
                                          std::optional<std::uint64_t>{2}}) {
-    const auto lev = levenshtein_matrix(words, words, k);
-    const auto osa = osa_matrix(words, words, k);
+    const auto lev = levenshtein_matrix(words, words, k).value();
+    const auto osa = osa_matrix(words, words, k).value();
     for (std::size_t q = 0; q < words.size(); ++q) {
       for (std::size_t c = 0; c < words.size(); ++c) {
         EXPECT_EQ(lev.row(q)[c], levenshtein_with_cutoff(words[q], words[c], k, ws));

@@ -167,6 +167,7 @@ TEST(PlainDistanceAlignment, StateLimitStopsTheSearchAtTheFirstOversizedSpan) {
 struct ScriptError {
   ScriptError(std::string text) : what(std::move(text)) {}
   ScriptError(CutoffOutOfRange) : what("cutoff") {}
+  ScriptError(const CoreError& error) : what(message(error)) {}
   std::string what;
 };
 

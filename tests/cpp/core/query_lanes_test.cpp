@@ -182,8 +182,9 @@ TEST(QueryLaneMatrices, IntegerCellsEqualThePairwiseDistance) {
       for (std::uint64_t k = 0; k <= 20; ++k) cutoffs.push_back(k);
       for (const auto cutoff : cutoffs) {
         for (const LaneMetric metric : {LaneMetric::kLevenshtein, LaneMetric::kOsa}) {
-          const auto matrix = metric == LaneMetric::kOsa ? osa_matrix(queries, choices, cutoff)
-                                                         : levenshtein_matrix(queries, choices, cutoff);
+          const auto matrix = (metric == LaneMetric::kOsa ? osa_matrix(queries, choices, cutoff)
+                                                          : levenshtein_matrix(queries, choices, cutoff))
+                                  .value();
           ASSERT_EQ(matrix.rows, queries.size());
           ASSERT_EQ(matrix.cols, choices.size());
           for (std::size_t q = 0; q < queries.size(); ++q) {
@@ -217,7 +218,7 @@ std::vector<std::optional<double>> fractional_cutoffs(TextGenerator& gen) {
 }
 
 template <class Pairwise>
-void expect_score_matrix(const Result<DistanceMatrix<double>, CutoffOutOfRange>& matrix,
+void expect_score_matrix(const Result<DistanceMatrix<double>, CoreError>& matrix,
                          const TextTable& queries,
                          const TextTable& choices, Pairwise pairwise) {
   bool any_fails = false;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "core/base/interruption.h"
 #include "core/lattice/lattice_distance.h"
 #include "core/lattice/internal/node_steps.h"
 #include "core/lattice/internal/reached_states.h"
@@ -42,6 +43,9 @@ BoundedSearchOutcome search(const PathLattice& left, const PathLattice& right, s
 
   reached.lower(0, 0);
   level.push_back(0);
+  // Interrupted (interruption.h), the search ends as if the end pair were
+  // beyond the bound.
+  InterruptionPoll poll;
   // A real distance stays below the sum of the node counts, so `d` and
   // `d + 1` never overflow, and both fit the 32-bit distances of `reached`.
   for (std::uint64_t d = 0; !level.empty(); ++d) {
@@ -55,6 +59,7 @@ BoundedSearchOutcome search(const PathLattice& left, const PathLattice& right, s
     for (std::size_t k = 0; k < level.size(); ++k) {
       const std::uint32_t state = level[k];
       if (reached.distance(state) != here) continue;  // stale
+      if (poll.stop_after(16)) return {false, kLatticeInfinity};
       if (state == end_state) return {true, d};
       const std::uint32_t i = state / cols;
       const std::uint32_t j = state % cols;

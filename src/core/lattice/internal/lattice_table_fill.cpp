@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <span>
 
+#include "core/base/interruption.h"
 #include "core/lattice/lattice_distance.h"
 #include "core/lattice/internal/lattice_fill_rows.h"
 #include "core/lattice/internal/node_steps.h"
@@ -42,7 +43,11 @@ std::uint64_t fill(const PathLattice& left, const PathLattice& right, LatticeWor
     const auto xs = into_left.of(r);
     return xs.size() == 1 && (!kDamerau || into_left.of(xs[0].node).size() <= 1);
   };
+  // Interrupted (interruption.h), the fill ends and the distance means
+  // nothing.
+  InterruptionPoll poll;
   for (std::uint32_t r = 0; r < rows;) {
+    if (poll.stop_after(2 * std::uint64_t{cols})) return kLatticeInfinity;
     std::uint32_t* const cell = table.open(r);
     if (!single_arc(r)) {
       table_fill::any_row<kDamerau>(grid, cell, r);

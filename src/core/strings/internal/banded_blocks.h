@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/base/interruption.h"
 #include "core/strings/internal/bit_parallel.h"
 #include "core/strings/internal/diagonal_band.h"
 #include "core/strings/osa.h"
@@ -61,7 +62,16 @@ BandPass blocks_in_band(const PatternMatchBlocks& pattern, Symbols text,
   const std::int64_t delta = band.delta();
   std::uint64_t diagonal = length_difference(m, text.size());
 
+  // A long pattern against a long text can take seconds. Stopped, the pass
+  // claims to be within, so that every caller ends at once; its value then
+  // means nothing (interruption.h). A narrow band costs a few instructions
+  // a column, so the poll counts columns in runs of 64.
+  InterruptionPoll poll;
   for (std::size_t column = 1; column <= text.size(); ++column) {
+    if (column % 64 == 0 && poll.stop_after_out_of_line(64 * 64 * (last_word - first_word + 1)))
+        [[unlikely]] {
+      return {true, 0, 0};
+    }
     const auto j = static_cast<std::int64_t>(column);
     const std::uint64_t* eq = pattern.row(text[column - 1]);
 

@@ -1,0 +1,111 @@
+#!/usr/bin/env python3
+"""Time and peak memory of calls at the documented limits.
+
+Each case runs in a child process of its own, so that its peak resident
+memory is its own; the table it prints is the one in the README.
+
+    dev/env bash -c 'PYTHONPATH=build/python python3 bench/limits.py [CASE...]'
+"""
+import json
+import os
+import pathlib
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = pathlib.Path(__file__).resolve().parent
+
+SETUP = """
+import json, pathlib, sys
+import _lumra
+def payload(path, payload_type, entries, **extra):
+    body = {"schema_version": 1, "payload_type": payload_type, **extra,
+            "entries": [{"surface": s, "readings": r} for s, r in entries.items()]}
+    path.write_text(json.dumps(body, ensure_ascii=False), encoding="utf-8")
+    return str(path)
+work = pathlib.Path(sys.argv[1])
+JA = "lumra.unidic.reading-index.surface-readings"
+ZH = "lumra.zh.reading-index.surface-readings"
+ja = _lumra.JapaneseDictionary.load_payload(payload(work / "ja.yaml", JA,
+     {"日本": ["にほん", "にっぽん"], "東京": ["とうきょう"]}))
+"""
+
+# (what, the limit it sits at, setup, the timed call)
+CASES = {
+    "lattice_states": (
+        "dictionary distance of two kana texts whose lattices have about 3990 nodes each",
+        "16,000,000 lattice states",
+        "a = 'しゃ' * 570; b = 'しょ' * 570",
+        "ja.damerau_distance(a, b)",
+    ),
+    "lattice_states_refused": (
+        "the same one kana longer on each side: refused before any search",
+        "16,000,000 lattice states",
+        "a = 'しゃ' * 572; b = 'しょ' * 572",
+        "ja.damerau_distance(a, b)",
+    ),
+    "romaji_input": (
+        "ratio of 1024 kana against one letter (every spelling of the kana)",
+        "1024 kana for romaji expansion",
+        "a = 'あ' * 1024",
+        "ja.ratio(a, 'a')",
+    ),
+    "max_paths_long_text": (
+        "distance of a 3600-character ambiguous text with max_paths 16384: its lattice "
+        "stops at the node limit",
+        "max_paths 16384, 16,000,000 lattice nodes",
+        "a = '日本' * 1800",
+        "ja.distance(a, 'a', max_paths=16384)",
+    ),
+    "long_surface": (
+        "load of a payload whose surface has 16383 bytes, and a distance through it",
+        "16384-byte surfaces",
+        "s = 'あ' * 5461; p = payload(work / 'long.yaml', JA, {s: ['あ']})",
+        "_lumra.JapaneseDictionary.load_payload(p).distance(s, 'a')",
+    ),
+    "alignment_states": (
+        "partial distance alignment, 3999-symbol query over 4000 symbols, window 3999",
+        "16,000,000 lattice states",
+        "import random; random.seed(1); q = ''.join(random.choice('ab') for _ in range(3999));"
+        " t = ''.join(random.choice('ab') for _ in range(4000))",
+        "_lumra._partial_distance_alignment(q, t, 3999)",
+    ),
+}
+
+CHILD = SETUP + """
+SETUP_OF_CASE
+import time
+began = time.perf_counter()
+try:
+    outcome = repr(CALL_OF_CASE)[:60]
+except Exception as error:
+    outcome = type(error).__name__ + ": " + str(error)[:60]
+print(json.dumps({"seconds": time.perf_counter() - began, "outcome": outcome}))
+"""
+
+
+def run(name):
+    what, limit, setup, call = CASES[name]
+    with tempfile.TemporaryDirectory() as work:
+        child = subprocess.Popen([sys.executable, "-c", CHILD.replace("SETUP_OF_CASE", setup).replace("CALL_OF_CASE", call), work],
+                                 stdout=subprocess.PIPE, text=True)
+        out = child.stdout.read()
+        _, status, usage = os.wait4(child.pid, 0)
+    if status != 0 or not out:
+        return what, limit, None, usage.ru_maxrss, f"exit status {status}"
+    result = json.loads(out)
+    return what, limit, result["seconds"], usage.ru_maxrss, result["outcome"]
+
+
+def main(names):
+    print("| Case | Limit | Time (s) | Peak RSS (MB) | Outcome |")
+    print("|---|---|---|---|---|")
+    for name in names or CASES:
+        what, limit, seconds, rss_kb, outcome = run(name)
+        shown = "-" if seconds is None else f"{seconds:.2f}"
+        print(f"| {what} | {limit} | {shown} | {rss_kb / 1024:.0f} | {outcome} |", flush=True)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])

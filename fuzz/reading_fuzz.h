@@ -1,0 +1,95 @@
+// What the two readings targets share: a small random dictionary, two
+// random texts over its surfaces and their neighbours, random reading
+// options, and the laws the lattice distances of the two texts obey.
+#pragma once
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/lattice/lattice_distance.h"
+#include "core/lattice/lattice_workspace.h"
+#include "ja/reading/reading_options.h"
+
+namespace lumra::fuzz {
+
+// Chooses among the pieces, by the fuzzer's bytes.
+inline std::string pick(FuzzedDataProvider& data, const std::vector<std::string>& pieces,
+                        std::size_t most) {
+  std::string text;
+  const std::size_t count = data.ConsumeIntegralInRange<std::size_t>(0, most);
+  for (std::size_t i = 0; i < count && data.remaining_bytes() > 0; ++i) {
+    text += pieces[data.ConsumeIntegralInRange<std::size_t>(0, pieces.size() - 1)];
+  }
+  return text;
+}
+
+// A YAML payload (in JSON form) of up to eight entries.
+// `head` adds fields, each followed by a comma.
+inline std::string random_payload(FuzzedDataProvider& data, const char* payload_type,
+                                  const char* head,
+                                  const std::vector<std::string>& surface_pieces,
+                                  const std::vector<std::string>& reading_pieces,
+                                  const char* reading_separator) {
+  std::string yaml = std::string("{\"schema_version\": 1, \"payload_type\": \"") + payload_type +
+                     "\", " + head + "\"entries\": [";
+  const std::size_t entries = data.ConsumeIntegralInRange<std::size_t>(0, 8);
+  for (std::size_t e = 0; e < entries; ++e) {
+    if (e > 0) yaml += ", ";
+    yaml += "{\"surface\": \"" + pick(data, surface_pieces, 3) + "\", \"readings\": [";
+    const std::size_t readings = data.ConsumeIntegralInRange<std::size_t>(1, 3);
+    for (std::size_t r = 0; r < readings; ++r) {
+      if (r > 0) yaml += ", ";
+      std::string reading;
+      const std::size_t units = data.ConsumeIntegralInRange<std::size_t>(1, 4);
+      for (std::size_t u = 0; u < units; ++u) {
+        if (u > 0) reading += reading_separator;
+        reading += pick(data, reading_pieces, 1);
+      }
+      yaml += "\"" + reading + "\"";
+    }
+    yaml += "]}";
+  }
+  return yaml + "]}";
+}
+
+inline ja::ReadingOptions random_options(FuzzedDataProvider& data) {
+  ja::ReadingOptions options;
+  if (data.ConsumeBool()) options.max_readings_per_segment = data.ConsumeIntegralInRange(0, 4);
+  options.max_span_chars = data.ConsumeIntegralInRange(0, 10);
+  options.max_paths = data.ConsumeIntegralInRange(0, 64);
+  options.longest_only = data.ConsumeBool();
+  return options;
+}
+
+// The laws between the lattice distances of two lattices; a breach stops
+// the fuzzer.
+inline void check_distances(const PathLattice& left, const PathLattice& right,
+                            std::uint64_t cutoff) {
+  // A few dozen ambiguous kana make lattices of thousands of nodes: legal
+  // up to the state limit, but seconds of searching under the sanitizers
+  // (bench/limits.py times those). The fuzzer looks for wrong answers on
+  // many small pairs instead.
+  if (left.node_count() * right.node_count() > 1'000'000) return;
+  LatticeWorkspace workspace;
+  const auto levenshtein = lattice_levenshtein(left, right, workspace);
+  if (!levenshtein.ok()) return;  // beyond the state limit
+  const auto damerau = lattice_damerau(left, right, workspace);
+  const auto bounded = lattice_levenshtein_with_cutoff(left, right, cutoff, workspace);
+  const auto bounded_damerau = lattice_damerau_with_cutoff(left, right, cutoff, workspace);
+  const auto within = lattice_within_levenshtein(left, right, cutoff);
+  const auto within_damerau = lattice_within_damerau(left, right, cutoff);
+  const std::uint64_t d = levenshtein.value();
+  const std::uint64_t t = damerau.value();
+  if (t > d) __builtin_trap();
+  if (bounded.value() != std::min(d, cutoff + 1)) __builtin_trap();
+  if (bounded_damerau.value() != std::min(t, cutoff + 1)) __builtin_trap();
+  if (within.value() != (d <= cutoff)) __builtin_trap();
+  if (within_damerau.value() != (t <= cutoff)) __builtin_trap();
+}
+
+}  // namespace lumra::fuzz
