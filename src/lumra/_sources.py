@@ -21,8 +21,10 @@ it instead.
 """
 
 import copyreg
+import errno
 import hashlib
 import os
+import stat
 import threading
 from dataclasses import dataclass
 from typing import Any, Literal, TypeVar
@@ -59,7 +61,15 @@ _by_object: dict[int, Source] = {}
 
 
 def _file_sha256(path: str) -> str:
-    with open(path, "rb") as file:
+    # Only a regular file has an end to hash up to: a FIFO would wait for a
+    # writer and /dev/zero would be read forever. Opening without blocking
+    # returns at once even for a FIFO; what is not a regular file is left to
+    # the loader to refuse in its own words.
+    fd = os.open(path, os.O_RDONLY | os.O_NONBLOCK | os.O_CLOEXEC)
+    with open(fd, "rb") as file:
+        if not stat.S_ISREG(os.fstat(fd).st_mode):
+            raise OSError(errno.EINVAL, "not a regular file", path)
+        os.set_blocking(fd, True)
         return hashlib.file_digest(file, "sha256").hexdigest()
 
 
