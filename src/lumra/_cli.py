@@ -21,6 +21,9 @@ from lumra import _extract, _sources
 
 _PACKAGE_PARENT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
+# The size limit of a bundle's metadata file in the loaders.
+_MAX_METADATA_BYTES = 16 * 1024 * 1024
+
 _SCORERS = (
     "normalized_similarity",
     "ratio",
@@ -38,8 +41,9 @@ def _load_any_bundle(path: str, language: str | None) -> Any:
     if language is None:
         language = "ja"
         try:
-            with open(_sources.metadata_file(path), encoding="utf-8", errors="replace") as file:
-                if "lumra.zh.reading-index" in file.read():
+            with _sources.open_regular_file(_sources.metadata_file(path)) as file:
+                # No more than the loader itself would read of a metadata file.
+                if b"lumra.zh.reading-index" in file.read(_MAX_METADATA_BYTES + 1):
                     language = "zh"
         except OSError:
             pass  # the loader reports the unreadable file

@@ -21,11 +21,13 @@ it instead.
 """
 
 import copyreg
+import errno
 import hashlib
 import os
+import stat
 import threading
 from dataclasses import dataclass
-from typing import Any, Literal, TypeVar
+from typing import Any, BinaryIO, Literal, TypeVar
 
 import _lumra
 
@@ -58,8 +60,27 @@ _by_source: dict[Source, Any] = {}
 _by_object: dict[int, Source] = {}
 
 
+def open_regular_file(path: str) -> BinaryIO:
+    """`path` opened for reading, or OSError when it is not a regular file.
+
+    Only a regular file has an end: a FIFO would wait for a writer and
+    /dev/zero would be read forever. Opening without blocking returns at
+    once even for a FIFO; what is not a regular file is left to the loader
+    to refuse in its own words."""
+    fd = os.open(path, os.O_RDONLY | os.O_NONBLOCK | os.O_CLOEXEC)
+    file = open(fd, "rb")
+    try:
+        if not stat.S_ISREG(os.fstat(fd).st_mode):
+            raise OSError(errno.EINVAL, "not a regular file", path)
+        os.set_blocking(fd, True)
+    except BaseException:
+        file.close()
+        raise
+    return file
+
+
 def _file_sha256(path: str) -> str:
-    with open(path, "rb") as file:
+    with open_regular_file(path) as file:
         return hashlib.file_digest(file, "sha256").hexdigest()
 
 

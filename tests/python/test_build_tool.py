@@ -92,3 +92,39 @@ def test_usage_errors_and_help(tmp_path):
     missing = run("unidic", "--lex-csv", tmp_path / "none.csv", "--out", tmp_path / "o", check=False)
     assert missing.returncode == 1
     assert "dicrc: No such file or directory" in missing.stderr
+
+
+def _existing_out(tmp_path, kind):
+    out = tmp_path / "out"
+    if kind == "file":
+        out.write_text("keep me\n")
+    elif kind == "symlink-to-tree":
+        (tmp_path / "tree").mkdir()
+        (tmp_path / "tree" / "keep.txt").write_text("keep me\n")
+        out.symlink_to(tmp_path / "tree")
+    elif kind != "nothing":
+        out.mkdir()
+        if kind in ("tree", "bundle"):
+            (out / ("metadata.yaml" if kind == "bundle" else "keep.txt")).write_text("keep me\n")
+    return out
+
+
+@pytest.mark.parametrize("kind, replaced", [
+    ("nothing", True), ("empty", True), ("bundle", True),
+    ("tree", False), ("file", False), ("symlink-to-tree", False),
+])
+def test_force_replaces_only_a_bundle_or_an_empty_directory(tmp_path, kind, replaced):
+    source = tmp_path / "cedict_ts.u8"
+    source.write_text("中國 中国 [Zhong1 guo2] /China/\n", encoding="utf-8")
+    out = _existing_out(tmp_path, kind)
+    result = run("cedict", "--source", source, "--source-format", "text", "--out", out, "--force",
+                 check=False)
+    if replaced:
+        assert result.returncode == 0, result.stderr
+        assert (out / "metadata.yaml").is_file()
+        _lumra.ChineseDictionary.load_bundle(str(out))
+    else:
+        assert result.returncode == 1
+        assert "is not a bundle; --force replaces only a directory holding metadata.yaml" in result.stderr
+        assert "keep me" in (out.read_text() if kind == "file" else (out / "keep.txt").read_text())
+    assert not [p for p in tmp_path.iterdir() if ".tmp-" in p.name]

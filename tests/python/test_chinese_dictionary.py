@@ -209,3 +209,16 @@ def test_one_dictionary_from_several_threads(d):
     with ThreadPoolExecutor(max_workers=4) as pool:
         results = list(pool.map(lambda call: call[0](call[1], call[1]), calls * 8))
     assert results == expected * 8
+
+
+# 16384 readings of "行" * 3000 (xing or hang each) would hold 196 MiB of
+# pinyin; the strings of one text are bounded together.
+@pytest.mark.parametrize("call", [
+    lambda d, **kw: d.normalized_similarity("行" * 3000, "xing", **kw),
+    lambda d, **kw: d.ratio("xing", "行" * 3000, **kw),
+    lambda d, **kw: d._cdist_normalized_distance(["行" * 3000], ["xing"], **kw)[0][0],
+], ids=["normalized_similarity", "ratio", "cdist"])
+def test_the_reading_strings_of_a_text_are_bounded_together(d, call):
+    with pytest.raises(ValueError, match=r"^pinyin reading strings of \d+ bytes exceed the limit of 16777216$"):
+        call(d, max_paths=16384)
+    assert 0.0 < call(d, max_paths=4) < 1.0

@@ -10,14 +10,14 @@ import pytest
 from bundle_support import write_bundle
 
 
-def run(*args, stdin=None, env=None):
+def run(*args, stdin=None, env=None, timeout=120):
     return subprocess.run(
         [sys.executable, "-m", "lumra", *args],
         input=stdin,
         capture_output=True,
         text=True,
         env={**os.environ, "PYTHONPATH": os.pathsep.join(sys.path), **(env or {})},
-        timeout=120,
+        timeout=timeout,
     )
 
 
@@ -75,3 +75,12 @@ def test_build_finds_lumra_build_in_the_bin_folder_of_a_target_install(tmp_path,
     monkeypatch.setenv("PATH", str(tmp_path / "nowhere"))
     monkeypatch.setattr(_cli, "_PACKAGE_PARENT", str(tmp_path))
     assert _cli._builder() == str(program)
+
+
+@pytest.mark.parametrize("bundle", ["/dev/zero", "fifo"])
+def test_a_bundle_path_without_an_end_fails_without_hanging(tmp_path, bundle):
+    if bundle == "fifo":
+        bundle = str(tmp_path / "fifo")
+        os.mkfifo(bundle)
+    done = run("match", "--dictionary", bundle, "q", stdin="a\n", timeout=30)
+    assert done.returncode == 1 and done.stderr.startswith("lumra match: ")

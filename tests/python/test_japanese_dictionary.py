@@ -348,3 +348,17 @@ def test_dictionary_in_subinterpreters(payload_path):
             )
         finally:
             interp.close()
+
+
+# Every path of "日" * 14 spells up to 2^14 romaji strings (ち: chi, ti), so
+# all 16384 paths together would spell 3^14 strings; the strings of one text
+# are bounded as a whole, not path by path only.
+@pytest.mark.parametrize("call", [
+    lambda d, **kw: d.normalized_similarity("日" * 14, "hi", **kw),
+    lambda d, **kw: d.ratio("hi", "日" * 14, **kw),
+    lambda d, **kw: d._cdist_normalized_distance(["日" * 14], ["hi"], **kw)[0][0],
+], ids=["normalized_similarity", "ratio", "cdist"])
+def test_the_romaji_strings_of_all_paths_are_bounded_together(d, call):
+    with pytest.raises(ValueError, match=r"^romaji expansion exceeded expanded romaji symbols limit: \d+ > 16777216$"):
+        call(d, max_paths=16384)
+    assert 0.0 < call(d, max_paths=64) < 1.0

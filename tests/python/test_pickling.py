@@ -6,6 +6,7 @@ changed one."""
 import copy
 import os
 import pickle
+import signal
 
 import pytest
 
@@ -113,3 +114,33 @@ def test_bundles_round_trip_and_refuse_a_changed_bundle(tmp_path, language):
     (tmp_path / "payload.yaml").write_bytes((tmp_path / "payload.yaml").read_bytes() + b"\n")
     with pytest.raises(ValueError, match="payload file digest mismatch"):
         pickle.loads(data)
+
+
+def _fifo(tmp_path):
+    path = tmp_path / "fifo"
+    os.mkfifo(path)
+    return str(path)
+
+
+@pytest.mark.parametrize("loader", ["payload", "bundle"])
+@pytest.mark.parametrize("make_path", [_fifo, lambda tmp_path: "/dev/zero"], ids=["fifo", "dev-zero"])
+def test_a_file_without_an_end_is_refused_without_hanging(tmp_path, loader, make_path):
+    path = make_path(tmp_path)
+
+    class Hung(Exception):
+        """Not an OSError, which the loader might turn into its own error."""
+
+    def give_up(signum, frame):
+        raise Hung("the load did not return")
+
+    previous = signal.signal(signal.SIGALRM, give_up)
+    signal.alarm(20)
+    try:
+        with pytest.raises(ValueError):
+            if loader == "payload":
+                lumra.load_payload(lumra.JapaneseDictionary, path, "yaml")
+            else:
+                lumra.load_bundle(lumra.JapaneseDictionary, path)
+    finally:
+        signal.alarm(0)
+        signal.signal(signal.SIGALRM, previous)

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "core/base/message_template.h"
 #include "payload/payload_file.h"
@@ -34,35 +33,49 @@ LineReader::LineReader(LineReader&& other) noexcept
     : file_(other.file_),
       path_(std::move(other.path_)),
       size_(other.size_),
-      buffer_(other.buffer_),
-      capacity_(other.capacity_),
+      line_(std::move(other.line_)),
       line_number_(other.line_number_),
       bytes_read_(other.bytes_read_),
       failure_(std::move(other.failure_)) {
   other.file_ = nullptr;
-  other.buffer_ = nullptr;
-  other.capacity_ = 0;
 }
 
 LineReader::~LineReader() {
   if (file_ != nullptr) std::fclose(file_);
-  std::free(buffer_);
 }
 
 bool LineReader::next(std::string_view& line) {
-  if (file_ == nullptr) return false;
+  if (file_ == nullptr || failure_) return false;
+  // Read a byte at a time up to the cap, instead of getline's "whole line,
+  // however long": a file with no line breaks (/dev/zero, a stray binary)
+  // would otherwise take all the memory there is.
+  line_.clear();
   errno = 0;
-  ssize_t length = ::getline(&buffer_, &capacity_, file_);
-  if (length < 0) {
+  int c;
+  bool any = false;
+  while ((c = getc_unlocked(file_)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    if (line_.size() == kMaxLineBytes) {
+      failure_ = SourceFileError{
+          path_, fill_message("line {} is longer than {} bytes", line_number_ + 1, kMaxLineBytes)};
+      return false;
+    }
+    line_.push_back(static_cast<char>(c));
+  }
+  if (!any) {
     if (std::ferror(file_)) failure_ = SourceFileError{path_, payload::os_error_text(errno)};
     return false;
   }
+  if (c == EOF && std::ferror(file_)) {
+    failure_ = SourceFileError{path_, payload::os_error_text(errno)};
+    return false;
+  }
   ++line_number_;
-  bytes_read_ += static_cast<std::uint64_t>(length);
-  std::size_t size = static_cast<std::size_t>(length);
-  if (size > 0 && buffer_[size - 1] == '\n') --size;
-  if (size > 0 && buffer_[size - 1] == '\r') --size;
-  line = std::string_view(buffer_, size);
+  bytes_read_ += line_.size() + (c == '\n' ? 1 : 0);
+  std::size_t size = line_.size();
+  if (size > 0 && line_[size - 1] == '\r') --size;
+  line = std::string_view(line_.data(), size);
   return true;
 }
 
@@ -76,6 +89,11 @@ Result<std::string, SourceFileError> read_text_file(std::string_view path,
   std::string text;
   std::string_view line;
   while (reader.next(line)) {
+    // The size seen at opening says nothing of a device or a pipe.
+    if (reader.bytes_read() > max_bytes) {
+      return Fail(SourceFileError{reader.path(), fill_message("more than the {} bytes expected",
+                                                              max_bytes)});
+    }
     text.append(line);
     text.push_back('\n');
   }

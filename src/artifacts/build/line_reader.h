@@ -22,6 +22,10 @@ std::string message(const SourceFileError& error);
 
 class LineReader {
  public:
+  // Far beyond any lexicon or dictionary row; a longer line means the file
+  // is not one of ours.
+  static constexpr std::size_t kMaxLineBytes = 1 << 20;
+
   static Result<LineReader, SourceFileError> open(std::string_view path);
 
   LineReader(LineReader&& other) noexcept;
@@ -29,8 +33,8 @@ class LineReader {
   ~LineReader();
 
   // The next line without its "\n" or "\r\n", valid until the next call;
-  // false at the end of the file. A read failure ends the file too and is
-  // kept in failure().
+  // false at the end of the file. A read failure, or a line over
+  // kMaxLineBytes, ends the file too and is kept in failure().
   bool next(std::string_view& line);
 
   std::uint64_t line_number() const { return line_number_; }
@@ -46,8 +50,7 @@ class LineReader {
   std::FILE* file_;
   std::string path_;
   std::uint64_t size_;
-  char* buffer_ = nullptr;
-  std::size_t capacity_ = 0;
+  std::string line_;
   std::uint64_t line_number_ = 0;
   std::uint64_t bytes_read_ = 0;
   std::optional<SourceFileError> failure_;

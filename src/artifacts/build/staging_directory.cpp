@@ -21,6 +21,19 @@ std::string failed(std::string_view what, std::string_view path, const std::erro
   return fill_message("cannot {} {}: {}", what, std::string(path), error.message());
 }
 
+// Whether --force may replace `target`: a bundle written before, or an empty
+// directory. Anything else is most likely a mistyped --out, and replacing
+// it would delete a tree (a home, /tmp, the source itself) without asking.
+// A symbolic link is judged by what it names, though only the link is
+// replaced.
+bool replaceable(const std::string& target) {
+  std::error_code error;
+  const fs::path path(target);
+  if (!fs::is_directory(path, error)) return false;
+  if (fs::is_regular_file(path / "metadata.yaml", error)) return true;
+  return fs::is_empty(path, error) && !error;
+}
+
 }  // namespace
 
 Result<StagingDirectory, std::string> StagingDirectory::create(std::string_view target) {
@@ -70,6 +83,12 @@ Status<std::string> StagingDirectory::commit(bool replace) {
     if (!replace) {
       return Fail(fill_message("the output directory {} exists; --force replaces it",
                                Quoted{target_}));
+    }
+    if (!replaceable(target_)) {
+      return Fail(fill_message(
+          "the output directory {} is not a bundle; --force replaces only a directory holding "
+          "metadata.yaml, or an empty one",
+          Quoted{target_}));
     }
     aside = path_ + ".old";
     fs::rename(target_, aside, error);

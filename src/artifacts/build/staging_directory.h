@@ -25,8 +25,9 @@ class StagingDirectory {
   std::string file(std::string_view relative) const { return path_ + "/" + std::string(relative); }
 
   // Renames the directory to the target. An existing target is refused,
-  // unless `replace`, in which case it is moved aside first and removed
-  // once the new bundle is in place.
+  // unless `replace` and it is a bundle (a directory holding metadata.yaml)
+  // or an empty directory, in which case it is moved aside first and
+  // removed once the new bundle is in place.
   Status<std::string> commit(bool replace);
 
  private:

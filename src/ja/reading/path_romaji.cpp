@@ -56,6 +56,14 @@ Status<JapaneseDistanceError> PathRomajiConverter::add_strings(const ReadingPath
                                                                TextSet& set) {
   for (std::size_t path = 0; path < table.path_count(); ++path) {
     LUMRA_TRY(add_strings(table_path(table, path), set));
+    // Each path's expansion is bounded on its own, but a table holds up to
+    // 16384 paths: without a bound on the whole, their strings together
+    // could take tens of gigabytes.
+    const std::uint64_t gathered = set.texts().total_bytes();
+    if (gathered > kMaxGatheredRomajiSymbols) {
+      return Fail(JapaneseDistanceError(distance_errors::ExpansionLimitExceeded{
+          ExpansionLimitKind::ExpandedSymbols, gathered, kMaxGatheredRomajiSymbols}));
+    }
   }
   return Unit{};
 }

@@ -6,6 +6,7 @@
 // keys never span segments, since each reading is split on its own.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -19,6 +20,12 @@
 #include "ja/unidic/segmentation.h"
 
 namespace lumra::ja {
+
+// The most romaji bytes (romaji is ASCII: symbols) that the strings of all
+// paths of one text may hold together, sixteen times what one path's
+// expansion may produce.
+inline constexpr std::uint64_t kMaxGatheredRomajiSymbols =
+    16 * kReadingExpansionLimits.max_symbols;
 
 // The romaji strings of `path`, in expansion order: its readings may
 // together hold at most 1024 characters, raw segments are split with

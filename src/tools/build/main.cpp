@@ -46,7 +46,7 @@ constexpr const char* kUsage =
     "\n"
     "both:\n"
     "  --out DIR                      the bundle directory (required)\n"
-    "  --force                        replace DIR when it exists\n"
+    "  --force                        replace DIR when it is a bundle or empty\n"
     "  --max-readings-per-surface N   keep the N preferred readings (1..256)\n"
     "  --license LABEL=FILE           copy FILE into the bundle as a licence\n"
     "                                 reference (repeatable)\n"

@@ -13,6 +13,10 @@ std::string describe(const UnsupportedDirectInput& e) {
 }
 std::string describe(const Dictionary& e) { return e.message; }
 std::string describe(const DistanceMatrix& e) { return lumra::message(e.error); }
+std::string describe(const ReadingStringsTooLarge& e) {
+  return fill_message("pinyin reading strings of {} bytes exceed the limit of {}", e.bytes,
+                      e.limit);
+}
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 // reaches Python.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <variant>
 
@@ -28,12 +29,18 @@ struct Dictionary {
 struct DistanceMatrix {
   DistanceMatrixTooLarge error;
 };
+// The reading strings of one text, all together, would hold more than
+// `limit` bytes (a long text times many paths).
+struct ReadingStringsTooLarge {
+  std::uint64_t bytes;  // what the strings held when they passed the limit
+  std::uint64_t limit;
+};
 
 }  // namespace chinese_errors
 
 using ChineseDistanceError =
     std::variant<chinese_errors::UnsupportedDirectInput, chinese_errors::Dictionary,
-                 chinese_errors::DistanceMatrix>;
+                 chinese_errors::DistanceMatrix, chinese_errors::ReadingStringsTooLarge>;
 
 std::string message(const ChineseDistanceError& error);
 

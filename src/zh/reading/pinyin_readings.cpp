@@ -42,8 +42,20 @@ Result<ja::TextList, ChineseDistanceError> pinyin_reading_strings(const ZhReadin
   ja::TextList strings;
   if (direct) {
     strings.push_back(*direct);
-  } else {
-    table.append_strings(strings);
+    return strings;
+  }
+  // Each string is as long as the text's reading, and there may be
+  // max_paths of them: bounded together, or a long text would take
+  // gigabytes.
+  std::string reading;
+  for (std::size_t k = 0; k < table.string_count(); ++k) {
+    reading.clear();
+    table.append_string(k, reading);
+    strings.push_back(reading);
+    if (strings.total_bytes() > kMaxReadingStringBytes) {
+      return Fail(chinese_errors::ReadingStringsTooLarge{strings.total_bytes(),
+                                                         kMaxReadingStringBytes});
+    }
   }
   return strings;
 }

@@ -12,6 +12,7 @@
 // differ only in the result's form.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "core/base/result.h"
@@ -24,9 +25,13 @@
 
 namespace lumra::zh {
 
+// The most bytes the reading strings of one text may hold together.
+inline constexpr std::uint64_t kMaxReadingStringBytes = 16 * 1024 * 1024;
+
 // The reading strings of `text`, never none: direct input gives its one
 // normal form (possibly empty, for white space only), a segmented text its
-// strings in ascending byte order.
+// strings in ascending byte order; ReadingStringsTooLarge when they would
+// hold more than kMaxReadingStringBytes together.
 Result<ja::TextList, ChineseDistanceError> pinyin_reading_strings(const ZhReadingIndex& index,
                                                                   std::string_view text,
                                                                   const ReadingOptions& options);
