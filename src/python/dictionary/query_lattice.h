@@ -19,6 +19,7 @@
 #include "core/base/result.h"
 #include "core/lattice/lattice.h"
 #include "core/lattice/lattice_state_limit.h"
+#include "core/lattice/merged_lattice.h"
 
 namespace lumra::python {
 
@@ -27,12 +28,19 @@ struct QueryLattice {
     const std::uint64_t nodes = lattice.node_count();
     return {std::move(lattice), nodes};
   }
+  // The lattice with its equivalent nodes merged (merged_lattice.h): the
+  // same strings, so the same distances, for a fraction of the search. The
+  // state limit still counts the nodes as built, so a pair too large to
+  // search fails as before.
+  static QueryLattice merged(const PathLattice& built) {
+    return {merge_equivalent_nodes(built), built.node_count()};
+  }
   static QueryLattice beyond_search(std::uint64_t nodes_reached) {
     return {std::nullopt, nodes_reached};
   }
 
   std::optional<PathLattice> lattice;  // absent when building stopped at the limit
-  std::uint64_t nodes;                 // its node count, or the nodes reached before stopping
+  std::uint64_t nodes;  // its node count as built, or the nodes reached before stopping
 };
 
 // Runs `search(left, right)` (returning Result<T, DistanceMatrixTooLarge>)
@@ -44,6 +52,8 @@ auto search_pair(const QueryLattice& left, const QueryLattice& right, Search&& s
   if (!left.lattice || !right.lattice) {
     return Fail(DistanceMatrixTooLarge{left.nodes, right.nodes, kMaxLatticeStates});
   }
+  auto states = lattice_state_count(left.nodes, right.nodes);
+  if (!states.ok()) return Fail(states.error());
   return search(*left.lattice, *right.lattice);
 }
 

@@ -1,0 +1,25 @@
+// merge_equivalent_nodes: a lattice with the same strings and fewer nodes.
+//
+// Every lattice distance is the smallest distance between a string of one
+// lattice and a string of the other (for the restricted Damerau distance
+// too: a transposition crosses two consecutive arcs of one path of each
+// side), so it depends only on the two sets of strings, not on how a
+// lattice lays them out. A reading lattice spells each reading path as its
+// own chain between the shared start and end, so paths that agree on a
+// long ending or beginning repeat it node for node; merging the nodes that
+// lead to the same strings, and then those reached by the same strings,
+// shrinks it by an order of magnitude, and a search costs the product of
+// the two node counts.
+#pragma once
+
+#include "core/lattice/lattice.h"
+
+namespace lumra {
+
+// A lattice spelling exactly the strings of `lattice`, where no two nodes
+// have the same set of strings after them, nor (after a second pass) the
+// same set before them, and every node lies on a start-to-end path. A
+// lattice whose end no path reaches is returned as it is.
+PathLattice merge_equivalent_nodes(const PathLattice& lattice);
+
+}  // namespace lumra
