@@ -1,31 +1,170 @@
 #include "ja/reading/pair_similarity.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
 #include "core/strings/cached_metrics.h"
 #include "core/strings/similarity.h"
 #include "core/strings/similarity_bound.h"
 
 namespace lumra::ja {
 
-double pruned_best_pair_similarity(PathListView left, PathListView right,
-                                   StringWorkspace& workspace) {
+namespace {
+
+// The strings of one list as a trie. The reading strings of a text are its
+// spellings, which share long beginnings, so the trie has far fewer nodes
+// than the strings have symbols, and a distance row computed for a node
+// serves every string through it.
+class StringTrie {
+ public:
+  struct Node {
+    std::uint32_t first_child = kNone;
+    std::uint32_t next_sibling = kNone;
+    Symbol symbol = 0;
+    std::uint32_t depth = 0;
+    // The length of the longest string through this node.
+    std::uint32_t longest_below = 0;
+    bool ends_string = false;
+  };
+  static constexpr std::uint32_t kNone = ~std::uint32_t{0};
+
+  explicit StringTrie(PathListView strings) {
+    nodes_.emplace_back();
+    for (std::size_t s = 0; s < strings.size(); ++s) insert(strings[s]);
+  }
+
+  const Node& node(std::uint32_t n) const { return nodes_[n]; }
+  std::uint32_t longest() const { return nodes_[0].longest_below; }
+
+ private:
+  void insert(Symbols text) {
+    std::uint32_t at = 0;
+    const auto length = static_cast<std::uint32_t>(text.size());
+    nodes_[0].longest_below = std::max(nodes_[0].longest_below, length);
+    for (const Symbol symbol : text) {
+      std::uint32_t child = nodes_[at].first_child;
+      while (child != kNone && nodes_[child].symbol != symbol) child = nodes_[child].next_sibling;
+      if (child == kNone) {
+        child = static_cast<std::uint32_t>(nodes_.size());
+        Node fresh;
+        fresh.next_sibling = nodes_[at].first_child;
+        fresh.symbol = symbol;
+        fresh.depth = nodes_[at].depth + 1;
+        nodes_[at].first_child = child;
+        nodes_.push_back(fresh);
+      }
+      at = child;
+      nodes_[at].longest_below = std::max(nodes_[at].longest_below, length);
+    }
+    nodes_[at].ends_string = true;
+  }
+
+  std::vector<Node> nodes_;
+};
+
+// Raises `best` to the best similarity of `text` with a string of `trie`
+// that beats it. The Levenshtein rows of `text` against the trie's strings
+// are filled node by node, depth first; a row's smallest entry never
+// shrinks further down, and a similarity never grows with the distance nor
+// shrinks with the longer length (in floating point too: division rounds
+// monotonically), so a subtree whose smallest possible distance with its
+// longest string does not beat `best` holds nothing that does.
+void raise_best(Symbols text, const StringTrie& trie, double& best,
+                std::vector<std::uint32_t>& rows, std::vector<std::uint32_t>& stack) {
+  const std::size_t width = text.size() + 1;
+  const std::uint64_t length = text.size();
+  rows.resize(width * (std::size_t{trie.longest()} + 1));
+  for (std::size_t i = 0; i < width; ++i) rows[i] = static_cast<std::uint32_t>(i);
+  const StringTrie::Node& root = trie.node(0);
+  if (root.ends_string) best = std::max(best, similarity_from_distance(length, length, 0));
+  stack.clear();
+  for (std::uint32_t c = root.first_child; c != StringTrie::kNone; c = trie.node(c).next_sibling) {
+    stack.push_back(c);
+  }
+  while (!stack.empty() && best < 1.0) {
+    const StringTrie::Node& node = trie.node(stack.back());
+    stack.pop_back();
+    const std::uint32_t* above = rows.data() + (node.depth - 1) * width;
+    std::uint32_t* row = rows.data() + node.depth * width;
+    row[0] = node.depth;
+    std::uint32_t smallest = row[0];
+    for (std::size_t i = 1; i < width; ++i) {
+      const std::uint32_t substitution = above[i - 1] + (text[i - 1] != node.symbol ? 1 : 0);
+      const std::uint32_t value = std::min({above[i] + 1, row[i - 1] + 1, substitution});
+      row[i] = value;
+      smallest = std::min(smallest, value);
+    }
+    if (node.ends_string) {
+      best = std::max(best, similarity_from_distance(row[width - 1], length, node.depth));
+    }
+    if (!(similarity_from_distance(smallest, length, node.longest_below) > best)) continue;
+    for (std::uint32_t c = node.first_child; c != StringTrie::kNone;
+         c = trie.node(c).next_sibling) {
+      stack.push_back(c);
+    }
+  }
+}
+
+// Pair by pair, each pair searched only up to the distance that would still
+// beat the best so far, and skipped when the lengths alone rule that out.
+// For lists too large to hold as a trie with its rows.
+double best_pair_by_pair(PathListView left, PathListView right, StringWorkspace& workspace) {
   double best = 0.0;
-  if (left.empty() || right.empty()) return best;
   for (std::size_t l = 0; l < left.size(); ++l) {
     const Symbols a = left[l];
     const CachedLevenshtein query(a);
     for (std::size_t r = 0; r < right.size(); ++r) {
       const Symbols b = right[r];
-      // Every distance that reaches `best` is within the bound; nothing
-      // beyond it can raise `best`.
       const std::uint64_t bound = largest_distance_for_similarity(best, a.size(), b.size());
       const std::uint64_t gap = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
       if (gap > bound) continue;
       const std::optional<std::uint64_t> distance = query.distance_within(b, bound, workspace);
       if (!distance) continue;
-      const double similarity = similarity_from_distance(*distance, a.size(), b.size());
-      if (similarity > best) best = similarity;
+      best = std::max(best, similarity_from_distance(*distance, a.size(), b.size()));
       if (best == 1.0) return best;
     }
+  }
+  return best;
+}
+
+// Above these, the trie and its rows would take tens of megabytes.
+constexpr std::uint64_t kMaxTrieSymbols = std::uint64_t{1} << 20;
+constexpr std::uint64_t kMaxRowCells = std::uint64_t{1} << 22;
+
+std::pair<std::uint64_t, std::uint64_t> total_and_longest(PathListView strings) {
+  std::uint64_t total = 0, longest = 0;
+  for (std::size_t s = 0; s < strings.size(); ++s) {
+    total += strings[s].size();
+    longest = std::max<std::uint64_t>(longest, strings[s].size());
+  }
+  return {total, longest};
+}
+
+}  // namespace
+
+double pruned_best_pair_similarity(PathListView left, PathListView right,
+                                   StringWorkspace& workspace) {
+  double best = 0.0;
+  if (left.empty() || right.empty()) return best;
+  // The similarity of a pair does not depend on which side each string is
+  // on, so the longer list goes into the trie, where its shared
+  // beginnings are worked once.
+  const bool left_in_trie = left.size() >= right.size();
+  const PathListView inner = left_in_trie ? left : right;
+  const PathListView outer = left_in_trie ? right : left;
+  const auto [inner_total, inner_longest] = total_and_longest(inner);
+  const std::uint64_t outer_longest = total_and_longest(outer).second;
+  if (inner_total > kMaxTrieSymbols || (inner_longest + 1) * (outer_longest + 1) > kMaxRowCells) {
+    return best_pair_by_pair(left, right, workspace);
+  }
+  const StringTrie trie(inner);
+  std::vector<std::uint32_t> rows;
+  std::vector<std::uint32_t> stack;
+  for (std::size_t s = 0; s < outer.size() && best < 1.0; ++s) {
+    raise_best(outer[s], trie, best, rows, stack);
   }
   return best;
 }

@@ -9,12 +9,12 @@ namespace lumra::ja {
 
 // Exactly best_pair_similarity(left, right): the highest similarity of any
 // left string with any right string, 0.0 when either list is empty. A
-// text's reading strings number in the hundreds, so the plain pair loop
-// costs a full distance per pair; here each pair is only searched up to the
-// distance that would still beat the best similarity found so far, and a
-// pair whose lengths alone rule that out is not searched at all. The best
-// of a set does not depend on the order it is met in, so the value is the
-// same.
+// text's reading strings number in the thousands, so the plain pair loop
+// costs millions of distances; here the longer list becomes a trie, each
+// string of the other is compared with all of it at once, row by row down
+// the trie, and a subtree that cannot beat the best similarity found so far
+// is not entered. The best of a set does not depend on the order it is met
+// in, so the value is the same.
 double pruned_best_pair_similarity(PathListView left, PathListView right,
                                    StringWorkspace& workspace);
 

@@ -397,5 +397,43 @@ TEST(PrunedBestPairSimilarity, EqualsThePlainPairLoop) {
   }
 }
 
+// Reading strings are spellings: many strings built from a few choices per
+// position, so they share beginnings and lengths differ by a symbol or two.
+// Long strings take the pair-by-pair path, which must agree as well.
+TEST(PrunedBestPairSimilarity, EqualsThePlainPairLoopOnSpellings) {
+  std::mt19937 random(11);
+  auto spellings = [&](std::size_t positions) {
+    std::vector<std::vector<Symbol>> choices(positions);
+    for (auto& choice : choices) {
+      for (std::size_t k = 1 + random() % 3; k > 0; --k) {
+        choice.push_back('a' + random() % 4);
+        if (random() % 3 == 0) choice.push_back('a' + random() % 4);
+        choice.push_back(0);  // separates the choices
+      }
+    }
+    std::vector<std::vector<Symbol>> out(1 + random() % (positions > 100 ? 3 : 40));
+    for (auto& text : out) {
+      for (const auto& choice : choices) {
+        std::vector<std::size_t> starts = {0};
+        for (std::size_t i = 0; i + 1 < choice.size(); ++i) {
+          if (choice[i] == 0) starts.push_back(i + 1);
+        }
+        for (std::size_t i = starts[random() % starts.size()]; choice[i] != 0; ++i) {
+          text.push_back(choice[i]);
+        }
+      }
+    }
+    return out;
+  };
+  StringWorkspace workspace;
+  for (int round = 0; round < 400; ++round) {
+    const std::size_t positions = round % 100 == 99 ? 1500 : 1 + random() % 12;
+    const auto left = spellings(positions);
+    const auto right = spellings(random() % 3 == 0 ? positions : 1 + random() % 12);
+    EXPECT_EQ(pruned_best_pair_similarity(left, right, workspace),
+              best_pair_similarity(left, right, workspace));
+  }
+}
+
 }  // namespace
 }  // namespace lumra::ja
