@@ -31,16 +31,20 @@ class StringTrie {
   };
   static constexpr std::uint32_t kNone = ~std::uint32_t{0};
 
-  explicit StringTrie(PathListView strings) {
-    nodes_.emplace_back();
-    for (std::size_t s = 0; s < strings.size(); ++s) insert(strings[s]);
+  // False, with the trie unusable, once it would pass `max_nodes` nodes.
+  bool build(PathListView strings, std::size_t max_nodes) {
+    nodes_.assign(1, Node{});
+    for (std::size_t s = 0; s < strings.size(); ++s) {
+      if (!insert(strings[s], max_nodes)) return false;
+    }
+    return true;
   }
 
   const Node& node(std::uint32_t n) const { return nodes_[n]; }
   std::uint32_t longest() const { return nodes_[0].longest_below; }
 
  private:
-  void insert(Symbols text) {
+  bool insert(Symbols text, std::size_t max_nodes) {
     std::uint32_t at = 0;
     const auto length = static_cast<std::uint32_t>(text.size());
     nodes_[0].longest_below = std::max(nodes_[0].longest_below, length);
@@ -48,6 +52,7 @@ class StringTrie {
       std::uint32_t child = nodes_[at].first_child;
       while (child != kNone && nodes_[child].symbol != symbol) child = nodes_[child].next_sibling;
       if (child == kNone) {
+        if (nodes_.size() >= max_nodes) return false;
         child = static_cast<std::uint32_t>(nodes_.size());
         Node fresh;
         fresh.next_sibling = nodes_[at].first_child;
@@ -60,6 +65,7 @@ class StringTrie {
       nodes_[at].longest_below = std::max(nodes_[at].longest_below, length);
     }
     nodes_[at].ends_string = true;
+    return true;
   }
 
   std::vector<Node> nodes_;
@@ -130,17 +136,16 @@ double best_pair_by_pair(PathListView left, PathListView right, StringWorkspace&
   return best;
 }
 
-// Above these, the trie and its rows would take tens of megabytes.
-constexpr std::uint64_t kMaxTrieSymbols = std::uint64_t{1} << 20;
+// Above these, the trie or its rows would take more than some 50 MB.
+constexpr std::size_t kMaxTrieNodes = std::size_t{1} << 21;
 constexpr std::uint64_t kMaxRowCells = std::uint64_t{1} << 22;
 
-std::pair<std::uint64_t, std::uint64_t> total_and_longest(PathListView strings) {
-  std::uint64_t total = 0, longest = 0;
+std::uint64_t longest_of(PathListView strings) {
+  std::uint64_t longest = 0;
   for (std::size_t s = 0; s < strings.size(); ++s) {
-    total += strings[s].size();
     longest = std::max<std::uint64_t>(longest, strings[s].size());
   }
-  return {total, longest};
+  return longest;
 }
 
 }  // namespace
@@ -155,12 +160,11 @@ double pruned_best_pair_similarity(PathListView left, PathListView right,
   const bool left_in_trie = left.size() >= right.size();
   const PathListView inner = left_in_trie ? left : right;
   const PathListView outer = left_in_trie ? right : left;
-  const auto [inner_total, inner_longest] = total_and_longest(inner);
-  const std::uint64_t outer_longest = total_and_longest(outer).second;
-  if (inner_total > kMaxTrieSymbols || (inner_longest + 1) * (outer_longest + 1) > kMaxRowCells) {
+  StringTrie trie;
+  if ((longest_of(inner) + 1) * (longest_of(outer) + 1) > kMaxRowCells ||
+      !trie.build(inner, kMaxTrieNodes)) {
     return best_pair_by_pair(left, right, workspace);
   }
-  const StringTrie trie(inner);
   std::vector<std::uint32_t> rows;
   std::vector<std::uint32_t> stack;
   for (std::size_t s = 0; s < outer.size() && best < 1.0; ++s) {
