@@ -362,3 +362,19 @@ def test_the_romaji_strings_of_all_paths_are_bounded_together(d, call):
     with pytest.raises(ValueError, match=r"^romaji expansion exceeded expanded romaji symbols limit: \d+ > 16777216$"):
         call(d, max_paths=16384)
     assert 0.0 < call(d, max_paths=64) < 1.0
+
+
+# 'し' spelled si, shi or ci builds five nodes per character (plus one), and
+# these lattices are searched with their shared nodes merged, which would
+# fit; the state limit still counts the nodes as built.
+@pytest.mark.parametrize("call", [
+    lambda d, a, b: d.distance(a, b),
+    lambda d, a, b: d.damerau_distance(a, b, score_cutoff=1),
+    lambda d, a, b: d.within_distance(a, b, 3),
+    lambda d, a, b: d.combined_distance(a, b),
+    lambda d, a, b: d._cdist_distance([a], [b])[0][0],
+], ids=["distance", "damerau", "within", "combined", "cdist"])
+def test_state_limit_counts_the_lattices_as_built(d, call):
+    assert call(d, "し" * 4000, "し" * 159) is not None  # 20001 x 796 nodes
+    with pytest.raises(ValueError, match=r"^distance matrix 20001x801 exceeds the maximum of 16000000 cells$"):
+        call(d, "し" * 4000, "し" * 160)

@@ -188,14 +188,11 @@ Graph merge_same_endings(const Graph& g) {
 PathLattice merge_equivalent_nodes(const PathLattice& lattice) {
   Graph g = useful_part(lattice);
   if (g.nodes == 0 || g.arcs.empty()) return lattice;
-  // Merging endings may make beginnings equal and the other way round; a
-  // few rounds reach the point where neither pass finds anything.
-  for (int round = 0; round < 4; ++round) {
-    const std::uint64_t before = g.nodes;
-    g = merge_same_endings(g);
-    g = reversed(merge_same_endings(reversed(std::move(g))));
-    if (g.nodes == before) break;
-  }
+  // Merging beginnings may make more endings equal again, but on reading
+  // lattices a second round finds almost nothing and costs more than the
+  // searches it would save.
+  g = merge_same_endings(g);
+  g = reversed(merge_same_endings(reversed(std::move(g))));
   std::sort(g.arcs.begin(), g.arcs.end(), [](const LatticeArc& a, const LatticeArc& b) {
     return a.src != b.src ? a.src < b.src : a.dst != b.dst ? a.dst < b.dst : a.symbol < b.symbol;
   });

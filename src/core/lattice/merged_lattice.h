@@ -16,10 +16,10 @@
 
 namespace lumra {
 
-// A lattice spelling exactly the strings of `lattice`, where no two nodes
-// have the same set of strings after them, nor (after a second pass) the
-// same set before them, and every node lies on a start-to-end path. A
-// lattice whose end no path reaches is returned as it is.
+// A lattice spelling exactly the strings of `lattice`, every node on a
+// start-to-end path: first the nodes with the same strings after them are
+// merged, then the nodes with the same strings before them. A lattice whose
+// end no path reaches is returned as it is.
 PathLattice merge_equivalent_nodes(const PathLattice& lattice);
 
 }  // namespace lumra
