@@ -88,3 +88,34 @@ def test_surrogate_found_at_every_position(filler, length):
     clean = (filler + "\ud7ff\ue000") * length
     assert _lumra.distance(clean, clean, score_cutoff=0) == 0
     assert _lumra._cdist_distance([clean], [clean[1:]], score_cutoff=1) == [[1]]
+
+
+def levenshtein(a, b):
+    row = list(range(len(b) + 1))
+    for i, x in enumerate(a, 1):
+        previous, row[0] = row[0], i
+        for j, y in enumerate(b, 1):
+            previous, row[j] = row[j], min(row[j] + 1, row[j - 1] + 1, previous + (x != y))
+    return row[-1]
+
+
+# Equal lengths with both ends edited: the tight-cutoff search decides these
+# from the ends alone, in every storage width.
+@pytest.mark.parametrize("alphabet", ["ab", "\u3042\u3044", "a\U0001f600"])
+def test_equal_lengths_with_edited_ends_under_tight_cutoffs(alphabet):
+    rng = random.Random(2)
+    for _ in range(400):
+        left = "".join(rng.choices(alphabet, k=rng.randint(2, 12)))
+        right = list(left)
+        for _ in range(rng.randint(1, 3)):
+            at = rng.choice([0, len(right) - 1, rng.randrange(len(right))])
+            right[at] = rng.choice(alphabet + "z")
+        if rng.random() < 0.3:  # a deletion at one end, an insertion at the other
+            right = right[1:] + [rng.choice(alphabet)]
+        right = "".join(right)
+        expected = levenshtein(left, right)
+        for cutoff in (1, 2, 3):
+            assert _lumra.distance(left, right, score_cutoff=cutoff) == min(expected, cutoff + 1)
+            assert _lumra._cdist_distance([left], [right], score_cutoff=cutoff) == [
+                [min(expected, cutoff + 1)]
+            ]
