@@ -103,6 +103,18 @@ bool parse_call(const CallShape& shape, PyObject* const* args, std::size_t given
     return true;
   }
 
+  // The next most common: every parameter but the last by position and the
+  // last one (score_cutoff) by keyword. Nothing can be missing, doubled or
+  // unexpected then.
+  if (kwnames != nullptr && given + 1 == count && given >= shape.required_positional &&
+      given <= shape.positional && PyTuple_GET_SIZE(kwnames) == 1) {
+    PyObject* keyword = PyTuple_GET_ITEM(kwnames, 0);
+    if (PyUnicode_Check(keyword) && keyword_is(keyword, shape.parameters[given])) {
+      for (std::size_t i = 0; i <= given; ++i) slots[i] = args[i];
+      return true;
+    }
+  }
+
   for (std::size_t i = 0; i < count; ++i) slots[i] = nullptr;
   if (too_many_positional(shape, given)) return false;
   for (std::size_t i = 0; i < given; ++i) slots[i] = args[i];

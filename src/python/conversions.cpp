@@ -385,6 +385,16 @@ bool convert_text_list(PyObject* object, const char* name, std::vector<std::stri
 }
 
 bool convert_count(PyObject* object, const char* name, std::uint64_t& out) {
+  // Cutoffs and limits are small ints, whose value CPython keeps in the
+  // object itself: read in place, without the general conversion's call.
+  // A negative one takes the general way, to its OverflowError.
+  if (PyLong_CheckExact(object) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(object))) {
+    const Py_ssize_t value = PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(object));
+    if (value >= 0) {
+      out = static_cast<std::uint64_t>(value);
+      return true;
+    }
+  }
   const OwnedRef index(PyLong_CheckExact(object) ? Py_NewRef(object) : PyNumber_Index(object));
   if (!index) {
     prefix_type_error(name);
