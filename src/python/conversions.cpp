@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "core/base/cpu_features.h"
 #include "python/error_mapping.h"
 #include "python/owned_ref.h"
@@ -281,7 +285,98 @@ bool convert_text_list(PyObject* object, const char* name, std::vector<SymbolStr
   return convert_items(object, name, ItemVector<SymbolString, copy_scalar_values>{out});
 }
 
+namespace {
+
+// Appends `count` strs to `out`; false with the error set at the first one
+// holding a lone surrogate.
+using AppendStrs = bool (*)(PyObject* const* strs, std::size_t count, TextTable& out);
+
+bool append_strs_portable(PyObject* const* strs, std::size_t count, TextTable& out) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!append_scalar_values(strs[i], out)) return false;
+  }
+  return true;
+}
+
+#if defined(__x86_64__)
+// Names and words are mostly 1-byte strs of a few to a few dozen symbols,
+// too short for the vector loops of widen_scalar_values to get going; here
+// eight units become eight symbols in one instruction, the last eight
+// overlapping the ones before when the length is no multiple of eight.
+__attribute__((target("avx2"))) bool append_strs_avx2(PyObject* const* strs, std::size_t count,
+                                                       TextTable& out) {
+  constexpr std::size_t kStep = 8;
+  for (std::size_t i = 0; i < count; ++i) {
+    PyObject* const text = strs[i];
+    const auto length = static_cast<std::size_t>(PyUnicode_GET_LENGTH(text));
+    if (PyUnicode_KIND(text) != PyUnicode_1BYTE_KIND || length < kStep) {
+      if (!append_scalar_values(text, out)) return false;
+      continue;
+    }
+    const auto* units = static_cast<const Py_UCS1*>(PyUnicode_DATA(text));
+    Symbol* symbols = out.append(length);
+    for (std::size_t at = 0;; at += kStep) {
+      if (at + kStep > length) at = length - kStep;
+      const __m128i eight = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(units + at));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(symbols + at), _mm256_cvtepu8_epi32(eight));
+      if (at + kStep == length) break;
+    }
+  }
+  return true;
+}
+#endif
+
+AppendStrs append_strs_for_this_cpu() {
+#if defined(__x86_64__)
+  if (avx2_available()) return append_strs_avx2;
+#endif
+  return append_strs_portable;
+}
+
+// The items of an exact list or tuple, read where the container keeps them:
+// iterating such a container yields exactly these items in this order, and
+// reading them in place spares a call, a reference and a table growth per
+// item. A first pass adds up the lengths, so the table is sized once; it
+// stops at the first item that is no str, and the texts before it are still
+// converted first, so that a lone surrogate among them is reported before
+// that item, as item-by-item reading would.
+bool convert_str_items(PyObject* const* items, std::size_t count, const char* name,
+                       TextTable& out) {
+  std::size_t strs = 0;
+  std::size_t symbols = 0;
+  for (; strs < count && PyUnicode_Check(items[strs]); ++strs) {
+    symbols += static_cast<std::size_t>(PyUnicode_GET_LENGTH(items[strs]));
+  }
+  out.reserve_texts(strs);
+  out.reserve_symbols(symbols);
+  static const AppendStrs append_strs = append_strs_for_this_cpu();
+  if (!append_strs(items, strs, out)) {
+    out.clear();
+    return false;
+  }
+  if (strs < count) {
+    not_an_instance(items[strs], name, "str");
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool convert_text_list(PyObject* object, const char* name, TextTable& out) {
+  if (PyList_CheckExact(object) || PyTuple_CheckExact(object)) {
+    out.clear();
+    bool converted;
+    // Another thread could change a list between the two passes where no
+    // interpreter lock keeps it still.
+    Py_BEGIN_CRITICAL_SECTION(object);
+    converted = convert_str_items(PySequence_Fast_ITEMS(object),
+                                  static_cast<std::size_t>(PySequence_Fast_GET_SIZE(object)),
+                                  name, out);
+    Py_END_CRITICAL_SECTION();
+    return converted;
+  }
   return convert_items(object, name, TableItems{out});
 }
 
@@ -290,6 +385,16 @@ bool convert_text_list(PyObject* object, const char* name, std::vector<std::stri
 }
 
 bool convert_count(PyObject* object, const char* name, std::uint64_t& out) {
+  // Cutoffs and limits are small ints, whose value CPython keeps in the
+  // object itself: read in place, without the general conversion's call.
+  // A negative one takes the general way, to its OverflowError.
+  if (PyLong_CheckExact(object) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(object))) {
+    const Py_ssize_t value = PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(object));
+    if (value >= 0) {
+      out = static_cast<std::uint64_t>(value);
+      return true;
+    }
+  }
   const OwnedRef index(PyLong_CheckExact(object) ? Py_NewRef(object) : PyNumber_Index(object));
   if (!index) {
     prefix_type_error(name);

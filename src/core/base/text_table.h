@@ -8,6 +8,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "core/base/symbols.h"
@@ -39,6 +42,32 @@ class TextTableView {
   static constexpr std::size_t kNoStarts = 0;
 };
 
+namespace text_table_detail {
+
+// Leaves new elements uninitialised where std::allocator would zero them:
+// every symbol a table grows by is written by the caller at once, and
+// zeroing a large table first would cost as much as filling it.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <class U>
+  UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}  // NOLINT: rebinding
+  template <class U>
+  void construct(U* place) noexcept {
+    ::new (static_cast<void*>(place)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* place, Args&&... args) {
+    ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
+  }
+};
+
+}  // namespace text_table_detail
+
 class TextTable {
  public:
   TextTable() { starts_.push_back(0); }
@@ -61,9 +90,10 @@ class TextTable {
     starts_.assign(1, 0);
   }
   void reserve_texts(std::size_t texts) { starts_.reserve(texts + 1); }
+  void reserve_symbols(std::size_t symbols) { symbols_.reserve(symbols); }
 
-  // Adds a text of `length` symbols and returns where to write them; valid
-  // until the next append.
+  // Adds a text of `length` symbols and returns where to write them, which
+  // the caller must do before reading it; valid until the next append.
   Symbol* append(std::size_t length) {
     const std::size_t start = symbols_.size();
     symbols_.resize(start + length);
@@ -78,7 +108,7 @@ class TextTable {
   operator TextTableView() const { return view(); }  // NOLINT: a view, like std::span
 
  private:
-  std::vector<Symbol> symbols_;
+  std::vector<Symbol, text_table_detail::UninitializedAllocator<Symbol>> symbols_;
   std::vector<std::size_t> starts_;  // one more than there are texts
 };
 

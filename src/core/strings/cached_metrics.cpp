@@ -56,6 +56,9 @@ std::uint64_t CachedLevenshtein::distance(Symbols choice, StringWorkspace& works
 std::optional<std::uint64_t> CachedLevenshtein::distance_within(Symbols choice, std::uint64_t bound,
                                                                 StringWorkspace& workspace) const {
   if (one_word()) {
+    // The middles differ in length as the texts do, so most choices of a
+    // tight bound are turned away before their affixes are looked at.
+    if (internal::length_difference(query_.size(), choice.size()) > bound) return std::nullopt;
     const WordMiddles middles = word_middles(word_, query_.view(), choice);
     return internal::levenshtein_word_bounded(middles.pattern, middles.text, bound);
   }
@@ -146,6 +149,7 @@ std::uint64_t CachedOsa::distance(Symbols choice, StringWorkspace& workspace) co
 BoundedDistance CachedOsa::distance_within(Symbols choice, std::uint64_t bound,
                                            StringWorkspace& workspace) const {
   if (one_word()) {
+    if (internal::length_difference(query_.size(), choice.size()) > bound) return {false, 0};
     const WordMiddles middles = word_middles(word_, query_.view(), choice);
     return internal::osa_word_bounded(middles.pattern, middles.text, bound);
   }

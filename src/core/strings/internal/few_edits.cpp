@@ -59,6 +59,18 @@ std::uint64_t cheapest(const A* a, std::size_t m, const B* b, std::size_t n, uns
   if (n == 0) return m;
   if (budget == 0) return kOver;  // a[0] != b[0] costs at least one edit
   if (budget == 1) return within_one<kTranspositions>(a, m, b, n);
+  if constexpr (!kTranspositions) {
+    // Equal lengths of two or more whose first and last symbols both
+    // differ: one edit cannot mend both ends, so two edits are one at each
+    // end with the length kept, and every symbol between them matched: two
+    // substitutions, or a deletion at one end and an insertion at the
+    // other. Three scans decide, where the branches below take a dozen
+    // (unrelated texts of equal length, under a tight cutoff, end here).
+    if (budget == 2 && m == n && m >= 2 && Symbol{a[m - 1]} != Symbol{b[n - 1]}) {
+      if (same(a + 1, b + 1, m - 2) || same(a + 1, b, m - 1) || same(a, b + 1, m - 1)) return 2;
+      return kOver;
+    }
+  }
 
   const unsigned rest = budget - 1;
   std::uint64_t best = cheapest<kTranspositions>(a + 1, m - 1, b + 1, n - 1, rest);
