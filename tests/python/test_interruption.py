@@ -69,6 +69,12 @@ LONG_CALLS = {
         JA_SETUP + "a = '日本' * 1800; b = 'にっぽん' * 1800",
         "d.damerau_distance(a, b)",
     ),
+    # Most of this call is spent writing out the left text's 16384 reading
+    # strings into its lattice.
+    "chinese_long_text": (
+        ZH_SETUP + "a = '行' * 60000",
+        "d.distance(a, 'a', max_paths=16384)",
+    ),
     "chinese_cdist": (
         ZH_SETUP + "qs = [''.join(random.choice('中国行') for _ in range(30)) for _ in range(3000)]",
         "d._cdist_combined_distance(qs, qs)",

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/base/interruption.h"
 #include "core/base/utf8.h"
 #include "zh/reading/direct_input.h"
 #include "zh/reading/sorted_strings_lattice.h"
@@ -78,11 +79,17 @@ Result<PathLattice, ChineseDistanceError> pinyin_reading_lattice(const ZhReading
   // The strings come in ascending byte order, which is their order as
   // scalar values, so the one-pass builder gives from_paths_compact's
   // lattice.
+  // Each string is written out and added whole: for a long text at a large
+  // max_paths this is most of the call, seconds of it.
   SortedStringsLattice builder;
+  InterruptionPoll poll;
   for (std::size_t k = 0; k < table.string_count(); ++k) {
     reading.clear();
     table.append_string(k, reading);
     builder.add(reading);
+    if (poll.stop_after(8 * reading.size())) {
+      return Fail(chinese_errors::Dictionary{lumra::message(Interrupted{})});
+    }
   }
   auto lattice = builder.finish();
   // Every string of a segmented text holds a dictionary reading, never empty

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/base/interruption.h"
 #include "ja/reading/reading_options.h"
 #include "ja/text/next_char.h"
 #include "zh/reading/direct_input.h"
@@ -79,7 +80,13 @@ Status<ZhLoadError> PinyinReadingTable::build(const ZhReadingIndex& index, std::
   // Validated options keep max_paths far below 2^32.
   strings_.reset(n, static_cast<std::uint32_t>(options.max_paths));
 
+  // A long text with max_paths strings at every position takes seconds.
+  // Interrupted (core/base/interruption.h), the table is left without
+  // strings, as for a text that cannot be read; the source's installer
+  // discards what its callers make of that.
+  InterruptionPoll poll;
   for (std::size_t i = n; i-- > 0;) {
+    if (poll.stop_after(64 * (std::uint64_t{strings_.count(i + 1)} + 1))) return Unit{};
     candidates_.clear();
     candidate_readings_.clear();
     const std::size_t last = std::min<std::size_t>(n, i + options.max_span_chars);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/interruption.h"
 #include "core/base/utf8.h"
 #include "zh/index/map_reading_index.h"
 #include "zh/reading/direct_input.h"
@@ -496,6 +497,55 @@ TEST(SortedStringsLattice, FollowsTheEmptyPathRules) {
   const std::vector<std::vector<Symbol>> mixed = {{}, {'a'}};
   EXPECT_EQ(lumra::message(builder.finish().error()),
             lumra::message(PathLattice::from_paths_compact(mixed).error()));
+}
+
+// Stops at its `stop_at`-th poll (never when 0), counting the polls.
+class CountingSource final : public InterruptionSource {
+ public:
+  explicit CountingSource(int stop_at) : stop_at_(stop_at) {}
+  int polls = 0;
+
+ private:
+  bool poll() override { return ++polls == stop_at_; }
+  int stop_at_;
+};
+
+// A long ambiguous text: many strings at every position, each as long as
+// the text's reading.
+TEST(Interruption, LongTextsPollAndStopWithoutChangingResults) {
+  const auto index = make_index({{"行", {"xing2", "hang2"}}, {"中", {"zhong1"}}});
+  const std::string text = [] {
+    std::string t;
+    for (int i = 0; i < 3000; ++i) t += i % 7 == 0 ? "中" : "行";
+    return t;
+  }();
+  ReadingOptions options;
+  options.max_paths = 512;
+  const auto alone = pinyin_reading_lattice(*index, text, options);
+  ASSERT_TRUE(alone.ok());
+  const auto alone_strings = pinyin_reading_strings(*index, text, options);
+
+  CountingSource never(0);
+  {
+    ScopedInterruptionSource installed(never);
+    const auto watched = pinyin_reading_lattice(*index, text, options);
+    ASSERT_TRUE(watched.ok());
+    EXPECT_EQ(watched.value().node_count(), alone.value().node_count());
+    EXPECT_EQ(lattice_strings(watched.value()), lattice_strings(alone.value()));
+    const auto watched_strings = pinyin_reading_strings(*index, text, options);
+    ASSERT_EQ(watched_strings.ok(), alone_strings.ok());
+  }
+  EXPECT_GT(never.polls, 2);
+
+  // Stopped during the segmentation, and again at once in every later
+  // loop of the call.
+  CountingSource stop(1);
+  {
+    ScopedInterruptionSource installed(stop);
+    (void)pinyin_reading_lattice(*index, text, options);
+  }
+  EXPECT_EQ(stop.polls, 1);
+  EXPECT_TRUE(stop.stopped());
 }
 
 }  // namespace
