@@ -64,12 +64,10 @@ std::vector<std::string> surfaces(std::size_t count) {
 int main(int argc, char** argv) {
   const std::size_t count = argc > 1 ? std::stoul(argv[1]) : 1'000'000;
   const std::vector<std::string> keys = surfaces(count);
+  double key_bytes = 0;
+  for (const auto& k : keys) key_bytes += static_cast<double>(k.size());
   std::printf("keys: %zu sorted surfaces, %.1f bytes on average\n", keys.size(),
-              [&] {
-                double total = 0;
-                for (const auto& k : keys) total += static_cast<double>(k.size());
-                return total / static_cast<double>(keys.size());
-              }());
+              key_bytes / static_cast<double>(keys.size()));
 
   Clock::time_point start = Clock::now();
   lumra::fst::FstMapBuilder builder;
@@ -80,8 +78,9 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::uint8_t> bytes = std::move(builder).finish();
   double elapsed = seconds_since(start);
-  std::printf("build:  %.3f s, %.2f M keys/s, %zu bytes (%.1f bytes/key)\n", elapsed,
-              static_cast<double>(keys.size()) / elapsed / 1e6, bytes.size(),
+  std::printf("build:  %.3f s, %.2f M keys/s, %.1f MB/s of keys, %zu bytes (%.1f bytes/key)\n",
+              elapsed, static_cast<double>(keys.size()) / elapsed / 1e6, key_bytes / elapsed / 1e6,
+              bytes.size(),
               static_cast<double>(bytes.size()) / static_cast<double>(keys.size()));
 
   start = Clock::now();

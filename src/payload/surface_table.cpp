@@ -1,6 +1,7 @@
 #include "payload/surface_table.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 namespace lumra::payload {
@@ -57,6 +58,11 @@ bool over_load(std::uint64_t entries, std::uint64_t capacity) {
   return entries * 4 > capacity * 3;
 }
 
+std::uint64_t slot_capacity(std::uint64_t entries) {
+  std::uint64_t capacity = std::max<std::uint64_t>(16, std::bit_ceil(entries));
+  return over_load(entries, capacity) ? capacity * 2 : capacity;
+}
+
 }  // namespace
 
 std::string_view SurfaceTable::surface_at(std::uint64_t offset) const {
@@ -92,31 +98,10 @@ bool SurfaceTable::find(std::string_view surface, std::vector<std::string_view>&
   }
 }
 
-void SurfaceTable::grow_slots(std::uint64_t capacity) {
-  // The arena is walked in order rather than the old slots: its reads are
-  // sequential, where the old slots point all over it.
-  slots_.assign(capacity, 0);
-  std::uint64_t mask = capacity - 1;
-  const char* data = arena_.data();
-  for (std::uint64_t offset = 0; offset < arena_.size();) {
-    std::uint64_t entry = offset;
-    std::uint64_t surface_length = read_varint(data, offset);
-    std::uint64_t hash = hash_of({data + offset, surface_length});
-    offset += surface_length;
-    for (std::uint64_t count = read_varint(data, offset); count > 0; --count) {
-      offset += read_varint(data, offset);
-    }
-    std::uint64_t i = hash & mask;
-    while (slots_[i] != 0) i = (i + 1) & mask;
-    slots_[i] = make_slot(hash, entry);
-  }
-}
-
 void SurfaceTable::reserve(std::uint64_t entries, std::uint64_t text_bytes) {
   if (text_bytes > arena_.capacity()) arena_.reserve(text_bytes);
-  std::uint64_t capacity = std::max<std::uint64_t>(16, std::bit_ceil(entries));
-  if (over_load(entries, capacity)) capacity *= 2;
-  if (capacity > slots_.size()) grow_slots(capacity);
+  // Only the allocation: index() sizes the table from the real count.
+  slots_.reserve(slot_capacity(entries));
 }
 
 void SurfaceTable::release() {
@@ -125,18 +110,7 @@ void SurfaceTable::release() {
   count_ = 0;
 }
 
-bool SurfaceTable::insert(std::string_view surface, std::span<const std::string_view> readings) {
-  if (slots_.empty() || over_load(count_ + 1, slots_.size())) {
-    grow_slots(std::max<std::uint64_t>(16, slots_.size() * 2));
-  }
-  std::uint64_t hash = hash_of(surface);
-  std::uint64_t mask = slots_.size() - 1;
-  std::uint64_t i = hash & mask;
-  for (; slots_[i] != 0; i = (i + 1) & mask) {
-    std::uint64_t slot = slots_[i];
-    if (tag_of(slot) == tag_of(hash) && surface_at(slot_offset(slot)) == surface) return false;
-  }
-  std::uint64_t offset = arena_.size();
+void SurfaceTable::append(std::string_view surface, std::span<const std::string_view> readings) {
   append_varint(arena_, surface.size());
   arena_ += surface;
   append_varint(arena_, readings.size());
@@ -144,9 +118,62 @@ bool SurfaceTable::insert(std::string_view surface, std::span<const std::string_
     append_varint(arena_, reading.size());
     arena_ += reading;
   }
-  slots_[i] = make_slot(hash, offset);
   ++count_;
-  return true;
+}
+
+std::optional<std::uint64_t> SurfaceTable::index() {
+  slots_.assign(slot_capacity(count_), 0);
+  const std::uint64_t mask = slots_.size() - 1;
+  const char* data = arena_.data();
+  // Entries are hashed a batch ahead of their insertion, with their slots
+  // prefetched, so that the misses of a batch overlap instead of each
+  // stalling in turn. Insertion keeps the arena's order, which decides
+  // which of two equal surfaces is the duplicate.
+  constexpr std::size_t kBatch = 16;
+  struct Pending {
+    std::uint64_t entry;
+    std::uint64_t hash;
+  };
+  std::array<Pending, kBatch> batch;
+  std::uint64_t offset = 0;
+  while (offset < arena_.size()) {
+    std::size_t pending = 0;
+    for (; pending < kBatch && offset < arena_.size(); ++pending) {
+      std::uint64_t entry = offset;
+      std::uint64_t surface_length = read_varint(data, offset);
+      std::uint64_t hash = hash_of({data + offset, surface_length});
+      __builtin_prefetch(&slots_[hash & mask], 1);
+      offset += surface_length;
+      for (std::uint64_t count = read_varint(data, offset); count > 0; --count) {
+        offset += read_varint(data, offset);
+      }
+      batch[pending] = {entry, hash};
+    }
+    for (std::size_t b = 0; b < pending; ++b) {
+      const auto [entry, hash] = batch[b];
+      std::uint64_t i = hash & mask;
+      for (; slots_[i] != 0; i = (i + 1) & mask) {
+        std::uint64_t slot = slots_[i];
+        if (tag_of(slot) == tag_of(hash) && surface_at(slot_offset(slot)) == surface_at(entry)) {
+          return entry;
+        }
+      }
+      slots_[i] = make_slot(hash, entry);
+    }
+  }
+  return std::nullopt;
+}
+
+void SurfaceTable::truncate(std::uint64_t offset) {
+  std::uint64_t kept = 0;
+  for (std::uint64_t at = 0; at < offset; ++kept) {
+    at += read_varint(arena_.data(), at);
+    for (std::uint64_t count = read_varint(arena_.data(), at); count > 0; --count) {
+      at += read_varint(arena_.data(), at);
+    }
+  }
+  arena_.resize(offset);
+  count_ = kept;
 }
 
 void SurfaceTable::for_each_in_insertion_order(const EntryVisitor& visit) const {

@@ -10,11 +10,16 @@
 //
 // A table is filled only by SurfaceTableBuilder, which validates every
 // entry first, and never changes afterwards; lookups allocate nothing and may
-// run on any number of threads at once.
+// run on any number of threads at once. Entries are appended to the arena as
+// they arrive and hashed all at once when the table is complete: inserting
+// them one by one between a parser's steps costs a cache miss per entry (and
+// more for every rehash of a growing table), while one pass over the arena
+// into a table of the final size overlaps its misses.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,9 +47,14 @@ class SurfaceTable {
  private:
   friend class SurfaceTableBuilder;
 
-  // Adds an entry whose surface is not yet present; returns false, changing
-  // nothing, when it is.
-  bool insert(std::string_view surface, std::span<const std::string_view> readings);
+  // Adds an entry to the arena; it is found only after index().
+  void append(std::string_view surface, std::span<const std::string_view> readings);
+  // Hashes every appended entry, in the order they came. Returns the arena
+  // offset of the first entry whose surface an earlier one already has,
+  // leaving that entry and the ones after it unindexed (see truncate()).
+  std::optional<std::uint64_t> index();
+  // Drops the entries from arena offset `offset` on.
+  void truncate(std::uint64_t offset);
   void reserve(std::uint64_t entries, std::uint64_t text_bytes);
   void release();
   // Every entry in the order it was inserted.
@@ -52,7 +62,6 @@ class SurfaceTable {
 
   std::string_view surface_at(std::uint64_t offset) const;
   void readings_at(std::uint64_t offset, std::vector<std::string_view>& readings) const;
-  void grow_slots(std::uint64_t capacity);
 
   std::string arena_;
   std::vector<std::uint64_t> slots_;  // 0 when empty

@@ -98,21 +98,32 @@ void SurfaceTableBuilder::add(std::string_view surface, std::span<const std::str
   std::size_t readings_before = 0;
   std::optional<EntryProblem> problem =
       check(entry_index, surface, readings, reading_count, readings_before);
-  if (!problem && !table_.insert(surface, readings)) {
-    problem = DuplicateSurface{std::string(surface)};
+  if (!problem) {
+    // A repeated surface is found when the table is indexed, in finish().
+    table_.append(surface, readings);
+    return;
   }
-  if (problem) {
-    problem_ = std::move(problem);
-    failed_entry_.surface.assign(surface);
-    failed_entry_.readings_before_problem.assign(readings.begin(),
-                                                 readings.begin() + readings_before);
-  }
+  problem_ = std::move(problem);
+  failed_entry_.surface.assign(surface);
+  failed_entry_.readings_before_problem.assign(readings.begin(),
+                                               readings.begin() + readings_before);
 }
 
 Result<SurfaceTable, EntryProblem> SurfaceTableBuilder::finish(
     const ReadingNormalizer& normalizer) && {
   if (entries_ > limits_.entry_count) {
     return Fail(LimitExceeded{"entry_count", entries_, limits_.entry_count});
+  }
+  // Only entries before the first problem were kept, so a repeated surface
+  // among them comes first. Its entry passed its own checks: all its
+  // readings precede the problem.
+  if (std::optional<std::uint64_t> repeated = table_.index()) {
+    std::vector<std::string_view> readings;
+    table_.readings_at(*repeated, readings);
+    failed_entry_.surface.assign(table_.surface_at(*repeated));
+    failed_entry_.readings_before_problem.assign(readings.begin(), readings.end());
+    problem_ = DuplicateSurface{failed_entry_.surface};
+    table_.truncate(*repeated);
   }
   if (normalizer) {
     std::optional<EntryProblem> problem;

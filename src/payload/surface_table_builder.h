@@ -12,7 +12,8 @@
 // more readings than the count limit; empty surface; no readings; then for
 // each reading r in order: over the byte limit, empty, not in normal form
 // (when finish() is given a normaliser), equal to an earlier reading;
-// finally a surface already present.
+// finally a surface already present, which finish() finds when it indexes
+// the entries kept.
 //
 // The normal form is known only at finish(): a payload may name its pinyin
 // view after its entries. finish() then checks the readings of the entries
@@ -91,8 +92,8 @@ class SurfaceTableBuilder {
  public:
   explicit SurfaceTableBuilder(EntryLimits limits);
 
-  // Sizes the hash index for `entries` entries up front, and the storage of
-  // their texts for `text_bytes` bytes (the surfaces and readings, plus one
+  // Allocates the hash index for `entries` entries up front, and the storage
+  // of their texts for `text_bytes` bytes (the surfaces and readings, plus one
   // to three bytes for each of their lengths and each reading count). A
   // loader that knows a bound, such as its file size, spares the copies of
   // growing the storage and the peak of holding it twice while it grows;

@@ -101,7 +101,16 @@ Result<FstMap, FstError> FstMap::open(std::span<const std::uint8_t> bytes) {
   map.nodes_ = bytes.first(footer);
   LUMRA_TRY_ASSIGN(map.root_, map.node(root));
   LUMRA_TRY(map.check_reachable_nodes());
+  map.cache_root_steps();
   return map;
+}
+
+void FstMap::cache_root_steps() {
+  // Only after check_reachable_nodes(): the targets are then known to decode.
+  for (std::size_t i = 0; i < root_.transition_count(); ++i) {
+    const Transition transition = root_.transition(i);
+    root_steps_[transition.input] = {transition.target, transition.output};
+  }
 }
 
 // Visits each reachable node once, highest address first. Every transition
@@ -151,6 +160,13 @@ Status<FstError> FstMap::check_reachable_nodes() {
 std::optional<std::uint64_t> FstMap::get(std::string_view key) const {
   std::uint64_t address = root_.address();
   std::uint64_t value = 0;  // sums wrap modulo 2^64; see FORMAT.md
+  if (!key.empty()) {
+    const RootStep& first = root_steps_[static_cast<std::uint8_t>(key[0])];
+    if (first.target == kNoAddress) return std::nullopt;
+    address = first.target;
+    value = first.output;
+    key.remove_prefix(1);
+  }
   for (char c : key) {
     if (!follow(nodes_, version_, address, static_cast<std::uint8_t>(c), value)) return std::nullopt;
   }

@@ -11,12 +11,14 @@
 // over it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
+#include "artifacts/fst/format.h"
 #include "artifacts/fst/fst_error.h"
 #include "artifacts/fst/node.h"
 #include "core/base/result.h"
@@ -50,8 +52,15 @@ class FstMap {
   }
 
  private:
+  // Where the root's transition on one byte leads, and its output.
+  struct RootStep {
+    std::uint64_t target = kNoAddress;  // kNoAddress: no transition
+    std::uint64_t output = 0;
+  };
+
   FstMap() = default;
   Status<FstError> check_reachable_nodes();
+  void cache_root_steps();
 
   // From the first byte to the root's state byte: all nodes live in here.
   std::span<const std::uint8_t> nodes_;
@@ -59,6 +68,10 @@ class FstMap {
   std::uint64_t key_count_ = 0;
   std::uint64_t node_count_ = 0;
   Node root_;
+  // Every lookup starts at the root, whose transitions, the most numerous
+  // of the map, would otherwise be searched each time; a key whose first
+  // byte no key has ends here.
+  std::array<RootStep, 256> root_steps_{};
 };
 
 }  // namespace lumra::fst

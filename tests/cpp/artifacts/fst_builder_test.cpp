@@ -79,6 +79,13 @@ TEST(FstBuilderTest, RandomMapsRoundTrip) {
         ASSERT_EQ(map.value().get(longer), std::nullopt);
       }
     }
+    // Every first byte, and no byte at all, against the root's cached steps.
+    for (int b = -1; b < 256; ++b) {
+      const std::string probe = b < 0 ? std::string() : std::string(1, static_cast<char>(b));
+      const auto expected = pairs.find(probe);
+      ASSERT_EQ(map.value().get(probe),
+                expected == pairs.end() ? std::nullopt : std::optional(expected->second));
+    }
   }
 }
 

@@ -98,5 +98,62 @@ TEST(SurfaceTableBuilderTest, FindsTheFirstDuplicateReadingInLongLists) {
   EXPECT_EQ(std::get<entry_problems::DuplicateReading>(table.error()).reading, "r17");
 }
 
+
+// A repeated surface is found only when the table is indexed, after all
+// entries came; the problem reported must still be the first one in entry
+// order, with each reading's normal form checked before its entry's later
+// checks. "X" is the one reading out of normal form.
+struct FirstProblemCase {
+  std::vector<std::pair<std::string, std::vector<std::string>>> entries;
+  std::size_t expected_variant;  // index in EntryProblem
+  std::string expected_text;     // the surface or the reading named
+};
+
+class FirstProblemTest : public ::testing::TestWithParam<FirstProblemCase> {};
+
+TEST_P(FirstProblemTest, ReportsTheFirstProblemInEntryOrder) {
+  const FirstProblemCase& c = GetParam();
+  SurfaceTableBuilder builder(kLimits);
+  for (const auto& [surface, readings] : c.entries) builder.add(surface, views(readings));
+  ReadingNormalizer normalizer = [](std::string_view reading) -> std::optional<std::string> {
+    if (reading == "X") return std::string("x");
+    return std::nullopt;
+  };
+  auto table = std::move(builder).finish(normalizer);
+  ASSERT_FALSE(table.ok());
+  ASSERT_EQ(table.error().index(), c.expected_variant);
+  std::visit(
+      [&](const auto& problem) {
+        using P = std::decay_t<decltype(problem)>;
+        if constexpr (std::is_same_v<P, entry_problems::DuplicateSurface> ||
+                      std::is_same_v<P, entry_problems::EmptyReadings>) {
+          EXPECT_EQ(problem.surface, c.expected_text);
+        } else if constexpr (std::is_same_v<P, entry_problems::ReadingNotNormalized>) {
+          EXPECT_EQ(problem.reading, c.expected_text);
+        }
+      },
+      table.error());
+}
+
+constexpr std::size_t kEmptyReadings = 2;
+constexpr std::size_t kNotNormalized = 4;
+constexpr std::size_t kDuplicateSurface = 6;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FirstProblemTest,
+    ::testing::Values(
+        // The repeat comes before a later entry's own problem.
+        FirstProblemCase{{{"a", {"r"}}, {"b", {"s"}}, {"a", {"t"}}, {"c", {}}}, kDuplicateSurface, "a"},
+        // An entry's own problem before the repeat: the repeat is never kept.
+        FirstProblemCase{{{"a", {"r"}}, {"c", {}}, {"a", {"t"}}}, kEmptyReadings, "c"},
+        // Entries after the repeat are not checked for their normal form...
+        FirstProblemCase{{{"a", {"r"}}, {"a", {"s"}}, {"b", {"X"}}}, kDuplicateSurface, "a"},
+        // ...those before it are...
+        FirstProblemCase{{{"a", {"r"}}, {"b", {"X"}}, {"a", {"s"}}}, kNotNormalized, "X"},
+        // ...and so are the repeating entry's own readings.
+        FirstProblemCase{{{"a", {"r"}}, {"a", {"s", "X"}}}, kNotNormalized, "X"},
+        // The second of two repeats is reported second.
+        FirstProblemCase{{{"a", {"r"}}, {"b", {"r"}}, {"b", {"r"}}, {"a", {"r"}}}, kDuplicateSurface, "b"}));
+
 }  // namespace
 }  // namespace lumra::payload
