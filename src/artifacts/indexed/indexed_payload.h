@@ -56,7 +56,7 @@ class IndexedPayload {
   // work: it stays linear in the size of the payload.
   Status<IndexedProblem> check_entries(const payload::ReadingNormalizer& normal_form) const;
 
-  // Every entry in ascending byte order of its surface.
+  // Receives an entry: its surface and its readings in record order.
   using EntryVisitor =
       std::function<void(std::string_view surface, const std::vector<std::string_view>& readings)>;
 

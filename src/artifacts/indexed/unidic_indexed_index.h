@@ -13,10 +13,10 @@
 #include "artifacts/indexed/indexed_problem.h"
 #include "artifacts/indexed/payload_bytes.h"
 #include "core/base/result.h"
-#include "payload/canonical_digest.h"
 #include "ja/unidic/payload.h"
 #include "ja/unidic/reading_index.h"
 #include "ja/unidic/unidic_load_error.h"
+#include "payload/canonical_digest.h"
 
 namespace lumra::artifacts {
 
