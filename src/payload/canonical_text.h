@@ -24,6 +24,8 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,7 +45,7 @@ class CanonicalTextWriter {
   // digest's per-call cost would otherwise dominate a text of short fields.
   static constexpr std::size_t kChunkBytes = 64 * 1024;
 
-  explicit CanonicalTextWriter(Sink& sink) : sink_(sink) { buffer_.reserve(kChunkBytes); }
+  explicit CanonicalTextWriter(Sink& sink) : sink_(sink), buffer_(new char[kChunkBytes]) {}
   CanonicalTextWriter(const CanonicalTextWriter&) = delete;
   CanonicalTextWriter& operator=(const CanonicalTextWriter&) = delete;
 
@@ -62,31 +64,73 @@ class CanonicalTextWriter {
 
   // The tag, `count` in decimal, a line feed.
   void number_line(char tag, std::uint64_t count) {
-    char digits[1 + 20 + 1];
-    digits[0] = tag;
-    char* end = std::to_chars(digits + 1, digits + sizeof digits - 1, count).ptr;
-    *end++ = '\n';
-    append(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    char digits[kMaxNumberLine];
+    append(std::string_view(digits, static_cast<std::size_t>(put_number_line(digits, tag, count) -
+                                                             digits)));
   }
 
   // One entry: its surface as an "S" field, the "R" count line, and each
   // reading, in the order given, as an "r" field.
   void entry(std::string_view surface, const std::vector<std::string_view>& readings) {
-    field('S', surface);
-    number_line('R', readings.size());
-    for (std::string_view reading : readings) field('r', reading);
+    // An entry is written for every surface of an index, so the usual one,
+    // which fits in what is left of the chunk, is written straight into it
+    // with one bounds check instead of one per piece.
+    std::size_t bound = surface.size() + (readings.size() + 2) * (kMaxNumberLine + 1);
+    for (std::string_view reading : readings) bound += reading.size();
+    if (bound > kChunkBytes) {
+      field('S', surface);
+      number_line('R', readings.size());
+      for (std::string_view reading : readings) field('r', reading);
+      return;
+    }
+    if (used_ + bound > kChunkBytes) flush();
+    char* out = buffer_.get() + used_;
+    out = put_field(out, 'S', surface);
+    out = put_number_line(out, 'R', readings.size());
+    for (std::string_view reading : readings) out = put_field(out, 'r', reading);
+    used_ = static_cast<std::size_t>(out - buffer_.get());
   }
 
   // Hands everything written so far to the sink. Call it once the text is
   // complete; the writer may go on being used after it.
   void flush() {
-    if (!buffer_.empty()) sink_.update(buffer_);
-    buffer_.clear();
+    if (used_ > 0) sink_.update(std::string_view(buffer_.get(), used_));
+    used_ = 0;
   }
 
  private:
+  static constexpr char kTwoDigits[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  // A tag, up to 20 decimal digits and a line feed.
+  static constexpr std::size_t kMaxNumberLine = 1 + 20 + 1;
+
+  static char* put_number_line(char* out, char tag, std::uint64_t count) {
+    *out++ = tag;
+    // Nearly every length and count of a reading index has one or two
+    // digits: those are copied from a table, without a branch on how many,
+    // which would be mispredicted half the time.
+    if (count < 100) {
+      const std::size_t one_digit = count < 10;
+      std::memcpy(out, kTwoDigits + 2 * count + one_digit, 2);
+      out += 2 - one_digit;
+    } else {
+      out = std::to_chars(out, out + 20, count).ptr;
+    }
+    *out++ = '\n';
+    return out;
+  }
+  static char* put_field(char* out, char tag, std::string_view value) {
+    out = put_number_line(out, tag, value.size());
+    if (!value.empty()) std::memcpy(out, value.data(), value.size());
+    out += value.size();
+    *out++ = '\n';
+    return out;
+  }
+
   void append(std::string_view bytes) {
-    if (buffer_.size() + bytes.size() > kChunkBytes) {
+    if (used_ + bytes.size() > kChunkBytes) {
       flush();
       // A value as large as a chunk goes to the sink directly, uncopied.
       if (bytes.size() >= kChunkBytes) {
@@ -94,11 +138,13 @@ class CanonicalTextWriter {
         return;
       }
     }
-    buffer_.append(bytes);
+    if (!bytes.empty()) std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
   }
 
   Sink& sink_;
-  std::string buffer_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
 };
 
 }  // namespace lumra::payload

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <bit>
 
 namespace lumra::payload {
@@ -50,6 +51,34 @@ std::uint64_t order_prefix(std::string_view surface) {
     prefix = prefix << 8 | (i < surface.size() ? static_cast<unsigned char>(surface[i]) : 0u);
   }
   return prefix;
+}
+
+struct PrefixedEntry {
+  std::uint64_t prefix;  // order_prefix() of the surface
+  std::uint64_t offset;  // of the entry in the arena
+};
+
+// Sorts `entries` by prefix, a byte at a time from the least significant,
+// each pass stable: a fixed number of sequential passes instead of the
+// comparisons of a general sort. A byte that every prefix shares is
+// skipped, which for surfaces of one script is most of the high ones.
+void sort_by_prefix(std::vector<PrefixedEntry>& entries) {
+  std::vector<std::array<std::uint64_t, 256>> counts(8);
+  for (auto& bytes : counts) bytes.fill(0);
+  for (const PrefixedEntry& entry : entries) {
+    for (int b = 0; b < 8; ++b) ++counts[b][entry.prefix >> (8 * b) & 0xFF];
+  }
+  std::vector<PrefixedEntry> scratch(entries.size());
+  for (int b = 0; b < 8; ++b) {
+    std::array<std::uint64_t, 256>& starts = counts[b];
+    if (std::find(starts.begin(), starts.end(), entries.size()) != starts.end()) continue;
+    std::uint64_t next = 0;
+    for (std::uint64_t& start : starts) next += std::exchange(start, next);
+    for (const PrefixedEntry& entry : entries) {
+      scratch[starts[entry.prefix >> (8 * b) & 0xFF]++] = entry;
+    }
+    entries.swap(scratch);
+  }
 }
 
 // Probing stops at a free slot; a table at most three quarters full always
@@ -190,33 +219,52 @@ void SurfaceTable::for_each_in_insertion_order(const EntryVisitor& visit) const 
 void SurfaceTable::for_each_in_surface_order(const EntryVisitor& visit) const {
   // Sorting offsets by the surfaces they point to costs a cache miss or two
   // per comparison, which dominated the walk of a large table. The first
-  // eight bytes of each surface travel with its offset instead, so that most
-  // comparisons never leave the array; the arena is read only on a tie.
-  struct Keyed {
-    std::uint64_t prefix;
-    std::uint64_t offset;
+  // eight bytes of each surface travel with its offset instead, so that the
+  // entries are ordered by those alone (sort_by_prefix), and the arena is
+  // read only to order the few that tie on them.
+  using Keyed = PrefixedEntry;
+  // string_view compares bytes as unsigned char: a prefix sorts first.
+  const auto before = [this](const Keyed& a, const Keyed& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    return surface_at(a.offset) < surface_at(b.offset);
   };
   std::vector<Keyed> order;
   order.reserve(count_);
+  // Payloads written by our own tools come in surface order already; the
+  // pass that gathers the keys notices, and the sort is skipped.
+  bool sorted = true;
   const char* data = arena_.data();
   for (std::uint64_t offset = 0; offset < arena_.size();) {
     std::uint64_t entry = offset;
     std::uint64_t surface_length = read_varint(data, offset);
     order.push_back({order_prefix({data + offset, surface_length}), entry});
+    if (sorted && order.size() > 1) sorted = before(order[order.size() - 2], order.back());
     offset += surface_length;
     for (std::uint64_t count = read_varint(data, offset); count > 0; --count) {
       offset += read_varint(data, offset);
     }
   }
-  // string_view compares bytes as unsigned char: a prefix sorts first.
-  std::sort(order.begin(), order.end(), [this](const Keyed& a, const Keyed& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    return surface_at(a.offset) < surface_at(b.offset);
-  });
+  if (!sorted) {
+    sort_by_prefix(order);
+    // Surfaces that share their first eight bytes are ordered by the rest.
+    for (auto run = order.begin(); run != order.end();) {
+      auto end = run + 1;
+      while (end != order.end() && end->prefix == run->prefix) ++end;
+      if (end - run > 1) std::sort(run, end, before);
+      run = end;
+    }
+  }
+  // In sorted order the entries are all over the arena: each one fetched
+  // only when it is visited would stall the walk on every entry, so the
+  // ones a little ahead are asked for while the current one is written.
+  constexpr std::size_t kPrefetchAhead = 16;
   std::vector<std::string_view> readings;
-  for (const Keyed& keyed : order) {
-    readings_at(keyed.offset, readings);
-    visit(surface_at(keyed.offset), readings);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (i + kPrefetchAhead < order.size()) {
+      __builtin_prefetch(data + order[i + kPrefetchAhead].offset);
+    }
+    readings_at(order[i].offset, readings);
+    visit(surface_at(order[i].offset), readings);
   }
 }
 

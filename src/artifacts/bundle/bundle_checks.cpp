@@ -48,4 +48,16 @@ Status<BundleError> check_file_digest(BundleLanguage language,
   return Unit{};
 }
 
+Status<BundleError> check_content_checksum(std::string_view algorithm,
+                                           const std::optional<std::string>& computed,
+                                           std::string_view expected) {
+  if (!computed) {
+    return Fail(BundleError(bundle_errors::UnsupportedChecksumAlgorithm{std::string(algorithm)}));
+  }
+  if (*computed != expected) {
+    return Fail(BundleError(bundle_errors::ChecksumMismatch{std::string(expected), *computed}));
+  }
+  return Unit{};
+}
+
 }  // namespace lumra::artifacts

@@ -46,6 +46,31 @@ Status<BundleError> check_file_digest(BundleLanguage language,
                                       const std::optional<std::string>& digest,
                                       std::string_view payload_path);
 
+// The steps between the metadata and the payload, in order: the bundle
+// directory (`bundle_dir`, or the directory of the metadata file read),
+// every licence reference, the payload path inside the bundle, and the
+// payload file's digest. Gives the payload's resolved path.
+template <class Metadata>
+Result<std::string, BundleError> locate_payload(BundleLanguage language, const Metadata& metadata,
+                                                const MetadataFile& file,
+                                                std::optional<std::string_view> bundle_dir) {
+  const std::string directory =
+      bundle_dir ? std::string(*bundle_dir) : containing_directory(file.path);
+  LUMRA_TRY(check_license_references(directory, metadata.license.references));
+  auto payload_path = resolve_bundle_path(directory, metadata.payload.path);
+  if (!payload_path.ok()) return Fail(BundleError(payload_path.take_error()));
+  LUMRA_TRY(check_file_digest(language, metadata.payload.file_digest_algorithm,
+                              metadata.payload.file_digest, payload_path.value()));
+  return std::move(payload_path).value();
+}
+
+// The payload's canonical checksum against the metadata's: none computed
+// means the algorithm is not one of the language's, then the two texts must
+// be equal exactly.
+Status<BundleError> check_content_checksum(std::string_view algorithm,
+                                           const std::optional<std::string>& computed,
+                                           std::string_view expected);
+
 // The query defaults as the options a dictionary starts from; their limits
 // are the caller's to check, after the payload has been verified.
 template <class QueryDefaults>

@@ -6,8 +6,8 @@
 #include "artifacts/bundle/bundle_checks.h"
 #include "artifacts/load_payload.h"
 #include "artifacts/metadata/unidic_metadata.h"
-#include "ja/reading/validate_reading_options.h"
 #include "ja/unidic/canonical_checksum.h"
+#include "ja/reading/validate_reading_options.h"
 
 namespace lumra::artifacts {
 
@@ -30,27 +30,23 @@ Result<LoadedBundle<ja::UnidicReadingIndex>, UnidicBundleError> load_unidic_bund
   LUMRA_TRY(check_artifact_kind(kJapanese, metadata.schema_version, metadata.artifact_type,
                                 "lumra.unidic.reading-index"));
 
-  const std::string directory =
-      bundle_dir ? std::string(*bundle_dir) : containing_directory(file.path);
-  LUMRA_TRY(check_license_references(directory, metadata.license.references));
-  auto payload_path = resolve_bundle_path(directory, metadata.payload.path);
-  if (!payload_path.ok()) return Fail(BundleError(payload_path.take_error()));
-  LUMRA_TRY(check_file_digest(kJapanese, metadata.payload.file_digest_algorithm,
-                              metadata.payload.file_digest, payload_path.value()));
+  LUMRA_TRY_ASSIGN(const std::string payload_path,
+                   locate_payload(kJapanese, metadata, file, bundle_dir));
 
-  LUMRA_TRY_ASSIGN(std::unique_ptr<ja::UnidicReadingIndex> index,
-                   load_japanese_payload(payload_path.value(), metadata.payload.format));
-
-  auto checksum = ja::canonical_payload_checksum(*index, metadata.payload.checksum_algorithm);
-  if (!checksum.ok()) return Fail(loader_error(checksum.take_error()));
-  if (!checksum.value()) {
-    return Fail(BundleError(
-        bundle_errors::UnsupportedChecksumAlgorithm{metadata.payload.checksum_algorithm}));
+  // An indexed payload's checksum is taken with the load, which spares a
+  // second walk of its entries; any checksum is checked in its own place.
+  LUMRA_TRY_ASSIGN(ChecksummedPayload<ja::UnidicReadingIndex> loaded,
+                   load_japanese_payload_with_checksum(payload_path, metadata.payload.format,
+                                                       metadata.payload.checksum_algorithm));
+  std::unique_ptr<ja::UnidicReadingIndex> index = std::move(loaded.index);
+  std::optional<std::string> checksum = std::move(loaded.checksum_on_load);
+  if (!checksum) {
+    auto walked = ja::canonical_payload_checksum(*index, metadata.payload.checksum_algorithm);
+    if (!walked.ok()) return Fail(loader_error(walked.take_error()));
+    checksum = std::move(walked).value();
   }
-  if (*checksum.value() != metadata.payload.checksum) {
-    return Fail(BundleError(
-        bundle_errors::ChecksumMismatch{metadata.payload.checksum, *checksum.value()}));
-  }
+  LUMRA_TRY(check_content_checksum(metadata.payload.checksum_algorithm, checksum,
+                                   metadata.payload.checksum));
   if (index->entry_count() != metadata.build.entries) {
     return Fail(BundleError(
         bundle_errors::EntryCountMismatch{metadata.build.entries, index->entry_count()}));

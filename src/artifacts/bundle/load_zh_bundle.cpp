@@ -31,17 +31,16 @@ Result<LoadedBundle<zh::ZhReadingIndex>, ZhBundleError> load_zh_bundle(
   LUMRA_TRY(check_artifact_kind(kChinese, metadata.schema_version, metadata.artifact_type,
                                 "lumra.zh.reading-index"));
 
-  const std::string directory =
-      bundle_dir ? std::string(*bundle_dir) : containing_directory(file.path);
-  LUMRA_TRY(check_license_references(directory, metadata.license.references));
-  auto payload_path = resolve_bundle_path(directory, metadata.payload.path);
-  if (!payload_path.ok()) return Fail(BundleError(payload_path.take_error()));
-  LUMRA_TRY(check_file_digest(kChinese, metadata.payload.file_digest_algorithm,
-                              metadata.payload.file_digest, payload_path.value()));
+  LUMRA_TRY_ASSIGN(const std::string payload_path,
+                   locate_payload(kChinese, metadata, file, bundle_dir));
 
-  LUMRA_TRY_ASSIGN(std::unique_ptr<zh::ZhReadingIndex> index,
-                   load_chinese_payload(payload_path.value(), metadata.payload.format));
-
+  // An indexed payload's checksum is taken with the load, which spares a
+  // second walk of its entries; any checksum is checked in its own place,
+  // after the cheaper checks, and only then taken for the other forms.
+  LUMRA_TRY_ASSIGN(ChecksummedPayload<zh::ZhReadingIndex> loaded,
+                   load_chinese_payload_with_checksum(payload_path, metadata.payload.format,
+                                                      metadata.payload.checksum_algorithm));
+  std::unique_ptr<zh::ZhReadingIndex> index = std::move(loaded.index);
   if (index->entry_count() != metadata.build.entries) {
     return Fail(BundleError(
         bundle_errors::EntryCountMismatch{metadata.build.entries, index->entry_count()}));
@@ -51,16 +50,14 @@ Result<LoadedBundle<zh::ZhReadingIndex>, ZhBundleError> load_zh_bundle(
     return Fail(BundleError(
         bundle_errors::PinyinViewMismatch{metadata.build.pinyin_view, std::string(view)}));
   }
-  auto checksum = zh::zh_canonical_checksum(*index, metadata.payload.checksum_algorithm);
-  if (!checksum.ok()) return Fail(loader_error(checksum.take_error()));
-  if (!checksum.value()) {
-    return Fail(BundleError(
-        bundle_errors::UnsupportedChecksumAlgorithm{metadata.payload.checksum_algorithm}));
+  std::optional<std::string> checksum = std::move(loaded.checksum_on_load);
+  if (!checksum) {
+    auto walked = zh::zh_canonical_checksum(*index, metadata.payload.checksum_algorithm);
+    if (!walked.ok()) return Fail(loader_error(walked.take_error()));
+    checksum = std::move(walked).value();
   }
-  if (*checksum.value() != metadata.payload.checksum) {
-    return Fail(BundleError(
-        bundle_errors::ChecksumMismatch{metadata.payload.checksum, *checksum.value()}));
-  }
+  LUMRA_TRY(check_content_checksum(metadata.payload.checksum_algorithm, checksum,
+                                   metadata.payload.checksum));
 
   const ja::ReadingOptions defaults = reading_options_of(metadata.query_defaults);
   if (auto valid = zh::validate_reading_options(defaults); !valid.ok()) {

@@ -113,6 +113,16 @@ Status<IndexedProblem> IndexedPayload::decode_reading_record(
 
 Status<IndexedProblem> IndexedPayload::check_entries(
     const payload::ReadingNormalizer& normal_form) const {
+  return check_entries(normal_form, nullptr);
+}
+
+Status<IndexedProblem> IndexedPayload::check_entries(const payload::ReadingNormalizer& normal_form,
+                                                     const EntryVisitor& visit) const {
+  return check_entries(normal_form, &visit);
+}
+
+Status<IndexedProblem> IndexedPayload::check_entries(const payload::ReadingNormalizer& normal_form,
+                                                     const EntryVisitor* visit) const {
   fst::FstStream stream(map_);
   std::vector<std::string_view> readings;
   EarlierReadings earlier;
@@ -132,7 +142,13 @@ Status<IndexedProblem> IndexedPayload::check_entries(
     // Nothing below depends on the surface except the text of a problem,
     // and a problem ends the walk: a record that passed once passes again.
     const std::uint64_t offset = stream.value();
-    if (checked.contains(offset)) continue;
+    if (checked.contains(offset)) {
+      if (visit != nullptr) {
+        LUMRA_TRY(decode_reading_record(offset, readings));
+        (*visit)(surface, readings);
+      }
+      continue;
+    }
     LUMRA_TRY(decode_reading_record(offset, readings));
     if (readings.empty()) return Fail(EmptyReadings{std::string(surface)});
     earlier.reset(readings);
@@ -150,6 +166,7 @@ Status<IndexedProblem> IndexedPayload::check_entries(
       }
     }
     checked.add(offset);
+    if (visit != nullptr) (*visit)(surface, readings);
   }
 }
 

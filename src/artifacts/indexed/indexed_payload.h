@@ -56,6 +56,17 @@ class IndexedPayload {
   // work: it stays linear in the size of the payload.
   Status<IndexedProblem> check_entries(const payload::ReadingNormalizer& normal_form) const;
 
+  // Receives an entry: its surface and its readings in record order.
+  using EntryVisitor =
+      std::function<void(std::string_view surface, const std::vector<std::string_view>& readings)>;
+
+  // check_entries(), handing each entry to `visit` once it has passed, in
+  // the order of the walk: the same entries for_each_entry() gives, without
+  // walking the FST and decoding the records a second time. The visits of a
+  // walk that fails stop where it fails.
+  Status<IndexedProblem> check_entries(const payload::ReadingNormalizer& normal_form,
+                                       const EntryVisitor& visit) const;
+
   // Fills `readings` with views into the payload of the readings of the
   // record at `offset` (from the start of the readings section), reusing
   // its capacity. In this order: the record does not start before the end of
@@ -74,8 +85,6 @@ class IndexedPayload {
                                       std::vector<std::string_view>& readings) const;
 
   // Every entry in ascending byte order of its surface.
-  using EntryVisitor =
-      std::function<void(std::string_view surface, const std::vector<std::string_view>& readings)>;
   Status<IndexedProblem> for_each_entry(const EntryVisitor& visit) const;
 
   std::uint64_t entry_count() const { return entry_count_; }
@@ -91,6 +100,9 @@ class IndexedPayload {
         readings_start_(readings_start),
         header_word_(header_word),
         entry_count_(entry_count) {}
+
+  Status<IndexedProblem> check_entries(const payload::ReadingNormalizer& normal_form,
+                                       const EntryVisitor* visit) const;
 
   std::vector<std::uint8_t> bytes_;
   fst::FstMap map_;  // over the FST section of bytes_

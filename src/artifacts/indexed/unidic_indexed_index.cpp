@@ -3,6 +3,8 @@
 #include <cassert>
 #include <string>
 
+#include "ja/unidic/canonical_checksum.h"
+
 namespace lumra::artifacts {
 
 namespace {
@@ -97,21 +99,30 @@ Status<ja::UnidicLoadError> IndexedUnidicReadingIndex::decode_reading_record(
 }
 
 Result<std::unique_ptr<IndexedUnidicReadingIndex>, ja::UnidicLoadError> parse_indexed_payload(
-    std::vector<std::uint8_t> bytes) {
+    std::vector<std::uint8_t> bytes, payload::CanonicalDigest* content_digest) {
   Result<IndexedPayload, IndexedProblem> opened =
       IndexedPayload::open(std::move(bytes), kUnidicIndexedFormat);
   if (!opened.ok()) return Fail(to_unidic_load_error(opened.take_error()));
-  Status<IndexedProblem> checked = opened.value().check_entries({});
+  Status<IndexedProblem> checked = Unit{};
+  if (content_digest == nullptr) {
+    checked = opened.value().check_entries({});
+  } else {
+    ja::write_unidic_canonical_header(content_digest->text());
+    checked = opened.value().check_entries(
+        {}, [&](std::string_view surface, const std::vector<std::string_view>& readings) {
+          content_digest->text().entry(surface, readings);
+        });
+  }
   if (!checked.ok()) return Fail(to_unidic_load_error(checked.take_error()));
   return std::make_unique<IndexedUnidicReadingIndex>(std::move(opened).value());
 }
 
 Result<std::unique_ptr<IndexedUnidicReadingIndex>, ja::UnidicLoadError> load_indexed_payload(
-    std::string_view path) {
+    std::string_view path, payload::CanonicalDigest* content_digest) {
   constexpr std::uint64_t kMaxBytes = kUnidicIndexedFormat.max_payload_bytes;
   Result<std::vector<std::uint8_t>, PayloadBytesError> bytes = read_payload_bytes(path, kMaxBytes);
   if (!bytes.ok()) return Fail(to_unidic_load_error(bytes.error(), kMaxBytes));
-  return parse_indexed_payload(std::move(bytes).value());
+  return parse_indexed_payload(std::move(bytes).value(), content_digest);
 }
 
 }  // namespace lumra::artifacts

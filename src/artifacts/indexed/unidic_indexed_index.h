@@ -16,6 +16,7 @@
 #include "ja/unidic/payload.h"
 #include "ja/unidic/reading_index.h"
 #include "ja/unidic/unidic_load_error.h"
+#include "payload/canonical_digest.h"
 
 namespace lumra::artifacts {
 
@@ -51,13 +52,18 @@ class IndexedUnidicReadingIndex final : public ja::UnidicReadingIndex {
 // read_payload_bytes() with the payload size limit, then
 // parse_indexed_payload(). A path that is not a regular file fails with Io
 // "artifact payload path is not a regular file".
+//
+// Given `content_digest`, the entries' canonical text (the header, then each
+// entry as it passes its checks) is written into it during the load's own
+// walk, so that the checksum costs no second walk; on failure what it holds
+// means nothing.
 Result<std::unique_ptr<IndexedUnidicReadingIndex>, ja::UnidicLoadError> load_indexed_payload(
-    std::string_view path);
+    std::string_view path, payload::CanonicalDigest* content_digest = nullptr);
 
 // IndexedPayload::open() and check_entries() on `bytes`, with the UniDic
 // errors: a header word other than 0 is NonZeroIndexedReserved.
 Result<std::unique_ptr<IndexedUnidicReadingIndex>, ja::UnidicLoadError> parse_indexed_payload(
-    std::vector<std::uint8_t> bytes);
+    std::vector<std::uint8_t> bytes, payload::CanonicalDigest* content_digest = nullptr);
 
 ja::UnidicLoadError to_unidic_load_error(IndexedProblem problem);
 ja::UnidicLoadError to_unidic_load_error(const PayloadBytesError& error, std::uint64_t max_bytes);

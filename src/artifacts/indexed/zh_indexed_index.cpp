@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "zh/index/canonical_checksum.h"
 #include "zh/index/normalize_pinyin.h"
 
 namespace lumra::artifacts {
@@ -95,7 +96,7 @@ Status<zh::ZhLoadError> IndexedZhReadingIndex::read_readings_record(
 }
 
 Result<std::unique_ptr<IndexedZhReadingIndex>, zh::ZhLoadError> parse_zh_indexed_payload(
-    std::vector<std::uint8_t> bytes) {
+    std::vector<std::uint8_t> bytes, payload::CanonicalDigest* content_digest) {
   Result<IndexedPayload, IndexedProblem> opened =
       IndexedPayload::open(std::move(bytes), kZhIndexedFormat);
   if (!opened.ok()) return Fail(to_zh_load_error(opened.take_error()));
@@ -103,20 +104,30 @@ Result<std::unique_ptr<IndexedZhReadingIndex>, zh::ZhLoadError> parse_zh_indexed
   const std::optional<zh::PinyinView> view =
       zh::pinyin_view_from_code(opened.value().header_word());
   if (!view) return Fail(UnsupportedIndexedPinyinView{opened.value().header_word()});
-  Status<IndexedProblem> checked = opened.value().check_entries(
-      [view = *view](std::string_view reading) {
-        return zh::pinyin_normal_form_if_different(reading, view);
-      });
+  const payload::ReadingNormalizer normal_form = [view = *view](std::string_view reading) {
+    return zh::pinyin_normal_form_if_different(reading, view);
+  };
+  Status<IndexedProblem> checked = Unit{};
+  if (content_digest == nullptr) {
+    checked = opened.value().check_entries(normal_form);
+  } else {
+    zh::write_zh_canonical_header(content_digest->text(), *view);
+    checked = opened.value().check_entries(
+        normal_form,
+        [&](std::string_view surface, const std::vector<std::string_view>& readings) {
+          content_digest->text().entry(surface, readings);
+        });
+  }
   if (!checked.ok()) return Fail(to_zh_load_error(checked.take_error()));
   return std::make_unique<IndexedZhReadingIndex>(std::move(opened).value(), *view);
 }
 
 Result<std::unique_ptr<IndexedZhReadingIndex>, zh::ZhLoadError> load_zh_indexed_payload(
-    std::string_view path) {
+    std::string_view path, payload::CanonicalDigest* content_digest) {
   constexpr std::uint64_t kMaxBytes = kZhIndexedFormat.max_payload_bytes;
   Result<std::vector<std::uint8_t>, PayloadBytesError> bytes = read_payload_bytes(path, kMaxBytes);
   if (!bytes.ok()) return Fail(to_zh_load_error(bytes.error(), kMaxBytes));
-  return parse_zh_indexed_payload(std::move(bytes).value());
+  return parse_zh_indexed_payload(std::move(bytes).value(), content_digest);
 }
 
 }  // namespace lumra::artifacts

@@ -13,6 +13,7 @@
 #include "artifacts/indexed/indexed_problem.h"
 #include "artifacts/indexed/payload_bytes.h"
 #include "core/base/result.h"
+#include "payload/canonical_digest.h"
 #include "zh/index/payload.h"
 #include "zh/index/pinyin_view.h"
 #include "zh/index/reading_index.h"
@@ -53,15 +54,20 @@ class IndexedZhReadingIndex final : public zh::ZhReadingIndex {
 // read_payload_bytes() with the payload size limit, then
 // parse_zh_indexed_payload(). A path that is not a regular file fails with Io
 // "artifact payload path is not a regular file".
+//
+// Given `content_digest`, the entries' canonical text (the header with the
+// file's view, then each entry as it passes its checks) is written into it
+// during the load's own walk, so that the checksum costs no second walk; on
+// failure what it holds means nothing.
 Result<std::unique_ptr<IndexedZhReadingIndex>, zh::ZhLoadError> load_zh_indexed_payload(
-    std::string_view path);
+    std::string_view path, payload::CanonicalDigest* content_digest = nullptr);
 
 // IndexedPayload::open() and check_entries() on `bytes`, with the Chinese
 // errors: a header word other than a view code is
 // UnsupportedIndexedPinyinView, and every reading must be in its normal form
 // in the file's view (zh/index/normalize_pinyin.h).
 Result<std::unique_ptr<IndexedZhReadingIndex>, zh::ZhLoadError> parse_zh_indexed_payload(
-    std::vector<std::uint8_t> bytes);
+    std::vector<std::uint8_t> bytes, payload::CanonicalDigest* content_digest = nullptr);
 
 zh::ZhLoadError to_zh_load_error(IndexedProblem problem);
 zh::ZhLoadError to_zh_load_error(const PayloadBytesError& error, std::uint64_t max_bytes);

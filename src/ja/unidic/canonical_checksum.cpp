@@ -2,19 +2,15 @@
 
 #include <vector>
 
-#include "payload/canonical_text.h"
-#include "payload/fnv1a64.h"
-#include "payload/sha256.h"
-
 namespace lumra::ja {
 
 namespace {
 
-// Writes the canonical text of `index` into `sink`, piece by piece.
+// Writes the canonical text of `index` into `writer`, piece by piece.
 template <class Sink>
-Status<UnidicLoadError> write_canonical_text(const UnidicReadingIndex& index, Sink& sink) {
-  payload::CanonicalTextWriter<Sink> writer(sink);
-  writer.line(kUnidicCanonicalHeader);
+Status<UnidicLoadError> write_canonical_text(const UnidicReadingIndex& index,
+                                             payload::CanonicalTextWriter<Sink>& writer) {
+  write_unidic_canonical_header(writer);
   LUMRA_TRY(index.for_each_canonical_entry(
       [&](std::string_view surface, const std::vector<std::string_view>& readings) {
         writer.entry(surface, readings);
@@ -25,24 +21,25 @@ Status<UnidicLoadError> write_canonical_text(const UnidicReadingIndex& index, Si
 
 }  // namespace
 
+std::optional<payload::CanonicalHash> unidic_checksum_hash(std::string_view algorithm) {
+  if (algorithm == kUnidicFnv1a64Checksum) return payload::CanonicalHash::kFnv1a64;
+  if (algorithm == kUnidicSha256Checksum) return payload::CanonicalHash::kSha256;
+  return std::nullopt;
+}
+
 Result<std::optional<std::string>, UnidicLoadError> canonical_payload_checksum(
     const UnidicReadingIndex& index, std::string_view algorithm) {
-  if (algorithm == kUnidicFnv1a64Checksum) {
-    payload::Fnv1a64 hash;
-    LUMRA_TRY(write_canonical_text(index, hash));
-    return std::optional<std::string>(hash.hex_digest());
-  }
-  if (algorithm == kUnidicSha256Checksum) {
-    payload::Sha256 hash;
-    LUMRA_TRY(write_canonical_text(index, hash));
-    return std::optional<std::string>(hash.hex_digest());
-  }
-  return std::optional<std::string>();
+  const std::optional<payload::CanonicalHash> hash = unidic_checksum_hash(algorithm);
+  if (!hash) return std::optional<std::string>();
+  payload::CanonicalDigest digest(*hash);
+  LUMRA_TRY(write_canonical_text(index, digest.text()));
+  return std::optional<std::string>(digest.hex_digest());
 }
 
 Result<std::string, UnidicLoadError> unidic_canonical_text(const UnidicReadingIndex& index) {
   payload::CanonicalTextBuffer buffer;
-  LUMRA_TRY(write_canonical_text(index, buffer));
+  payload::CanonicalTextWriter writer(buffer);
+  LUMRA_TRY(write_canonical_text(index, writer));
   return std::move(buffer.text);
 }
 

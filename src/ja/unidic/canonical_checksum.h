@@ -14,6 +14,8 @@
 
 #include "core/base/result.h"
 #include "ja/unidic/reading_index.h"
+#include "payload/canonical_digest.h"
+#include "payload/canonical_text.h"
 #include "ja/unidic/unidic_load_error.h"
 
 namespace lumra::ja {
@@ -22,6 +24,18 @@ inline constexpr std::string_view kUnidicCanonicalHeader =
     "lumra.unidic.reading-index.surface-readings/v1";
 inline constexpr std::string_view kUnidicFnv1a64Checksum = "fnv1a64-canonical-v1";
 inline constexpr std::string_view kUnidicSha256Checksum = "sha256-canonical-v1";
+
+// The hash that `algorithm` names for a UniDic index, matched exactly:
+// "fnv1a64-canonical-v1" or "sha256-canonical-v1"; nothing for any other
+// name.
+std::optional<payload::CanonicalHash> unidic_checksum_hash(std::string_view algorithm);
+
+// The text's opening, before its entries: a loader that walks the entries
+// in canonical order itself writes this, then writer.entry() for each.
+template <class Sink>
+void write_unidic_canonical_header(payload::CanonicalTextWriter<Sink>& writer) {
+  writer.line(kUnidicCanonicalHeader);
+}
 
 // The checksum of `index` under `algorithm`, matched exactly:
 // "fnv1a64-canonical-v1" gives 16 lower-case hexadecimal digits and

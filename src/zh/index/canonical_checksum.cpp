@@ -2,20 +2,15 @@
 
 #include <vector>
 
-#include "payload/canonical_text.h"
-#include "payload/sha256.h"
-#include "zh/index/pinyin_view.h"
-
 namespace lumra::zh {
 
 namespace {
 
-// Writes the canonical text of `index` into `sink`, piece by piece.
+// Writes the canonical text of `index` into `writer`, piece by piece.
 template <class Sink>
-Status<ZhLoadError> write_canonical_text(const ZhReadingIndex& index, Sink& sink) {
-  payload::CanonicalTextWriter<Sink> writer(sink);
-  writer.line(kZhCanonicalHeader);
-  writer.field('V', canonical_name(index.view()));
+Status<ZhLoadError> write_canonical_text(const ZhReadingIndex& index,
+                                         payload::CanonicalTextWriter<Sink>& writer) {
+  write_zh_canonical_header(writer, index.view());
   LUMRA_TRY(index.for_each_canonical_entry(
       [&](std::string_view surface, const std::vector<std::string_view>& readings) {
         writer.entry(surface, readings);
@@ -26,17 +21,24 @@ Status<ZhLoadError> write_canonical_text(const ZhReadingIndex& index, Sink& sink
 
 }  // namespace
 
+std::optional<payload::CanonicalHash> zh_checksum_hash(std::string_view algorithm) {
+  if (algorithm == kZhSha256Checksum) return payload::CanonicalHash::kSha256;
+  return std::nullopt;
+}
+
 Result<std::optional<std::string>, ZhLoadError> zh_canonical_checksum(const ZhReadingIndex& index,
                                                                       std::string_view algorithm) {
-  if (algorithm != kZhSha256Checksum) return std::optional<std::string>();
-  payload::Sha256 hash;
-  LUMRA_TRY(write_canonical_text(index, hash));
-  return std::optional<std::string>(hash.hex_digest());
+  const std::optional<payload::CanonicalHash> hash = zh_checksum_hash(algorithm);
+  if (!hash) return std::optional<std::string>();
+  payload::CanonicalDigest digest(*hash);
+  LUMRA_TRY(write_canonical_text(index, digest.text()));
+  return std::optional<std::string>(digest.hex_digest());
 }
 
 Result<std::string, ZhLoadError> zh_canonical_text(const ZhReadingIndex& index) {
   payload::CanonicalTextBuffer buffer;
-  LUMRA_TRY(write_canonical_text(index, buffer));
+  payload::CanonicalTextWriter writer(buffer);
+  LUMRA_TRY(write_canonical_text(index, writer));
   return std::move(buffer.text);
 }
 

@@ -14,6 +14,9 @@
 #include <string_view>
 
 #include "core/base/result.h"
+#include "payload/canonical_digest.h"
+#include "payload/canonical_text.h"
+#include "zh/index/pinyin_view.h"
 #include "zh/index/reading_index.h"
 #include "zh/index/zh_load_error.h"
 
@@ -21,6 +24,19 @@ namespace lumra::zh {
 
 inline constexpr std::string_view kZhCanonicalHeader = "lumra.zh.reading-index.surface-readings/v1";
 inline constexpr std::string_view kZhSha256Checksum = "sha256-canonical-v1";
+
+// The hash that `algorithm` names for a Chinese index: "sha256-canonical-v1"
+// (matched exactly); nothing for any other name.
+std::optional<payload::CanonicalHash> zh_checksum_hash(std::string_view algorithm);
+
+// The text's opening, before its entries: the header line and the view. A
+// loader that walks the entries in canonical order itself writes this, then
+// writer.entry() for each.
+template <class Sink>
+void write_zh_canonical_header(payload::CanonicalTextWriter<Sink>& writer, PinyinView view) {
+  writer.line(kZhCanonicalHeader);
+  writer.field('V', canonical_name(view));
+}
 
 // The checksum of `index` under `algorithm`: "sha256-canonical-v1" (matched
 // exactly) gives 64 lower-case hexadecimal digits; any other name, the

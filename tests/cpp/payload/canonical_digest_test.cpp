@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "payload/canonical_digest.h"
 #include "payload/canonical_text.h"
 #include "payload/fnv1a64.h"
 #include "payload/sha256.h"
@@ -94,6 +95,41 @@ TEST(CanonicalTextWriterTest, ChunkingKeepsTheBytes) {
   Sha256 whole;
   whole.update(expected);
   EXPECT_EQ(streamed.hex_digest(), whole.hex_digest());
+}
+
+// Entries written whole into the chunk, split because they would not fit
+// in what is left of it, or larger than a chunk altogether, come out as
+// their pieces would; CanonicalDigest hashes the same bytes.
+TEST(CanonicalTextWriterTest, EntriesAroundTheChunkSize) {
+  constexpr std::size_t kChunk = CanonicalTextWriter<CanonicalTextBuffer>::kChunkBytes;
+  CanonicalTextBuffer buffer;
+  CanonicalTextWriter writer(buffer);
+  CanonicalDigest sha(CanonicalHash::kSha256);
+  CanonicalDigest fnv(CanonicalHash::kFnv1a64);
+  std::string expected;
+  const std::vector<std::size_t> sizes = {1,          kChunk / 3,  kChunk / 4, kChunk / 4,
+                                          kChunk / 4, kChunk - 60, kChunk - 30, kChunk,
+                                          9,          2 * kChunk + 5, 99, 100, 0};
+  for (std::size_t size : sizes) {
+    const std::string surface(size % 7 + 1, 's');
+    const std::vector<std::string> owned = {std::string(size, 'r'), "x", std::string(size / 2, 'y')};
+    const std::vector<std::string_view> readings(owned.begin(), owned.end());
+    writer.entry(surface, readings);
+    sha.text().entry(surface, readings);
+    fnv.text().entry(surface, readings);
+    expected += "S" + std::to_string(surface.size()) + "\n" + surface + "\nR3\n";
+    for (const std::string& reading : owned) {
+      expected += "r" + std::to_string(reading.size()) + "\n" + reading + "\n";
+    }
+  }
+  writer.flush();
+  EXPECT_TRUE(buffer.text == expected);
+  Sha256 whole_sha;
+  whole_sha.update(expected);
+  Fnv1a64 whole_fnv;
+  whole_fnv.update(expected);
+  EXPECT_EQ(sha.hex_digest(), whole_sha.hex_digest());
+  EXPECT_EQ(fnv.hex_digest(), whole_fnv.hex_digest());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -69,6 +70,35 @@ TEST(SurfaceTableTest, AgreesWithAnOrderedMap) {
           ++next;
         });
     EXPECT_EQ(next, expected.end());
+  }
+}
+
+// Entries inserted already in surface order, and in that order but for the
+// last two or for two that tie on their first eight bytes, are visited in
+// surface order.
+TEST(SurfaceTableTest, SurfaceOrderOfNearlySortedInsertions) {
+  std::mt19937 rng(5);
+  Entries entries;
+  while (entries.size() < 500) entries[random_text(rng, 12)] = {"r"};
+  std::vector<std::string> sorted;
+  for (const auto& [surface, readings] : entries) sorted.push_back(surface);
+  const std::vector<std::string> tie = {"abcdefgh\xFF", "abcdefgh"};  // tie on eight bytes
+  auto swapped_last = sorted;
+  std::swap(swapped_last[swapped_last.size() - 2], swapped_last.back());
+  for (const std::vector<std::string>& order : {sorted, swapped_last, tie}) {
+    SurfaceTableBuilder builder(kLimits);
+    const std::vector<std::string> readings = {"r"};
+    for (const std::string& surface : order) builder.add(surface, views(readings));
+    auto table = std::move(builder).finish();
+    ASSERT_TRUE(table.ok());
+    std::vector<std::string> visited;
+    table.value().for_each_in_surface_order(
+        [&](std::string_view surface, const std::vector<std::string_view>&) {
+          visited.emplace_back(surface);
+        });
+    std::vector<std::string> expected = order;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(visited, expected);
   }
 }
 

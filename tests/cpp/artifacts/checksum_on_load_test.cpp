@@ -1,0 +1,112 @@
+// The canonical checksum an indexed payload's load takes during its own
+// check of the entries, against the walk of the loaded index: equal on
+// random payloads whose records are shared between surfaces, and the file
+// loaders give it for indexed payloads only.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "artifacts/load_payload.h"
+#include "indexed_test_support.h"
+#include "ja/unidic/canonical_checksum.h"
+#include "zh/index/canonical_checksum.h"
+
+namespace lumra::artifacts::testing {
+namespace {
+
+// Surfaces sharing prefixes, of one- to three-byte characters; about one
+// in four surfaces points at the record of an earlier one.
+RawPayload random_payload(std::mt19937_64& rng, const std::string& magic) {
+  static const std::vector<std::string> kSurfaceChars = {"a", "b", "é", "日", "本"};
+  static const std::vector<std::string> kSyllables = {"ri", "ka", "to", "ma", "e"};
+  RawPayload raw;
+  raw.magic = magic;
+  std::vector<std::uint64_t> records;
+  for (std::size_t count = rng() % 40; raw.keys.size() < count;) {
+    std::string surface;
+    for (std::size_t n = 1 + rng() % 4; n > 0; --n) surface += kSurfaceChars[rng() % 5];
+    if (!records.empty() && rng() % 4 == 0) {
+      raw.keys[surface] = records[rng() % records.size()];
+      continue;
+    }
+    std::vector<std::string> readings;
+    for (std::size_t n = 1 + rng() % 3; n > 0; --n) {
+      std::string reading = kSyllables[rng() % 5] + kSyllables[rng() % 5];
+      if (std::find(readings.begin(), readings.end(), reading) == readings.end()) {
+        readings.push_back(reading);
+      }
+    }
+    records.push_back(raw.readings.size());
+    raw.keys[surface] = records.back();
+    raw.readings += record(readings);
+  }
+  return raw;
+}
+
+TEST(ChecksumOnLoadTest, JapaneseEqualsTheWalkOfTheLoadedIndex) {
+  std::mt19937_64 rng(13);
+  for (int round = 0; round < 200; ++round) {
+    const Bytes bytes = random_payload(rng, "LUMRAI01").bytes();
+    auto walked = parse_indexed_payload(bytes);
+    ASSERT_TRUE(walked.ok());
+    for (auto hash : {payload::CanonicalHash::kSha256, payload::CanonicalHash::kFnv1a64}) {
+      const char* name = hash == payload::CanonicalHash::kSha256 ? "sha256-canonical-v1"
+                                                                 : "fnv1a64-canonical-v1";
+      payload::CanonicalDigest digest(hash);
+      ASSERT_TRUE(parse_indexed_payload(bytes, &digest).ok());
+      EXPECT_EQ(digest.hex_digest(), *ja::canonical_payload_checksum(*walked.value(), name).value())
+          << round;
+    }
+  }
+}
+
+TEST(ChecksumOnLoadTest, ChineseEqualsTheWalkOfTheLoadedIndex) {
+  std::mt19937_64 rng(31);
+  for (int round = 0; round < 200; ++round) {
+    const Bytes bytes = random_payload(rng, "LUMRAZ01").bytes();  // header word 0: no-tone
+    auto walked = parse_zh_indexed_payload(bytes);
+    ASSERT_TRUE(walked.ok()) << round;
+    payload::CanonicalDigest digest(payload::CanonicalHash::kSha256);
+    ASSERT_TRUE(parse_zh_indexed_payload(bytes, &digest).ok());
+    EXPECT_EQ(digest.hex_digest(),
+              *zh::zh_canonical_checksum(*walked.value(), "sha256-canonical-v1").value())
+        << round;
+  }
+}
+
+// Only an indexed payload and a known algorithm give the checksum with the
+// load; the YAML form of the same entries walks to the same one.
+TEST(ChecksumOnLoadTest, FileLoadersTakeItForIndexedPayloadsOnly) {
+  const Entries entries = {{"日本", {"にほん", "にっぽん"}}, {"a", {"えー"}}};
+  TempDir dir;
+  const std::string indexed = dir.write("ja.indexed", *japanese().encode(entries));
+  const Bytes yaml_text = [] {
+    const std::string text =
+        "schema_version: 1\npayload_type: lumra.unidic.reading-index.surface-readings\n"
+        "entries:\n- {surface: 日本, readings: [にほん, にっぽん]}\n- {surface: a, readings: [えー]}\n";
+    return Bytes(text.begin(), text.end());
+  }();
+  const std::string yaml = dir.write("ja.yaml", yaml_text);
+  auto from_yaml = load_japanese_payload_with_checksum(yaml, "yaml", "sha256-canonical-v1");
+  ASSERT_TRUE(from_yaml.ok());
+  EXPECT_FALSE(from_yaml.value().checksum_on_load);
+  const auto walked =
+      ja::canonical_payload_checksum(*from_yaml.value().index, "sha256-canonical-v1").value();
+  for (const char* format : {"indexed", "fst", "indexed-fst.surface-readings.v1"}) {
+    auto loaded = load_japanese_payload_with_checksum(indexed, format, "sha256-canonical-v1");
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(loaded.value().checksum_on_load, walked) << format;
+  }
+  auto unknown = load_japanese_payload_with_checksum(indexed, "indexed", "SHA256-canonical-v1");
+  ASSERT_TRUE(unknown.ok());
+  EXPECT_FALSE(unknown.value().checksum_on_load);
+  auto zh_only = load_chinese_payload_with_checksum(
+      dir.write("zh.indexed", *chinese().encode({{"a", {"e"}}})), "indexed",
+      "fnv1a64-canonical-v1");
+  ASSERT_TRUE(zh_only.ok());
+  EXPECT_FALSE(zh_only.value().checksum_on_load);
+}
+
+}  // namespace
+}  // namespace lumra::artifacts::testing
