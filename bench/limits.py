@@ -24,12 +24,28 @@ def payload(path, payload_type, entries, **extra):
             "entries": [{"surface": s, "readings": r} for s, r in entries.items()]}
     path.write_text(json.dumps(body, ensure_ascii=False), encoding="utf-8")
     return str(path)
+def numbered_payload(path, payload_type, count, reading, **extra):
+    # Written a line at a time: a list of millions of entries would put the
+    # writer's memory into the child's peak.
+    with open(path, "w", encoding="utf-8") as out:
+        head = {"schema_version": 1, "payload_type": payload_type, **extra}
+        out.write(json.dumps(head, ensure_ascii=False)[:-1] + ', "entries": [\\n')
+        for i in range(count):
+            # Two CJK ideographs per surface give 440 million distinct ones.
+            surface = chr(0x4E00 + i // 20000) + chr(0x4E00 + i % 20000)
+            out.write(("," if i else "") + '{"surface": "' + surface + '", "readings": ["'
+                      + reading + '"]}\\n')
+        out.write("]}\\n")
+    return str(path)
 work = pathlib.Path(sys.argv[1])
 JA = "lumra.unidic.reading-index.surface-readings"
 ZH = "lumra.zh.reading-index.surface-readings"
 ja = _lumra.JapaneseDictionary.load_payload(payload(work / "ja.yaml", JA,
      {"日本": ["にほん", "にっぽん"], "東京": ["とうきょう"]}))
 """
+
+ZH_SETUP = ("zh = _lumra.ChineseDictionary.load_payload(payload(work / 'zh.yaml', ZH, "
+            "{'行': ['xing', 'hang'], '中': ['zhong']}, pinyin_view='no-tone')); ")
 
 # (what, the limit it sits at, setup, the timed call)
 CASES = {
@@ -52,11 +68,41 @@ CASES = {
         "ja.ratio(a, 'a')",
     ),
     "max_paths_long_text": (
-        "distance of a 3600-character ambiguous text with max_paths 16384: its lattice "
-        "stops at the node limit",
-        "max_paths 16384, 16,000,000 lattice nodes",
+        "distance of a 3600-character ambiguous text (日本 × 1800) with max_paths 16384",
+        "max_paths 16384, 16,000,000 lattice states",
         "a = '日本' * 1800",
         "ja.distance(a, 'a', max_paths=16384)",
+    ),
+    "zh_max_paths_long_text": (
+        "Chinese distance of a 60,000-character ambiguous text (行 × 60000) with max_paths "
+        "16384, in the lattice form",
+        "max_paths 16384",
+        ZH_SETUP + "a = '行' * 60000",
+        "zh.distance(a, 'a', max_paths=16384)",
+    ),
+    "ja_entries": (
+        "load of a YAML payload of 3,000,000 entries",
+        "3,000,000 Japanese entries",
+        "p = numbered_payload(work / 'many.yaml', JA, 3_000_000, 'あ')",
+        "_lumra.JapaneseDictionary.load_payload(p).distance('一一', 'a')",
+    ),
+    "ja_entries_refused": (
+        "load of a YAML payload of 3,000,001 entries",
+        "3,000,000 Japanese entries",
+        "p = numbered_payload(work / 'many.yaml', JA, 3_000_001, 'あ')",
+        "_lumra.JapaneseDictionary.load_payload(p)",
+    ),
+    "zh_entries": (
+        "load of a YAML payload of 2,000,000 entries",
+        "2,000,000 Chinese entries",
+        "p = numbered_payload(work / 'many.yaml', ZH, 2_000_000, 'a', pinyin_view='no-tone')",
+        "_lumra.ChineseDictionary.load_payload(p).distance('一一', 'a')",
+    ),
+    "zh_entries_refused": (
+        "load of a YAML payload of 2,000,001 entries",
+        "2,000,000 Chinese entries",
+        "p = numbered_payload(work / 'many.yaml', ZH, 2_000_001, 'a', pinyin_view='no-tone')",
+        "_lumra.ChineseDictionary.load_payload(p)",
     ),
     "long_surface": (
         "load of a payload whose surface has 16383 bytes, and a distance through it",
