@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 #include <bit>
+#include <new>
+#include <stdexcept>
 
 namespace lumra::payload {
 
@@ -128,7 +130,17 @@ bool SurfaceTable::find(std::string_view surface, std::vector<std::string_view>&
 }
 
 void SurfaceTable::reserve(std::uint64_t entries, std::uint64_t text_bytes) {
-  if (text_bytes > arena_.capacity()) arena_.reserve(text_bytes);
+  if (text_bytes > arena_.capacity()) {
+    // The text size is a hint (a loader's file size, mostly keys, comments
+    // or padding): where the address space cannot hold it, the arena grows
+    // with what is actually added instead, so that a payload that loads
+    // without the hint still loads with it.
+    try {
+      arena_.reserve(text_bytes);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+  }
   // Only the allocation: index() sizes the table from the real count.
   slots_.reserve(slot_capacity(entries));
 }

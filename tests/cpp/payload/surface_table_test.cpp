@@ -102,6 +102,23 @@ TEST(SurfaceTableTest, SurfaceOrderOfNearlySortedInsertions) {
   }
 }
 
+// A text size the address space cannot hold (a loader's file size that is
+// mostly padding, under a memory limit) is only a hint: the table still
+// fills as it would without it.
+TEST(SurfaceTableBuilderTest, ARefusedTextSizeHintIsIgnored) {
+  for (std::uint64_t hint : {std::uint64_t{1} << 60, ~std::uint64_t{0}}) {
+    SurfaceTableBuilder builder(kLimits);
+    builder.reserve(0, hint);
+    const std::vector<std::string> readings = {"hi", "nichi"};
+    builder.add("\xE6\x97\xA5", views(readings));
+    auto table = std::move(builder).finish();
+    ASSERT_TRUE(table.ok());
+    std::vector<std::string_view> found;
+    ASSERT_TRUE(table.value().find("\xE6\x97\xA5", found));
+    EXPECT_EQ(found, views(readings));
+  }
+}
+
 TEST(SurfaceTableBuilderTest, CountLimitWinsOverAnEarlierProblem) {
   SurfaceTableBuilder builder({2, 16, 4, 16});
   std::vector<std::string_view> readings = {"x"};
