@@ -214,7 +214,13 @@ TEST(PartialAlignmentDifferential, LongestWindowIsSweptNotCubic) {
   };
   EXPECT_EQ(levenshtein(query, span_of(*distance.value()), workspace), distance.value()->score);
   EXPECT_LE(distance.value()->score, levenshtein(query, span_of(*ratio.value()), workspace));
+#if !defined(__SANITIZE_ADDRESS__)
+  // Instrumented builds run several times slower; the bound holds for the
+  // optimised build only.
   EXPECT_LT(seconds, 2.0);
+#else
+  (void)seconds;
+#endif
 }
 
 // The state limit ends the search at the first span, in enumeration order,

@@ -5,6 +5,7 @@
 #include <optional>
 #include <random>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -52,19 +53,27 @@ class FailingIndex : public ZhReadingIndex {
   std::string broken_;
 };
 
-// The strings spelled by the start-to-end paths of `lattice`.
+// The strings spelled by the start-to-end paths of `lattice`. Walked with
+// an explicit stack: the lattices of long texts are thousands of arcs deep.
 std::set<std::string> lattice_strings(const PathLattice& lattice) {
   std::set<std::string> out;
   std::vector<Symbol> prefix;
-  auto walk = [&](auto&& self, std::uint64_t node) -> void {
-    if (node == lattice.end()) out.insert(encode_utf8(prefix));
-    for (ArcIndex arc : lattice.outgoing(node)) {
-      prefix.push_back(lattice.arc(arc).symbol);
-      self(self, lattice.arc(arc).dst);
-      prefix.pop_back();
+  // Each frame is a node and the next of its outgoing arcs to follow.
+  std::vector<std::pair<std::uint64_t, std::size_t>> stack{{lattice.start(), 0}};
+  if (lattice.start() == lattice.end()) out.insert(std::string());
+  while (!stack.empty()) {
+    auto& [node, next] = stack.back();
+    const auto arcs = lattice.outgoing(node);
+    if (next == arcs.size()) {
+      stack.pop_back();
+      if (!prefix.empty() && !stack.empty()) prefix.pop_back();
+      continue;
     }
-  };
-  walk(walk, lattice.start());
+    const auto& arc = lattice.arc(arcs[next++]);
+    prefix.push_back(arc.symbol);
+    if (arc.dst == lattice.end()) out.insert(encode_utf8(prefix));
+    stack.emplace_back(arc.dst, 0);
+  }
   return out;
 }
 
