@@ -14,20 +14,12 @@
 #include "core/lattice/lattice_distance.h"
 #include "core/lattice/path_metrics.h"
 #include "core/strings/string_metrics.h"
+#include "counting_source.h"
 
 namespace lumra {
 namespace {
 
-// Stops at its `stop_at`-th poll (never when 0), counting the polls.
-class CountingSource final : public InterruptionSource {
- public:
-  explicit CountingSource(int stop_at) : stop_at_(stop_at) {}
-  int polls = 0;
-
- private:
-  bool poll() override { return ++polls == stop_at_; }
-  int stop_at_;
-};
+using test_support::CountingSource;
 
 SymbolString random_text(std::mt19937& gen, std::size_t length, Symbol letters) {
   std::vector<Symbol> symbols(length);

@@ -17,6 +17,7 @@
 #include "zh/reading/pinyin_segmentation.h"
 #include "zh/reading/sorted_strings_lattice.h"
 #include "zh/reading/validate_reading_options.h"
+#include "../core/counting_source.h"
 
 namespace lumra::zh {
 namespace {
@@ -508,16 +509,7 @@ TEST(SortedStringsLattice, FollowsTheEmptyPathRules) {
             lumra::message(PathLattice::from_paths_compact(mixed).error()));
 }
 
-// Stops at its `stop_at`-th poll (never when 0), counting the polls.
-class CountingSource final : public InterruptionSource {
- public:
-  explicit CountingSource(int stop_at) : stop_at_(stop_at) {}
-  int polls = 0;
-
- private:
-  bool poll() override { return ++polls == stop_at_; }
-  int stop_at_;
-};
+using test_support::CountingSource;
 
 // A long ambiguous text: many strings at every position, each as long as
 // the text's reading.
