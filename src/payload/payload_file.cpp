@@ -84,4 +84,23 @@ bool PayloadFile::read(unsigned char* buffer, std::size_t capacity, std::size_t&
   return true;
 }
 
+bool PayloadFile::read_whole(std::string& text) {
+  // One byte more than the expected size tells a file that grew from one
+  // that is complete.
+  text.resize(size_when_opened_ + 1);
+  std::size_t filled = 0;
+  for (;;) {
+    std::size_t count = 0;
+    if (!read(reinterpret_cast<unsigned char*>(text.data()) + filled, text.size() - filled,
+              count)) {
+      text.resize(filled);
+      return false;
+    }
+    filled += count;
+    if (count == 0 || filled == text.size()) break;
+  }
+  text.resize(filled);
+  return filled <= size_when_opened_;
+}
+
 }  // namespace lumra::payload

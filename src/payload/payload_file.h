@@ -1,5 +1,5 @@
-// Payload files: opened after their size is checked, then read in pieces by
-// the parser, never held whole.
+// Payload files: opened after their size is checked, then read whole into
+// memory, or in pieces by a parser.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +45,13 @@ class PayloadFile final : public YamlInput {
   // or when more than `max_bytes` arrive in all (a file that grew after its
   // size was checked, or a device without a size).
   bool read(unsigned char* buffer, std::size_t capacity, std::size_t& size) override;
+
+  // Reads the file from its start into `text`, sized to the size the file
+  // had when it was opened, and returns true when that was the whole file.
+  // Otherwise `text` holds what was read: either a read failed (failure()
+  // says why), or the file holds more than that size (it grew, or it is a
+  // pipe or a device), and read() goes on after `text`.
+  bool read_whole(std::string& text);
 
   // Why read() failed, once it has.
   const std::optional<PayloadFileError>& failure() const { return failure_; }

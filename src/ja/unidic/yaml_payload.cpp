@@ -1,7 +1,9 @@
 #include "ja/unidic/yaml_payload.h"
 
+#include <optional>
 #include <string>
 #include <tuple>
+#include <variant>
 
 #include "ja/unidic/map_reading_index.h"
 #include "ja/unidic/payload.h"
@@ -10,6 +12,7 @@
 #include "payload/streamed_entries.h"
 #include "payload/yaml/record_schema.h"
 #include "payload/yaml/yaml_decoder.h"
+#include "payload/yaml/yaml_input.h"
 
 namespace lumra::ja {
 namespace {
@@ -42,27 +45,54 @@ namespace {
 
 using namespace unidic_errors;
 
-Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode(
-    payload::YamlDecoder& decoder, const payload::PayloadFile* file) {
-  payload::SurfaceTableBuilder builder = make_unidic_table_builder();
-  // The entries' texts nearly always take fewer bytes in the table than in
-  // the file, which also holds keys and indentation: the file's size spares
-  // the table the copies of growing (a hint only; the table still grows if
-  // escapes make it short). Only the pages written are ever backed.
-  if (file != nullptr) builder.reserve(0, file->size_when_opened());
+constexpr std::string_view kEntryRecord = "UnidicReadingIndexPayloadEntry";
+
+// A failed read of the file, seen by libyaml as its input stopping: a file
+// that grew past the limit fails on the limit; one the system stopped
+// reading is a failure of the parse, with the system's reason.
+UnidicLoadError read_failure(const payload::PayloadFileError& failure) {
+  if (const auto* os = std::get_if<payload::FileOsError>(&failure)) {
+    return Yaml{payload::os_error_text(os->code)};
+  }
+  return to_load_error(failure);
+}
+
+// The text of a payload read whole: through the block-subset reader, and
+// through libyaml when that gives up. `table_bytes` presizes the table: the
+// entries' texts nearly always take fewer bytes in the table than in the
+// file, which also holds keys and indentation, so the file's size spares
+// the table the copies of growing (a hint only; only the pages written are
+// ever backed).
+Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode_text(
+    std::string_view text, payload::YamlReading reading, std::uint64_t table_bytes) {
+  std::optional<payload::SurfaceTableBuilder> builder;
   StreamedPayload document;
-  document.entries = {&builder, "UnidicReadingIndexPayloadEntry"};
+  Status<payload::YamlError> parsed =
+      payload::parse_yaml_text(text, reading, [&](payload::YamlDecoder& decoder) {
+        builder.reset();  // a first reading's table goes before the second's comes
+        builder.emplace(make_unidic_table_builder());
+        builder->reserve(0, table_bytes);
+        document = StreamedPayload{};
+        document.entries = {&*builder, kEntryRecord};
+        return payload::decode_yaml_document(decoder, document);
+      });
+  if (!parsed.ok()) return Fail(Yaml{parsed.error().message});
+  return finish_reading_index(document.schema_version, document.payload_type,
+                              std::move(*builder));
+}
+
+// A file longer than its size said (a pipe, a device, a file still being
+// written): streamed through libyaml from what was read on, so that memory
+// stays bounded by the file's recorded size.
+Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode_stream(
+    payload::YamlInput& input, const payload::PayloadFile& file) {
+  payload::SurfaceTableBuilder builder = make_unidic_table_builder();
+  StreamedPayload document;
+  document.entries = {&builder, kEntryRecord};
+  payload::YamlDecoder decoder(input);
   Status<payload::YamlError> parsed = payload::decode_yaml_document(decoder, document);
   if (!parsed.ok()) {
-    // libyaml only sees that its input stopped; the file knows why. A file
-    // that grew past the limit fails on the limit; one the system stopped
-    // reading is a failure of the parse, with the system's reason.
-    if (file != nullptr && file->failure()) {
-      if (const auto* os = std::get_if<payload::FileOsError>(&*file->failure())) {
-        return Fail(Yaml{payload::os_error_text(os->code)});
-      }
-      return Fail(to_load_error(*file->failure()));
-    }
+    if (file.failure()) return Fail(read_failure(*file.failure()));
     return Fail(Yaml{parsed.error().message});
   }
   return finish_reading_index(document.schema_version, document.payload_type, std::move(builder));
@@ -74,14 +104,18 @@ Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> load_yaml_payload(
     std::string_view path) {
   auto file = payload::PayloadFile::open(path, UnidicArtifactLimits::kPayloadBytes);
   if (!file.ok()) return Fail(to_load_error(file.error()));
-  payload::YamlDecoder decoder(file.value());
-  return decode(decoder, &file.value());
+  std::string text;
+  if (file.value().read_whole(text)) {
+    return decode_text(text, payload::YamlReading::kSubsetThenLibyaml, text.size());
+  }
+  if (file.value().failure()) return Fail(read_failure(*file.value().failure()));
+  payload::PrefixedInput input(text, file.value());
+  return decode_stream(input, file.value());
 }
 
 Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> parse_yaml_payload(
-    std::string_view yaml) {
-  payload::YamlDecoder decoder(yaml);
-  return decode(decoder, nullptr);
+    std::string_view yaml, payload::YamlReading reading) {
+  return decode_text(yaml, reading, 0);
 }
 
 }  // namespace lumra::ja

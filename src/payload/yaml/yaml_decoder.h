@@ -1,5 +1,6 @@
-// YamlDecoder: one YAML document read node by node from libyaml's event
-// stream, for mapping onto records (record_schema.h).
+// YamlDecoder: one YAML document read node by node from an event stream
+// (libyaml's, or the block-subset reader's), for mapping onto records
+// (record_schema.h).
 //
 // Nothing is ever held but the current event, so a payload of hundreds of
 // megabytes is decoded in the memory of its records. Every read consumes one
@@ -25,15 +26,10 @@
 
 #include "core/base/result.h"
 #include "payload/yaml/yaml_error.h"
+#include "payload/yaml/yaml_event.h"
 #include "payload/yaml/yaml_input.h"
 
 namespace lumra::payload {
-
-// A position in the text, counted from 1 as editors show it.
-struct YamlMark {
-  std::uint64_t line = 0;
-  std::uint64_t column = 0;
-};
 
 class YamlDecoder {
  public:
@@ -47,6 +43,8 @@ class YamlDecoder {
   explicit YamlDecoder(std::string_view text);
   // Decodes what `input` yields; `input` must outlive the decoder.
   explicit YamlDecoder(YamlInput& input);
+  // Decodes the events of `source`.
+  explicit YamlDecoder(std::unique_ptr<YamlEventSource> source);
   ~YamlDecoder();
   YamlDecoder(const YamlDecoder&) = delete;
   YamlDecoder& operator=(const YamlDecoder&) = delete;
@@ -93,10 +91,11 @@ class YamlDecoder {
   YamlError invalid_type(std::string_view expected) const;
 
  private:
-  struct Parser;
   Status<YamlError> advance();
 
-  std::unique_ptr<Parser> parser_;
+  std::unique_ptr<YamlEventSource> source_;
+  YamlEvent event_;
+  int depth_ = 0;
 };
 
 }  // namespace lumra::payload

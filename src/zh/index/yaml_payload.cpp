@@ -1,12 +1,15 @@
 #include "zh/index/yaml_payload.h"
 
+#include <optional>
 #include <string>
 #include <tuple>
+#include <variant>
 
 #include "payload/payload_file.h"
 #include "payload/streamed_entries.h"
 #include "payload/yaml/record_schema.h"
 #include "payload/yaml/yaml_decoder.h"
+#include "payload/yaml/yaml_input.h"
 #include "zh/index/map_reading_index.h"
 #include "zh/index/payload.h"
 
@@ -51,27 +54,55 @@ ZhLoadError file_error(const payload::PayloadFileError& error) {
                                ZhArtifactLimits::kPayloadBytes};
 }
 
-Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> decode(payload::YamlDecoder& decoder,
-                                                            const payload::PayloadFile* file) {
-  payload::SurfaceTableBuilder builder = make_zh_table_builder();
-  // The entries' texts nearly always take fewer bytes in the table than in
-  // the file, which also holds keys and indentation: the file's size spares
-  // the table the copies of growing (a hint only; the table still grows if
-  // escapes make it short). Only the pages written are ever backed.
-  if (file != nullptr) builder.reserve(0, file->size_when_opened());
+constexpr std::string_view kEntryRecord = "ZhReadingIndexPayloadEntry";
+
+// A failed read of the file, seen by libyaml as its input stopping: a file
+// that grew past the limit fails on the limit; one the system stopped
+// reading is a failure of the parse, with the system's reason.
+ZhLoadError read_failure(const payload::PayloadFileError& failure) {
+  if (const auto* os = std::get_if<payload::FileOsError>(&failure)) {
+    return Yaml{payload::os_error_text(os->code)};
+  }
+  return file_error(failure);
+}
+
+// The text of a payload read whole: through the block-subset reader, and
+// through libyaml when that gives up. `table_bytes` presizes the table: the
+// entries' texts nearly always take fewer bytes in the table than in the
+// file, which also holds keys and indentation, so the file's size spares
+// the table the copies of growing (a hint only; only the pages written are
+// ever backed).
+Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> decode_text(std::string_view text,
+                                                                 payload::YamlReading reading,
+                                                                 std::uint64_t table_bytes) {
+  std::optional<payload::SurfaceTableBuilder> builder;
   StreamedPayload document;
-  document.entries = {&builder, "ZhReadingIndexPayloadEntry"};
+  Status<payload::YamlError> parsed =
+      payload::parse_yaml_text(text, reading, [&](payload::YamlDecoder& decoder) {
+        builder.reset();  // a first reading's table goes before the second's comes
+        builder.emplace(make_zh_table_builder());
+        builder->reserve(0, table_bytes);
+        document = StreamedPayload{};
+        document.entries = {&*builder, kEntryRecord};
+        return payload::decode_yaml_document(decoder, document);
+      });
+  if (!parsed.ok()) return Fail(Yaml{parsed.error().message});
+  return finish_zh_index(document.schema_version, document.payload_type, document.pinyin_view,
+                         std::move(*builder));
+}
+
+// A file longer than its size said (a pipe, a device, a file still being
+// written): streamed through libyaml from what was read on, so that memory
+// stays bounded by the file's recorded size.
+Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> decode_stream(
+    payload::YamlInput& input, const payload::PayloadFile& file) {
+  payload::SurfaceTableBuilder builder = make_zh_table_builder();
+  StreamedPayload document;
+  document.entries = {&builder, kEntryRecord};
+  payload::YamlDecoder decoder(input);
   Status<payload::YamlError> parsed = payload::decode_yaml_document(decoder, document);
   if (!parsed.ok()) {
-    // libyaml only sees that its input stopped; the file knows why. A file
-    // that grew past the limit fails on the limit; one the system stopped
-    // reading is a failure of the parse, with the system's reason.
-    if (file != nullptr && file->failure()) {
-      if (const auto* os = std::get_if<payload::FileOsError>(&*file->failure())) {
-        return Fail(Yaml{payload::os_error_text(os->code)});
-      }
-      return Fail(file_error(*file->failure()));
-    }
+    if (file.failure()) return Fail(read_failure(*file.failure()));
     return Fail(Yaml{parsed.error().message});
   }
   return finish_zh_index(document.schema_version, document.payload_type, document.pinyin_view,
@@ -83,13 +114,18 @@ Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> decode(payload::YamlDecoder
 Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> load_zh_yaml_payload(std::string_view path) {
   auto file = payload::PayloadFile::open(path, ZhArtifactLimits::kPayloadBytes);
   if (!file.ok()) return Fail(file_error(file.error()));
-  payload::YamlDecoder decoder(file.value());
-  return decode(decoder, &file.value());
+  std::string text;
+  if (file.value().read_whole(text)) {
+    return decode_text(text, payload::YamlReading::kSubsetThenLibyaml, text.size());
+  }
+  if (file.value().failure()) return Fail(read_failure(*file.value().failure()));
+  payload::PrefixedInput input(text, file.value());
+  return decode_stream(input, file.value());
 }
 
-Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> parse_zh_yaml_payload(std::string_view yaml) {
-  payload::YamlDecoder decoder(yaml);
-  return decode(decoder, nullptr);
+Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> parse_zh_yaml_payload(
+    std::string_view yaml, payload::YamlReading reading) {
+  return decode_text(yaml, reading, 0);
 }
 
 }  // namespace lumra::zh

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "core/base/result.h"
+#include "payload/yaml/yaml_reading.h"
 #include "zh/index/reading_index.h"
 #include "zh/index/zh_load_error.h"
 
@@ -25,11 +26,17 @@ namespace lumra::zh {
 
 // Reads the file at `path` (UTF-8): its metadata (Io), its size against
 // 536870912 bytes (ArtifactLimitExceeded "payload_bytes"), then opens it
-// (Io) and parses it, streaming, as one document (Yaml, also when the system
-// fails a read), then validates it. A directory fails to open.
+// (Io), reads it whole (Yaml when the system fails a read) and parses it as
+// one document (Yaml), then validates it. A directory fails to open. The
+// text is read by the block-subset reader, and again by libyaml when that
+// gives up or finds a YAML error (payload/yaml/yaml_reading.h); a file
+// longer than its size said is streamed through libyaml.
 Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> load_zh_yaml_payload(std::string_view path);
 
-// The same for a payload already in memory.
-Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> parse_zh_yaml_payload(std::string_view yaml);
+// The same for a payload already in memory; `reading` chooses the readers
+// (tests compare them).
+Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> parse_zh_yaml_payload(
+    std::string_view yaml,
+    payload::YamlReading reading = payload::YamlReading::kSubsetThenLibyaml);
 
 }  // namespace lumra::zh
