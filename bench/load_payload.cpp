@@ -2,11 +2,13 @@
 // the process against the file size. Run in a fresh process per payload
 // (dev/bench-load does), so that the peak is the load's own.
 //
-//   load_payload ja|ja-binary|zh|events|ja-indexed|zh-indexed PATH
+//   load_payload ja|ja-libyaml|ja-binary|zh|zh-libyaml|events|ja-indexed|zh-indexed PATH
 //   load_payload write-indexed ja|zh YAML_PATH INDEXED_PATH
 //   load_payload lookups ja|zh YAML_PATH INDEXED_PATH
 //
 // "ja" and "zh" load a YAML payload, "ja-binary" a Japanese binary one.
+// "ja-libyaml" and "zh-libyaml" read the YAML file whole and load it
+// through libyaml alone, as the loaders did before the block-subset reader.
 // "events" only pulls libyaml's events through the file, with nothing built:
 // the ceiling that a loader over libyaml can reach on that payload.
 // After a load of one language's payload, the canonical checksums of the
@@ -24,6 +26,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -193,9 +197,9 @@ int main(int argc, char** argv) {
   if (argc == 5 && mode == "write-indexed") return write_indexed(argv[2], argv[3], argv[4]);
   if (argc == 5 && mode == "lookups") return lookups(argv[2], argv[3], argv[4]);
   if (argc != 3 || (mode != "ja" && mode != "ja-binary" && mode != "zh" && mode != "events" && mode != "ja-indexed" &&
-                    mode != "zh-indexed")) {
+                    mode != "zh-indexed" && mode != "ja-libyaml" && mode != "zh-libyaml")) {
     std::fprintf(stderr,
-                 "usage: load_payload ja|ja-binary|zh|events|ja-indexed|zh-indexed PATH\n"
+                 "usage: load_payload ja|ja-libyaml|ja-binary|zh|zh-libyaml|events|ja-indexed|zh-indexed PATH\n"
                  "       load_payload write-indexed|lookups ja|zh YAML_PATH INDEXED_PATH\n");
     return 2;
   }
@@ -214,7 +218,27 @@ int main(int argc, char** argv) {
   // Kept to the end, so that the memory after the load is the index's.
   std::unique_ptr<lumra::ja::UnidicReadingIndex> ja_index;
   std::unique_ptr<lumra::zh::ZhReadingIndex> zh_index;
-  if (mode == "ja" || mode == "ja-binary") {
+  if (mode == "ja-libyaml" || mode == "zh-libyaml") {
+    std::ifstream file(argv[2], std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (mode == "ja-libyaml") {
+      auto index = lumra::ja::parse_yaml_payload(text, lumra::payload::YamlReading::kLibyamlOnly);
+      if (index.ok()) {
+        ja_index = std::move(index).value();
+        count = ja_index->entry_count();
+      } else {
+        error = lumra::ja::message(index.error());
+      }
+    } else {
+      auto index = lumra::zh::parse_zh_yaml_payload(text, lumra::payload::YamlReading::kLibyamlOnly);
+      if (index.ok()) {
+        zh_index = std::move(index).value();
+        count = zh_index->entry_count();
+      } else {
+        error = lumra::zh::message(index.error());
+      }
+    }
+  } else if (mode == "ja" || mode == "ja-binary") {
     auto index = mode == "ja" ? lumra::ja::load_yaml_payload(argv[2])
                               : lumra::ja::load_binary_payload(argv[2]);
     if (index.ok()) {

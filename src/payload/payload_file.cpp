@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "core/base/message_template.h"
 
@@ -87,7 +89,17 @@ bool PayloadFile::read(unsigned char* buffer, std::size_t capacity, std::size_t&
 bool PayloadFile::read_whole(std::string& text) {
   // One byte more than the expected size tells a file that grew from one
   // that is complete.
-  text.resize(size_when_opened_ + 1);
+  try {
+    text.resize(size_when_opened_ + 1);
+  } catch (const std::bad_alloc&) {
+    // An address space too small for the file (under a memory limit) leaves
+    // the file to be streamed, in the memory of its entries alone.
+    text = std::string();
+    return false;
+  } catch (const std::length_error&) {
+    text = std::string();
+    return false;
+  }
   std::size_t filled = 0;
   for (;;) {
     std::size_t count = 0;

@@ -50,7 +50,8 @@ class PayloadFile final : public YamlInput {
   // had when it was opened, and returns true when that was the whole file.
   // Otherwise `text` holds what was read: either a read failed (failure()
   // says why), or the file holds more than that size (it grew, or it is a
-  // pipe or a device), and read() goes on after `text`.
+  // pipe or a device), and read() goes on after `text`. When the memory for
+  // the file cannot be had, `text` is left empty and nothing is read.
   bool read_whole(std::string& text);
 
   // Why read() failed, once it has.

@@ -331,6 +331,11 @@ bool BlockSubsetReader::read_plain(std::size_t start, bool in_flow, Scalar& scal
     if (c == '#' || c == ',' || c == '[' || c == ']' || c == '{' || c == '}') {
       return give_up("a flow indicator or \"#\" inside a plain scalar");
     }
+    // Inside brackets, where more characters end or start tokens, only a
+    // dash of all the indicators is taken for text.
+    if (in_flow && c != '-' && kIndicators.find(c) != std::string_view::npos) {
+      return give_up("an indicator inside a plain scalar in a flow sequence");
+    }
     ++at;
   }
   scalar = {true, false, start, at - start, at};

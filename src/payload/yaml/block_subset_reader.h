@@ -33,7 +33,8 @@
 //     with the escapes \0 \a \b \t \n \v \f \r \e \" \\ \N \_ \L \P, a
 //     backslash-space, and \xXX, \uXXXX, \UXXXXXXXX of a scalar value;
 //   - single-line flow sequences "[a, 'b', "c"]" of such scalars (plain
-//     ones there also free of "]"), "[]" included, no trailing comma;
+//     ones there free of every indicator but "-"), "[]" included, no
+//     trailing comma;
 //   - at most 32 levels of nesting and 1024 events on one line.
 // Everything else - anchors, aliases, tags, directives, block scalars, flow
 // mappings, multi-line scalars, explicit keys, a scalar as the root, a

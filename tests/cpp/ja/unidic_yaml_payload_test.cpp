@@ -201,6 +201,32 @@ TEST_F(UnidicPayloadFileTest, FifoWithoutWriterDoesNotHang) {
             "column 1");
 }
 
+// A file longer than its size says (a pipe with a writer, a device) is
+// streamed through libyaml from the bytes already read on.
+TEST_F(UnidicPayloadFileTest, PipesAndDevicesAreStreamed) {
+  const std::string yaml = payload_of("{surface: 日本, readings: [にほん, にっぽん]}, {surface: a, readings: [b]}");
+  ASSERT_EQ(::mkfifo(path("pipe.yaml").c_str(), 0600), 0);
+  // A reader kept open lets the writer put the payload in the pipe's buffer
+  // and leave before the loader opens it.
+  int keeper = ::open(path("pipe.yaml").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(keeper, 0);
+  int writer = ::open(path("pipe.yaml").c_str(), O_WRONLY);
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(::write(writer, yaml.data(), yaml.size()), static_cast<ssize_t>(yaml.size()));
+  ::close(writer);
+  auto index = load_yaml_payload(path("pipe.yaml"));
+  ::close(keeper);
+  ASSERT_TRUE(index.ok()) << message(index.error());
+  std::vector<std::string_view> readings;
+  ASSERT_TRUE(index.value()->lookup("日本", readings).value());
+  EXPECT_EQ(readings, (std::vector<std::string_view>{"にほん", "にっぽん"}));
+  EXPECT_EQ(index.value()->entry_count(), 2u);
+
+  auto zeros = parse_yaml_payload(std::string(4096, '\0'), payload::YamlReading::kLibyamlOnly);
+  ASSERT_FALSE(zeros.ok());
+  EXPECT_EQ(load_error("/dev/zero"), message(zeros.error()));
+}
+
 }  // namespace
 }  // namespace lumra::ja
 

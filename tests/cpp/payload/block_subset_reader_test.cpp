@@ -57,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
         "-\n- x\n-  # nothing\n",  // null items
         "'quoted key': v\n\"k\\x20\": \"\"\n'': ''\n",
         "a:\n  b:\n    c:\n      - d\ne: f\n",
-        "k: [ a b ,  'c d' ]  # trailing\n",
+        "k: [ a b ,  'c d' ]  # trailing\nn: [-1, -.5, a-b]\n",
+        "k: it's \"so\" a&b *c !d e|f g>h 100% @i `j` k? -l\n",
         "- 日本: にほん\n  ｘ: é😀\n"));
 
 class SubsetGivesUpTest : public ::testing::TestWithParam<std::string> {};
@@ -79,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         "a:\n    b: 1\n  c: 2\n", "a:\n  - x\n  b: y\n", "- a: 1\n    b: 2\n", "- - x\n",
         "a: - x\n", "a: 1\n  b: 2\n", "a:\n  text below\n", "---x\n", "----\n",
         std::string(600, 'k') + ": v\n", "a: [" + std::string(3000, ',') + "]\n",
-        "a: \"b\"c\n", "a: 'b'#c\n", "a: x\xEF\xBB\xBF\n"));
+        "a: \"b\"c\n", "a: 'b'#c\n", "a: x\xEF\xBB\xBF\n", "a: [b?c]\n", "a: [b'c]\n"));
 
 struct Characters {
   std::string text;

@@ -135,7 +135,7 @@ class PayloadWriter {
   // `value` written as a plain, single-quoted or double-quoted scalar; a
   // plain one only when it reads back as itself, unless `raw`.
   std::string scalar(const std::string& value, bool raw) {
-    bool plain_safe = !value.empty() && value.find_first_of(":#,[]{}'\"\\ \t\r\x01\x7F") == std::string::npos &&
+    bool plain_safe = !value.empty() && value.find_first_of(":#,[]{}'\"\\ \t\r\x01\x7F?&*!|>%@`") == std::string::npos &&
                       !has_unsafe_literal(value) &&
                       std::string_view("-?:,[]{}#&*!|>'\"%@`~.0123456789ntfNTF").find(value[0]) ==
                           std::string_view::npos;
