@@ -37,6 +37,26 @@ TailTable::Step TailTable::step(std::size_t position, std::uint32_t rank) const 
   return {run.front, run.end, piece->rest_first + (rank - piece->rank_first), run.flag};
 }
 
+TailTable::PieceView TailTable::piece(std::size_t position, std::uint32_t k) const {
+  const Position& p = positions_[position];
+  const Piece& x = pieces_[p.first_piece + k];
+  const std::uint32_t rank_end = k + 1 < p.piece_count ? pieces_[p.first_piece + k + 1].rank_first
+                                                       : p.count;
+  const Run& run = runs_[x.run];
+  return {x.rank_first, rank_end, run.front, run.end, x.rest_first};
+}
+
+std::uint32_t TailTable::piece_of_rank(std::size_t position, std::uint32_t rank) const {
+  const Position& p = positions_[position];
+  const Piece* first = pieces_.data() + p.first_piece;
+  const Piece* found = std::upper_bound(first + 1, first + p.piece_count, rank,
+                                        [](std::uint32_t r, const Piece& x) {
+                                          return r < x.rank_first;
+                                        }) -
+                       1;
+  return static_cast<std::uint32_t>(found - first);
+}
+
 int TailTable::compare(Cursor a, Cursor b) const {
   for (;;) {
     if (a.segment.empty()) std::swap(a.segment, a.then);
