@@ -126,6 +126,11 @@ class Walk {
     std::size_t children_begin;
     std::size_t key_begin;
     std::uint64_t key_hash;
+    // The bytes of the symbols from the tree node the frame was pushed for
+    // down to the one it walks: nodes in between have one child and no
+    // final symbol (one string set, inside one front), so they are only
+    // registered, from the bottom up, once the walked node is done.
+    std::string_view chain;
   };
 
   bool expand(bool& has_empty);
@@ -134,6 +139,8 @@ class Walk {
   void remember(const Anchor* key, std::size_t count, std::uint64_t hash, std::uint32_t state,
                 bool has_empty);
   std::uint32_t register_state(const Frame& frame);
+  std::uint32_t register_chain(std::string_view chain, std::uint32_t bottom);
+  std::uint32_t register_signature();
   bool over_budget() const;
   Result<CompactTailLattice, LatticeError> assemble(std::uint32_t root) const;
 
@@ -158,6 +165,7 @@ class Walk {
   std::vector<Arc> state_arcs_;
   std::vector<std::uint32_t> state_slots_;  // open addressing over states_, 0 for free
   std::vector<Arc> signature_;
+  std::vector<Symbol> chain_symbols_;
 };
 
 // Turns the items of work_ into heads, appended to heads_: an item at a
@@ -257,6 +265,28 @@ std::uint32_t Walk::register_state(const Frame& frame) {
   signature_.insert(signature_.end(),
                     children_.begin() + static_cast<std::ptrdiff_t>(frame.children_begin),
                     children_.end());
+  return register_signature();
+}
+
+// The states of the nodes above a chain's bottom one, each with one child.
+std::uint32_t Walk::register_chain(std::string_view chain, std::uint32_t bottom) {
+  std::vector<Symbol>& symbols = chain_symbols_;
+  symbols.clear();
+  for (std::size_t at = 0; at < chain.size();) {
+    const Leading c = leading_char(chain.substr(at));  // checked when the chain was walked
+    symbols.push_back(c.value);
+    at += c.size;
+  }
+  std::uint32_t state = bottom;
+  for (std::size_t k = symbols.size(); k-- > 0;) {
+    signature_.assign(1, Arc{symbols[k], state});
+    state = register_signature();
+  }
+  return state;
+}
+
+// The state of the arcs in signature_.
+std::uint32_t Walk::register_signature() {
   std::uint64_t hash = signature_.size();
   std::uint32_t height = 0;
   for (const Arc& arc : signature_) {
@@ -341,14 +371,15 @@ Result<std::optional<CompactTailLattice>, LatticeError> Walk::run(std::uint64_t 
   }
   const auto by_symbol = [](const Head& a, const Head& b) { return a.symbol < b.symbol; };
   std::sort(heads_.begin(), heads_.end(), by_symbol);
-  frames_.push_back({0, false, false, 0, 0, heads_.size(), 0, 0, 0, 0});
+  frames_.push_back({0, false, false, 0, 0, heads_.size(), 0, 0, 0, 0, {}});
 
   InterruptionPoll poll;
   std::uint32_t root = 0;
   for (;;) {
     Frame& frame = frames_.back();
     if (frame.next_head == frame.heads_end) {
-      const std::uint32_t state = register_state(frame);
+      std::uint32_t state = register_state(frame);
+      if (!frame.chain.empty()) state = register_chain(frame.chain, state);
       if (frame.keyed) {
         remember(pending_keys_.data() + frame.key_begin, pending_keys_.size() - frame.key_begin,
                  frame.key_hash, state, frame.has_empty);
@@ -402,10 +433,26 @@ Result<std::optional<CompactTailLattice>, LatticeError> Walk::run(std::uint64_t 
       continue;
     }
     std::sort(heads_.begin() + static_cast<std::ptrdiff_t>(heads_begin), heads_.end(), by_symbol);
+    // One string set with more of its front to go: the node's one child is
+    // the next symbol of the front, and so on down to the front's last
+    // symbol, the first node that may branch or end a string.
+    std::string_view chain;
+    if (heads_.size() - heads_begin == 1) {
+      Head& head = heads_.back();
+      const char* const chain_start = head.item.first.data();
+      while (head.item.first.size() > head.size) {
+        head.item.first.remove_prefix(head.size);
+        const Leading c = leading_char(head.item.first);
+        if (c.size == 0) return Outcome();
+        head.symbol = c.value;
+        head.size = c.size;
+      }
+      chain = {chain_start, static_cast<std::size_t>(head.item.first.data() - chain_start)};
+    }
     const std::size_t key_begin = pending_keys_.size();
     if (at_boundaries) pending_keys_.insert(pending_keys_.end(), key_.begin(), key_.end());
     frames_.push_back({symbol, at_boundaries, has_empty, heads_begin, heads_begin, heads_.size(),
-                       finals_.size(), children_.size(), key_begin, key_hash_});
+                       finals_.size(), children_.size(), key_begin, key_hash_, chain});
     if (over_budget()) return Outcome();
   }
 
