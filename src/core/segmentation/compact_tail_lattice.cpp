@@ -142,6 +142,7 @@ class Walk {
   std::uint32_t register_chain(std::string_view chain, std::uint32_t bottom);
   std::uint32_t register_signature();
   bool over_budget() const;
+  void release_walk();
   Result<CompactTailLattice, LatticeError> assemble(std::uint32_t root) const;
 
   const TailTable& table_;
@@ -330,6 +331,19 @@ bool Walk::over_budget() const {
          states_.size() >= kNoState;
 }
 
+void Walk::release_walk() {
+  frames_ = {};
+  heads_ = {};
+  finals_ = {};
+  children_ = {};
+  pending_keys_ = {};
+  work_ = {};
+  known_ = {};
+  known_anchors_ = {};
+  known_slots_ = {};
+  state_slots_ = {};
+}
+
 Result<CompactTailLattice, LatticeError> Walk::assemble(std::uint32_t root) const {
   // The root first, then by decreasing height, so that every arc leads to a
   // higher node; equal heights keep the order in which states were made.
@@ -456,6 +470,8 @@ Result<std::optional<CompactTailLattice>, LatticeError> Walk::run(std::uint64_t 
     if (over_budget()) return Outcome();
   }
 
+  // The walk's buffers are done with; the lattice is built from the states.
+  release_walk();
   if (states_.size() + 1 > max_nodes) {
     return Outcome(CompactTailLattice{std::nullopt, states_.size() + 1});
   }

@@ -22,6 +22,7 @@ void TailTable::reset(std::size_t char_count, std::uint32_t max_paths) {
   runs_.clear();
   pending_runs_.clear();
   entries_.clear();
+  lone_count_ = 0;
 }
 
 TailTable::Step TailTable::step(std::size_t position, std::uint32_t rank) const {
@@ -93,15 +94,22 @@ int TailTable::compare(Cursor a, Cursor b) const {
 
 bool TailTable::offer_run(Front front, std::size_t end, bool flag) {
   const std::uint32_t tails = positions_[end].count;
-  if (entries_.size() >= max_paths_) return true;
+  if (held() >= max_paths_) return true;
   if (tails == 0) return false;
   const auto run = static_cast<std::uint32_t>(pending_runs_.size());
   pending_runs_.push_back({front, end, flag});
-  if (entries_.empty()) {
-    // One run alone is distinct and in order already.
-    const std::uint32_t taken = std::min(tails, max_paths_);
-    for (std::uint32_t q = 0; q < taken; ++q) entries_.push_back({run, q});
-    return entries_.size() >= max_paths_;
+  if (held() == 0) {
+    // One run alone is distinct and in order already, and is kept as its
+    // count until a second run needs its strings one by one: a position
+    // that its first run fills (most of them, in a long text) then costs
+    // nothing per string.
+    lone_run_ = run;
+    lone_count_ = std::min(tails, max_paths_);
+    return lone_count_ >= max_paths_;
+  }
+  if (lone_count_ > 0) {
+    for (std::uint32_t q = 0; q < lone_count_; ++q) entries_.push_back({lone_run_, q});
+    lone_count_ = 0;
   }
   // Merges the run into the strings so far, in the order they are offered:
   // a string equal to one already there is passed over, and the offering
@@ -128,6 +136,15 @@ bool TailTable::offer_run(Front front, std::size_t end, bool flag) {
 void TailTable::finish_position(std::size_t position) {
   Position& p = positions_[position];
   p.first_piece = pieces_.size();
+  if (lone_count_ > 0) {
+    p.count = lone_count_;
+    p.piece_count = 1;
+    pieces_.push_back({0, 0, static_cast<std::uint32_t>(runs_.size())});
+    runs_.push_back(pending_runs_[lone_run_]);
+    lone_count_ = 0;
+    pending_runs_.clear();
+    return;
+  }
   p.count = static_cast<std::uint32_t>(entries_.size());
   run_numbers_.assign(pending_runs_.size(), kUnnumbered);
   for (std::size_t k = 0; k < entries_.size(); ++k) {

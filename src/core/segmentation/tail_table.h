@@ -148,6 +148,11 @@ class TailTable {
   // Work of the position being built.
   std::vector<Run> pending_runs_;
   std::vector<Entry> entries_;  // distinct, in byte order
+  // While only one run has given strings, they are its tails 0 ..
+  // lone_count_ - 1, and entries_ is empty.
+  std::uint32_t lone_run_ = 0;
+  std::uint32_t lone_count_ = 0;
+  std::size_t held() const { return lone_count_ > 0 ? lone_count_ : entries_.size(); }
   std::vector<Entry> merged_;
   std::vector<std::uint32_t> run_numbers_;
 };
