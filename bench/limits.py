@@ -80,6 +80,13 @@ CASES = {
         ZH_SETUP + "a = '行' * 60000",
         "zh.distance(a, 'a', max_paths=16384)",
     ),
+    "zh_max_span_long_text": (
+        "Chinese distance of a 100,000-character text (行 × 100000) with max_span_chars 256: "
+        "every span up to 256 characters is looked up",
+        "max_span_chars 256",
+        ZH_SETUP + "a = '行' * 100000",
+        "zh.distance(a, 'a', max_span_chars=256)",
+    ),
     "ja_entries": (
         "load of a YAML payload of 3,000,000 entries",
         "3,000,000 Japanese entries",

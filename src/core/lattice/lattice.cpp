@@ -38,14 +38,16 @@ Result<PathLattice, LatticeError> PathLattice::from_arcs(std::uint64_t node_coun
   // Every arc is checked before anything is allocated, so a rejected arc
   // list costs nothing but its own release.
   std::uint64_t highest_node = 0;
-  // Tens of millions of arcs take a noticeable while to check and index.
-  // Interrupted (core/base/interruption.h), the one-node lattice comes back
-  // instead, a valid value that means nothing: callers that trust their
-  // arcs to pass keep working, and the source's installer discards it.
+  // Tens of millions of arcs take a noticeable while to check and index,
+  // so the building polls the thread's interruption source and, stopped,
+  // fails with Interrupted: callers check every result, even those whose
+  // arcs cannot fail the checks.
   InterruptionPoll poll;
   constexpr std::size_t kArcsBetweenPolls = 4096;
   for (std::size_t i = 0; i < arcs.size(); ++i) {
-    if (i % kArcsBetweenPolls == 0 && poll.stop_after(8 * kArcsBetweenPolls)) return PathLattice();
+    if (i % kArcsBetweenPolls == 0 && poll.stop_after(8 * kArcsBetweenPolls)) {
+      return Fail(LatticeError(Interrupted{}));
+    }
     const LatticeArc& arc = arcs[i];
     if (arc.src >= node_count) return Fail(LatticeError(InvalidNode{arc.src, node_count}));
     if (arc.dst >= node_count) return Fail(LatticeError(InvalidNode{arc.dst, node_count}));

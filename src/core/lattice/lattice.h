@@ -38,7 +38,10 @@ class PathLattice {
   // problem in this order: no node at all; bad endpoints; then, arc by arc,
   // a source out of range, a destination out of range, a backward arc.
   // Unreachable nodes, parallel arcs and an end that no path reaches are
-  // all accepted; the metrics deal with them.
+  // all accepted; the metrics deal with them. A long arc list may also fail
+  // with Interrupted (core/base/interruption.h), so even a producer whose
+  // arcs are valid by construction checks the result; so do the path-list
+  // builders' callers, which build through here.
   static Result<PathLattice, LatticeError> from_arcs(std::uint64_t node_count, std::uint64_t start,
                                                      std::uint64_t end,
                                                      std::vector<LatticeArc> arcs);

@@ -27,6 +27,8 @@ std::string describe(const InvalidEndpoint& e) {
   return "invalid endpoints start=" + std::to_string(e.start) + ", end=" + std::to_string(e.end);
 }
 
+std::string describe(const Interrupted& e) { return lumra::message(e); }
+
 }  // namespace
 
 std::string message(const LatticeError& error) {

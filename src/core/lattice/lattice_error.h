@@ -5,6 +5,8 @@
 #include <string>
 #include <variant>
 
+#include "core/base/interruption.h"
+
 namespace lumra {
 
 namespace lattice_errors {
@@ -26,10 +28,13 @@ struct InvalidEndpoint {
 
 }  // namespace lattice_errors
 
+// Interrupted is no fault of the arcs: the thread's interruption source
+// (core/base/interruption.h) stopped the building, and whoever installed it
+// discards the call's result.
 using LatticeError =
     std::variant<lattice_errors::Empty, lattice_errors::MixedEmptyAndNonEmptyPaths,
                  lattice_errors::InvalidNode, lattice_errors::InvalidArcOrder,
-                 lattice_errors::InvalidEndpoint>;
+                 lattice_errors::InvalidEndpoint, Interrupted>;
 
 std::string message(const LatticeError& error);
 

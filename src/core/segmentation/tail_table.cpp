@@ -22,6 +22,7 @@ void TailTable::reset(std::size_t char_count, std::uint32_t max_paths) {
   runs_.clear();
   pending_runs_.clear();
   entries_.clear();
+  lone_count_ = 0;
 }
 
 TailTable::Step TailTable::step(std::size_t position, std::uint32_t rank) const {
@@ -35,6 +36,26 @@ TailTable::Step TailTable::step(std::size_t position, std::uint32_t rank) const 
                        1;
   const Run& run = runs_[piece->run];
   return {run.front, run.end, piece->rest_first + (rank - piece->rank_first), run.flag};
+}
+
+TailTable::PieceView TailTable::piece(std::size_t position, std::uint32_t k) const {
+  const Position& p = positions_[position];
+  const Piece& x = pieces_[p.first_piece + k];
+  const std::uint32_t rank_end = k + 1 < p.piece_count ? pieces_[p.first_piece + k + 1].rank_first
+                                                       : p.count;
+  const Run& run = runs_[x.run];
+  return {x.rank_first, rank_end, run.front, run.end, x.rest_first};
+}
+
+std::uint32_t TailTable::piece_of_rank(std::size_t position, std::uint32_t rank) const {
+  const Position& p = positions_[position];
+  const Piece* first = pieces_.data() + p.first_piece;
+  const Piece* found = std::upper_bound(first + 1, first + p.piece_count, rank,
+                                        [](std::uint32_t r, const Piece& x) {
+                                          return r < x.rank_first;
+                                        }) -
+                       1;
+  return static_cast<std::uint32_t>(found - first);
 }
 
 int TailTable::compare(Cursor a, Cursor b) const {
@@ -73,15 +94,22 @@ int TailTable::compare(Cursor a, Cursor b) const {
 
 bool TailTable::offer_run(Front front, std::size_t end, bool flag) {
   const std::uint32_t tails = positions_[end].count;
-  if (entries_.size() >= max_paths_) return true;
+  if (held() >= max_paths_) return true;
   if (tails == 0) return false;
   const auto run = static_cast<std::uint32_t>(pending_runs_.size());
   pending_runs_.push_back({front, end, flag});
-  if (entries_.empty()) {
-    // One run alone is distinct and in order already.
-    const std::uint32_t taken = std::min(tails, max_paths_);
-    for (std::uint32_t q = 0; q < taken; ++q) entries_.push_back({run, q});
-    return entries_.size() >= max_paths_;
+  if (held() == 0) {
+    // One run alone is distinct and in order already, and is kept as its
+    // count until a second run needs its strings one by one: a position
+    // that its first run fills (most of them, in a long text) then costs
+    // nothing per string.
+    lone_run_ = run;
+    lone_count_ = std::min(tails, max_paths_);
+    return lone_count_ >= max_paths_;
+  }
+  if (lone_count_ > 0) {
+    for (std::uint32_t q = 0; q < lone_count_; ++q) entries_.push_back({lone_run_, q});
+    lone_count_ = 0;
   }
   // Merges the run into the strings so far, in the order they are offered:
   // a string equal to one already there is passed over, and the offering
@@ -108,6 +136,15 @@ bool TailTable::offer_run(Front front, std::size_t end, bool flag) {
 void TailTable::finish_position(std::size_t position) {
   Position& p = positions_[position];
   p.first_piece = pieces_.size();
+  if (lone_count_ > 0) {
+    p.count = lone_count_;
+    p.piece_count = 1;
+    pieces_.push_back({0, 0, static_cast<std::uint32_t>(runs_.size())});
+    runs_.push_back(pending_runs_[lone_run_]);
+    lone_count_ = 0;
+    pending_runs_.clear();
+    return;
+  }
   p.count = static_cast<std::uint32_t>(entries_.size());
   run_numbers_.assign(pending_runs_.size(), kUnnumbered);
   for (std::size_t k = 0; k < entries_.size(); ++k) {

@@ -68,6 +68,26 @@ class TailTable {
   // (before the end).
   Step step(std::size_t position, std::uint32_t rank) const;
 
+  // The strings of a finished position as pieces: ranks [rank_first,
+  // rank_end) are `front` followed by the strings rest_first, rest_first +
+  // 1, ... of `end`. Pieces cover the ranks in order, without gaps.
+  struct PieceView {
+    std::uint32_t rank_first;
+    std::uint32_t rank_end;
+    Front front;
+    std::size_t end;
+    std::uint32_t rest_first;
+  };
+  std::uint32_t piece_count(std::size_t position) const {
+    return positions_[position].piece_count;
+  }
+  PieceView piece(std::size_t position, std::uint32_t k) const;
+  // The first piece of `position` that holds rank `rank` (< count).
+  std::uint32_t piece_of_rank(std::size_t position, std::uint32_t rank) const;
+
+  // The position at the end of the text, which holds the empty string only.
+  std::size_t char_count() const { return char_count_; }
+
   // Calls `visit(step)` for each step of string `rank` of `position`, in
   // text order.
   template <class Visit>
@@ -128,6 +148,11 @@ class TailTable {
   // Work of the position being built.
   std::vector<Run> pending_runs_;
   std::vector<Entry> entries_;  // distinct, in byte order
+  // While only one run has given strings, they are its tails 0 ..
+  // lone_count_ - 1, and entries_ is empty.
+  std::uint32_t lone_run_ = 0;
+  std::uint32_t lone_count_ = 0;
+  std::size_t held() const { return lone_count_ > 0 ? lone_count_ : entries_.size(); }
   std::vector<Entry> merged_;
   std::vector<std::uint32_t> run_numbers_;
 };

@@ -2,6 +2,7 @@
 
 #include "artifacts/bundle/load_zh_bundle.h"
 #include "artifacts/load_payload.h"
+#include "core/lattice/lattice_state_limit.h"
 #include "zh/reading/pinyin_readings.h"
 #include "zh/reading/validate_reading_options.h"
 
@@ -26,8 +27,10 @@ Status<ChineseReadings::OptionError> ChineseReadings::check_options(
 Result<QueryLattice, ChineseReadings::QueryError> ChineseReadings::lattice(
     const Index& index, std::string_view text, const ja::ReadingOptions& options,
     Scratch& scratch) {
-  LUMRA_TRY_ASSIGN(PathLattice lattice, zh::pinyin_reading_lattice(index, text, options, scratch));
-  return QueryLattice::whole(std::move(lattice));
+  LUMRA_TRY_ASSIGN(CompactTailLattice built,
+                   zh::pinyin_searchable_lattice(index, text, options, scratch, kMaxLatticeStates));
+  if (!built.lattice) return QueryLattice::beyond_search(built.node_count);
+  return QueryLattice::whole(std::move(*built.lattice));
 }
 
 Result<ja::TextList, ChineseReadings::QueryError> ChineseReadings::strings(

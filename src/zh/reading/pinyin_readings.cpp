@@ -1,7 +1,9 @@
 #include "zh/reading/pinyin_readings.h"
 
+#include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/base/interruption.h"
 #include "core/base/utf8.h"
@@ -11,6 +13,44 @@
 namespace lumra::zh {
 
 namespace {
+
+// Every string of a segmented text holds a dictionary reading, never empty
+// in a validated index, so the builders do not fail on the empty-path rules;
+// an index that breaks that promise is reported rather than trusted. A
+// building stopped by the thread's interruption source fails the same way,
+// and its installer discards the result.
+ChineseDistanceError lattice_failure(const LatticeError& error) {
+  return chinese_errors::Dictionary{lumra::message(error)};
+}
+
+Result<PathLattice, ChineseDistanceError> lattice_or_failure(
+    Result<PathLattice, LatticeError> built) {
+  if (!built.ok()) return Fail(lattice_failure(built.error()));
+  return std::move(built).value();
+}
+
+// The lattice of the segmented text's strings, each written out and added
+// whole, for the texts whose shared tails the walk gave up on. The strings
+// come in ascending byte order, which is their order as scalar values, so
+// the one-pass builder gives from_paths_compact's lattice.
+Result<PathLattice, ChineseDistanceError> written_lattice(const PinyinReadingTable& table) {
+  SortedStringsLattice builder;
+  InterruptionPoll poll;
+  std::string reading;
+  for (std::size_t k = 0; k < table.string_count(); ++k) {
+    reading.clear();
+    table.append_string(k, reading);
+    builder.add(reading);
+    if (poll.stop_after(8 * reading.size())) return Fail(lattice_failure(Interrupted{}));
+  }
+  return lattice_or_failure(builder.finish());
+}
+
+Result<PathLattice, ChineseDistanceError> direct_lattice(const std::string& reading) {
+  const std::vector<Symbol> symbols = decode_utf8(reading);
+  const Symbols path = symbols;
+  return lattice_or_failure(PathLattice::from_paths({path}));
+}
 
 // Runs the routes in order. Gives the one reading of direct input, or
 // nothing when `table` holds the strings of a segmented text.
@@ -26,6 +66,12 @@ Result<std::optional<std::string>, ChineseDistanceError> read_pinyin(
   for (const bool allow_raw_runs : {false, true}) {
     if (auto built = table.build(index, text, options, allow_raw_runs); !built.ok()) {
       return Fail(dictionary_error(built.error()));
+    }
+    // A stopped segmentation leaves the table as for a text without
+    // readings; that must not read as one.
+    if (const InterruptionSource* source = installed_interruption_source();
+        source != nullptr && source->stopped()) {
+      return Fail(lattice_failure(Interrupted{}));
     }
     if (table.string_count() > 0) return std::optional<std::string>();
   }
@@ -61,42 +107,35 @@ Result<ja::TextList, ChineseDistanceError> pinyin_reading_strings(const ZhReadin
   return strings;
 }
 
+Result<CompactTailLattice, ChineseDistanceError> pinyin_searchable_lattice(
+    const ZhReadingIndex& index, std::string_view text, const ReadingOptions& options,
+    PinyinReadingTable& table, std::uint64_t max_nodes) {
+  LUMRA_TRY_ASSIGN(const std::optional<std::string> direct,
+                   read_pinyin(index, text, options, table));
+  if (!direct) {
+    auto walked = compact_tail_lattice(table.tails(), max_nodes);
+    if (!walked.ok()) return Fail(lattice_failure(walked.error()));
+    if (walked.value()) return std::move(*walked.value());
+  }
+  // One string of direct input makes the same chain in every builder; this
+  // one is the cheapest, and takes the empty string too.
+  LUMRA_TRY_ASSIGN(PathLattice lattice, direct ? direct_lattice(*direct) : written_lattice(table));
+  const std::uint64_t nodes = lattice.node_count();
+  return CompactTailLattice{std::move(lattice), nodes};
+}
+
 Result<PathLattice, ChineseDistanceError> pinyin_reading_lattice(const ZhReadingIndex& index,
                                                                  std::string_view text,
                                                                  const ReadingOptions& options,
                                                                  PinyinReadingTable& table) {
   LUMRA_TRY_ASSIGN(const std::optional<std::string> direct,
                    read_pinyin(index, text, options, table));
-  std::string reading;
-  if (!direct && table.string_count() == 1) table.append_string(0, reading);
-  if (direct || table.string_count() == 1) {
-    // One string makes the same chain in every builder; this one is the
-    // cheapest, and takes the empty string too.
-    const std::vector<Symbol> symbols = decode_utf8(direct ? *direct : reading);
-    const Symbols path = symbols;
-    return std::move(PathLattice::from_paths({path})).value();
-  }
-  // The strings come in ascending byte order, which is their order as
-  // scalar values, so the one-pass builder gives from_paths_compact's
-  // lattice.
-  // Each string is written out and added whole: for a long text at a large
-  // max_paths this is most of the call, seconds of it.
-  SortedStringsLattice builder;
-  InterruptionPoll poll;
-  for (std::size_t k = 0; k < table.string_count(); ++k) {
-    reading.clear();
-    table.append_string(k, reading);
-    builder.add(reading);
-    if (poll.stop_after(8 * reading.size())) {
-      return Fail(chinese_errors::Dictionary{lumra::message(Interrupted{})});
-    }
-  }
-  auto lattice = builder.finish();
-  // Every string of a segmented text holds a dictionary reading, never empty
-  // in a validated index, so the builder does not fail; an index that breaks
-  // that promise is reported rather than trusted.
-  if (!lattice.ok()) return Fail(chinese_errors::Dictionary{lumra::message(lattice.error())});
-  return std::move(lattice).value();
+  if (direct) return direct_lattice(*direct);
+  auto walked = compact_tail_lattice(table.tails(), std::numeric_limits<std::uint64_t>::max());
+  if (!walked.ok()) return Fail(lattice_failure(walked.error()));
+  std::optional<CompactTailLattice>& built = walked.value();
+  if (built && built->lattice) return std::move(*built->lattice);
+  return written_lattice(table);
 }
 
 Result<ja::TextList, ChineseDistanceError> pinyin_reading_strings(const ZhReadingIndex& index,

@@ -17,6 +17,7 @@
 
 #include "core/base/result.h"
 #include "core/lattice/lattice.h"
+#include "core/segmentation/compact_tail_lattice.h"
 #include "ja/romaji/text_list.h"
 #include "zh/index/reading_index.h"
 #include "zh/reading/chinese_distance_error.h"
@@ -39,11 +40,19 @@ Result<ja::TextList, ChineseDistanceError> pinyin_reading_strings(const ZhReadin
 // The same strings as one PathLattice whose symbols are their characters:
 // PathLattice::from_paths of the one string of direct input (the one-node
 // lattice for the empty string), and for a segmented text the lattice
-// PathLattice::from_paths_compact makes of its strings (built in one pass,
-// sorted_strings_lattice.h).
+// PathLattice::from_paths_compact makes of its strings (built from the
+// segmentation's shared tails, core/segmentation/compact_tail_lattice.h).
 Result<PathLattice, ChineseDistanceError> pinyin_reading_lattice(const ZhReadingIndex& index,
                                                                  std::string_view text,
                                                                  const ReadingOptions& options);
+
+// pinyin_reading_lattice for a search: the lattice of a segmented text
+// whose node count exceeds `max_nodes` is only counted, never built, since
+// no search could take it; the count is the lattice's all the same, so the
+// state limit's error names the sizes it would with the lattice built.
+Result<CompactTailLattice, ChineseDistanceError> pinyin_searchable_lattice(
+    const ZhReadingIndex& index, std::string_view text, const ReadingOptions& options,
+    PinyinReadingTable& table, std::uint64_t max_nodes);
 
 // The same, reusing `table`'s buffers across calls.
 Result<ja::TextList, ChineseDistanceError> pinyin_reading_strings(const ZhReadingIndex& index,

@@ -53,6 +53,10 @@ class PinyinReadingTable {
   // Every string of the whole text appended to `out`, in byte order.
   void append_strings(ja::TextList& out) const;
 
+  // The strings of every position as the segmentation keeps them; those of
+  // the whole text are position 0's when string_count() is not 0.
+  const TailTable& tails() const { return strings_; }
+
  private:
   struct Position {
     std::size_t offset = 0;  // byte offset in the text

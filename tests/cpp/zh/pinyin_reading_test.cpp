@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 
 #include "core/base/interruption.h"
 #include "core/base/utf8.h"
+#include "core/segmentation/compact_tail_lattice.h"
 #include "zh/index/map_reading_index.h"
 #include "zh/reading/direct_input.h"
 #include "zh/reading/pinyin_readings.h"
@@ -507,6 +509,116 @@ TEST(SortedStringsLattice, FollowsTheEmptyPathRules) {
   const std::vector<std::vector<Symbol>> mixed = {{}, {'a'}};
   EXPECT_EQ(lumra::message(builder.finish().error()),
             lumra::message(PathLattice::from_paths_compact(mixed).error()));
+}
+
+// ---- The lattice from shared tails --------------------------------------------
+
+// The lattice as it was built before the segmentation's tails were walked:
+// every reading string written out, then from_paths_compact; its errors as
+// messages.
+struct Built {
+  std::optional<PathLattice> lattice;
+  std::string error;
+};
+
+Built written_construction(const ZhReadingIndex& index, std::string_view text,
+                           const ReadingOptions& options) {
+  auto strings = pinyin_reading_strings(index, text, options);
+  if (!strings.ok()) return {std::nullopt, message(strings.error())};
+  std::vector<std::vector<Symbol>> paths;
+  for (std::string_view s : strings.value()) paths.push_back(decode_utf8(s));
+  auto lattice = PathLattice::from_paths_compact(paths);
+  if (!lattice.ok()) return {std::nullopt, lumra::message(lattice.error())};
+  return {std::move(lattice).value(), ""};
+}
+
+void expect_written_construction(const ZhReadingIndex& index, const std::string& text,
+                                 const ReadingOptions& options, PinyinReadingTable& table) {
+  const Built expected = written_construction(index, text, options);
+  auto got = pinyin_reading_lattice(index, text, options, table);
+  ASSERT_EQ(got.ok(), expected.lattice.has_value()) << "text '" << text << "'";
+  if (!got.ok()) {
+    EXPECT_EQ(message(got.error()), expected.error);
+    return;
+  }
+  expect_same_lattice(got.value(), *expected.lattice);
+  // A search's form: counted exactly, and built only within the limit.
+  const std::uint64_t nodes = expected.lattice->node_count();
+  for (const std::uint64_t limit : {nodes - 1, nodes}) {
+    auto searchable = pinyin_searchable_lattice(index, text, options, table, limit);
+    ASSERT_TRUE(searchable.ok());
+    EXPECT_EQ(searchable.value().node_count, nodes);
+    if (searchable.value().lattice) {
+      expect_same_lattice(*searchable.value().lattice, *expected.lattice);
+    } else {
+      EXPECT_EQ(limit, nodes - 1);
+    }
+  }
+  // A walk with no room to spare either gives up or builds the same.
+  if (!is_direct_pinyin_input(text) && table.string_count() > 0) {
+    auto tight = compact_tail_lattice(table.tails(), nodes, 0);
+    ASSERT_TRUE(tight.ok());
+    if (tight.value()) expect_same_lattice(*tight.value()->lattice, *expected.lattice);
+  }
+}
+
+TEST(TailLattice, IsTheWrittenConstructionOnRandomDictionaries) {
+  // Readings that are prefixes of one another and multi-byte ones, so that
+  // strings agree across segment boundaries and runs interleave.
+  const std::vector<std::string> readings = {"a", "ab", "ba", "b", "aba", "é", "中", "u", ":"};
+  std::mt19937 rng(21);
+  PinyinReadingTable table;
+  const auto some_readings = [&] {
+    std::vector<std::string> list;
+    for (int r = 1 + rng() % 4; r > 0; --r) list.push_back(readings[rng() % readings.size()]);
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+    return list;
+  };
+  for (int trial = 0; trial < 3000; ++trial) {
+    // Every Han character of the alphabet reads alone, so most texts read.
+    Entries entries = {{"中", some_readings()}, {"国", some_readings()}, {"人", some_readings()}};
+    for (int k = rng() % 6; k >= 0; --k) {
+      const std::string surface = random_text(rng, 3);
+      if (!surface.empty()) entries[surface] = some_readings();
+    }
+    const auto index = make_index(entries);
+    ReadingOptions options = random_options(rng);
+    if (rng() % 4 != 0) options.max_span_chars = 1 + rng() % 4;
+    if (rng() % 4 != 0) options.max_paths = 1 + rng() % 40;
+    expect_written_construction(*index, random_text(rng, 14), options, table);
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(TailLattice, IsTheWrittenConstructionOnLongAmbiguousTexts) {
+  PinyinReadingTable table;
+  const auto xing = make_index({{"行", {"xing2", "hang2"}}, {"中", {"zhong1"}}}, "tone3");
+  const auto straddling = make_index({{"a", {"a", "ab"}}, {"b", {"b", "ba"}}, {"ab", {"aba"}}});
+  std::string mixed;
+  for (int i = 0; i < 2000; ++i) mixed += i % 7 == 0 ? "中" : "行";
+  std::string letters;
+  std::mt19937 rng(22);
+  for (int i = 0; i < 300; ++i) letters += "ab"[rng() % 2];
+  ReadingOptions options;
+  options.max_paths = 300;
+  expect_written_construction(*xing, mixed, options, table);
+  options.max_paths = 64;
+  expect_written_construction(*straddling, "中" + letters, options, table);
+}
+
+TEST(TailLattice, FrontsCutInsideACharacterAreLeftToTheWrittenConstruction) {
+  // Two fronts that only make a character together: their strings spell
+  // it, while the fronts alone are no UTF-8.
+  TailTable table;
+  table.reset(2, 4);
+  table.offer_run({"\xB8\xAD", {}}, 2, false);
+  table.finish_position(1);
+  table.offer_run({"\xE4", {}}, 1, false);
+  table.finish_position(0);
+  auto walked = compact_tail_lattice(table, 100);
+  ASSERT_TRUE(walked.ok());
+  EXPECT_FALSE(walked.value().has_value());
 }
 
 using test_support::CountingSource;

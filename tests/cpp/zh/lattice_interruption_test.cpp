@@ -1,0 +1,142 @@
+// Every builder of a lattice reports a stop of the thread's interruption
+// source as an error, wherever PathLattice::from_arcs meets it, and builds
+// exactly as before when nothing stops it.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/base/interruption.h"
+#include "core/lattice/lattice.h"
+#include "core/lattice/path_list.h"
+#include "ja/reading/reading_lattice.h"
+#include "python/dictionary/query_lattice.h"
+#include "zh/index/map_reading_index.h"
+#include "zh/reading/pinyin_readings.h"
+#include "../core/counting_source.h"
+#include "../ja/ja_test_support.h"
+
+namespace lumra {
+namespace {
+
+using test_support::CountingSource;
+
+// "ok" with the lattice's size, or the error's message.
+template <class E, class Describe>
+std::string outcome(const Result<PathLattice, E>& built, Describe describe) {
+  if (!built.ok()) return describe(built.error());
+  return "ok " + std::to_string(built.value().node_count()) + "/" +
+         std::to_string(built.value().arcs().size());
+}
+
+std::string of_lattice(const Result<PathLattice, LatticeError>& built) {
+  return outcome(built, [](const LatticeError& e) { return message(e); });
+}
+
+// Tens of thousands of arcs each, enough for from_arcs to poll.
+std::vector<std::vector<Symbol>> random_paths() {
+  std::mt19937 rng(5);
+  std::vector<std::vector<Symbol>> paths(3000);
+  for (auto& path : paths) {
+    for (int k = 0; k < 40; ++k) path.push_back('a' + rng() % 4);
+  }
+  return paths;
+}
+
+std::unique_ptr<zh::ZhReadingIndex> zhong_index() {
+  zh::ZhReadingIndexPayload payload{1, std::string(zh::kZhPayloadType), "tone3", {}};
+  payload.entries.push_back({"中", {"zhong1"}});
+  return std::move(zh::build_zh_index(payload)).value();
+}
+
+struct Caller {
+  const char* name;
+  std::function<std::string()> build;
+};
+
+std::vector<Caller> callers() {
+  static const auto paths = random_paths();
+  static const ja::testing::MapReadingIndex ja_index;
+  static const auto zh_index = zhong_index();
+  static const auto repeat = [](std::string_view piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += piece;
+    return text;
+  };
+  return {
+      {"from_arcs",
+       [] {
+         std::vector<LatticeArc> chain;
+         for (std::uint64_t node = 0; node < 100000; ++node) chain.push_back({node, node + 1, 'a'});
+         return of_lattice(PathLattice::from_arcs(100001, 0, 100000, std::move(chain)));
+       }},
+      {"from_paths", [] { return of_lattice(PathLattice::from_paths(paths)); }},
+      {"from_paths_compact", [] { return of_lattice(PathLattice::from_paths_compact(paths)); }},
+      {"path_list_lattice", [] { return of_lattice(path_list_lattice(paths)); }},
+      {"japanese reading lattice",
+       [] {
+         return outcome(ja::reading_lattice(ja_index, repeat("あ", 70000), {}),
+                        [](const auto& e) { return ja::message(e); });
+       }},
+      {"chinese reading lattice",
+       [] {
+         return outcome(zh::pinyin_reading_lattice(*zh_index, repeat("中", 10000), {}),
+                        [](const auto& e) { return zh::message(e); });
+       }},
+  };
+}
+
+class LatticeInterruption : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(LatticeInterruption, AStopAtAnyPollIsAnErrorAndNoStopChangesNothing) {
+  const Caller caller = callers()[GetParam()];
+  const std::string alone = caller.build();
+  ASSERT_EQ(alone.rfind("ok ", 0), 0u) << caller.name << ": " << alone;
+  CountingSource never(0);
+  {
+    ScopedInterruptionSource installed(never);
+    EXPECT_EQ(caller.build(), alone) << caller.name;
+  }
+  ASSERT_GT(never.polls, 0) << caller.name;
+  // The first poll, and the last, which falls in from_arcs.
+  for (const int stop_at : {1, never.polls}) {
+    CountingSource stop(stop_at);
+    ScopedInterruptionSource installed(stop);
+    EXPECT_EQ(caller.build(), "the computation was interrupted") << caller.name << " " << stop_at;
+    EXPECT_EQ(stop.polls, stop_at) << caller.name;
+  }
+  CountingSource late(never.polls + 1);
+  ScopedInterruptionSource installed(late);
+  EXPECT_EQ(caller.build(), alone) << caller.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Builders, LatticeInterruption,
+                         testing::Range<std::size_t>(0, callers().size()));
+
+TEST(LatticeInterruption, MergingAQueryLatticeNeverMeetsTheStop) {
+  const PathLattice built = PathLattice::from_paths(random_paths()).value();
+  const python::QueryLattice alone = python::QueryLattice::merged(built);
+  ASSERT_TRUE(alone.lattice.has_value());
+  {
+    // Its from_arcs never asks the caller's source, so cannot fail.
+    CountingSource stop(1);
+    ScopedInterruptionSource installed(stop);
+    const python::QueryLattice merged = python::QueryLattice::merged(built);
+    ASSERT_TRUE(merged.lattice.has_value());
+    EXPECT_EQ(merged.lattice->node_count(), alone.lattice->node_count());
+    EXPECT_EQ(merged.lattice->arcs().size(), alone.lattice->arcs().size());
+    EXPECT_EQ(stop.polls, 0);
+  }
+  // A call stopped already skips the merge; its result is discarded.
+  CountingSource stopped(1);
+  ScopedInterruptionSource installed(stopped);
+  InterruptionPoll poll;
+  ASSERT_TRUE(poll.stop_after(kWorkBetweenChecks));
+  EXPECT_FALSE(python::QueryLattice::merged(built).lattice.has_value());
+}
+
+}  // namespace
+}  // namespace lumra
