@@ -19,7 +19,6 @@
 #include "core/base/result.h"
 #include "core/lattice/lattice.h"
 #include "core/lattice/lattice_state_limit.h"
-#include "core/lattice/merged_lattice.h"
 
 namespace lumra::python {
 
@@ -28,12 +27,10 @@ struct QueryLattice {
     const std::uint64_t nodes = lattice.node_count();
     return {std::move(lattice), nodes};
   }
-  // The lattice with its equivalent nodes merged (merged_lattice.h): the
-  // same strings, so the same distances, for a fraction of the search. The
-  // state limit still counts the nodes as built, so a pair too large to
-  // search fails as before.
-  static QueryLattice merged(const PathLattice& built) {
-    return {merge_equivalent_nodes(built), built.node_count()};
+  // A lattice with the strings of one that would have had `built_nodes`
+  // nodes, for the state limit.
+  static QueryLattice compacted(PathLattice lattice, std::uint64_t built_nodes) {
+    return {std::move(lattice), built_nodes};
   }
   static QueryLattice beyond_search(std::uint64_t nodes_reached) {
     return {std::nullopt, nodes_reached};
