@@ -53,7 +53,8 @@ Status<JapaneseDistanceError> add_table_paths(const ReadingPathTable& table,
     }
     return Unit{};
   };
-  if (table.path_count() * std::uint64_t{text.size()} > kCountFirstWork) {
+  // A compact builder keeps no arcs to count first.
+  if (!builder.is_compact() && table.path_count() * std::uint64_t{text.size()} > kCountFirstWork) {
     RomajiLatticeBuilder counter = builder.counting();
     LUMRA_TRY(add_all(counter));
   }
@@ -63,9 +64,8 @@ Status<JapaneseDistanceError> add_table_paths(const ReadingPathTable& table,
 Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicReadingIndex& index,
                                                                  std::string_view text,
                                                                  const ReadingOptions& options,
-                                                                 std::uint64_t max_nodes) {
+                                                                 RomajiLatticeBuilder& builder) {
   LUMRA_TRY_DICTIONARY(validate_reading_options(options));
-  RomajiLatticeBuilder builder(max_nodes);
   PathRomajiConverter converter;
   ReadingPathTable table;
   bool segmented_without_fallback = false;
@@ -127,12 +127,23 @@ Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicRea
 Result<PathLattice, JapaneseDistanceError> reading_lattice(const UnidicReadingIndex& index,
                                                            std::string_view text,
                                                            const ReadingOptions& options) {
-  return build_reading_lattice(index, text, options, std::numeric_limits<std::uint64_t>::max());
+  RomajiLatticeBuilder builder;
+  return build_reading_lattice(index, text, options, builder);
 }
 
 Result<PathLattice, JapaneseDistanceError> searchable_reading_lattice(
     const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options) {
-  return build_reading_lattice(index, text, options, kMaxLatticeStates);
+  RomajiLatticeBuilder builder(kMaxLatticeStates);
+  return build_reading_lattice(index, text, options, builder);
+}
+
+Result<CompactReadingLattice, JapaneseDistanceError> compact_reading_lattice(
+    const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options,
+    std::uint64_t max_nodes) {
+  RomajiLatticeBuilder builder = RomajiLatticeBuilder::compact(max_nodes);
+  LUMRA_TRY_ASSIGN(PathLattice lattice, build_reading_lattice(index, text, options, builder));
+  // The lattice came from the builder's last finish().
+  return CompactReadingLattice{std::move(lattice), builder.built_node_count()};
 }
 
 }  // namespace lumra::ja

@@ -3,10 +3,12 @@
 // distances.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "core/base/result.h"
 #include "core/lattice/lattice.h"
+#include "core/lattice/lattice_state_limit.h"
 #include "ja/japanese_distance_error.h"
 #include "ja/reading/reading_options.h"
 #include "ja/unidic/reading_index.h"
@@ -32,5 +34,19 @@ Result<PathLattice, JapaneseDistanceError> reading_lattice(const UnidicReadingIn
 // every lattice a search can take.
 Result<PathLattice, JapaneseDistanceError> searchable_reading_lattice(
     const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options);
+
+// searchable_reading_lattice's lattice with its equivalent nodes merged
+// (merged_lattice.h), built without writing the lattice out
+// (RomajiLatticeBuilder::compact): the same strings, so the same distances,
+// for a fraction of the work. `built_nodes` is the node count of
+// searchable_reading_lattice's lattice, which the state limit counts, and
+// the failures are the same, the stop at `max_nodes` included.
+struct CompactReadingLattice {
+  PathLattice lattice;
+  std::uint64_t built_nodes;
+};
+Result<CompactReadingLattice, JapaneseDistanceError> compact_reading_lattice(
+    const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options,
+    std::uint64_t max_nodes = kMaxLatticeStates);
 
 }  // namespace lumra::ja

@@ -45,6 +45,12 @@ RomajiLatticeBuilder RomajiLatticeBuilder::counting() const {
   return counter;
 }
 
+RomajiLatticeBuilder RomajiLatticeBuilder::compact(std::uint64_t max_nodes) {
+  RomajiLatticeBuilder builder(max_nodes);
+  builder.compact_ = true;
+  return builder;
+}
+
 Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const RomajiUnit> units) {
   LUMRA_TRY(fill_unit_variant_lists(units, lists_));
   if (units.empty()) {
@@ -99,7 +105,7 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
     }
 
     // Second pass: the chains, in item order.
-    for (std::size_t f = 0; f < frontier_size && !counting_; ++f) {
+    for (std::size_t f = 0; f < frontier_size && !counting_ && !compact_; ++f) {
       for (const RomajiVariant& spelling : spellings_at(list, frontier[f].last_vowel)) {
         const VowelClass reached = vowel_class_after(frontier[f].last_vowel, spelling.text());
         const std::uint64_t target =
@@ -118,6 +124,7 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
     frontier = next_frontier;
     frontier_size = next_frontier_size;
   }
+  if (compact_) spellings_.add(lists_);
   has_non_empty_ = true;
   return Unit{};
 }
@@ -129,12 +136,19 @@ Result<std::optional<PathLattice>, JapaneseDistanceError> RomajiLatticeBuilder::
   std::vector<LatticeArc> arcs = std::move(arcs_);
   arcs_.clear();
   direct_symbols_.clear();
+  built_nodes_ = 0;
   if (!has_empty && !has_non_empty) return std::optional<PathLattice>();
-  if (!has_non_empty) return std::optional<PathLattice>(PathLattice::empty_string());
+  if (!has_non_empty) {
+    built_nodes_ = 1;
+    return std::optional<PathLattice>(PathLattice::empty_string());
+  }
   if (has_empty) {
+    if (compact_) spellings_ = SpellingTrie();
     return Fail(JapaneseDistanceError(
         distance_errors::Lattice{lattice_errors::MixedEmptyAndNonEmptyPaths{}}));
   }
+  built_nodes_ = end + 1;
+  if (compact_) return std::optional<PathLattice>(spellings_.take_lattice());
   for (LatticeArc& arc : arcs) {
     if (arc.dst == kEndMarker) arc.dst = end;
   }

@@ -22,6 +22,7 @@
 #include "core/lattice/lattice.h"
 #include "ja/japanese_distance_error.h"
 #include "ja/romaji/romaji_unit.h"
+#include "ja/romaji/spelling_trie.h"
 #include "ja/romaji/variant_lists.h"
 
 namespace lumra::ja {
@@ -43,6 +44,15 @@ class RomajiLatticeBuilder {
   // arcs take their memory. Its finish() is not to be used.
   RomajiLatticeBuilder counting() const;
 
+  // A builder that keeps only what its adds spell (spelling_trie.h): it
+  // takes the same adds and fails on the same one with the same error, and
+  // its finish() gives a lattice of the same strings with its equivalent
+  // nodes merged, a small fraction of the nodes written out.
+  // built_node_count() then tells how many nodes the lattice as written
+  // would have had, which is what `max_nodes` is checked against.
+  static RomajiLatticeBuilder compact(std::uint64_t max_nodes);
+  bool is_compact() const { return compact_; }
+
   // Adds every spelling of `units` as paths from start to end. On failure
   // (the errors of unit_variant_lists, or the node limit) the builder is
   // unchanged. Stopped by the thread's interruption source (core/base/
@@ -55,6 +65,10 @@ class RomajiLatticeBuilder {
   // non-empty lists together fail with MixedEmptyAndNonEmptyPaths. Leaves
   // the builder empty, ready for another lattice.
   Result<std::optional<PathLattice>, JapaneseDistanceError> finish();
+
+  // The node count of the lattice the last finish() gave, as written out
+  // (the end node numbered last); 0 when it gave none.
+  std::uint64_t built_node_count() const { return built_nodes_; }
 
  private:
   void add_arc(std::uint64_t src, std::uint64_t dst, Symbol symbol);
@@ -70,6 +84,9 @@ class RomajiLatticeBuilder {
   bool has_empty_ = false;
   bool has_non_empty_ = false;
   bool counting_ = false;
+  bool compact_ = false;
+  SpellingTrie spellings_;  // what a compact builder keeps
+  std::uint64_t built_nodes_ = 0;
   // Kept across adds: a text may add many short unit lists.
   InterruptionPoll poll_;
 };

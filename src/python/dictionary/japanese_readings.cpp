@@ -28,8 +28,10 @@ Status<JapaneseReadings::OptionError> JapaneseReadings::check_options(
 
 Result<QueryLattice, JapaneseReadings::QueryError> JapaneseReadings::lattice(
     const Index& index, std::string_view text, const ja::ReadingOptions& options, Scratch&) {
-  auto lattice = ja::searchable_reading_lattice(index, text, options);
-  if (lattice.ok()) return QueryLattice::merged(lattice.value());
+  auto lattice = ja::compact_reading_lattice(index, text, options);
+  if (lattice.ok()) {
+    return QueryLattice::compacted(std::move(lattice.value().lattice), lattice.value().built_nodes);
+  }
   // The only matrix error of the building is its stop at the limit.
   if (const auto* stop = std::get_if<ja::distance_errors::DistanceMatrix>(&lattice.error())) {
     return QueryLattice::beyond_search(stop->error.rows);

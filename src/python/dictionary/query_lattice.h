@@ -16,11 +16,9 @@
 #include <utility>
 
 #include "core/base/errors.h"
-#include "core/base/interruption.h"
 #include "core/base/result.h"
 #include "core/lattice/lattice.h"
 #include "core/lattice/lattice_state_limit.h"
-#include "core/lattice/merged_lattice.h"
 
 namespace lumra::python {
 
@@ -29,22 +27,10 @@ struct QueryLattice {
     const std::uint64_t nodes = lattice.node_count();
     return {std::move(lattice), nodes};
   }
-  // The lattice with its equivalent nodes merged (merged_lattice.h): the
-  // same strings, so the same distances, for a fraction of the search. The
-  // state limit still counts the nodes as built, so a pair too large to
-  // search fails as before.
-  //
-  // merge_equivalent_nodes builds through PathLattice::from_arcs, which a
-  // stop of the thread's interruption source fails, and takes that lattice
-  // as valid; so it runs with the stop kept from it. Its work is linear in
-  // the lattice, which a search then costs many times over, and a call
-  // already stopped skips it: whatever it returns is discarded.
-  static QueryLattice merged(const PathLattice& built) {
-    const InterruptionSource* outer = installed_interruption_source();
-    if (outer != nullptr && outer->stopped()) return beyond_search(built.node_count());
-    NeverStop never;
-    ScopedInterruptionSource installed(never);
-    return {merge_equivalent_nodes(built), built.node_count()};
+  // A lattice with the strings of one that would have had `built_nodes`
+  // nodes, for the state limit.
+  static QueryLattice compacted(PathLattice lattice, std::uint64_t built_nodes) {
+    return {std::move(lattice), built_nodes};
   }
   static QueryLattice beyond_search(std::uint64_t nodes_reached) {
     return {std::nullopt, nodes_reached};
@@ -52,11 +38,6 @@ struct QueryLattice {
 
   std::optional<PathLattice> lattice;  // absent when building stopped at the limit
   std::uint64_t nodes;  // its node count as built, or the nodes reached before stopping
-
- private:
-  class NeverStop final : public InterruptionSource {
-    bool poll() override { return false; }
-  };
 };
 
 // Runs `search(left, right)` (returning Result<T, DistanceMatrixTooLarge>)
