@@ -185,7 +185,7 @@ Graph merge_same_endings(const Graph& g) {
 
 }  // namespace
 
-PathLattice merge_equivalent_nodes(const PathLattice& lattice) {
+Result<PathLattice, LatticeError> merge_equivalent_nodes(const PathLattice& lattice) {
   Graph g = useful_part(lattice);
   if (g.nodes == 0 || g.arcs.empty()) return lattice;
   // Merging beginnings may make more endings equal again, but on reading
@@ -197,8 +197,8 @@ PathLattice merge_equivalent_nodes(const PathLattice& lattice) {
     return a.src != b.src ? a.src < b.src : a.dst != b.dst ? a.dst < b.dst : a.symbol < b.symbol;
   });
   // Arcs lead upwards and the endpoints lie within the nodes by
-  // construction.
-  return std::move(PathLattice::from_arcs(g.nodes, g.start, g.end, std::move(g.arcs)).value());
+  // construction, so only an interruption can fail the building.
+  return PathLattice::from_arcs(g.nodes, g.start, g.end, std::move(g.arcs));
 }
 
 }  // namespace lumra

@@ -12,14 +12,17 @@
 // the two node counts.
 #pragma once
 
+#include "core/base/result.h"
 #include "core/lattice/lattice.h"
+#include "core/lattice/lattice_error.h"
 
 namespace lumra {
 
 // A lattice spelling exactly the strings of `lattice`, every node on a
 // start-to-end path: first the nodes with the same strings after them are
 // merged, then the nodes with the same strings before them. A lattice whose
-// end no path reaches is returned as it is.
-PathLattice merge_equivalent_nodes(const PathLattice& lattice);
+// end no path reaches is returned as it is. Fails only with Interrupted,
+// when the thread's interruption source stops the final building.
+Result<PathLattice, LatticeError> merge_equivalent_nodes(const PathLattice& lattice);
 
 }  // namespace lumra

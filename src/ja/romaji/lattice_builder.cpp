@@ -148,7 +148,13 @@ Result<std::optional<PathLattice>, JapaneseDistanceError> RomajiLatticeBuilder::
         distance_errors::Lattice{lattice_errors::MixedEmptyAndNonEmptyPaths{}}));
   }
   built_nodes_ = end + 1;
-  if (compact_) return std::optional<PathLattice>(spellings_.take_lattice());
+  if (compact_) {
+    auto spelled = spellings_.take_lattice();
+    if (!spelled.ok()) {
+      return Fail(JapaneseDistanceError(distance_errors::Lattice{spelled.take_error()}));
+    }
+    return std::optional<PathLattice>(std::move(spelled).value());
+  }
   for (LatticeArc& arc : arcs) {
     if (arc.dst == kEndMarker) arc.dst = end;
   }

@@ -172,7 +172,7 @@ void SpellingTrie::add(const UnitVariantLists& lists) {
   ends_[node] = 1;
 }
 
-PathLattice SpellingTrie::take_lattice() {
+Result<PathLattice, LatticeError> SpellingTrie::take_lattice() {
   const std::size_t n = parents_.size();
   // Children grouped by parent; a child's number is above its parent's.
   std::vector<std::uint32_t> first(n + 1, 0);
@@ -316,10 +316,10 @@ PathLattice SpellingTrie::take_lattice() {
     return a.src != b.src ? a.src < b.src : a.dst != b.dst ? a.dst < b.dst : a.symbol < b.symbol;
   });
   *this = SpellingTrie();
-  // Arcs lead upwards between numbered nodes by construction.
-  PathLattice built = std::move(
-      PathLattice::from_arcs(total, total - 1 - start, total - 1 - end, std::move(lattice_arcs))
-          .value());
+  // Arcs lead upwards between numbered nodes by construction, so only an
+  // interruption can fail the building.
+  LUMRA_TRY_ASSIGN(PathLattice built, PathLattice::from_arcs(total, total - 1 - start,
+                                                            total - 1 - end, std::move(lattice_arcs)));
   return merge_equivalent_nodes(built);
 }
 

@@ -15,7 +15,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/base/result.h"
 #include "core/lattice/lattice.h"
+#include "core/lattice/lattice_error.h"
 #include "ja/romaji/variant_lists.h"
 
 namespace lumra::ja {
@@ -30,8 +32,8 @@ class SpellingTrie {
 
   // A lattice spelling every string of every added list, its equivalent
   // nodes merged (merged_lattice.h); the trie must not be empty. Leaves the
-  // trie empty.
-  PathLattice take_lattice();
+  // trie empty. Fails only with Interrupted (core/base/interruption.h).
+  Result<PathLattice, LatticeError> take_lattice();
 
  private:
   // A variant list packed into four words: its size, then each spelling's

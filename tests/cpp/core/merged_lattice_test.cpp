@@ -64,7 +64,7 @@ TEST(MergedLatticeTest, SameStringsSameDistancesNoMoreNodes) {
   for (int round = 0; round < 600; ++round) {
     const PathLattice left = round % 5 == 4 ? reading_like(gen) : gen.lattice(shapes[round % 4]);
     const PathLattice right = gen.lattice(shapes[(round / 4) % 4]);
-    const PathLattice merged = merge_equivalent_nodes(left);
+    const PathLattice merged = merge_equivalent_nodes(left).value();
     SCOPED_TRACE(testing::dump(left) + " -> " + testing::dump(merged));
     ASSERT_LE(merged.node_count(), left.node_count());
     ASSERT_EQ(strings_of(merged), strings_of(left));
@@ -79,7 +79,7 @@ TEST(MergedLatticeTest, RepeatedEndingsAndBeginningsBecomeOne) {
   // "xab", "yab", "xcd": the chains share "ab" after x or y and "x" before.
   const std::vector<std::vector<Symbol>> paths = {{'x', 'a', 'b'}, {'y', 'a', 'b'},
                                                   {'x', 'c', 'd'}, {'x', 'a', 'b'}};
-  const PathLattice merged = merge_equivalent_nodes(PathLattice::from_paths(paths).value());
+  const PathLattice merged = merge_equivalent_nodes(PathLattice::from_paths(paths).value()).value();
   // start, before "ab", before "b", before "cd", before "d", end
   EXPECT_EQ(merged.node_count(), 6u);
   EXPECT_EQ(strings_of(merged).size(), 3u);

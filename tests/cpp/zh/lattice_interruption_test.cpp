@@ -7,13 +7,14 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "core/base/interruption.h"
 #include "core/lattice/lattice.h"
+#include "core/lattice/merged_lattice.h"
 #include "core/lattice/path_list.h"
 #include "ja/reading/reading_lattice.h"
-#include "python/dictionary/query_lattice.h"
 #include "zh/index/map_reading_index.h"
 #include "zh/reading/pinyin_readings.h"
 #include "../core/counting_source.h"
@@ -81,6 +82,14 @@ std::vector<Caller> callers() {
          return outcome(ja::reading_lattice(ja_index, repeat("あ", 70000), {}),
                         [](const auto& e) { return ja::message(e); });
        }},
+      {"japanese compact reading lattice",
+       [] {
+         auto built = ja::compact_reading_lattice(ja_index, repeat("あ", 70000), {});
+         if (!built.ok()) return ja::message(built.error());
+         const PathLattice& lattice = built.value().lattice;
+         return "ok " + std::to_string(lattice.node_count()) + "/" +
+                std::to_string(lattice.arcs().size());
+       }},
       {"chinese reading lattice",
        [] {
          return outcome(zh::pinyin_reading_lattice(*zh_index, repeat("中", 10000), {}),
@@ -116,26 +125,14 @@ TEST_P(LatticeInterruption, AStopAtAnyPollIsAnErrorAndNoStopChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(Builders, LatticeInterruption,
                          testing::Range<std::size_t>(0, callers().size()));
 
-TEST(LatticeInterruption, MergingAQueryLatticeNeverMeetsTheStop) {
+TEST(LatticeInterruption, MergingStopsWithInterrupted) {
   const PathLattice built = PathLattice::from_paths(random_paths()).value();
-  const python::QueryLattice alone = python::QueryLattice::merged(built);
-  ASSERT_TRUE(alone.lattice.has_value());
-  {
-    // Its from_arcs never asks the caller's source, so cannot fail.
-    CountingSource stop(1);
-    ScopedInterruptionSource installed(stop);
-    const python::QueryLattice merged = python::QueryLattice::merged(built);
-    ASSERT_TRUE(merged.lattice.has_value());
-    EXPECT_EQ(merged.lattice->node_count(), alone.lattice->node_count());
-    EXPECT_EQ(merged.lattice->arcs().size(), alone.lattice->arcs().size());
-    EXPECT_EQ(stop.polls, 0);
-  }
-  // A call stopped already skips the merge; its result is discarded.
-  CountingSource stopped(1);
-  ScopedInterruptionSource installed(stopped);
-  InterruptionPoll poll;
-  ASSERT_TRUE(poll.stop_after(kWorkBetweenChecks));
-  EXPECT_FALSE(python::QueryLattice::merged(built).lattice.has_value());
+  ASSERT_TRUE(merge_equivalent_nodes(built).ok());
+  CountingSource stop(1);
+  ScopedInterruptionSource installed(stop);
+  const auto merged = merge_equivalent_nodes(built);
+  ASSERT_FALSE(merged.ok());
+  EXPECT_TRUE(std::holds_alternative<Interrupted>(merged.error()));
 }
 
 }  // namespace
