@@ -13,39 +13,38 @@
 
 namespace {
 
-const std::vector<std::string> kSurfaces = {"日", "本", "東", "京", "行", "人", "大", "学",
-                                            "あ", "か", "っ", "ー", "A", "１"};
-const std::vector<std::string> kKana = {"あ", "い", "う", "か", "き", "きゃ", "しゅ", "ちょ", "っ",
-                                        "ん", "ー", "ゔ", "ぁ", "を", "ぢ", "ア", "ヴァ", "ッ", "x"};
-// Texts mix the surfaces, kana, ASCII, full-width forms and characters no
-// reading covers.
-const std::vector<std::string> kTextPieces = {
-    "日", "本", "東", "京", "行", "人", "大", "学", "あ", "か", "っ", "ー", "ん", "ゃ", "ッ",
-    "ア", "A", "z", "7", " ", "-", "１", "Ａ", "　", "漢", "é", "\xF0\x9F\x98\x80", "'"};
+using namespace lumra;
+
+struct Japanese {
+  static inline const std::vector<std::string> surfaces = {
+      "日", "本", "東", "京", "行", "人", "大", "学", "あ", "か", "っ", "ー", "A", "１"};
+  static inline const std::vector<std::string> kana = {
+      "あ", "い", "う", "か", "き", "きゃ", "しゅ", "ちょ", "っ", "ん",
+      "ー", "ゔ", "ぁ", "を", "ぢ", "ア", "ヴァ", "ッ", "x"};
+  // Texts mix the surfaces, kana, ASCII, full-width forms and characters no
+  // reading covers.
+  static inline const std::vector<std::string> text_pieces = {
+      "日", "本", "東", "京", "行", "人", "大", "学", "あ", "か",
+      "っ", "ー", "ん", "ゃ", "ッ", "ア", "A", "z", "7", " ",
+      "-", "１", "Ａ", "　", "漢", "é", "\xF0\x9F\x98\x80", "'"};
+
+  static auto parse(FuzzedDataProvider& data) {
+    return ja::parse_yaml_payload(fuzz::random_payload(
+        data, "lumra.unidic.reading-index.surface-readings", "", surfaces, kana, ""));
+  }
+  static auto strings(const ja::UnidicReadingIndex& index, std::string_view text,
+                      const ja::ReadingOptions& options) {
+    return ja::unordered_reading_strings(index, text, options);
+  }
+  static std::string describe(const ja::JapaneseDistanceError& error) { return ja::message(error); }
+  static auto lattice(const ja::UnidicReadingIndex& index, std::string_view text,
+                      const ja::ReadingOptions& options) {
+    return ja::searchable_reading_lattice(index, text, options);
+  }
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-  using namespace lumra;
-  FuzzedDataProvider data(bytes, size);
-  auto index = ja::parse_yaml_payload(fuzz::random_payload(
-      data, "lumra.unidic.reading-index.surface-readings", "", kSurfaces, kKana, ""));
-  if (!index.ok()) return 0;
-  const ja::ReadingOptions options = fuzz::random_options(data);
-  const std::uint64_t cutoff = data.ConsumeIntegralInRange(0, 6);
-  const std::string left = fuzz::pick(data, kTextPieces, 24);
-  const std::string right = data.ConsumeBool() ? fuzz::pick(data, kTextPieces, 24)
-                                               : data.ConsumeRemainingBytesAsString();
-  for (const std::string& text : {left, right}) {
-    auto strings = ja::unordered_reading_strings(*index.value(), text, options);
-    if (!strings.ok()) (void)ja::message(strings.error());
-  }
-  auto left_lattice = ja::searchable_reading_lattice(*index.value(), left, options);
-  auto right_lattice = ja::searchable_reading_lattice(*index.value(), right, options);
-  if (!left_lattice.ok()) (void)ja::message(left_lattice.error());
-  if (!right_lattice.ok()) (void)ja::message(right_lattice.error());
-  if (left_lattice.ok() && right_lattice.ok()) {
-    fuzz::check_distances(left_lattice.value(), right_lattice.value(), cutoff);
-  }
-  return 0;
+  return lumra::fuzz::run_readings_target<Japanese>(bytes, size);
 }

@@ -1,6 +1,8 @@
 // What the two readings targets share: a small random dictionary, two
 // random texts over its surfaces and their neighbours, random reading
-// options, and the laws the lattice distances of the two texts obey.
+// options, and the laws the lattice distances of the two texts obey; and
+// the whole run of one input (run_readings_target), over a language's
+// index type.
 #pragma once
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -9,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/lattice/lattice_distance.h"
@@ -90,6 +93,41 @@ inline void check_distances(const PathLattice& left, const PathLattice& right,
   if (bounded_damerau.value() != std::min(t, cutoff + 1)) __builtin_trap();
   if (within.value() != (d <= cutoff)) __builtin_trap();
   if (within_damerau.value() != (t <= cutoff)) __builtin_trap();
+}
+
+// One input of a readings target. `Language` names the index and its
+// conversions:
+//   static Result<std::unique_ptr<Index>, E> parse(FuzzedDataProvider&);
+//   static Result<TextList, Q> strings(const Index&, std::string_view,
+//                                      const ja::ReadingOptions&);
+//   static Result<PathLattice, Q> lattice(same);
+//   static std::string describe(const Q&);
+//   static std::vector<std::string> text_pieces;
+// Every error's message is written, so that a bad template or field shows
+// under the sanitizers too.
+template <class Language>
+int run_readings_target(const std::uint8_t* bytes, std::size_t size) {
+  FuzzedDataProvider data(bytes, size);
+  auto index = Language::parse(data);
+  if (!index.ok()) return 0;
+  const ja::ReadingOptions options = random_options(data);
+  const std::uint64_t cutoff = data.ConsumeIntegralInRange(0, 6);
+  const std::vector<std::string>& pieces = Language::text_pieces;
+  const std::string left = pick(data, pieces, 24);
+  const std::string right =
+      data.ConsumeBool() ? pick(data, pieces, 24) : data.ConsumeRemainingBytesAsString();
+  for (const std::string& text : {left, right}) {
+    auto strings = Language::strings(*index.value(), text, options);
+    if (!strings.ok()) (void)Language::describe(strings.error());
+  }
+  auto left_lattice = Language::lattice(*index.value(), left, options);
+  auto right_lattice = Language::lattice(*index.value(), right, options);
+  if (!left_lattice.ok()) (void)Language::describe(left_lattice.error());
+  if (!right_lattice.ok()) (void)Language::describe(right_lattice.error());
+  if (left_lattice.ok() && right_lattice.ok()) {
+    check_distances(left_lattice.value(), right_lattice.value(), cutoff);
+  }
+  return 0;
 }
 
 }  // namespace lumra::fuzz
