@@ -86,10 +86,23 @@ void raise_best(Symbols text, const StringTrie& trie, double& best,
   for (std::size_t i = 0; i < width; ++i) rows[i] = static_cast<std::uint32_t>(i);
   const StringTrie::Node& root = trie.node(0);
   if (root.ends_string) best = std::max(best, similarity_from_distance(length, length, 0));
+  // The child that matches the text's next symbol is searched first: it
+  // tends to raise `best` soonest, and a higher best prunes more.
+  auto push_children = [&](const StringTrie::Node& parent) {
+    const bool has_next = parent.depth < text.size();
+    std::uint32_t matching = StringTrie::kNone;
+    for (std::uint32_t c = parent.first_child; c != StringTrie::kNone;
+         c = trie.node(c).next_sibling) {
+      if (has_next && matching == StringTrie::kNone && trie.node(c).symbol == text[parent.depth]) {
+        matching = c;
+      } else {
+        stack.push_back(c);
+      }
+    }
+    if (matching != StringTrie::kNone) stack.push_back(matching);
+  };
   stack.clear();
-  for (std::uint32_t c = root.first_child; c != StringTrie::kNone; c = trie.node(c).next_sibling) {
-    stack.push_back(c);
-  }
+  push_children(root);
   while (!stack.empty() && best < 1.0) {
     const StringTrie::Node& node = trie.node(stack.back());
     stack.pop_back();
@@ -107,10 +120,7 @@ void raise_best(Symbols text, const StringTrie& trie, double& best,
       best = std::max(best, similarity_from_distance(row[width - 1], length, node.depth));
     }
     if (!(similarity_from_distance(smallest, length, node.longest_below) > best)) continue;
-    for (std::uint32_t c = node.first_child; c != StringTrie::kNone;
-         c = trie.node(c).next_sibling) {
-      stack.push_back(c);
-    }
+    push_children(node);
   }
 }
 

@@ -53,8 +53,9 @@ Status<JapaneseDistanceError> add_table_paths(const ReadingPathTable& table,
     }
     return Unit{};
   };
-  // A compact builder keeps no arcs to count first.
-  if (!builder.is_compact() && table.path_count() * std::uint64_t{text.size()} > kCountFirstWork) {
+  // A compact builder keeps only a trie, but one that can still outgrow
+  // the memory of a search before the node limit is reached.
+  if (table.path_count() * std::uint64_t{text.size()} > kCountFirstWork) {
     RomajiLatticeBuilder counter = builder.counting();
     LUMRA_TRY(add_all(counter));
   }

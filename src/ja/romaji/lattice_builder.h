@@ -49,9 +49,10 @@ class RomajiLatticeBuilder {
   // its finish() gives a lattice of the same strings with its equivalent
   // nodes merged, a small fraction of the nodes written out.
   // built_node_count() then tells how many nodes the lattice as written
-  // would have had, which is what `max_nodes` is checked against.
+  // would have had, which is what `max_nodes` is checked against. The trie
+  // numbers its nodes in 32 bits, so `max_nodes` must stay below 2^31, as
+  // the search limit does.
   static RomajiLatticeBuilder compact(std::uint64_t max_nodes);
-  bool is_compact() const { return compact_; }
 
   // Adds every spelling of `units` as paths from start to end. On failure
   // (the errors of unit_variant_lists, or the node limit) the builder is

@@ -166,9 +166,31 @@ void SpellingTrie::grow_children() {
   child_values_ = std::move(values);
 }
 
+namespace {
+
+bool same_list(const std::optional<VariantList>& a, const std::optional<VariantList>& b) {
+  if (!a || !b) return !a && !b;
+  return std::ranges::equal(*a, *b);
+}
+
+}  // namespace
+
 void SpellingTrie::add(const UnitVariantLists& lists) {
+  // Paths come in the byte order of their texts, so each tends to repeat
+  // the lists its predecessor began with, and so its trie nodes.
+  std::size_t step = 0;
   std::uint32_t node = 0;
-  for (const std::optional<VariantList>& list : lists) node = child(node, list_number(list));
+  const std::size_t shared = std::min(lists.size(), previous_lists_.size());
+  while (step < shared && same_list(lists[step], previous_lists_[step])) {
+    node = previous_nodes_[step++];
+  }
+  previous_lists_.resize(step);
+  previous_nodes_.resize(step);
+  for (; step < lists.size(); ++step) {
+    node = child(node, list_number(lists[step]));
+    previous_lists_.push_back(lists[step]);
+    previous_nodes_.push_back(node);
+  }
   ends_[node] = 1;
 }
 

@@ -59,6 +59,9 @@ class SpellingTrie {
   std::vector<std::uint32_t> list_slots_;
   std::vector<PackedList> packed_lists_ = {PackedList{}};
   std::vector<VariantList> lists_ = {VariantList{}};
+  // The last add's lists and the trie nodes they led to.
+  UnitVariantLists previous_lists_;
+  std::vector<std::uint32_t> previous_nodes_;
 };
 
 }  // namespace lumra::ja

@@ -1,7 +1,7 @@
 #include "ja/romaji/text_set.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 #include <utility>
 
 namespace lumra::ja {
@@ -9,6 +9,28 @@ namespace lumra::ja {
 namespace {
 
 constexpr std::size_t kMinSlots = 64;
+
+// Romaji strings are short: eight bytes at a time, mixed as they come.
+std::uint64_t hash_text(std::string_view text) {
+  std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ text.size();
+  std::size_t at = 0;
+  auto mix = [&h](std::uint64_t word) {
+    h = (h ^ word) * 0xBF58476D1CE4E5B9ULL;
+    h ^= h >> 29;
+  };
+  for (; at + 8 <= text.size(); at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + at, 8);
+    mix(word);
+  }
+  if (at < text.size()) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + at, text.size() - at);
+    mix(word);
+  }
+  h *= 0x94D049BB133111EBULL;
+  return h ^ (h >> 32);
+}
 
 }  // namespace
 
@@ -25,7 +47,7 @@ void TextSet::grow() {
 bool TextSet::insert(std::string_view text) {
   // At most half full, so that probes stay short.
   if (2 * (texts_.size() + 1) > slots_.size()) grow();
-  const std::uint64_t hash = std::hash<std::string_view>()(text);
+  const std::uint64_t hash = hash_text(text);
   const std::size_t mask = slots_.size() - 1;
   std::size_t s = hash & mask;
   for (; slots_[s] != 0; s = (s + 1) & mask) {

@@ -7,16 +7,23 @@ namespace lumra::python {
 QueryStrings::QueryStrings(const ja::TextList& strings) {
   // A text has no more characters than bytes, so the buffer never moves
   // while the views are taken.
-  symbols_.reserve(strings.total_bytes());
+  symbols_.resize(strings.total_bytes());
   texts_.reserve(strings.size());
+  Symbol* out = symbols_.data();
   for (std::string_view text : strings) {
-    const std::size_t begin = symbols_.size();
-    for (std::size_t at = 0; at < text.size();) {
+    Symbol* const begin = out;
+    std::size_t at = 0;
+    // Romaji is ASCII but for the odd punctuation: a plain widening loop,
+    // which the compiler vectorises, until the first byte that is not.
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) {
+      *out++ = static_cast<unsigned char>(text[at++]);
+    }
+    while (at < text.size()) {
       const ja::NextChar c = ja::next_char(text, at);
-      symbols_.push_back(c.value);
+      *out++ = c.value;
       at += c.size;
     }
-    texts_.emplace_back(symbols_.data() + begin, symbols_.size() - begin);
+    texts_.emplace_back(begin, static_cast<std::size_t>(out - begin));
   }
 }
 

@@ -39,7 +39,7 @@ TEST(CompactLatticeBuilder, MatchesTheWrittenOutBuilder) {
   std::mt19937 random(5);
   int lattices = 0;
   for (int round = 0; round < 2000; ++round) {
-    const std::uint64_t max_nodes = random() % 3 == 0 ? 10 + random() % 200 : ~std::uint64_t{0};
+    const std::uint64_t max_nodes = random() % 3 == 0 ? 10 + random() % 200 : std::uint64_t{1} << 31;
     RomajiLatticeBuilder written(max_nodes);
     RomajiLatticeBuilder compact = RomajiLatticeBuilder::compact(max_nodes);
     for (std::size_t add = random() % 6; add > 0; --add) {
