@@ -75,7 +75,7 @@ Result<IndexedPayload, IndexedProblem> IndexedPayload::open(std::vector<std::uin
     return Fail(EntryCountMismatch{entry_count, map.value().size()});
   }
   // Moving the vector keeps its buffer, which the map points into.
-  return IndexedPayload(std::move(bytes), map.value(), format, readings_start, header_word,
+  return IndexedPayload(std::move(bytes), std::move(map).value(), format, readings_start, header_word,
                         entry_count);
 }
 

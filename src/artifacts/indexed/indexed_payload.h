@@ -95,7 +95,7 @@ class IndexedPayload {
                  std::uint64_t readings_start, std::uint32_t header_word,
                  std::uint64_t entry_count)
       : bytes_(std::move(bytes)),
-        map_(map),
+        map_(std::move(map)),
         limits_(format.limits),
         readings_start_(readings_start),
         header_word_(header_word),
