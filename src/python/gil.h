@@ -76,6 +76,35 @@ class SignalCheck final : public InterruptionSource {
   std::optional<Clock::time_point> next_check_;
 };
 
+// The same for work that keeps the lock (loading: callers are promised a
+// complete dictionary before any other thread of theirs runs): every few
+// milliseconds it runs the pending signal handlers, and stops the work when
+// one raises. Installed for the guard's lifetime.
+class SignalCheckWithLock final : public InterruptionSource {
+ public:
+  SignalCheckWithLock() : installed_(*this) {}
+  SignalCheckWithLock(const SignalCheckWithLock&) = delete;
+  SignalCheckWithLock& operator=(const SignalCheckWithLock&) = delete;
+
+  // Whether a signal handler raised: its exception is pending, and the
+  // work's outcome is to be discarded.
+  bool interrupted() const { return stopped(); }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  static constexpr Clock::duration kInterval = std::chrono::milliseconds(3);
+
+  bool poll() override {
+    const Clock::time_point now = Clock::now();
+    if (now < next_check_) return false;
+    next_check_ = now + kInterval;
+    return PyErr_CheckSignals() != 0;
+  }
+
+  Clock::time_point next_check_ = Clock::now() + kInterval;
+  ScopedInterruptionSource installed_;
+};
+
 // Releases the lock for the guard's lifetime, with a SignalCheck installed.
 // The computation under it must touch owned data only; the lock is
 // re-acquired even when it unwinds.

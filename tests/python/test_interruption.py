@@ -38,6 +38,22 @@ path = write_payload(pathlib.Path(workdir) / "zh.yaml", ZH_PAYLOAD_TYPE,
 d = _lumra.ChineseDictionary.load_payload(path)
 """
 
+# 20000 surfaces sharing one record of 256 readings of 16 KiB: a 4 MiB file
+# whose canonical text, which the bundle's checksum is taken over, holds the
+# record once per surface, 80 GB. The load keeps the interpreter lock.
+SHARED_RECORD_BUNDLE_SETUP = """
+import hashlib
+import _lumra_payload_writer
+from bundle_support import write_bundle, write_metadata
+bundle = pathlib.Path(workdir) / "bundle"
+data = write_bundle(bundle, "ja", "indexed")
+payload = bundle / "payload.indexed"
+_lumra_payload_writer.write_shared_record(str(payload), 20000, 256, 16384)
+data["payload"]["file_digest"] = hashlib.sha256(payload.read_bytes()).hexdigest()
+data["build"]["entries"] = 20000
+write_metadata(bundle / "metadata.yaml", data)
+"""
+
 # (setup, call): each call runs for many seconds when left alone.
 LONG_CALLS = {
     "cdist_distance": (
@@ -74,6 +90,10 @@ LONG_CALLS = {
     "chinese_long_text": (
         ZH_SETUP + "a = '行' * 100000",
         "d.distance(a, 'a', max_span_chars=256)",
+    ),
+    "bundle_of_one_shared_record": (
+        SHARED_RECORD_BUNDLE_SETUP,
+        "_lumra.JapaneseDictionary.load_bundle(str(bundle / 'metadata.yaml'))",
     ),
     "chinese_cdist": (
         ZH_SETUP + "qs = [''.join(random.choice('中国行') for _ in range(30)) for _ in range(3000)]",

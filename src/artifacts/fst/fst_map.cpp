@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "artifacts/fst/format.h"
+#include "artifacts/fst/lookup_step.h"
 
 namespace lumra::fst {
 namespace {
@@ -14,68 +15,6 @@ Failure<FstError> fault(FstErrorKind kind, std::uint64_t where) { return Fail(Fs
 // The library's own constructor refuses anything shorter, whatever the
 // version: header, footer and checksum of the map {"" -> 0}.
 constexpr std::uint64_t kSmallestFst = kHeaderBytes + kFooterBytes + kChecksumBytes;
-
-// One lookup step: takes the transition for `input` out of the node at
-// `address`, adding its output to `value` and moving `address` to its
-// target. False when there is none.
-//
-// It decodes only what the step needs, which makes lookups several times
-// cheaper than going through Node; the layout is the one Node::read()
-// decodes (FORMAT.md). It trusts the sizes it reads, so it may only be used
-// on nodes that open() validated, that is, on nodes reached from the root.
-inline bool follow(std::span<const std::uint8_t> nodes, std::uint64_t version, std::uint64_t& address,
-                   std::uint8_t input, std::uint64_t& value) {
-  if (address == kEmptyFinalAddress || address >= nodes.size()) return false;
-  const std::uint8_t* data = nodes.data();
-  const std::uint8_t state = data[address];
-  const std::uint8_t low = state & kLowSixBits;
-  if ((state & kEncodingMask) == kOneTransitionNextBits) {
-    const std::uint8_t stored = low != 0 ? common_input_byte(low) : data[address - 1];
-    if (stored != input) return false;
-    address -= low != 0 ? 1 : 2;  // the node written just before
-    return true;
-  }
-  std::uint64_t start;
-  std::uint64_t delta;
-  if ((state & kEncodingMask) == kOneTransitionBits) {
-    const std::uint64_t input_bytes = low != 0 ? 0 : 1;
-    const std::uint8_t stored = low != 0 ? common_input_byte(low) : data[address - 1];
-    if (stored != input) return false;
-    const std::uint8_t sizes = data[address - 1 - input_bytes];
-    const std::uint8_t delta_size = sizes >> 4;
-    const std::uint8_t output_size = sizes & 0x0F;
-    const std::uint64_t deltas = address - 1 - input_bytes - delta_size;
-    delta = unpack_before(data + deltas + delta_size, delta_size);
-    start = deltas - output_size;
-    value += unpack_before(data + deltas, output_size);
-  } else {
-    const std::uint64_t count_bytes = low != 0 ? 0 : 1;
-    std::size_t count = low;
-    if (low == 0) count = data[address - 1] == kCountByteFor256 ? 256 : data[address - 1];
-    const std::uint64_t pack_at = address - 1 - count_bytes;
-    const std::uint8_t delta_size = data[pack_at] >> 4;
-    const std::uint8_t output_size = data[pack_at] & 0x0F;
-    const bool indexed = has_transition_index(version, count);
-    const std::uint64_t inputs = pack_at - (indexed ? kIndexBytes : 0) - count;
-    std::size_t slot;  // position in the arrays, which run last transition first
-    if (indexed) {
-      const std::size_t i = data[pack_at - kIndexBytes + input];
-      if (i >= count) return false;
-      slot = count - 1 - i;
-    } else {
-      const void* hit = std::memchr(data + inputs, input, count);
-      if (hit == nullptr) return false;
-      slot = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - (data + inputs));
-    }
-    const std::uint64_t deltas = inputs - count * delta_size;
-    delta = unpack_before(data + deltas + (slot + 1) * delta_size, delta_size);
-    const std::uint64_t outputs = deltas - count * output_size;
-    value += unpack_before(data + outputs + (slot + 1) * output_size, output_size);
-    start = outputs - ((state & kFinalBit) != 0 ? output_size : 0);
-  }
-  address = delta == 0 ? kEmptyFinalAddress : start - delta;
-  return true;
-}
 
 }  // namespace
 
@@ -101,15 +40,25 @@ Result<FstMap, FstError> FstMap::open(std::span<const std::uint8_t> bytes) {
   map.nodes_ = bytes.first(footer);
   LUMRA_TRY_ASSIGN(map.root_, map.node(root));
   LUMRA_TRY(map.check_reachable_nodes());
-  map.cache_root_steps();
+  map.cache_first_steps();
   return map;
 }
 
-void FstMap::cache_root_steps() {
+void FstMap::cache_first_steps() {
   // Only after check_reachable_nodes(): the targets are then known to decode.
   for (std::size_t i = 0; i < root_.transition_count(); ++i) {
-    const Transition transition = root_.transition(i);
-    root_steps_[transition.input] = {transition.target, transition.output};
+    const Transition first = root_.transition(i);
+    root_steps_[first.input] = {first.target, first.output};
+    if (first.target == kEmptyFinalAddress) continue;
+    const Node next = node(first.target).value();
+    if (next.transition_count() <= kIndexThreshold) continue;
+    second_steps_.resize(second_steps_.size() + 256);
+    second_block_[first.input] = static_cast<std::uint16_t>(second_steps_.size() / 256);
+    Step* block = second_steps_.data() + second_steps_.size() - 256;
+    for (std::size_t j = 0; j < next.transition_count(); ++j) {
+      const Transition second = next.transition(j);
+      block[second.input] = {second.target, first.output + second.output};  // modulo 2^64
+    }
   }
 }
 
@@ -158,22 +107,36 @@ Status<FstError> FstMap::check_reachable_nodes() {
 }
 
 std::optional<std::uint64_t> FstMap::get(std::string_view key) const {
+  const LookupContext map = lookup_context(nodes_.data(), version_);
+  const auto* in = reinterpret_cast<const std::uint8_t*>(key.data());
+  const std::uint8_t* const end = in + key.size();
   std::uint64_t address = root_.address();
   std::uint64_t value = 0;  // sums wrap modulo 2^64; see FORMAT.md
-  if (!key.empty()) {
-    const RootStep& first = root_steps_[static_cast<std::uint8_t>(key[0])];
-    if (first.target == kNoAddress) return std::nullopt;
-    address = first.target;
-    value = first.output;
-    key.remove_prefix(1);
+  if (in != end) {
+    const Step* first;
+    const std::uint16_t block = second_block_[in[0]];
+    if (block != 0 && end - in >= 2) {
+      first = &second_steps_[(block - 1) * std::size_t{256} + in[1]];
+      in += 2;
+    } else {
+      first = &root_steps_[in[0]];
+      in += 1;
+    }
+    if (first->target == kNoAddress) return std::nullopt;
+    address = first->target;
+    value = first->output;
   }
-  for (char c : key) {
-    if (!follow(nodes_, version_, address, static_cast<std::uint8_t>(c), value)) return std::nullopt;
+  for (; in != end; ++in) {
+    if (address == kEmptyFinalAddress) return std::nullopt;
+    // Where the node's transition index would hold this input, if it has
+    // one, is asked for together with the node itself: the two misses then
+    // overlap instead of following each other. For a node without an index
+    // the line is wasted, at the cost of one instruction.
+    if (address >= kIndexBytes + 2) __builtin_prefetch(nodes_.data() + (address - 2 - kIndexBytes + *in));
+    if (!follow(map, address, *in, value)) return std::nullopt;
   }
-  Node last;
-  FstErrorKind unused;
-  if (!read_node(address, last, unused) || !last.is_final()) return std::nullopt;
-  return value + last.final_output();
+  if (!finish(map, address, value)) return std::nullopt;
+  return value;
 }
 
 }  // namespace lumra::fst

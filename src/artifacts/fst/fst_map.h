@@ -52,15 +52,16 @@ class FstMap {
   }
 
  private:
-  // Where the root's transition on one byte leads, and its output.
-  struct RootStep {
+  // Where the root's transitions lead, by their first one or two bytes, and
+  // the output on the way.
+  struct Step {
     std::uint64_t target = kNoAddress;  // kNoAddress: no transition
     std::uint64_t output = 0;
   };
 
   FstMap() = default;
   Status<FstError> check_reachable_nodes();
-  void cache_root_steps();
+  void cache_first_steps();
 
   // From the first byte to the root's state byte: all nodes live in here.
   std::span<const std::uint8_t> nodes_;
@@ -71,7 +72,15 @@ class FstMap {
   // Every lookup starts at the root, whose transitions, the most numerous
   // of the map, would otherwise be searched each time; a key whose first
   // byte no key has ends here.
-  std::array<RootStep, 256> root_steps_{};
+  std::array<Step, 256> root_steps_{};
+  // The nodes one byte below the root are nearly as busy: where the first
+  // byte leads to a node with a transition index (more than 32
+  // transitions; the lead bytes of kana and kanji do), the first two bytes
+  // are taken at once from a block of 256 steps. second_block_[b] is one
+  // more than the block of first byte b, or 0 when there is none. At most
+  // 256 blocks of 4 KiB.
+  std::array<std::uint16_t, 256> second_block_{};
+  std::vector<Step> second_steps_;
 };
 
 }  // namespace lumra::fst

@@ -6,6 +6,7 @@
 
 #include "artifacts/fst/fst_stream.h"
 #include "artifacts/indexed/earlier_readings.h"
+#include "core/base/interruption.h"
 
 namespace lumra::artifacts {
 
@@ -36,6 +37,14 @@ class CheckedRecords {
  private:
   std::vector<std::uint64_t> words_;
 };
+
+// A walk's work for an entry, in interruption units (about a nanosecond
+// each): a pass over its bytes, and a little for the step of the walk.
+std::uint64_t entry_work(std::string_view surface, const std::vector<std::string_view>& readings) {
+  std::uint64_t bytes = surface.size() + 16;
+  for (std::string_view reading : readings) bytes += reading.size() + 4;
+  return bytes;
+}
 
 }  // namespace
 
@@ -75,7 +84,7 @@ Result<IndexedPayload, IndexedProblem> IndexedPayload::open(std::vector<std::uin
     return Fail(EntryCountMismatch{entry_count, map.value().size()});
   }
   // Moving the vector keeps its buffer, which the map points into.
-  return IndexedPayload(std::move(bytes), map.value(), format, readings_start, header_word,
+  return IndexedPayload(std::move(bytes), std::move(map).value(), format, readings_start, header_word,
                         entry_count);
 }
 
@@ -121,12 +130,29 @@ Status<IndexedProblem> IndexedPayload::check_entries(const payload::ReadingNorma
   return check_entries(normal_form, &visit);
 }
 
+void IndexedPayload::checked_record(std::uint64_t offset,
+                                    std::vector<std::string_view>& readings) const {
+  readings.clear();
+  const std::uint8_t* at = bytes_.data() + readings_start_ + offset;
+  const std::uint64_t count = read_le(at, 4);
+  at += 4;
+  for (std::uint64_t r = 0; r < count; ++r) {
+    const std::uint64_t size = read_le(at, 4);
+    readings.push_back(as_text(at + 4, size));
+    at += 4 + size;
+  }
+}
+
 Status<IndexedProblem> IndexedPayload::check_entries(const payload::ReadingNormalizer& normal_form,
                                                      const EntryVisitor* visit) const {
   fst::FstStream stream(map_);
   std::vector<std::string_view> readings;
   EarlierReadings earlier;
   CheckedRecords checked(bytes_.size() - readings_start_);
+  // Entries may share one large record: each is checked once, but a visit
+  // (a checksum's, say) sees it again for every surface, which can take
+  // hours for a hostile payload. The walk stops when asked to.
+  InterruptionPoll poll;
   while (true) {
     Result<bool, fst::FstError> more = stream.next();
     if (!more.ok()) return Fail(BadFst{fst::message(more.error())});
@@ -144,12 +170,14 @@ Status<IndexedProblem> IndexedPayload::check_entries(const payload::ReadingNorma
     const std::uint64_t offset = stream.value();
     if (checked.contains(offset)) {
       if (visit != nullptr) {
-        LUMRA_TRY(decode_reading_record(offset, readings));
+        checked_record(offset, readings);
         (*visit)(surface, readings);
+        if (poll.stop_after(entry_work(surface, readings))) return Fail(indexed_problems::Interrupted{});
       }
       continue;
     }
     LUMRA_TRY(decode_reading_record(offset, readings));
+    if (poll.stop_after(entry_work(surface, readings))) return Fail(indexed_problems::Interrupted{});
     if (readings.empty()) return Fail(EmptyReadings{std::string(surface)});
     earlier.reset(readings);
     for (std::size_t r = 0; r < readings.size(); ++r) {
@@ -184,12 +212,14 @@ Result<bool, IndexedProblem> IndexedPayload::lookup(
 Status<IndexedProblem> IndexedPayload::for_each_entry(const EntryVisitor& visit) const {
   fst::FstStream stream(map_);
   std::vector<std::string_view> readings;
+  InterruptionPoll poll;  // as in check_entries()
   while (true) {
     Result<bool, fst::FstError> more = stream.next();
     if (!more.ok()) return Fail(BadFst{fst::message(more.error())});
     if (!more.value()) return Unit{};
     LUMRA_TRY(decode_reading_record(stream.value(), readings));
     visit(stream.key(), readings);
+    if (poll.stop_after(entry_work(stream.key(), readings))) return Fail(indexed_problems::Interrupted{});
   }
 }
 

@@ -53,7 +53,8 @@ class IndexedPayload {
   // A walk that the FST itself cannot finish (its key count or a key length
   // beyond what the walk allows is wrong) is BadFst. A record shared by
   // several surfaces is checked once, so hostile sharing cannot multiply the
-  // work: it stays linear in the size of the payload.
+  // work: it stays linear in the size of the payload. Asked to stop by the
+  // thread's interruption source, the walk fails with Interrupted.
   Status<IndexedProblem> check_entries(const payload::ReadingNormalizer& normal_form) const;
 
   // Receives an entry: its surface and its readings in record order.
@@ -84,7 +85,8 @@ class IndexedPayload {
   Result<bool, IndexedProblem> lookup(std::string_view surface,
                                       std::vector<std::string_view>& readings) const;
 
-  // Every entry in ascending byte order of its surface.
+  // Every entry in ascending byte order of its surface; Interrupted when
+  // the thread's interruption source asks it to stop.
   Status<IndexedProblem> for_each_entry(const EntryVisitor& visit) const;
 
   std::uint64_t entry_count() const { return entry_count_; }
@@ -95,7 +97,7 @@ class IndexedPayload {
                  std::uint64_t readings_start, std::uint32_t header_word,
                  std::uint64_t entry_count)
       : bytes_(std::move(bytes)),
-        map_(map),
+        map_(std::move(map)),
         limits_(format.limits),
         readings_start_(readings_start),
         header_word_(header_word),
@@ -103,6 +105,9 @@ class IndexedPayload {
 
   Status<IndexedProblem> check_entries(const payload::ReadingNormalizer& normal_form,
                                        const EntryVisitor* visit) const;
+  // decode_reading_record() of a record that has passed it before: the
+  // same views, without the checks.
+  void checked_record(std::uint64_t offset, std::vector<std::string_view>& readings) const;
 
   std::vector<std::uint8_t> bytes_;
   fst::FstMap map_;  // over the FST section of bytes_

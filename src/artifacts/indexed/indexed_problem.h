@@ -70,6 +70,9 @@ struct DuplicateReading {
   std::string surface;
   std::string reading;
 };
+// The thread's interruption source (core/base/interruption.h) asked a long
+// walk of the entries to stop.
+struct Interrupted {};
 
 }  // namespace indexed_problems
 
@@ -80,6 +83,7 @@ using IndexedProblem =
                  indexed_problems::EntryCountMismatch, indexed_problems::BadOffset,
                  indexed_problems::BadUtf8, indexed_problems::EmptySurface,
                  indexed_problems::EmptyReadings, indexed_problems::EmptyReading,
-                 indexed_problems::ReadingNotNormalized, indexed_problems::DuplicateReading>;
+                 indexed_problems::ReadingNotNormalized, indexed_problems::DuplicateReading,
+                 indexed_problems::Interrupted>;
 
 }  // namespace lumra::artifacts

@@ -3,6 +3,7 @@
 #include <cassert>
 #include <string>
 
+#include "core/base/interruption.h"
 #include "ja/unidic/canonical_checksum.h"
 
 namespace lumra::artifacts {
@@ -57,6 +58,8 @@ ja::UnidicLoadError to_unidic_load_error(IndexedProblem problem) {
     ja::UnidicLoadError operator()(problems::DuplicateReading& p) {
       return DuplicateReading{std::move(p.surface), std::move(p.reading)};
     }
+    // Whoever installed the interruption source discards this error.
+    ja::UnidicLoadError operator()(problems::Interrupted&) { return Io{lumra::message(Interrupted{})}; }
   };
   return std::visit(Convert{}, problem);
 }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/base/interruption.h"
 #include "zh/index/canonical_checksum.h"
 #include "zh/index/normalize_pinyin.h"
 
@@ -54,6 +55,8 @@ zh::ZhLoadError to_zh_load_error(IndexedProblem problem) {
     zh::ZhLoadError operator()(problems::DuplicateReading& p) {
       return DuplicateReading{std::move(p.surface), std::move(p.reading)};
     }
+    // Whoever installed the interruption source discards this error.
+    zh::ZhLoadError operator()(problems::Interrupted&) { return Io{lumra::message(Interrupted{})}; }
   };
   return std::visit(Convert{}, problem);
 }

@@ -161,7 +161,9 @@ class DictionaryClass {
   // callers are promised that a dictionary is complete before any other
   // thread of theirs runs. A payload is not checked against any checksum.
   static PyObject* load_payload(PyTypeObject* defining_class, const LoadPayloadCall& call) {
+    SignalCheckWithLock signals;
     auto index = Language::load_payload(call.path, call.payload_format);
+    if (signals.interrupted()) return nullptr;
     if (!index.ok()) return raise_error(index.error());
     auto record = std::make_unique<Record>();
     record->index = std::move(index).value();
@@ -170,11 +172,16 @@ class DictionaryClass {
 
   // load_bundle: the index of a bundle's payload once the bundle is
   // verified, with the bundle's query defaults and names. The lock is kept,
-  // as for load_payload.
+  // as for load_payload. Verifying may take long (the checksum of an
+  // indexed payload whose surfaces share one large record runs over every
+  // surface's copy of it), so pending signals are checked as it goes and a
+  // handler that raises (Ctrl-C) stops it.
   static PyObject* load_bundle(PyTypeObject* defining_class, const LoadBundleCall& call) {
     std::optional<std::string_view> bundle_dir;
     if (call.bundle_dir) bundle_dir = *call.bundle_dir;
+    SignalCheckWithLock signals;
     auto bundle = Language::load_bundle(call.metadata_path, bundle_dir);
+    if (signals.interrupted()) return nullptr;
     if (!bundle.ok()) return raise_error(bundle.error());
     auto& loaded = bundle.value();
     auto record = std::make_unique<Record>();
