@@ -95,6 +95,20 @@ LONG_CALLS = {
         SHARED_RECORD_BUNDLE_SETUP,
         "_lumra.JapaneseDictionary.load_bundle(str(bundle / 'metadata.yaml'))",
     ),
+    # Thousands of reading strings a side: the best pair among them is the
+    # long part.
+    "chinese_reading_pairs": (
+        """
+from dictionary_support import ZH_PAYLOAD_TYPE, write_payload
+path = write_payload(pathlib.Path(workdir) / "zh.yaml", ZH_PAYLOAD_TYPE,
+                     {"中": ["zhong", "chong", "zong", "jong"], "国": ["guo", "kuo", "gwo"],
+                      "中国": ["zhongguo", "zongguo"], "人": ["ren", "yin", "len"]},
+                     pinyin_view="no-tone")
+d = _lumra.ChineseDictionary.load_payload(path)
+a = "中国人" * 4
+""",
+        "d.normalized_similarity(a, a[::-1], max_paths=16384)",
+    ),
     "chinese_cdist": (
         ZH_SETUP + "qs = [''.join(random.choice('中国行') for _ in range(30)) for _ in range(3000)]",
         "d._cdist_combined_distance(qs, qs)",

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/interruption.h"
 #include "core/strings/cached_metrics.h"
 #include "core/strings/similarity.h"
 #include "core/strings/similarity_bound.h"
@@ -129,11 +130,15 @@ void raise_best(Symbols text, const StringTrie& trie, double& best,
 // For lists too large to hold as a trie with its rows.
 double best_pair_by_pair(PathListView left, PathListView right, StringWorkspace& workspace) {
   double best = 0.0;
+  // Thousands of strings a side make hundreds of millions of pairs; a
+  // stopped call returns what it has, which the caller discards.
+  InterruptionPoll poll;
   for (std::size_t l = 0; l < left.size(); ++l) {
     const Symbols a = left[l];
     const CachedLevenshtein query(a);
     for (std::size_t r = 0; r < right.size(); ++r) {
       const Symbols b = right[r];
+      if (poll.stop_after((a.size() + 1) * (b.size() + 1) / 64 + 1)) return best;
       const std::uint64_t bound = largest_distance_for_similarity(best, a.size(), b.size());
       const std::uint64_t gap = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
       if (gap > bound) continue;
@@ -177,7 +182,9 @@ double pruned_best_pair_similarity(PathListView left, PathListView right,
   }
   std::vector<std::uint32_t> rows;
   std::vector<std::uint32_t> stack;
+  InterruptionPoll poll;
   for (std::size_t s = 0; s < outer.size() && best < 1.0; ++s) {
+    if (poll.stop_after(64 * (outer[s].size() + 1))) return best;  // discarded by the caller
     raise_best(outer[s], trie, best, rows, stack);
   }
   return best;
