@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <limits>
-#include <numeric>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "core/base/interruption.h"
+#include "core/lattice/height_order.h"
 
 namespace lumra {
 
@@ -345,24 +345,15 @@ void Walk::release_walk() {
 }
 
 Result<CompactTailLattice, LatticeError> Walk::assemble(std::uint32_t root) const {
-  // The root first, then by decreasing height, so that every arc leads to a
-  // higher node; equal heights keep the order in which states were made.
   const std::size_t state_count = states_.size();
-  std::vector<std::uint32_t> order(state_count);
-  std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-    if ((a == root) != (b == root)) return a == root;
-    if (states_[a].height != states_[b].height) return states_[a].height > states_[b].height;
-    return a < b;
-  });
-  std::vector<std::uint64_t> node_of_state(state_count);
-  for (std::size_t node = 0; node < state_count; ++node) node_of_state[order[node]] = node;
+  const HeightOrder order = order_by_height(states_, root);
+  const std::vector<std::uint64_t>& node_of_state = order.node_of_state;
 
   const std::uint64_t end = state_count;
   std::vector<LatticeArc> arcs;
   arcs.reserve(state_arcs_.size());
   for (std::size_t node = 0; node < state_count; ++node) {
-    const State& state = states_[order[node]];
+    const State& state = states_[order.state_of_node[node]];
     for (std::size_t k = 0; k < state.arc_count; ++k) {
       const Arc& arc = state_arcs_[state.first_arc + k];
       arcs.push_back({node, arc.target == kFinal ? end : node_of_state[arc.target], arc.symbol});

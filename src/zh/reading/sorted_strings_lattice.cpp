@@ -1,8 +1,8 @@
 #include "zh/reading/sorted_strings_lattice.h"
 
 #include <algorithm>
-#include <numeric>
 
+#include "core/lattice/height_order.h"
 #include "ja/text/next_char.h"
 
 namespace lumra::zh {
@@ -126,24 +126,15 @@ Result<PathLattice, LatticeError> SortedStringsLattice::finish() {
   while (open_first_item_.size() > 1) close_deepest();
   const std::uint32_t root = register_state(0, open_items_.size());
 
-  // The root first, then by decreasing height, so that every arc leads to a
-  // higher node; equal heights keep the order in which states were made.
   const std::size_t state_count = states_.size();
-  std::vector<std::uint32_t> order(state_count);
-  std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-    if ((a == root) != (b == root)) return a == root;
-    if (states_[a].height != states_[b].height) return states_[a].height > states_[b].height;
-    return a < b;
-  });
-  std::vector<std::uint64_t> node_of_state(state_count);
-  for (std::size_t node = 0; node < state_count; ++node) node_of_state[order[node]] = node;
+  const HeightOrder order = order_by_height(states_, root);
+  const std::vector<std::uint64_t>& node_of_state = order.node_of_state;
 
   const std::uint64_t end = state_count;
   std::vector<LatticeArc> arcs;
   arcs.reserve(state_items_.size());
   for (std::size_t node = 0; node < state_count; ++node) {
-    const State& state = states_[order[node]];
+    const State& state = states_[order.state_of_node[node]];
     const Item* items = state_items_.data() + state.first_item;
     for (std::size_t k = 0; k < state.item_count; ++k) {
       if (items[k].target == kFinal) arcs.push_back({node, end, items[k].symbol});
