@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/base/utf8.h"
+
 namespace lumra {
 
 namespace {
@@ -24,24 +26,6 @@ bool needs_unicode_escape(char32_t c) {
       return c != U' ';
     default:
       return false;
-  }
-}
-
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
 
@@ -73,39 +57,21 @@ void append_escaped(std::string& out, char32_t c, char quote) {
     out += '}';
     return;
   }
-  append_utf8(out, c);
+  append_char(out, c);
 }
 
 // Decodes one scalar value at `at`, advancing it; malformed input gives
 // U+FFFD and advances by one byte.
 char32_t next_scalar(std::string_view text, std::size_t& at) {
-  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  unsigned char lead = byte(at);
-  if (lead < 0x80) {
-    ++at;
-    return lead;
-  }
-  std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-  if (length == 0 || lead > 0xF4 || at + length > text.size()) {
-    ++at;
-    return 0xFFFD;
-  }
-  char32_t value = lead & (0x7F >> length);
-  for (std::size_t i = 1; i < length; ++i) {
-    unsigned char continuation = byte(at + i);
-    if ((continuation & 0xC0) != 0x80) {
-      ++at;
-      return 0xFFFD;
-    }
-    value = (value << 6) | (continuation & 0x3F);
-  }
+  const NextChar c = decode_char(text, at);
   static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+  if (c.size == 0 || c.value < kSmallest[c.size] || c.value > 0x10FFFF ||
+      (c.value >= 0xD800 && c.value <= 0xDFFF)) {
     ++at;
     return 0xFFFD;
   }
-  at += length;
-  return value;
+  at += c.size;
+  return c.value;
 }
 
 }  // namespace

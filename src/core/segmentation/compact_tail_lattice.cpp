@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/base/interruption.h"
+#include "core/base/utf8.h"
 #include "core/lattice/height_order.h"
 
 namespace lumra {
@@ -20,41 +21,6 @@ constexpr std::size_t kMinSlots = 64;
 
 std::uint64_t mix(std::uint64_t hash, std::uint64_t value) {
   return hash ^ (value + 0x9E3779B97F4A7C15 + (hash << 6) + (hash >> 2));
-}
-
-// The scalar value that starts `text` (not empty) and its length in bytes;
-// length 0 when the bytes there are no complete sequence. Decoded as
-// decode_utf8 does, so a front of well-formed UTF-8 spells the symbols its
-// string would.
-struct Leading {
-  Symbol value;
-  std::uint32_t size;
-};
-
-Leading leading_char(std::string_view text) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(0);
-  if (lead < 0x80) return {lead, 1};
-  std::uint32_t size;
-  Symbol value;
-  if ((lead & 0xE0) == 0xC0) {
-    size = 2;
-    value = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    size = 3;
-    value = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    size = 4;
-    value = lead & 0x07;
-  } else {
-    return {0, 0};
-  }
-  if (text.size() < size) return {0, 0};
-  for (std::uint32_t k = 1; k < size; ++k) {
-    if ((byte(k) & 0xC0) != 0x80) return {0, 0};
-    value = (value << 6) | (byte(k) & 0x3F);
-  }
-  return {value, size};
 }
 
 // The prefix tree of the strings, walked depth first with its own stack (a
@@ -179,9 +145,9 @@ bool Walk::expand(bool& has_empty) {
     work_.pop_back();
     if (item.first.empty()) std::swap(item.first, item.then);
     if (!item.first.empty()) {
-      const Leading c = leading_char(item.first);
+      const NextChar c = decode_char(item.first, 0);
       if (c.size == 0) return false;
-      heads_.push_back({c.value, c.size, item});
+      heads_.push_back({c.value, static_cast<std::uint32_t>(c.size), item});
       continue;
     }
     if (item.end == end_position_) {
@@ -274,7 +240,7 @@ std::uint32_t Walk::register_chain(std::string_view chain, std::uint32_t bottom)
   std::vector<Symbol>& symbols = chain_symbols_;
   symbols.clear();
   for (std::size_t at = 0; at < chain.size();) {
-    const Leading c = leading_char(chain.substr(at));  // checked when the chain was walked
+    const NextChar c = decode_char(chain, at);  // checked when the chain was walked
     symbols.push_back(c.value);
     at += c.size;
   }
@@ -447,10 +413,10 @@ Result<std::optional<CompactTailLattice>, LatticeError> Walk::run(std::uint64_t 
       const char* const chain_start = head.item.first.data();
       while (head.item.first.size() > head.size) {
         head.item.first.remove_prefix(head.size);
-        const Leading c = leading_char(head.item.first);
+        const NextChar c = decode_char(head.item.first, 0);
         if (c.size == 0) return Outcome();
         head.symbol = c.value;
-        head.size = c.size;
+        head.size = static_cast<std::uint32_t>(c.size);
       }
       chain = {chain_start, static_cast<std::size_t>(head.item.first.data() - chain_start)};
     }

@@ -1,6 +1,7 @@
 #include "payload/yaml/block_subset_reader.h"
 
 #include "core/base/message_template.h"
+#include "core/base/utf8.h"
 #include "payload/yaml/safe_characters.h"
 
 namespace lumra::payload {
@@ -29,23 +30,6 @@ int hex_value(char c) {
   return -1;
 }
 
-void append_utf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 // The character a one-letter escape of a double-quoted scalar stands for,
 // or -1 when the letter is not one of them.
@@ -393,7 +377,7 @@ bool BlockSubsetReader::read_double_quoted(std::size_t start, Scalar& scalar) {
     char letter = text_[at + 1];
     at += 2;
     if (long code = simple_escape(letter); code >= 0) {
-      append_utf8(scratch_, static_cast<char32_t>(code));
+      append_char(scratch_, static_cast<char32_t>(code));
       continue;
     }
     int digits = hex_escape_digits(letter);
@@ -409,7 +393,7 @@ bool BlockSubsetReader::read_double_quoted(std::size_t start, Scalar& scalar) {
     if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
       return give_up("an escape of no character");
     }
-    append_utf8(scratch_, code);
+    append_char(scratch_, code);
   }
   scalar = {false, true, offset, scratch_.size() - offset, at + 1};
   return true;

@@ -1,6 +1,6 @@
 #include "python/dictionary/query_strings.h"
 
-#include "ja/text/next_char.h"
+#include "core/base/utf8.h"
 
 namespace lumra::python {
 
@@ -19,7 +19,7 @@ QueryStrings::QueryStrings(const ja::TextList& strings) {
       *out++ = static_cast<unsigned char>(text[at++]);
     }
     while (at < text.size()) {
-      const ja::NextChar c = ja::next_char(text, at);
+      const NextChar c = next_char(text, at);
       *out++ = c.value;
       at += c.size;
     }

@@ -1,6 +1,6 @@
 #include "zh/reading/direct_input.h"
 
-#include "ja/text/next_char.h"
+#include "core/base/utf8.h"
 
 namespace lumra::zh {
 
@@ -11,7 +11,7 @@ bool is_direct_pinyin_input(std::string_view text) {
       ++at;
       continue;
     }
-    const ja::NextChar c = ja::next_char(text, at);
+    const NextChar c = next_char(text, at);
     if (!is_direct_input_char(c.value)) return false;
     at += c.size;
   }
@@ -22,7 +22,7 @@ std::string normalize_direct_input(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) {
-    const ja::NextChar c = ja::next_char(text, at);
+    const NextChar c = next_char(text, at);
     at += c.size;
     if (ja::is_white_space(c.value)) continue;
     if (c.value >= 'A' && c.value <= 'Z') {

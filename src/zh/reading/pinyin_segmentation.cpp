@@ -4,7 +4,7 @@
 
 #include "core/base/interruption.h"
 #include "ja/reading/reading_options.h"
-#include "ja/text/next_char.h"
+#include "core/base/utf8.h"
 #include "zh/reading/direct_input.h"
 
 namespace lumra::zh {
@@ -19,7 +19,7 @@ constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 void PinyinReadingTable::prepare_raw_runs() {
   const std::size_t n = positions_.size() - 1;
   for (std::size_t p = n; p-- > 0;) {
-    const ja::NextChar c = ja::next_char(text_, positions_[p].offset);
+    const NextChar c = next_char(text_, positions_[p].offset);
     positions_[p].run_end = is_direct_input_char(c.value) ? positions_[p + 1].run_end : p;
   }
   // A normal form is never longer than its text, so the arena never moves
@@ -38,7 +38,7 @@ void PinyinReadingTable::prepare_raw_runs() {
     for (std::size_t p = start; p < end; ++p) {
       Position& position = positions_[p];
       position.raw_begin = raw_arena_.size();
-      const ja::NextChar c = ja::next_char(text_, position.offset);
+      const NextChar c = next_char(text_, position.offset);
       if (ja::is_white_space(c.value)) continue;
       if (c.value == ':' && last_u != kNone) {
         raw_arena_.back() = 'v';
@@ -70,7 +70,7 @@ Status<ZhLoadError> PinyinReadingTable::build(const ZhReadingIndex& index, std::
   LUMRA_TRY(validate_reading_options(options));
   if (text.empty() || options.max_span_chars == 0 || options.max_paths == 0) return Unit{};
 
-  for (std::size_t at = 0; at < text.size(); at += ja::next_char(text, at).size) {
+  for (std::size_t at = 0; at < text.size(); at += next_char(text, at).size) {
     positions_.push_back({.offset = at});
   }
   positions_.push_back({.offset = text.size()});

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/lattice/height_order.h"
-#include "ja/text/next_char.h"
+#include "core/base/utf8.h"
 
 namespace lumra::zh {
 
@@ -28,7 +28,7 @@ void SortedStringsLattice::add(std::string_view utf8) {
   current_.clear();
   current_.reserve(utf8.size());
   for (std::size_t at = 0; at < utf8.size();) {
-    const ja::NextChar c = ja::next_char(utf8, at);
+    const NextChar c = next_char(utf8, at);
     current_.push_back(c.value);
     at += c.size;
   }
