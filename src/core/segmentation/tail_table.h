@@ -77,6 +77,7 @@ class TailTable {
     Front front;
     std::size_t end;
     std::uint32_t rest_first;
+    bool flag;
   };
   std::uint32_t piece_count(std::size_t position) const {
     return positions_[position].piece_count;

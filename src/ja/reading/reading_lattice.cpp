@@ -9,6 +9,7 @@
 #include "ja/reading/ascii_token.h"
 #include "ja/reading/dictionary_error.h"
 #include "ja/reading/path_romaji.h"
+#include "ja/reading/table_path_adder.h"
 #include "ja/reading/validate_reading_options.h"
 #include "ja/romaji/lattice_builder.h"
 #include "ja/romaji/split_units.h"
@@ -41,17 +42,10 @@ constexpr std::uint64_t kCountFirstWork = std::uint64_t{1} << 20;
 // that out, with the same error, before the arcs take their memory.
 Status<JapaneseDistanceError> add_table_paths(const ReadingPathTable& table,
                                               std::string_view text, bool whole_texts,
-                                              PathRomajiConverter& converter,
+                                              TablePathAdder& adder,
                                               RomajiLatticeBuilder& builder) {
-  std::string reading_text;
   auto add_all = [&](RomajiLatticeBuilder& to) -> Status<JapaneseDistanceError> {
-    if (!whole_texts) return converter.add_paths(table, to);
-    for (std::size_t path = 0; path < table.path_count(); ++path) {
-      reading_text.clear();
-      table.append_text(path, reading_text);
-      LUMRA_TRY(converter.add_reading_text(reading_text, to));
-    }
-    return Unit{};
+    return whole_texts ? adder.add_reading_texts(table, to) : adder.add_paths(table, to);
   };
   // A compact builder keeps only a trie, but one that can still outgrow
   // the memory of a search before the node limit is reached.
@@ -68,6 +62,7 @@ Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicRea
                                                                  RomajiLatticeBuilder& builder) {
   LUMRA_TRY_DICTIONARY(validate_reading_options(options));
   PathRomajiConverter converter;
+  TablePathAdder adder;
   ReadingPathTable table;
   bool segmented_without_fallback = false;
 
@@ -87,7 +82,7 @@ Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicRea
       LUMRA_TRY_DICTIONARY(has_token);
       if (has_token.value()) {
         LUMRA_TRY_DICTIONARY(table.build(index, text, options, true));
-        LUMRA_TRY(add_table_paths(table, text, false, converter, builder));
+        LUMRA_TRY(add_table_paths(table, text, false, adder, builder));
       }
       LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
       if (lattice) return std::move(*lattice);
@@ -100,7 +95,7 @@ Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicRea
     if (plain.ok() || !is_romaji_path_failure(plain.error())) return plain;
     LUMRA_TRY_DICTIONARY(table.build(index, text, options, false));
     segmented_without_fallback = true;
-    LUMRA_TRY(add_table_paths(table, text, true, converter, builder));
+    LUMRA_TRY(add_table_paths(table, text, true, adder, builder));
     LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
     if (lattice) return std::move(*lattice);
   }
@@ -111,12 +106,12 @@ Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicRea
     LUMRA_TRY_DICTIONARY(table.build(index, text, options, false));
   }
   if (table.path_count() > 0) {
-    LUMRA_TRY(add_table_paths(table, text, false, converter, builder));
+    LUMRA_TRY(add_table_paths(table, text, false, adder, builder));
     LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
     if (lattice) return std::move(*lattice);
   }
   LUMRA_TRY_DICTIONARY(table.build(index, text, options, true));
-  LUMRA_TRY(add_table_paths(table, text, false, converter, builder));
+  LUMRA_TRY(add_table_paths(table, text, false, adder, builder));
   LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
   if (lattice) return std::move(*lattice);
   // Nothing reads: report why the text does not read plainly.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <limits>
 #include <utility>
 
@@ -20,6 +19,13 @@ struct FrontierEntry {
   std::uint64_t node;
   VowelClass last_vowel;
 };
+
+// How many vowel classes a set of them holds.
+std::uint64_t class_count(unsigned classes) {
+  std::uint64_t count = 0;
+  for (; classes != 0; classes &= classes - 1) ++count;
+  return count;
+}
 
 const VariantList& spellings_at(const std::optional<VariantList>& list, VowelClass last_vowel) {
   return list ? *list : long_vowel_variants(last_vowel);
@@ -51,8 +57,31 @@ RomajiLatticeBuilder RomajiLatticeBuilder::compact(std::uint64_t max_nodes) {
   return builder;
 }
 
+Result<std::size_t, JapaneseDistanceError> RomajiLatticeBuilder::variant_lists_of(
+    std::span<const RomajiUnit> units) {
+  std::size_t same_units = 0;
+  const std::size_t most = std::min(units.size(), previous_units_.size());
+  while (same_units < most && units[same_units] == previous_units_[same_units]) ++same_units;
+  previous_units_.assign(units.begin(), units.end());
+  // A list depends on its units and on the unit after them.
+  std::size_t kept = 0;
+  while (kept < list_ends_.size() && list_ends_[kept] < same_units) ++kept;
+  lists_.resize(kept);
+  list_ends_.resize(kept);
+  if (step_counts_.size() > kept) step_counts_.resize(kept);
+  LUMRA_TRY(extend_unit_variant_lists(units, lists_, &list_ends_));
+  return kept;
+}
+
 Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const RomajiUnit> units) {
-  LUMRA_TRY(fill_unit_variant_lists(units, lists_));
+  const bool spelled_before = std::exchange(previous_spelled_, false);
+  const bool resuming = counting_ || compact_;
+  std::size_t same_lists = 0;
+  if (resuming) {
+    LUMRA_TRY_ASSIGN(same_lists, variant_lists_of(units));
+  } else {
+    LUMRA_TRY(fill_unit_variant_lists(units, lists_));
+  }
   if (units.empty()) {
     has_empty_ = true;
     return Unit{};
@@ -64,7 +93,26 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
   std::array<FrontierEntry, kVowelClassCount> frontier;
   std::size_t frontier_size = 1;
   frontier[0] = {0, VowelClass::None};
-  for (std::size_t step = 0; step < lists_.size(); ++step) {
+  // Steps whose lists are those of the previous add end as they did then.
+  // The node count after a step only grows from step to step, so the
+  // first step over the limit is among them exactly when the last is.
+  const std::size_t first_step = resuming ? std::min(step_counts_.size(), lists_.size() - 1) : 0;
+  if (first_step > 0) {
+    const StepCount& resumed = step_counts_[first_step - 1];
+    if (next_node_ + resumed.nodes >= max_nodes_) {
+      std::size_t s = 0;
+      while (next_node_ + step_counts_[s].nodes < max_nodes_) ++s;
+      return Fail(JapaneseDistanceError(
+          distance_errors::DistanceMatrix{{next_node_ + step_counts_[s].nodes + 1, 1, max_nodes_}}));
+    }
+    frontier_size = 0;
+    for (std::size_t c = 0; c < kVowelClassCount; ++c) {
+      // Node numbers are only read by a builder that writes arcs.
+      if (resumed.classes >> c & 1) frontier[frontier_size++] = {0, static_cast<VowelClass>(c)};
+    }
+    next_node_ += resumed.nodes;
+  }
+  for (std::size_t step = first_step; step < lists_.size(); ++step) {
     const std::optional<VariantList>& list = lists_[step];
     const bool last = step + 1 == lists_.size();
 
@@ -82,7 +130,7 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
     }
     std::uint64_t interior = next_node_;
     next_node_ += interior_count;
-    const std::uint64_t classes = std::popcount(classes_reached);
+    const std::uint64_t classes = class_count(classes_reached);
     if (next_node_ + (last ? 0 : classes) >= max_nodes_ ||
         poll_.stop_after(interior_count + classes + 1)) {
       // The end node comes on top; node counts stay far below 2^64.
@@ -92,6 +140,10 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
       next_node_ = nodes_before;
       return Fail(JapaneseDistanceError(
           distance_errors::DistanceMatrix{{reached, 1, max_nodes_}}));
+    }
+    if (resuming && !last && step == step_counts_.size()) {
+      step_counts_.push_back(
+          {next_node_ + classes - nodes_before, static_cast<std::uint8_t>(classes_reached)});
     }
     std::array<std::uint64_t, kVowelClassCount> class_node{};
     std::array<FrontierEntry, kVowelClassCount> next_frontier;
@@ -124,12 +176,16 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
     frontier = next_frontier;
     frontier_size = next_frontier_size;
   }
-  if (compact_) spellings_.add(lists_);
+  if (compact_) {
+    spellings_.add(lists_, spelled_before ? same_lists : 0);
+    previous_spelled_ = true;
+  }
   has_non_empty_ = true;
   return Unit{};
 }
 
 Result<std::optional<PathLattice>, JapaneseDistanceError> RomajiLatticeBuilder::finish() {
+  previous_spelled_ = false;  // the trie is emptied below
   const bool has_empty = std::exchange(has_empty_, false);
   const bool has_non_empty = std::exchange(has_non_empty_, false);
   const std::uint64_t end = std::exchange(next_node_, 1);

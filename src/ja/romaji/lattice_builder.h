@@ -73,6 +73,9 @@ class RomajiLatticeBuilder {
 
  private:
   void add_arc(std::uint64_t src, std::uint64_t dst, Symbol symbol);
+  // The variant lists of `units` into lists_; returns how many leading
+  // lists are those of the previous add.
+  Result<std::size_t, JapaneseDistanceError> variant_lists_of(std::span<const RomajiUnit> units);
 
   std::vector<LatticeArc> arcs_;
   // Symbols of the arcs that join start and end directly. Every other arc
@@ -80,6 +83,22 @@ class RomajiLatticeBuilder {
   // these can repeat an arc already present.
   std::vector<Symbol> direct_symbols_;
   UnitVariantLists lists_;  // reused by every add_units call
+
+  // A builder that writes no arcs (counting or compact) takes each add
+  // where it starts to differ from the add before: a text's paths, added
+  // in byte order, mostly share their beginnings. Kept from the previous
+  // add_units call: its units, its lists as far as they were made with the
+  // unit after each, and per step whose lists are all still those, the
+  // nodes the add had made up to its end and the vowel classes it reached.
+  struct StepCount {
+    std::uint64_t nodes;
+    std::uint8_t classes;
+  };
+  std::vector<RomajiUnit> previous_units_;
+  std::vector<std::size_t> list_ends_;
+  std::vector<StepCount> step_counts_;
+  // Whether the previous add_units call went into spellings_.
+  bool previous_spelled_ = false;
   std::uint64_t next_node_ = 1;
   std::uint64_t max_nodes_ = std::numeric_limits<std::uint64_t>::max();
   bool has_empty_ = false;

@@ -175,12 +175,12 @@ bool same_list(const std::optional<VariantList>& a, const std::optional<VariantL
 
 }  // namespace
 
-void SpellingTrie::add(const UnitVariantLists& lists) {
+void SpellingTrie::add(const UnitVariantLists& lists, std::size_t same_as_previous) {
   // Paths come in the byte order of their texts, so each tends to repeat
   // the lists its predecessor began with, and so its trie nodes.
-  std::size_t step = 0;
-  std::uint32_t node = 0;
   const std::size_t shared = std::min(lists.size(), previous_lists_.size());
+  std::size_t step = std::min(same_as_previous, shared);
+  std::uint32_t node = step == 0 ? 0 : previous_nodes_[step - 1];
   while (step < shared && same_list(lists[step], previous_lists_[step])) {
     node = previous_nodes_[step++];
   }

@@ -25,8 +25,9 @@ namespace lumra::ja {
 class SpellingTrie {
  public:
   // Adds the spellings of one non-empty unit list, given as its variant
-  // lists (fill_unit_variant_lists).
-  void add(const UnitVariantLists& lists);
+  // lists (fill_unit_variant_lists), of which the first `same_as_previous`
+  // are known to equal those of the previous add.
+  void add(const UnitVariantLists& lists, std::size_t same_as_previous = 0);
 
   bool empty() const { return lists_of_nodes_.size() <= 1; }
 

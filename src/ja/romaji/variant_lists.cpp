@@ -66,14 +66,19 @@ bool can_combine_ascii_small_kana(const RomajiUnit& unit, const RomajiUnit& next
          !small_y_syllable(next).empty();
 }
 
-Status<JapaneseDistanceError> fill_unit_variant_lists(std::span<const RomajiUnit> units,
-                                                      UnitVariantLists& lists) {
-  lists.clear();
-  for (std::size_t k = 0; k < units.size();) {
+Status<JapaneseDistanceError> extend_unit_variant_lists(std::span<const RomajiUnit> units,
+                                                        UnitVariantLists& lists,
+                                                        std::vector<std::size_t>* ends) {
+  std::size_t k = ends == nullptr || ends->empty() ? 0 : ends->back();
+  auto add = [&](std::optional<VariantList> list, std::size_t next) {
+    lists.emplace_back(list);
+    if (ends != nullptr) ends->push_back(next);
+    k = next;
+  };
+  while (k < units.size()) {
     const RomajiUnit& unit = units[k];
     if (is_long_vowel_mark(unit)) {
-      lists.emplace_back(std::nullopt);
-      ++k;
+      add(std::nullopt, k + 1);
       continue;
     }
     if (k + 1 < units.size() && can_combine_ascii_small_kana(unit, units[k + 1])) {
@@ -91,8 +96,7 @@ Status<JapaneseDistanceError> fill_unit_variant_lists(std::span<const RomajiUnit
         list.push_back(std::string_view(text, 1 + own.size()));
       }
       list.remove_duplicates();
-      lists.emplace_back(list);
-      k += 2;
+      add(list, k + 2);
       continue;
     }
     LUMRA_TRY_ASSIGN(VariantList list, romaji_variants(unit));
@@ -111,10 +115,15 @@ Status<JapaneseDistanceError> fill_unit_variant_lists(std::span<const RomajiUnit
       }
     }
     list.remove_duplicates();
-    lists.emplace_back(list);
-    ++k;
+    add(list, k + 1);
   }
   return Unit{};
+}
+
+Status<JapaneseDistanceError> fill_unit_variant_lists(std::span<const RomajiUnit> units,
+                                                      UnitVariantLists& lists) {
+  lists.clear();
+  return extend_unit_variant_lists(units, lists, nullptr);
 }
 
 Result<UnitVariantLists, JapaneseDistanceError> unit_variant_lists(std::span<const RomajiUnit> units) {

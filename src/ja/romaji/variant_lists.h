@@ -34,4 +34,13 @@ Result<UnitVariantLists, JapaneseDistanceError> unit_variant_lists(std::span<con
 Status<JapaneseDistanceError> fill_unit_variant_lists(std::span<const RomajiUnit> units,
                                                       UnitVariantLists& lists);
 
+// The same from where `lists` stops: `lists` holds the first lists of
+// `units`, and `ends` (as many) the unit after each, so that a list whose
+// units, and the unit after them, are unchanged need not be made again. On
+// failure both keep the lists made before it. Without `ends`, `lists` must
+// be empty.
+Status<JapaneseDistanceError> extend_unit_variant_lists(std::span<const RomajiUnit> units,
+                                                        UnitVariantLists& lists,
+                                                        std::vector<std::size_t>* ends);
+
 }  // namespace lumra::ja

@@ -73,6 +73,8 @@ class ReadingPathTable {
   std::vector<ReadingPath> paths() const;
 
  private:
+  friend class ReadingPathWalker;
+
   struct Position {
     std::size_t offset = 0;   // byte offset of the position in the text
     std::size_t run_end = 0;  // end of the romaji-readable run starting here
