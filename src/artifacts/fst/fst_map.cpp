@@ -134,7 +134,7 @@ Status<FstError> FstMap::check_reachable_nodes() {
       if (node.is_dead_end() && address != root) return fault(FstErrorKind::kDeadEnd, address);
       if (node.is_final()) ++finals;
       for (std::size_t i = 0; i < node.transition_count(); ++i) {
-        const std::uint64_t target = node.transition(i).target;
+        const std::uint64_t target = node.target(i);
         if (target == kEmptyFinalAddress) {
           reaches_empty_final = true;
         } else {
