@@ -132,18 +132,23 @@ std::optional<std::string> pinyin_normal_form_if_different(std::string_view read
                                                            PinyinView view) {
   // Lower-case ASCII letters and digits are already normal, save tone
   // digits in the no-tone view. A whole load asks this of every reading,
-  // so it goes eight bytes at a time.
-  std::size_t i = 0;
+  // so it goes eight bytes at a time; as plainness is a property of each
+  // byte, the last word may overlap the one before it, and a short reading
+  // is padded with a plain byte.
   bool plain = true;
-  for (; plain && reading.size() - i >= 8; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, reading.data() + i, 8);
+  const std::size_t size = reading.size();
+  std::uint64_t word;
+  if (size >= 8) {
+    for (std::size_t i = 0; plain && i + 8 < size; i += 8) {
+      std::memcpy(&word, reading.data() + i, 8);
+      plain = plain_word(word, view);
+    }
+    std::memcpy(&word, reading.data() + size - 8, 8);
+    plain = plain && plain_word(word, view);
+  } else {
+    word = kOnes * 'a';
+    if (size > 0) std::memcpy(&word, reading.data(), size);
     plain = plain_word(word, view);
-  }
-  for (; plain && i < reading.size(); ++i) {
-    const char c = reading[i];
-    bool digit = c >= '0' && c <= '9';
-    plain = (c >= 'a' && c <= 'z') || (digit && (view == PinyinView::kTone3 || !is_tone_digit(c)));
   }
   if (plain) return std::nullopt;
   std::string normalized = normalize_pinyin_reading(reading, view);
