@@ -62,6 +62,38 @@ void FstMap::cache_first_steps() {
   }
 }
 
+// The target of the one-transition node at `address` (state byte with the
+// top bit set, kHeaderBytes <= address < nodes_.size()), after the checks
+// Node::read() and check_transitions() make of such a node, in their order.
+Result<std::uint64_t, FstError> FstMap::single_transition_target(std::uint64_t address) const {
+  const std::uint8_t* data = nodes_.data();
+  const std::uint8_t state = data[address];
+  const std::uint64_t room = address - kHeaderBytes + 1;
+  const std::uint64_t input_bytes = (state & kLowSixBits) == 0 ? 1 : 0;
+  if (1 + input_bytes > room) return fault(FstErrorKind::kNodeOutOfBounds, address);
+  std::uint64_t target;
+  if ((state & kEncodingMask) == kOneTransitionNextBits) {
+    const std::uint64_t start = address - input_bytes;
+    target = start - 1;
+  } else {
+    if (2 + input_bytes > room) return fault(FstErrorKind::kNodeOutOfBounds, address);
+    const std::uint8_t sizes = data[address - 1 - input_bytes];
+    const std::uint8_t delta_size = sizes >> 4;
+    const std::uint8_t output_size = sizes & 0x0F;
+    if (delta_size == 0 || delta_size > 8 || output_size > 8) {
+      return fault(FstErrorKind::kBadPackSize, address);
+    }
+    const std::uint64_t size = 2 + input_bytes + delta_size + output_size;
+    if (size > room) return fault(FstErrorKind::kNodeOutOfBounds, address);
+    const std::uint64_t start = address + 1 - size;
+    const std::uint64_t delta = unpack(data + start + output_size, delta_size);
+    if (delta == 0) return kEmptyFinalAddress;
+    target = delta <= start ? start - delta : kNoAddress;
+  }
+  if (target < kHeaderBytes) return fault(FstErrorKind::kBadTransitionTarget, address);
+  return target;
+}
+
 // Visits each reachable node once, highest address first. Every transition
 // leads strictly downwards, so by the time the scan reaches a node, all its
 // parents have marked it; one bit per byte is all the memory it needs.
@@ -84,13 +116,25 @@ Status<FstError> FstMap::check_reachable_nodes() {
       const int bit = 63 - std::countl_zero(marked[word]);
       marked[word] &= ~(std::uint64_t{1} << bit);
       const std::uint64_t address = word * 64 + static_cast<std::uint64_t>(bit);
+      ++node_count_;
+      // Most nodes have a single transition; they are checked here without
+      // being decoded in full, with the checks and the faults of the
+      // general path below.
+      if ((nodes_[address] & 0x80) != 0) {
+        LUMRA_TRY_ASSIGN(const std::uint64_t target, single_transition_target(address));
+        if (target == kEmptyFinalAddress) {
+          reaches_empty_final = true;
+        } else {
+          mark(target);
+        }
+        continue;
+      }
       LUMRA_TRY_ASSIGN(const Node node, this->node(address));
       LUMRA_TRY(check_transitions(node));
       if (node.is_dead_end() && address != root) return fault(FstErrorKind::kDeadEnd, address);
-      ++node_count_;
       if (node.is_final()) ++finals;
       for (std::size_t i = 0; i < node.transition_count(); ++i) {
-        const std::uint64_t target = node.transition(i).target;
+        const std::uint64_t target = node.target(i);
         if (target == kEmptyFinalAddress) {
           reaches_empty_final = true;
         } else {

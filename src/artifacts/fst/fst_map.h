@@ -39,6 +39,9 @@ class FstMap {
   std::optional<std::uint64_t> get(std::string_view key) const;
 
   std::uint64_t version() const { return version_; }
+  // The map's bytes from its first one: node addresses index into them.
+  // Only nodes reached from the root are known to decode.
+  const std::uint8_t* data() const { return nodes_.data(); }
   // Distinct nodes reachable from the root (the empty final state not
   // counted); no key path is longer than this.
   std::uint64_t node_count() const { return node_count_; }
@@ -61,6 +64,7 @@ class FstMap {
 
   FstMap() = default;
   Status<FstError> check_reachable_nodes();
+  Result<std::uint64_t, FstError> single_transition_target(std::uint64_t address) const;
   void cache_first_steps();
 
   // From the first byte to the root's state byte: all nodes live in here.

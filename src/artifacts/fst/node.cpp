@@ -10,7 +10,7 @@ Failure<FstError> fault(FstErrorKind kind, std::uint64_t address) { return Fail(
 Status<FstError> check_transitions(const Node& node) {
   const std::size_t count = node.transition_count();
   for (std::size_t i = 0; i < count; ++i) {
-    const std::uint64_t target = node.transition(i).target;
+    const std::uint64_t target = node.target(i);
     if (target != kEmptyFinalAddress && (target < kHeaderBytes || target >= node.start())) {
       return fault(FstErrorKind::kBadTransitionTarget, node.address());
     }

@@ -177,16 +177,18 @@ inline std::uint8_t Node::input(std::size_t i) const {
   return data_[start_ + inputs_ + slot(i)];
 }
 
+// A node's fields lie above the 16-byte header, so unpack_before() may read
+// the 8 bytes that end with any of them.
 inline std::uint64_t Node::output(std::size_t i) const {
   if (output_size_ == 0) return 0;
   const std::size_t at = encoding_ == Encoding::kAnyTransitions ? slot(i) * output_size_ : 0;
-  return unpack(data_ + start_ + outputs_ + at, output_size_);
+  return unpack_before(data_ + start_ + outputs_ + at + output_size_, output_size_);
 }
 
 inline std::uint64_t Node::target(std::size_t i) const {
   if (encoding_ == Encoding::kOneTransitionNext) return start_ - 1;
   const std::size_t at = encoding_ == Encoding::kAnyTransitions ? slot(i) * delta_size_ : 0;
-  const std::uint64_t delta = unpack(data_ + start_ + deltas_ + at, delta_size_);
+  const std::uint64_t delta = unpack_before(data_ + start_ + deltas_ + at + delta_size_, delta_size_);
   if (delta == 0) return kEmptyFinalAddress;
   // A delta reaching below address 0 names no node: kNoAddress never
   // decodes, and check_transitions() rejects it.

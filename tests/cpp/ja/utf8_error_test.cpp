@@ -36,7 +36,10 @@ std::optional<Utf8Error> reference_utf8_error(std::string_view bytes) {
 
 TEST(Utf8ErrorTest, AgreesWithThePlainClassifier) {
   static const std::string kPieces[] = {"a", "abcdefgh", "é", "日", "に", "\xef\xbd\x81", "𝄞",
-                                        "\xe0\xa0\x80", "\xed\x9f\xbf", "\xf4\x8f\xbf\xbf"};
+                                        "\xe0\xa0\x80", "\xed\x9f\xbf", "\xf4\x8f\xbf\xbf",
+                                        // an overlong form and a surrogate: three-byte shapes
+                                        // that the fast path must leave to the full check
+                                        "\xe0\x80\x80", "\xed\xa0\x80"};
   std::mt19937_64 rng(3);
   for (int trial = 0; trial < 20000; ++trial) {
     std::string text;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,28 @@ TEST_P(NormalizePinyinTest, NormalizesInOrder) {
 
 constexpr PinyinView kTone3 = PinyinView::kTone3;
 constexpr PinyinView kNoTone = PinyinView::kNoTone;
+
+// The word-at-a-time check of pinyin_normal_form_if_different() against the
+// full normalisation, on random readings long enough to fill several words,
+// with every byte class that ends a plain run placed anywhere.
+TEST(NormalizePinyinTest, WordChecksAgreeWithTheFullNormalisation) {
+  static const std::string kPieces[] = {"a", "z", "g", "0", "1", "5", "6", "9", "zhong", "guo2",
+                                        "A", "Z", ":", " ", "`", "{", "/", "@", "\x7f", "ü", "é"};
+  std::mt19937_64 rng(31);
+  for (int trial = 0; trial < 20000; ++trial) {
+    std::string reading;
+    for (std::size_t n = rng() % 12; n > 0; --n) {
+      // Mostly plain pieces, so that whole words of them occur.
+      reading += kPieces[rng() % 4 != 0 ? rng() % 10 : rng() % std::size(kPieces)];
+    }
+    for (PinyinView view : {kTone3, kNoTone}) {
+      const std::string normalized = normalize_pinyin_reading(reading, view);
+      const std::optional<std::string> different = pinyin_normal_form_if_different(reading, view);
+      ASSERT_EQ(different.has_value(), normalized != reading) << reading;
+      if (different) ASSERT_EQ(*different, normalized) << reading;
+    }
+  }
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, NormalizePinyinTest,
