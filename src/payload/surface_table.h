@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "payload/surface_order_walk.h"
+
 namespace lumra::payload {
 
 class SurfaceTable {
@@ -39,10 +41,15 @@ class SurfaceTable {
 
   std::uint64_t size() const { return count_; }
 
-  // Calls `visit` with every entry, surfaces in ascending byte order.
-  using EntryVisitor =
-      std::function<void(std::string_view surface, const std::vector<std::string_view>& readings)>;
+  // Calls `visit` with every entry, surfaces in ascending byte order
+  // (surface_order_walk.h).
+  using EntryVisitor = SurfaceVisitor;
   void for_each_in_surface_order(const EntryVisitor& visit) const;
+  // The same with the entries' keys, one per entry in the order they were
+  // added, as SurfaceTableBuilder::note_surface_order_keys() gathers them:
+  // the walk then need not read the whole table to find them.
+  void for_each_in_surface_order(const EntryVisitor& visit,
+                                 std::vector<SurfaceOrderKey> keys) const;
 
  private:
   friend class SurfaceTableBuilder;

@@ -1,5 +1,6 @@
 #include "ja/unidic/canonical_checksum.h"
 
+#include <utility>
 #include <vector>
 
 namespace lumra::ja {
@@ -34,6 +35,20 @@ Result<std::optional<std::string>, UnidicLoadError> canonical_payload_checksum(
   payload::CanonicalDigest digest(*hash);
   LUMRA_TRY(write_canonical_text(index, digest.text()));
   return std::optional<std::string>(digest.hex_digest());
+}
+
+std::string map_index_checksum(const MapReadingIndex& index,
+                               std::vector<payload::SurfaceOrderKey> keys,
+                               payload::CanonicalHash hash) {
+  payload::CanonicalDigest digest(hash);
+  payload::CanonicalTextWriter<payload::CanonicalDigest::HashSink>& writer = digest.text();
+  write_unidic_canonical_header(writer);
+  index.for_each_canonical_entry(
+      [&](std::string_view surface, const std::vector<std::string_view>& readings) {
+        writer.entry(surface, readings);
+      },
+      std::move(keys));
+  return digest.hex_digest();
 }
 
 Result<std::string, UnidicLoadError> unidic_canonical_text(const UnidicReadingIndex& index) {
