@@ -137,23 +137,6 @@ bool in_surface_order(const char* data, std::span<const SurfaceOrderKey> keys) {
   return true;
 }
 
-// Visits the records of `sorted` in its order. They are spread over an
-// arena larger than the caches, and fetching each only when it is visited
-// would stall on every one, so the ones a little ahead are asked for while
-// the current one is visited.
-void visit_sorted(const char* data, std::span<const SurfaceOrderKey> sorted,
-                  const SurfaceVisitor& visit) {
-  constexpr std::size_t kPrefetchAhead = 16;
-  std::vector<std::string_view> readings;
-  for (std::size_t i = 0; i < sorted.size(); ++i) {
-    if (i + kPrefetchAhead < sorted.size()) {
-      __builtin_prefetch(data + sorted[i + kPrefetchAhead].offset);
-    }
-    readings_at(data, sorted[i].offset, readings);
-    visit(surface_at(data, sorted[i].offset), readings);
-  }
-}
-
 }  // namespace
 
 std::uint64_t surface_order_prefix(std::string_view surface) {
@@ -182,11 +165,19 @@ std::vector<SurfaceOrderKey> gather_surface_order_keys(std::string_view arena,
   return keys;
 }
 
+void sort_surface_order_keys(std::string_view arena, std::vector<SurfaceOrderKey>& keys) {
+  if (!in_surface_order(arena.data(), keys)) sort_keys(arena.data(), keys);
+}
+
 void walk_in_surface_order(std::string_view arena, std::vector<SurfaceOrderKey> keys,
                            const SurfaceVisitor& visit) {
+  sort_surface_order_keys(arena, keys);
   const char* data = arena.data();
-  if (!in_surface_order(data, keys)) sort_keys(data, keys);
-  visit_sorted(data, keys, visit);
+  std::vector<std::string_view> readings;
+  visit_records(data, keys, [&](std::uint64_t offset) {
+    readings_at(data, offset, readings);
+    visit(surface_at(data, offset), readings);
+  });
 }
 
 }  // namespace lumra::payload

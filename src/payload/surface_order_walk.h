@@ -35,6 +35,26 @@ std::vector<SurfaceOrderKey> gather_surface_order_keys(std::string_view arena,
 using SurfaceVisitor =
     std::function<void(std::string_view surface, const std::vector<std::string_view>& readings)>;
 
+// Sorts `keys`, one per record of `arena`, into the byte order of their records'
+// surfaces.
+void sort_surface_order_keys(std::string_view arena, std::vector<SurfaceOrderKey>& keys);
+
+// Calls `visit(offset)` with the offset of every record of `sorted`, in its
+// order. The records are spread over an arena larger than the caches, and
+// fetching each only when it is visited would stall on every one, so the
+// ones a little ahead are asked for while the current one is visited.
+template <class VisitRecord>
+void visit_records(const char* data, const std::vector<SurfaceOrderKey>& sorted,
+                   VisitRecord&& visit) {
+  constexpr std::size_t kPrefetchAhead = 16;
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    if (i + kPrefetchAhead < sorted.size()) {
+      __builtin_prefetch(data + sorted[i + kPrefetchAhead].offset);
+    }
+    visit(sorted[i].offset);
+  }
+}
+
 // Calls `visit` with every record of `arena`, surfaces in ascending byte
 // order, readings in stored order. `keys` has one key per record, in any
 // order (gather_surface_order_keys, or a loader that noted them as it

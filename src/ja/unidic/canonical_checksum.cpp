@@ -43,11 +43,8 @@ std::string map_index_checksum(const MapReadingIndex& index,
   payload::CanonicalDigest digest(hash);
   payload::CanonicalTextWriter<payload::CanonicalDigest::HashSink>& writer = digest.text();
   write_unidic_canonical_header(writer);
-  index.for_each_canonical_entry(
-      [&](std::string_view surface, const std::vector<std::string_view>& readings) {
-        writer.entry(surface, readings);
-      },
-      std::move(keys));
+  index.table().for_each_record_in_surface_order(
+      std::move(keys), [&](const char* data, std::uint64_t offset) { writer.record(data, offset); });
   return digest.hex_digest();
 }
 

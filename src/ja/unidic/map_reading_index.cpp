@@ -64,11 +64,6 @@ Status<UnidicLoadError> MapReadingIndex::for_each_canonical_entry(
   return Unit{};
 }
 
-void MapReadingIndex::for_each_canonical_entry(const EntryVisitor& visit,
-                                               std::vector<payload::SurfaceOrderKey> keys) const {
-  table_.for_each_in_surface_order(visit, std::move(keys));
-}
-
 payload::SurfaceTableBuilder make_unidic_table_builder() {
   return payload::SurfaceTableBuilder(kUnidicEntryLimits);
 }

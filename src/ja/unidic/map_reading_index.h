@@ -26,10 +26,7 @@ class MapReadingIndex final : public UnidicReadingIndex {
                                        std::vector<std::string_view>& readings) const override;
   std::uint64_t entry_count() const override { return table_.size(); }
   Status<UnidicLoadError> for_each_canonical_entry(const EntryVisitor& visit) const override;
-  // The same walk with the surface-order keys its loader noted, one per
-  // entry in the order the entries were added.
-  void for_each_canonical_entry(const EntryVisitor& visit,
-                                std::vector<payload::SurfaceOrderKey> keys) const;
+  const payload::SurfaceTable& table() const { return table_; }
 
  private:
   payload::SurfaceTable table_;
