@@ -2,6 +2,7 @@
 
 #include "artifacts/indexed/unidic_indexed_index.h"
 #include "artifacts/indexed/zh_indexed_index.h"
+#include "ja/unidic/binary_payload.h"
 #include "ja/unidic/canonical_checksum.h"
 #include "payload/canonical_digest.h"
 #include "zh/index/canonical_checksum.h"
@@ -33,6 +34,12 @@ Result<ChecksummedPayload<ja::UnidicReadingIndex>, JapanesePayloadLoadError>
 load_japanese_payload_with_checksum(std::string_view path, std::string_view format,
                                     std::string_view checksum_algorithm) {
   const std::optional<payload::CanonicalHash> hash = ja::unidic_checksum_hash(checksum_algorithm);
+  if (hash && ja::is_binary_format_name(format)) {
+    auto loaded = ja::load_binary_payload_with_checksum(path, *hash);
+    if (!loaded.ok()) return Fail(JapanesePayloadLoadError(loaded.take_error()));
+    return ChecksummedPayload<ja::UnidicReadingIndex>{std::move(loaded.value().index),
+                                                      std::move(loaded.value().checksum)};
+  }
   if (!hash || !is_indexed_format_name(format)) {
     LUMRA_TRY_ASSIGN(std::unique_ptr<ja::UnidicReadingIndex> index,
                      load_japanese_payload(path, format));

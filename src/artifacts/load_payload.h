@@ -35,18 +35,18 @@ Result<std::unique_ptr<ja::UnidicReadingIndex>, JapanesePayloadLoadError> load_j
 
 // A loaded index, and its canonical checksum when the load could take it on
 // its way: an indexed payload, whose check of every entry walks them in
-// canonical order. The map forms' files are in no particular order, so
-// their checksum is a walk of the index afterwards, for the caller to take
-// when it needs it.
+// canonical order, and a binary one, which notes the keys of that order as
+// it decodes. A YAML payload's checksum is a walk of the index afterwards,
+// for the caller to take when it needs it.
 template <class Index>
 struct ChecksummedPayload {
   std::unique_ptr<Index> index;
   std::optional<std::string> checksum_on_load;
 };
 
-// load_japanese_payload(); for an indexed payload and an algorithm that
-// ja::unidic_checksum_hash() knows, the checksum too, equal to what
-// ja::canonical_payload_checksum() gives for the loaded index.
+// load_japanese_payload(); for an indexed or binary payload and an
+// algorithm that ja::unidic_checksum_hash() knows, the checksum too, equal
+// to what ja::canonical_payload_checksum() gives for the loaded index.
 Result<ChecksummedPayload<ja::UnidicReadingIndex>, JapanesePayloadLoadError>
 load_japanese_payload_with_checksum(std::string_view path, std::string_view format,
                                     std::string_view checksum_algorithm);

@@ -30,6 +30,8 @@
 #include <string_view>
 #include <vector>
 
+#include "payload/surface_record.h"
+
 namespace lumra::payload {
 
 // A sink that keeps the whole text, for callers that want the bytes.
@@ -89,6 +91,14 @@ class CanonicalTextWriter {
     out = put_number_line(out, 'R', readings.size());
     for (std::string_view reading : readings) out = put_field(out, 'r', reading);
     used_ = static_cast<std::size_t>(out - buffer_.get());
+  }
+
+  // One entry from its record in a surface table's arena
+  // (surface_record.h), as entry() writes it.
+  void record(const char* data, std::uint64_t offset) {
+    const std::string_view surface = surface_record::surface_at(data, offset);
+    surface_record::readings_at(data, offset, record_readings_);
+    entry(surface, record_readings_);
   }
 
   // Hands everything written so far to the sink. Call it once the text is
@@ -164,6 +174,7 @@ class CanonicalTextWriter {
   Sink& sink_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
+  std::vector<std::string_view> record_readings_;  // scratch of record()
 };
 
 }  // namespace lumra::payload

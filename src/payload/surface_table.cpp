@@ -2,14 +2,21 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 #include <bit>
+#include <cassert>
 #include <new>
 #include <stdexcept>
+#include <utility>
+
+#include "payload/huge_pages.h"
+#include "payload/surface_record.h"
 
 namespace lumra::payload {
 
 namespace {
+
+using surface_record::append_varint;
+using surface_record::read_varint;
 
 // A slot: the entry's arena offset plus one in the low 48 bits (so that 0
 // means empty), and the top 16 bits of the surface hash above them. The
@@ -26,63 +33,6 @@ std::uint64_t make_slot(std::uint64_t hash, std::uint64_t offset) {
 }
 std::uint64_t slot_offset(std::uint64_t slot) { return (slot & kOffsetMask) - 1; }
 
-void append_varint(std::string& out, std::uint64_t value) {
-  while (value >= 0x80) {
-    out += static_cast<char>(0x80 | (value & 0x7F));
-    value >>= 7;
-  }
-  out += static_cast<char>(value);
-}
-
-std::uint64_t read_varint(const char* data, std::uint64_t& at) {
-  std::uint64_t value = 0;
-  for (int shift = 0;; shift += 7) {
-    auto byte = static_cast<unsigned char>(data[at++]);
-    value |= std::uint64_t{byte & 0x7Fu} << shift;
-    if (byte < 0x80) return value;
-  }
-}
-
-// The first eight bytes of `surface` as a big-endian number, zero-padded.
-// Where two prefixes differ they order the surfaces as their bytes do: the
-// first differing byte decides, and a surface that ended there (padded with
-// 0) is a prefix of the other. Equal prefixes decide nothing.
-std::uint64_t order_prefix(std::string_view surface) {
-  std::uint64_t prefix = 0;
-  for (std::size_t i = 0; i < 8; ++i) {
-    prefix = prefix << 8 | (i < surface.size() ? static_cast<unsigned char>(surface[i]) : 0u);
-  }
-  return prefix;
-}
-
-struct PrefixedEntry {
-  std::uint64_t prefix;  // order_prefix() of the surface
-  std::uint64_t offset;  // of the entry in the arena
-};
-
-// Sorts `entries` by prefix, a byte at a time from the least significant,
-// each pass stable: a fixed number of sequential passes instead of the
-// comparisons of a general sort. A byte that every prefix shares is
-// skipped, which for surfaces of one script is most of the high ones.
-void sort_by_prefix(std::vector<PrefixedEntry>& entries) {
-  std::vector<std::array<std::uint64_t, 256>> counts(8);
-  for (auto& bytes : counts) bytes.fill(0);
-  for (const PrefixedEntry& entry : entries) {
-    for (int b = 0; b < 8; ++b) ++counts[b][entry.prefix >> (8 * b) & 0xFF];
-  }
-  std::vector<PrefixedEntry> scratch(entries.size());
-  for (int b = 0; b < 8; ++b) {
-    std::array<std::uint64_t, 256>& starts = counts[b];
-    if (std::find(starts.begin(), starts.end(), entries.size()) != starts.end()) continue;
-    std::uint64_t next = 0;
-    for (std::uint64_t& start : starts) next += std::exchange(start, next);
-    for (const PrefixedEntry& entry : entries) {
-      scratch[starts[entry.prefix >> (8 * b) & 0xFF]++] = entry;
-    }
-    entries.swap(scratch);
-  }
-}
-
 // Probing stops at a free slot; a table at most three quarters full always
 // has one.
 bool over_load(std::uint64_t entries, std::uint64_t capacity) {
@@ -97,21 +47,12 @@ std::uint64_t slot_capacity(std::uint64_t entries) {
 }  // namespace
 
 std::string_view SurfaceTable::surface_at(std::uint64_t offset) const {
-  std::uint64_t length = read_varint(arena_.data(), offset);
-  return {arena_.data() + offset, length};
+  return surface_record::surface_at(arena_.data(), offset);
 }
 
 void SurfaceTable::readings_at(std::uint64_t offset,
                                std::vector<std::string_view>& readings) const {
-  const char* data = arena_.data();
-  offset += read_varint(data, offset);  // past the surface
-  std::uint64_t count = read_varint(data, offset);
-  readings.clear();
-  for (std::uint64_t i = 0; i < count; ++i) {
-    std::uint64_t length = read_varint(data, offset);
-    readings.emplace_back(data + offset, length);
-    offset += length;
-  }
+  surface_record::readings_at(arena_.data(), offset, readings);
 }
 
 bool SurfaceTable::find(std::string_view surface, std::vector<std::string_view>& readings) const {
@@ -137,6 +78,7 @@ void SurfaceTable::reserve(std::uint64_t entries, std::uint64_t text_bytes) {
     // without the hint still loads with it.
     try {
       arena_.reserve(text_bytes);
+      advise_huge_pages(arena_.data(), arena_.capacity());
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }
@@ -184,10 +126,7 @@ std::optional<std::uint64_t> SurfaceTable::index() {
       std::uint64_t surface_length = read_varint(data, offset);
       std::uint64_t hash = hash_of({data + offset, surface_length});
       __builtin_prefetch(&slots_[hash & mask], 1);
-      offset += surface_length;
-      for (std::uint64_t count = read_varint(data, offset); count > 0; --count) {
-        offset += read_varint(data, offset);
-      }
+      offset = surface_record::skip_record(data, entry);
       batch[pending] = {entry, hash};
     }
     for (std::size_t b = 0; b < pending; ++b) {
@@ -207,12 +146,7 @@ std::optional<std::uint64_t> SurfaceTable::index() {
 
 void SurfaceTable::truncate(std::uint64_t offset) {
   std::uint64_t kept = 0;
-  for (std::uint64_t at = 0; at < offset; ++kept) {
-    at += read_varint(arena_.data(), at);
-    for (std::uint64_t count = read_varint(arena_.data(), at); count > 0; --count) {
-      at += read_varint(arena_.data(), at);
-    }
-  }
+  for (std::uint64_t at = 0; at < offset; ++kept) at = surface_record::skip_record(arena_.data(), at);
   arena_.resize(offset);
   count_ = kept;
 }
@@ -229,55 +163,17 @@ void SurfaceTable::for_each_in_insertion_order(const EntryVisitor& visit) const 
 }
 
 void SurfaceTable::for_each_in_surface_order(const EntryVisitor& visit) const {
-  // Sorting offsets by the surfaces they point to costs a cache miss or two
-  // per comparison, which dominated the walk of a large table. The first
-  // eight bytes of each surface travel with its offset instead, so that the
-  // entries are ordered by those alone (sort_by_prefix), and the arena is
-  // read only to order the few that tie on them.
-  using Keyed = PrefixedEntry;
-  // string_view compares bytes as unsigned char: a prefix sorts first.
-  const auto before = [this](const Keyed& a, const Keyed& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    return surface_at(a.offset) < surface_at(b.offset);
-  };
-  std::vector<Keyed> order;
-  order.reserve(count_);
-  // Payloads written by our own tools come in surface order already; the
-  // pass that gathers the keys notices, and the sort is skipped.
-  bool sorted = true;
-  const char* data = arena_.data();
-  for (std::uint64_t offset = 0; offset < arena_.size();) {
-    std::uint64_t entry = offset;
-    std::uint64_t surface_length = read_varint(data, offset);
-    order.push_back({order_prefix({data + offset, surface_length}), entry});
-    if (sorted && order.size() > 1) sorted = before(order[order.size() - 2], order.back());
-    offset += surface_length;
-    for (std::uint64_t count = read_varint(data, offset); count > 0; --count) {
-      offset += read_varint(data, offset);
-    }
+  walk_in_surface_order(arena_, gather_surface_order_keys(arena_, count_), visit);
+}
+
+void SurfaceTable::for_each_in_surface_order(const EntryVisitor& visit,
+                                             std::vector<SurfaceOrderKey> keys) const {
+  if (keys.size() != count_) {
+    // Keys of another table, or of a build that failed: a caller's mistake.
+    assert(false);
+    keys = gather_surface_order_keys(arena_, count_);
   }
-  if (!sorted) {
-    sort_by_prefix(order);
-    // Surfaces that share their first eight bytes are ordered by the rest.
-    for (auto run = order.begin(); run != order.end();) {
-      auto end = run + 1;
-      while (end != order.end() && end->prefix == run->prefix) ++end;
-      if (end - run > 1) std::sort(run, end, before);
-      run = end;
-    }
-  }
-  // In sorted order the entries are all over the arena: each one fetched
-  // only when it is visited would stall the walk on every entry, so the
-  // ones a little ahead are asked for while the current one is written.
-  constexpr std::size_t kPrefetchAhead = 16;
-  std::vector<std::string_view> readings;
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    if (i + kPrefetchAhead < order.size()) {
-      __builtin_prefetch(data + order[i + kPrefetchAhead].offset);
-    }
-    readings_at(order[i].offset, readings);
-    visit(surface_at(order[i].offset), readings);
-  }
+  walk_in_surface_order(arena_, std::move(keys), visit);
 }
 
 }  // namespace lumra::payload

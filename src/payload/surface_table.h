@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "payload/surface_order_walk.h"
+
 namespace lumra::payload {
 
 class SurfaceTable {
@@ -39,10 +41,26 @@ class SurfaceTable {
 
   std::uint64_t size() const { return count_; }
 
-  // Calls `visit` with every entry, surfaces in ascending byte order.
-  using EntryVisitor =
-      std::function<void(std::string_view surface, const std::vector<std::string_view>& readings)>;
+  // Calls `visit` with every entry, surfaces in ascending byte order
+  // (surface_order_walk.h).
+  using EntryVisitor = SurfaceVisitor;
   void for_each_in_surface_order(const EntryVisitor& visit) const;
+  // The same with the entries' keys, one per entry in the order they were
+  // added, as SurfaceTableBuilder::note_surface_order_keys() gathers them:
+  // the walk then need not read the whole table to find them.
+  void for_each_in_surface_order(const EntryVisitor& visit,
+                                 std::vector<SurfaceOrderKey> keys) const;
+  // The same walk, handing `visit` each entry's record (surface_record.h)
+  // as (arena data, offset) instead of decoded views: for a caller that
+  // writes every entry out, such as CanonicalTextWriter::record().
+  template <class VisitRecord>
+  void for_each_record_in_surface_order(std::vector<SurfaceOrderKey> keys,
+                                        VisitRecord&& visit) const {
+    if (keys.size() != count_) keys = gather_surface_order_keys(arena_, count_);
+    sort_surface_order_keys(arena_, keys);
+    const char* data = arena_.data();
+    visit_records(data, keys, [&](std::uint64_t offset) { visit(data, offset); });
+  }
 
  private:
   friend class SurfaceTableBuilder;

@@ -4,6 +4,8 @@
 #include <bit>
 #include <functional>
 
+#include "payload/huge_pages.h"
+
 namespace lumra::payload {
 
 namespace {
@@ -29,6 +31,10 @@ SurfaceTableBuilder::SurfaceTableBuilder(EntryLimits limits) : limits_(limits) {
 
 void SurfaceTableBuilder::reserve(std::uint64_t entries, std::uint64_t text_bytes) {
   table_.reserve(std::min(entries, limits_.entry_count), text_bytes);
+  if (keys_ != nullptr) {
+    keys_->reserve(std::min(entries, limits_.entry_count));
+    advise_huge_pages(keys_->data(), keys_->capacity() * sizeof(SurfaceOrderKey));
+  }
 }
 
 std::optional<std::uint64_t> SurfaceTableBuilder::find_duplicate_reading(
@@ -100,6 +106,7 @@ void SurfaceTableBuilder::add(std::string_view surface, std::span<const std::str
       check(entry_index, surface, readings, reading_count, readings_before);
   if (!problem) {
     // A repeated surface is found when the table is indexed, in finish().
+    if (keys_ != nullptr) keys_->push_back({surface_order_prefix(surface), table_.arena_.size()});
     table_.append(surface, readings);
     return;
   }

@@ -92,7 +92,8 @@ class SurfaceTableBuilder {
  public:
   explicit SurfaceTableBuilder(EntryLimits limits);
 
-  // Allocates the hash index for `entries` entries up front, and the storage
+  // Allocates the hash index for `entries` entries up front (and their
+  // surface-order keys, when they are noted), and the storage
   // of their texts for `text_bytes` bytes (the surfaces and readings, plus one
   // to three bytes for each of their lengths and each reading count). A
   // loader that knows a bound, such as its file size, spares the copies of
@@ -109,6 +110,14 @@ class SurfaceTableBuilder {
   void add(std::string_view surface, std::span<const std::string_view> readings) {
     add(surface, readings, readings.size());
   }
+
+  // From now on, notes in `keys` the surface-order key of every entry the
+  // table keeps, in order, for a caller that will walk the finished table
+  // in surface order (SurfaceTable::for_each_in_surface_order): the key
+  // comes cheaply from the surface in hand, where the walk would otherwise
+  // read the whole table to find it. The keys match the table only when
+  // finish() succeeds.
+  void note_surface_order_keys(std::vector<SurfaceOrderKey>* keys) { keys_ = keys; }
 
   const EntryLimits& limits() const { return limits_; }
   std::uint64_t entry_count() const { return entries_; }
@@ -140,6 +149,7 @@ class SurfaceTableBuilder {
   std::optional<EntryProblem> problem_;
   FailedEntry failed_entry_;
   std::vector<std::uint32_t> seen_readings_;  // scratch of find_duplicate_reading
+  std::vector<SurfaceOrderKey>* keys_ = nullptr;
 };
 
 }  // namespace lumra::payload

@@ -33,8 +33,8 @@ Result<LoadedBundle<ja::UnidicReadingIndex>, UnidicBundleError> load_unidic_bund
   LUMRA_TRY_ASSIGN(const std::string payload_path,
                    locate_payload(kJapanese, metadata, file, bundle_dir));
 
-  // An indexed payload's checksum is taken with the load, which spares a
-  // second walk of its entries; any checksum is checked in its own place.
+  // An indexed or binary payload's checksum is taken with the load, which
+  // spares a pass over its entries; any checksum is checked in its own place.
   LUMRA_TRY_ASSIGN(ChecksummedPayload<ja::UnidicReadingIndex> loaded,
                    load_japanese_payload_with_checksum(payload_path, metadata.payload.format,
                                                        metadata.payload.checksum_algorithm));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ja/unidic/binary_payload_format.h"
+#include "ja/unidic/canonical_checksum.h"
 #include "ja/unidic/map_reading_index.h"
 #include "ja/unidic/payload.h"
 #include "ja/unidic/payload_file_error.h"
@@ -181,11 +182,14 @@ Status<UnidicLoadError> read_header(FieldReader& reader, std::uint64_t& entry_co
 // texts need (a length takes fewer bytes in the index than in the file), so
 // that a header claiming millions of entries in a small file sizes nothing
 // for them.
-Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode(FieldReader& reader,
-                                                                    std::uint64_t input_bytes) {
+// `keys`, when given, receives the surface-order key of every entry kept.
+Result<std::unique_ptr<MapReadingIndex>, UnidicLoadError> decode(
+    FieldReader& reader, std::uint64_t input_bytes,
+    std::vector<payload::SurfaceOrderKey>* keys = nullptr) {
   std::uint64_t entry_count = 0;
   LUMRA_TRY(read_header(reader, entry_count));
   payload::SurfaceTableBuilder builder = make_unidic_table_builder();
+  builder.note_surface_order_keys(keys);
   std::uint64_t room = input_bytes - std::min(input_bytes, format::kHeaderBytes);
   builder.reserve(std::min(entry_count, room / format::kMinEntryBytes),
                   std::min(room, entry_count * format::kMaxEntryBytes));
@@ -197,7 +201,7 @@ Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode(FieldReader&
     LUMRA_TRY(read_entry(reader, entry));
     builder.add(entry.surface(), entry.readings);
   }
-  return finish_reading_index(1, kUnidicPayloadType, std::move(builder));
+  return finish_map_reading_index(1, kUnidicPayloadType, std::move(builder));
 }
 
 }  // namespace
@@ -207,14 +211,29 @@ Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> load_binary_payload
   auto file = payload::PayloadFile::open(path, UnidicArtifactLimits::kPayloadBytes);
   if (!file.ok()) return Fail(to_load_error(file.error()));
   FieldReader reader(file.value(), &file.value());
-  return decode(reader, file.value().size_when_opened());
+  LUMRA_TRY_ASSIGN(std::unique_ptr<MapReadingIndex> index,
+                   decode(reader, file.value().size_when_opened()));
+  return std::unique_ptr<UnidicReadingIndex>(std::move(index));
+}
+
+Result<ChecksummedBinaryPayload, UnidicLoadError> load_binary_payload_with_checksum(
+    std::string_view path, payload::CanonicalHash hash) {
+  auto file = payload::PayloadFile::open(path, UnidicArtifactLimits::kPayloadBytes);
+  if (!file.ok()) return Fail(to_load_error(file.error()));
+  FieldReader reader(file.value(), &file.value());
+  std::vector<payload::SurfaceOrderKey> keys;
+  LUMRA_TRY_ASSIGN(std::unique_ptr<MapReadingIndex> index,
+                   decode(reader, file.value().size_when_opened(), &keys));
+  std::string checksum = map_index_checksum(*index, std::move(keys), hash);
+  return ChecksummedBinaryPayload{std::move(index), std::move(checksum)};
 }
 
 Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode_binary_payload(
     std::string_view bytes) {
   MemoryInput input(bytes);
   FieldReader reader(input, nullptr);
-  return decode(reader, bytes.size());
+  LUMRA_TRY_ASSIGN(std::unique_ptr<MapReadingIndex> index, decode(reader, bytes.size()));
+  return std::unique_ptr<UnidicReadingIndex>(std::move(index));
 }
 
 }  // namespace lumra::ja

@@ -11,11 +11,13 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "core/base/result.h"
 #include "ja/unidic/reading_index.h"
 #include "ja/unidic/unidic_load_error.h"
+#include "payload/canonical_digest.h"
 
 namespace lumra::ja {
 
@@ -34,6 +36,20 @@ namespace lumra::ja {
 // system fails is Io.
 Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> load_binary_payload(
     std::string_view path);
+
+// A loaded index with its canonical checksum (canonical_checksum.h).
+struct ChecksummedBinaryPayload {
+  std::unique_ptr<UnidicReadingIndex> index;
+  std::string checksum;
+};
+
+// load_binary_payload(), then the canonical checksum of the index under
+// `hash`, with the same failures. The entries are in no particular order in
+// the file, so the checksum still sorts them; the load notes the keys of
+// that sort as it decodes each surface, which spares a pass over the whole
+// index to find them.
+Result<ChecksummedBinaryPayload, UnidicLoadError> load_binary_payload_with_checksum(
+    std::string_view path, payload::CanonicalHash hash);
 
 // Steps 2 to 4 for a payload already in memory.
 Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> decode_binary_payload(

@@ -1,5 +1,6 @@
 #include "ja/unidic/canonical_checksum.h"
 
+#include <utility>
 #include <vector>
 
 namespace lumra::ja {
@@ -34,6 +35,17 @@ Result<std::optional<std::string>, UnidicLoadError> canonical_payload_checksum(
   payload::CanonicalDigest digest(*hash);
   LUMRA_TRY(write_canonical_text(index, digest.text()));
   return std::optional<std::string>(digest.hex_digest());
+}
+
+std::string map_index_checksum(const MapReadingIndex& index,
+                               std::vector<payload::SurfaceOrderKey> keys,
+                               payload::CanonicalHash hash) {
+  payload::CanonicalDigest digest(hash);
+  payload::CanonicalTextWriter<payload::CanonicalDigest::HashSink>& writer = digest.text();
+  write_unidic_canonical_header(writer);
+  index.table().for_each_record_in_surface_order(
+      std::move(keys), [&](const char* data, std::uint64_t offset) { writer.record(data, offset); });
+  return digest.hex_digest();
 }
 
 Result<std::string, UnidicLoadError> unidic_canonical_text(const UnidicReadingIndex& index) {

@@ -13,10 +13,14 @@
 #include <string_view>
 
 #include "core/base/result.h"
+#include <vector>
+
+#include "ja/unidic/map_reading_index.h"
 #include "ja/unidic/reading_index.h"
+#include "ja/unidic/unidic_load_error.h"
 #include "payload/canonical_digest.h"
 #include "payload/canonical_text.h"
-#include "ja/unidic/unidic_load_error.h"
+#include "payload/surface_order_walk.h"
 
 namespace lumra::ja {
 
@@ -45,6 +49,13 @@ void write_unidic_canonical_header(payload::CanonicalTextWriter<Sink>& writer) {
 // only happens when its bytes are not what was validated.
 Result<std::optional<std::string>, UnidicLoadError> canonical_payload_checksum(
     const UnidicReadingIndex& index, std::string_view algorithm);
+
+// The checksum of a map-form index under `hash`, from the surface-order
+// keys its loader noted (SurfaceTableBuilder::note_surface_order_keys): the
+// same text as canonical_payload_checksum() walks.
+std::string map_index_checksum(const MapReadingIndex& index,
+                               std::vector<payload::SurfaceOrderKey> keys,
+                               payload::CanonicalHash hash);
 
 // The canonical text itself, whole in memory.
 Result<std::string, UnidicLoadError> unidic_canonical_text(const UnidicReadingIndex& index);

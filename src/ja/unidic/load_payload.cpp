@@ -15,12 +15,16 @@ std::string message(const UnidicPayloadLoadError& error) {
   return std::visit([](const auto& e) { return message(e); }, error);
 }
 
+bool is_binary_format_name(std::string_view format) {
+  return format == "binary" || format == "binary.surface-readings.v1";
+}
+
 Result<std::unique_ptr<UnidicReadingIndex>, UnidicPayloadLoadError> load_unidic_payload(
     std::string_view path, std::string_view format) {
   using Loader = Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> (*)(std::string_view);
   Loader loader = nullptr;
   if (format == "yaml" || format == "yaml.surface-readings.v1") loader = load_yaml_payload;
-  if (format == "binary" || format == "binary.surface-readings.v1") loader = load_binary_payload;
+  if (is_binary_format_name(format)) loader = load_binary_payload;
   if (loader == nullptr) return Fail(UnsupportedUnidicPayloadFormat{std::string(format)});
   auto index = loader(path);
   if (!index.ok()) return Fail(UnidicPayloadLoadError(index.take_error()));

@@ -22,6 +22,9 @@ struct UnsupportedUnidicPayloadFormat {
 using UnidicPayloadLoadError = std::variant<UnidicLoadError, UnsupportedUnidicPayloadFormat>;
 
 std::string message(const UnsupportedUnidicPayloadFormat& error);
+
+// "binary" and "binary.surface-readings.v1", matched exactly, case included.
+bool is_binary_format_name(std::string_view format);
 std::string message(const UnidicPayloadLoadError& error);
 
 // "yaml" and "yaml.surface-readings.v1" load a YAML payload

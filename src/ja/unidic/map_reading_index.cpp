@@ -68,14 +68,21 @@ payload::SurfaceTableBuilder make_unidic_table_builder() {
   return payload::SurfaceTableBuilder(kUnidicEntryLimits);
 }
 
-Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> finish_reading_index(
+Result<std::unique_ptr<MapReadingIndex>, UnidicLoadError> finish_map_reading_index(
     std::uint32_t schema_version, std::string_view payload_type,
     payload::SurfaceTableBuilder&& entries) {
   LUMRA_TRY(check_header(schema_version, payload_type));
   Result<payload::SurfaceTable, payload::EntryProblem> table = std::move(entries).finish();
   if (!table.ok()) return Fail(to_load_error(table.take_error()));
-  return std::unique_ptr<UnidicReadingIndex>(
-      std::make_unique<MapReadingIndex>(std::move(table).value()));
+  return std::make_unique<MapReadingIndex>(std::move(table).value());
+}
+
+Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> finish_reading_index(
+    std::uint32_t schema_version, std::string_view payload_type,
+    payload::SurfaceTableBuilder&& entries) {
+  LUMRA_TRY_ASSIGN(std::unique_ptr<MapReadingIndex> index,
+                   finish_map_reading_index(schema_version, payload_type, std::move(entries)));
+  return std::unique_ptr<UnidicReadingIndex>(std::move(index));
 }
 
 Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> build_reading_index(

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "core/base/result.h"
 #include "ja/unidic/payload.h"
@@ -25,6 +26,7 @@ class MapReadingIndex final : public UnidicReadingIndex {
                                        std::vector<std::string_view>& readings) const override;
   std::uint64_t entry_count() const override { return table_.size(); }
   Status<UnidicLoadError> for_each_canonical_entry(const EntryVisitor& visit) const override;
+  const payload::SurfaceTable& table() const { return table_; }
 
  private:
   payload::SurfaceTable table_;
@@ -47,6 +49,10 @@ Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> build_reading_index
 // has been fed (the header fields first, wherever they stood in the file).
 payload::SurfaceTableBuilder make_unidic_table_builder();
 Result<std::unique_ptr<UnidicReadingIndex>, UnidicLoadError> finish_reading_index(
+    std::uint32_t schema_version, std::string_view payload_type,
+    payload::SurfaceTableBuilder&& entries);
+// finish_reading_index(), for a loader that goes on to use the map form.
+Result<std::unique_ptr<MapReadingIndex>, UnidicLoadError> finish_map_reading_index(
     std::uint32_t schema_version, std::string_view payload_type,
     payload::SurfaceTableBuilder&& entries);
 

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "artifacts/load_payload.h"
+#include "ja/unidic/binary_payload_writer.h"
 #include "indexed_test_support.h"
 #include "ja/unidic/canonical_checksum.h"
 #include "zh/index/canonical_checksum.h"
@@ -75,9 +76,9 @@ TEST(ChecksumOnLoadTest, ChineseEqualsTheWalkOfTheLoadedIndex) {
   }
 }
 
-// Only an indexed payload and a known algorithm give the checksum with the
-// load; the YAML form of the same entries walks to the same one.
-TEST(ChecksumOnLoadTest, FileLoadersTakeItForIndexedPayloadsOnly) {
+// Only an indexed or binary payload and a known algorithm give the checksum
+// with the load; the YAML form of the same entries walks to the same one.
+TEST(ChecksumOnLoadTest, FileLoadersTakeItForIndexedAndBinaryPayloads) {
   const Entries entries = {{"日本", {"にほん", "にっぽん"}}, {"a", {"えー"}}};
   TempDir dir;
   const std::string indexed = dir.write("ja.indexed", *japanese().encode(entries));
@@ -98,9 +99,22 @@ TEST(ChecksumOnLoadTest, FileLoadersTakeItForIndexedPayloadsOnly) {
     ASSERT_TRUE(loaded.ok());
     EXPECT_EQ(loaded.value().checksum_on_load, walked) << format;
   }
-  auto unknown = load_japanese_payload_with_checksum(indexed, "indexed", "SHA256-canonical-v1");
-  ASSERT_TRUE(unknown.ok());
-  EXPECT_FALSE(unknown.value().checksum_on_load);
+  ja::UnidicReadingIndexPayload payload{1, std::string(ja::kUnidicPayloadType), {}};
+  for (const auto& [surface, readings] : entries) payload.entries.push_back({surface, readings});
+  const std::string binary = dir.write("ja.bin", [&] {
+    const std::string bytes = ja::encode_binary_payload(payload).value();
+    return Bytes(bytes.begin(), bytes.end());
+  }());
+  for (const char* format : {"binary", "binary.surface-readings.v1"}) {
+    auto loaded = load_japanese_payload_with_checksum(binary, format, "sha256-canonical-v1");
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(loaded.value().checksum_on_load, walked) << format;
+  }
+  for (const auto& [path, format] : {std::pair{indexed, "indexed"}, std::pair{binary, "binary"}}) {
+    auto unknown = load_japanese_payload_with_checksum(path, format, "SHA256-canonical-v1");
+    ASSERT_TRUE(unknown.ok());
+    EXPECT_FALSE(unknown.value().checksum_on_load) << format;
+  }
   auto zh_only = load_chinese_payload_with_checksum(
       dir.write("zh.indexed", *chinese().encode({{"a", {"e"}}})), "indexed",
       "fnv1a64-canonical-v1");

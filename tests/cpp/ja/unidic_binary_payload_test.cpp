@@ -15,6 +15,7 @@
 
 #include "ja/unidic/binary_payload.h"
 #include "ja/unidic/binary_payload_writer.h"
+#include "ja/unidic/canonical_checksum.h"
 #include "ja/unidic/load_payload.h"
 #include "ja/unidic/map_reading_index.h"
 #include "ja/unidic/yaml_payload.h"
@@ -381,6 +382,50 @@ TEST_F(UnidicBinaryFileTest, LoadsByFormatName) {
                          : message(index.error()),
               c.outcome)
         << c.format;
+  }
+}
+
+}  // namespace
+}  // namespace lumra::ja
+
+namespace lumra::ja {
+namespace {
+
+// The checksum the binary load takes from the keys it notes equals the walk
+// of the same entries built from the payload record, and a payload that
+// fails to load fails the same way with the checksum asked for.
+TEST_F(UnidicBinaryFileTest, ChecksumOnLoadEqualsTheWalkOfTheIndex) {
+  std::mt19937 rng(17);
+  for (int round = 0; round < 12; ++round) {
+    UnidicReadingIndexPayload payload = random_payload(rng, 1 + round * round * 40);
+    if (round % 3 == 1) {  // in surface order already
+      std::sort(payload.entries.begin(), payload.entries.end(),
+                [](const auto& a, const auto& b) { return a.surface < b.surface; });
+    }
+    ASSERT_TRUE(write_binary_payload(payload, path("p.bin")).ok());
+    auto expected = build_reading_index(payload);
+    ASSERT_TRUE(expected.ok());
+    for (payload::CanonicalHash hash :
+         {payload::CanonicalHash::kSha256, payload::CanonicalHash::kFnv1a64}) {
+      auto loaded = load_binary_payload_with_checksum(path("p.bin"), hash);
+      ASSERT_TRUE(loaded.ok()) << message(loaded.error());
+      const char* name =
+          hash == payload::CanonicalHash::kSha256 ? "sha256-canonical-v1" : "fnv1a64-canonical-v1";
+      EXPECT_EQ(loaded.value().checksum,
+                canonical_payload_checksum(*expected.value(), name).value().value())
+          << round;
+      EXPECT_EQ(canonical_entries(*loaded.value().index), canonical_entries(*expected.value()));
+    }
+  }
+  UnidicReadingIndexPayload duplicate{1, std::string(kUnidicPayloadType),
+                                      {{"a", {"x"}}, {"b", {"y"}}, {"a", {"z"}}}};
+  ASSERT_TRUE(write_binary_payload(duplicate, path("dup.bin")).ok());
+  for (const std::string& file : {path("dup.bin"), path("missing.bin"), directory_.string()}) {
+    auto plain = load_binary_payload(file);
+    auto with_checksum = load_binary_payload_with_checksum(file, payload::CanonicalHash::kSha256);
+    ASSERT_FALSE(plain.ok());
+    ASSERT_FALSE(with_checksum.ok());
+    EXPECT_EQ(message(with_checksum.error()), message(plain.error()));
   }
 }
 
