@@ -10,83 +10,48 @@
 #include "core/strings/cached_metrics.h"
 #include "core/strings/similarity.h"
 #include "core/strings/similarity_bound.h"
+#include "ja/reading/string_trie.h"
 
 namespace lumra::ja {
 
 namespace {
 
-// The strings of one list as a trie. The reading strings of a text are its
-// spellings, which share long beginnings, so the trie has far fewer nodes
-// than the strings have symbols, and a distance row computed for a node
-// serves every string through it.
-class StringTrie {
- public:
-  struct Node {
-    std::uint32_t first_child = kNone;
-    std::uint32_t next_sibling = kNone;
-    Symbol symbol = 0;
-    std::uint32_t depth = 0;
-    // The length of the longest string through this node.
-    std::uint32_t longest_below = 0;
-    bool ends_string = false;
-  };
-  static constexpr std::uint32_t kNone = ~std::uint32_t{0};
-
-  // False, with the trie unusable, once it would pass `max_nodes` nodes.
-  bool build(PathListView strings, std::size_t max_nodes) {
-    nodes_.assign(1, Node{});
-    for (std::size_t s = 0; s < strings.size(); ++s) {
-      if (!insert(strings[s], max_nodes)) return false;
-    }
-    return true;
-  }
-
-  const Node& node(std::uint32_t n) const { return nodes_[n]; }
-  std::uint32_t longest() const { return nodes_[0].longest_below; }
-
- private:
-  bool insert(Symbols text, std::size_t max_nodes) {
-    std::uint32_t at = 0;
-    const auto length = static_cast<std::uint32_t>(text.size());
-    nodes_[0].longest_below = std::max(nodes_[0].longest_below, length);
-    for (const Symbol symbol : text) {
-      std::uint32_t child = nodes_[at].first_child;
-      while (child != kNone && nodes_[child].symbol != symbol) child = nodes_[child].next_sibling;
-      if (child == kNone) {
-        if (nodes_.size() >= max_nodes) return false;
-        child = static_cast<std::uint32_t>(nodes_.size());
-        Node fresh;
-        fresh.next_sibling = nodes_[at].first_child;
-        fresh.symbol = symbol;
-        fresh.depth = nodes_[at].depth + 1;
-        nodes_[at].first_child = child;
-        nodes_.push_back(fresh);
-      }
-      at = child;
-      nodes_[at].longest_below = std::max(nodes_[at].longest_below, length);
-    }
-    nodes_[at].ends_string = true;
-    return true;
-  }
-
-  std::vector<Node> nodes_;
-};
-
 // Raises `best` to the best similarity of `text` with a string of `trie`
 // that beats it. The Levenshtein rows of `text` against the trie's strings
-// are filled node by node, depth first; a row's smallest entry never
-// shrinks further down, and a similarity never grows with the distance nor
-// shrinks with the longer length (in floating point too: division rounds
-// monotonically), so a subtree whose smallest possible distance with its
-// longest string does not beat `best` holds nothing that does.
+// are filled node by node, depth first. Every alignment of `text` with a
+// string below a node passes through the node's row at some column i, and
+// the rest of `text` from i and the rest of the string then differ in
+// length by at least the gap between m - i and the lengths left below the
+// node; the smallest row entry plus its gap bounds the distance of every
+// string below. A similarity never grows with the distance nor shrinks
+// with the longer length (in floating point too: division rounds
+// monotonically), so a subtree whose bound, taken with its longest string,
+// does not beat `best` holds nothing that does.
 void raise_best(Symbols text, const StringTrie& trie, double& best,
                 std::vector<std::uint32_t>& rows, std::vector<std::uint32_t>& stack) {
   const std::size_t width = text.size() + 1;
   const std::uint64_t length = text.size();
   rows.resize(width * (std::size_t{trie.longest()} + 1));
   for (std::size_t i = 0; i < width; ++i) rows[i] = static_cast<std::uint32_t>(i);
-  const StringTrie::Node& root = trie.node(0);
+  const StringTrie::Node& root = trie.node(StringTrie::kRoot);
   if (root.ends_string) best = std::max(best, similarity_from_distance(length, length, 0));
+  // The smallest distance that a string below `node`, whose row is `row`,
+  // may have with `text`.
+  auto bound_below = [&](const StringTrie::Node& node, const std::uint32_t* row) {
+    const std::uint64_t shortest = node.shortest_below - node.depth;
+    const std::uint64_t longest = node.longest_below - node.depth;
+    std::uint64_t bound = ~std::uint64_t{0};
+    for (std::size_t i = 0; i < width; ++i) {
+      const std::uint64_t rest = length - i;
+      const std::uint64_t gap = rest < shortest ? shortest - rest : rest > longest ? rest - longest : 0;
+      bound = std::min(bound, row[i] + gap);
+    }
+    return bound;
+  };
+  if (!(similarity_from_distance(bound_below(root, rows.data()), length, root.longest_below) >
+        best)) {
+    return;
+  }
   // The child that matches the text's next symbol is searched first: it
   // tends to raise `best` soonest, and a higher best prunes more.
   auto push_children = [&](const StringTrie::Node& parent) {
@@ -110,17 +75,16 @@ void raise_best(Symbols text, const StringTrie& trie, double& best,
     const std::uint32_t* above = rows.data() + (node.depth - 1) * width;
     std::uint32_t* row = rows.data() + node.depth * width;
     row[0] = node.depth;
-    std::uint32_t smallest = row[0];
     for (std::size_t i = 1; i < width; ++i) {
       const std::uint32_t substitution = above[i - 1] + (text[i - 1] != node.symbol ? 1 : 0);
-      const std::uint32_t value = std::min({above[i] + 1, row[i - 1] + 1, substitution});
-      row[i] = value;
-      smallest = std::min(smallest, value);
+      row[i] = std::min({above[i] + 1, row[i - 1] + 1, substitution});
     }
     if (node.ends_string) {
       best = std::max(best, similarity_from_distance(row[width - 1], length, node.depth));
     }
-    if (!(similarity_from_distance(smallest, length, node.longest_below) > best)) continue;
+    if (!(similarity_from_distance(bound_below(node, row), length, node.longest_below) > best)) {
+      continue;
+    }
     push_children(node);
   }
 }
@@ -151,8 +115,7 @@ double best_pair_by_pair(PathListView left, PathListView right, StringWorkspace&
   return best;
 }
 
-// Above these, the trie or its rows would take more than some 50 MB.
-constexpr std::size_t kMaxTrieNodes = std::size_t{1} << 21;
+// Above this, the rows of a search would take more than some 16 MB.
 constexpr std::uint64_t kMaxRowCells = std::uint64_t{1} << 22;
 
 std::uint64_t longest_of(PathListView strings) {
@@ -163,31 +126,95 @@ std::uint64_t longest_of(PathListView strings) {
   return longest;
 }
 
+bool rows_fit(std::uint64_t inner_longest, std::uint64_t outer_longest) {
+  return (inner_longest + 1) * (outer_longest + 1) <= kMaxRowCells;
+}
+
+// Every string of `outer` against `inner`, until a perfect pair.
+template <class ForEachOuter>
+double search_trie(const StringTrie& inner, ForEachOuter&& for_each_outer) {
+  double best = 0.0;
+  std::vector<std::uint32_t> rows;
+  std::vector<std::uint32_t> stack;
+  InterruptionPoll poll;
+  for_each_outer([&](Symbols text) {
+    // A stopped call returns what it has, which the caller discards.
+    if (poll.stop_after(64 * (text.size() + 1))) return false;
+    raise_best(text, inner, best, rows, stack);
+    return best < 1.0;
+  });
+  return best;
+}
+
+// Whether the two tries hold a string in common, walked side by side.
+bool share_a_string(const StringTrie& left, const StringTrie& right) {
+  std::vector<std::pair<StringTrie::NodeId, StringTrie::NodeId>> stack = {
+      {StringTrie::kRoot, StringTrie::kRoot}};
+  while (!stack.empty()) {
+    const auto [l, r] = stack.back();
+    stack.pop_back();
+    if (left.node(l).ends_string && right.node(r).ends_string) return true;
+    for (StringTrie::NodeId lc = left.node(l).first_child; lc != StringTrie::kNone;
+         lc = left.node(lc).next_sibling) {
+      for (StringTrie::NodeId rc = right.node(r).first_child; rc != StringTrie::kNone;
+           rc = right.node(rc).next_sibling) {
+        if (left.node(lc).symbol == right.node(rc).symbol) {
+          stack.emplace_back(lc, rc);
+          break;
+        }
+      }
+    }
+  }
+  return false;
+}
+
+std::vector<std::vector<Symbol>> strings_of(const StringTrie& trie) {
+  std::vector<std::vector<Symbol>> out;
+  out.reserve(trie.string_count());
+  trie.for_each_string([&](Symbols text) {
+    out.emplace_back(text.begin(), text.end());
+    return true;
+  });
+  return out;
+}
+
 }  // namespace
 
 double pruned_best_pair_similarity(PathListView left, PathListView right,
                                    StringWorkspace& workspace) {
-  double best = 0.0;
-  if (left.empty() || right.empty()) return best;
+  if (left.empty() || right.empty()) return 0.0;
   // The similarity of a pair does not depend on which side each string is
   // on, so the longer list goes into the trie, where its shared
   // beginnings are worked once.
   const bool left_in_trie = left.size() >= right.size();
   const PathListView inner = left_in_trie ? left : right;
   const PathListView outer = left_in_trie ? right : left;
-  StringTrie trie;
-  if ((longest_of(inner) + 1) * (longest_of(outer) + 1) > kMaxRowCells ||
-      !trie.build(inner, kMaxTrieNodes)) {
+  if (!rows_fit(longest_of(inner), longest_of(outer))) {
     return best_pair_by_pair(left, right, workspace);
   }
-  std::vector<std::uint32_t> rows;
-  std::vector<std::uint32_t> stack;
-  InterruptionPoll poll;
-  for (std::size_t s = 0; s < outer.size() && best < 1.0; ++s) {
-    if (poll.stop_after(64 * (outer[s].size() + 1))) return best;  // discarded by the caller
-    raise_best(outer[s], trie, best, rows, stack);
+  StringTrie trie;
+  for (std::size_t s = 0; s < inner.size(); ++s) {
+    if (!trie.insert(inner[s])) return best_pair_by_pair(left, right, workspace);
   }
-  return best;
+  trie.finish();
+  return search_trie(trie, [&](auto&& visit) {
+    for (std::size_t s = 0; s < outer.size() && visit(outer[s]);) ++s;
+  });
+}
+
+double trie_best_pair_similarity(const StringTrie& left, const StringTrie& right,
+                                 StringWorkspace& workspace) {
+  if (left.string_count() == 0 || right.string_count() == 0) return 0.0;
+  // Only equal strings are perfect, and a text is often compared with one
+  // of its own readings: that answer costs a walk of the smaller trie.
+  if (share_a_string(left, right)) return 1.0;
+  const bool left_inner = left.string_count() >= right.string_count();
+  const StringTrie& inner = left_inner ? left : right;
+  const StringTrie& outer = left_inner ? right : left;
+  if (!rows_fit(inner.longest(), outer.longest())) {
+    return best_pair_by_pair(strings_of(left), strings_of(right), workspace);
+  }
+  return search_trie(inner, [&](auto&& visit) { outer.for_each_string(visit); });
 }
 
 }  // namespace lumra::ja

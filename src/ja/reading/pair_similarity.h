@@ -4,6 +4,7 @@
 
 #include "core/lattice/path_list_view.h"
 #include "core/strings/string_workspace.h"
+#include "ja/reading/string_trie.h"
 
 namespace lumra::ja {
 
@@ -17,5 +18,11 @@ namespace lumra::ja {
 // in, so the value is the same.
 double pruned_best_pair_similarity(PathListView left, PathListView right,
                                    StringWorkspace& workspace);
+
+// The same between the strings of two finished tries, which the search
+// walks in place: the one with more strings is searched, each string of the
+// other is run against it.
+double trie_best_pair_similarity(const StringTrie& left, const StringTrie& right,
+                                 StringWorkspace& workspace);
 
 }  // namespace lumra::ja

@@ -3,6 +3,7 @@
 #include "artifacts/bundle/load_zh_bundle.h"
 #include "artifacts/load_payload.h"
 #include "core/lattice/lattice_state_limit.h"
+#include "ja/reading/pair_similarity.h"
 #include "zh/reading/pinyin_readings.h"
 #include "zh/reading/validate_reading_options.h"
 
@@ -37,6 +38,18 @@ Result<ja::TextList, ChineseReadings::QueryError> ChineseReadings::strings(
     const Index& index, std::string_view text, const ja::ReadingOptions& options,
     Scratch& scratch) {
   return zh::pinyin_reading_strings(index, text, options, scratch);
+}
+
+Result<ChineseReadings::SimilarityForm, ChineseReadings::QueryError>
+ChineseReadings::similarity_form(const Index& index, std::string_view text,
+                                 const ja::ReadingOptions& options, Scratch& scratch) {
+  LUMRA_TRY_ASSIGN(const ja::TextList readings, strings(index, text, options, scratch));
+  return QueryStrings(readings);
+}
+
+double ChineseReadings::best_similarity(const SimilarityForm& left, const SimilarityForm& right,
+                                        StringWorkspace& workspace) {
+  return ja::pruned_best_pair_similarity(left.view(), right.view(), workspace);
 }
 
 }  // namespace lumra::python

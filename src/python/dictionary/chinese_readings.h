@@ -11,9 +11,11 @@
 #include "artifacts/bundle/loaded_bundle.h"
 #include "core/base/errors.h"
 #include "core/base/result.h"
+#include "core/strings/string_workspace.h"
 #include "ja/reading/reading_options.h"
 #include "ja/romaji/text_list.h"
 #include "python/dictionary/query_lattice.h"
+#include "python/dictionary/query_strings.h"
 #include "zh/index/load_payload.h"
 #include "zh/index/reading_index.h"
 #include "zh/index/zh_load_error.h"
@@ -52,6 +54,15 @@ struct ChineseReadings {
   static Result<ja::TextList, QueryError> strings(const Index& index, std::string_view text,
                                                   const ja::ReadingOptions& options,
                                                   Scratch& scratch);
+
+  // What the normalized metrics compare: the strings, decoded once.
+  using SimilarityForm = QueryStrings;
+  static Result<SimilarityForm, QueryError> similarity_form(const Index& index,
+                                                            std::string_view text,
+                                                            const ja::ReadingOptions& options,
+                                                            Scratch& scratch);
+  static double best_similarity(const SimilarityForm& left, const SimilarityForm& right,
+                                StringWorkspace& workspace);
 
   // Whether `error` only says that a text has no readings: a partial
   // alignment leaves such a span out instead of failing.

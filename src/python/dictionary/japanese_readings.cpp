@@ -44,4 +44,10 @@ Result<ja::TextList, JapaneseReadings::QueryError> JapaneseReadings::strings(
   return ja::unordered_reading_strings(index, text, options);
 }
 
+Result<JapaneseReadings::SimilarityForm, JapaneseReadings::QueryError>
+JapaneseReadings::similarity_form(const Index& index, std::string_view text,
+                                  const ja::ReadingOptions& options, Scratch&) {
+  return ja::ReadingStringSet::of(index, text, options);
+}
+
 }  // namespace lumra::python

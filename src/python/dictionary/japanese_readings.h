@@ -11,8 +11,10 @@
 #include "artifacts/bundle/loaded_bundle.h"
 #include "core/base/errors.h"
 #include "core/base/result.h"
+#include "core/strings/string_workspace.h"
 #include "ja/japanese_distance_error.h"
 #include "ja/reading/reading_options.h"
+#include "ja/reading/reading_string_set.h"
 #include "ja/romaji/text_list.h"
 #include "ja/unidic/load_payload.h"
 #include "ja/unidic/reading_index.h"
@@ -51,6 +53,18 @@ struct JapaneseReadings {
   // The string form in no particular order: only its best pair is used.
   static Result<ja::TextList, QueryError> strings(const Index& index, std::string_view text,
                                                   const ja::ReadingOptions& options, Scratch&);
+
+  // What the normalized metrics compare: the strings as a set, spelled
+  // straight into a trie.
+  using SimilarityForm = ja::ReadingStringSet;
+  static Result<SimilarityForm, QueryError> similarity_form(const Index& index,
+                                                            std::string_view text,
+                                                            const ja::ReadingOptions& options,
+                                                            Scratch&);
+  static double best_similarity(const SimilarityForm& left, const SimilarityForm& right,
+                                StringWorkspace& workspace) {
+    return ja::best_similarity(left, right, workspace);
+  }
 
   // Whether `error` only says that a text has no readings: a partial
   // alignment leaves such a span out instead of failing.

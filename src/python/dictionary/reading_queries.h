@@ -30,10 +30,9 @@
 #include "core/lattice/lattice_distance.h"
 #include "core/lattice/lattice_workspace.h"
 #include "core/strings/string_workspace.h"
-#include "ja/reading/pair_similarity.h"
 #include "ja/reading/reading_options.h"
+#include "ja/romaji/text_list.h"
 #include "python/dictionary/query_lattice.h"
-#include "python/dictionary/query_strings.h"
 
 namespace lumra::python {
 
@@ -95,11 +94,15 @@ class ReadingQueries {
   // Real cells: the best normalized similarity of a reading string of the
   // query with one of the choice, before any cutoff.
   Result<DistanceMatrix<double>, QueryError> similarities(Texts queries, Texts choices) {
+    using Form = typename Language::SimilarityForm;
     StringWorkspace workspace;
     return matrix<double>(
-        queries, choices, [&](std::string_view text) { return strings(text); },
-        [&](const QueryStrings& query, const QueryStrings& choice) -> Result<double, QueryError> {
-          return ja::pruned_best_pair_similarity(query.view(), choice.view(), workspace);
+        queries, choices,
+        [&](std::string_view text) {
+          return Language::similarity_form(index_, text, options_, scratch_);
+        },
+        [&](const Form& query, const Form& choice) -> Result<double, QueryError> {
+          return Language::best_similarity(query, choice, workspace);
         });
   }
 
@@ -160,11 +163,6 @@ class ReadingQueries {
 
   Result<QueryLattice, QueryError> lattice(std::string_view text) {
     return Language::lattice(index_, text, options_, scratch_);
-  }
-
-  Result<QueryStrings, QueryError> strings(std::string_view text) {
-    LUMRA_TRY_ASSIGN(const ja::TextList strings, Language::strings(index_, text, options_, scratch_));
-    return QueryStrings(strings);
   }
 
   // A search on two query lattices, its state-limit failure as a query

@@ -1,0 +1,93 @@
+// StringTrie: a set of strings as a trie of scalar values.
+//
+// A text's reading strings are its spellings: thousands of strings made of
+// a few choices per kana, sharing long beginnings. As a trie they take far
+// fewer nodes than their symbols, they are deduplicated for free, and a
+// distance row computed for a node serves every string through it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "core/base/symbols.h"
+
+namespace lumra::ja {
+
+class StringTrie {
+ public:
+  using NodeId = std::uint32_t;
+  static constexpr NodeId kNone = std::numeric_limits<NodeId>::max();
+  static constexpr NodeId kRoot = 0;
+
+  struct Node {
+    NodeId first_child = kNone;
+    NodeId next_sibling = kNone;
+    NodeId parent = kNone;
+    Symbol symbol = 0;
+    std::uint32_t depth = 0;  // in symbols
+    std::uint32_t bytes = 0;  // of the node's string in UTF-8
+    // The lengths of the shortest and the longest string through this node
+    // (finish()).
+    std::uint32_t shortest_below = 0;
+    std::uint32_t longest_below = 0;
+    bool ends_string = false;
+  };
+
+  // An empty set that may grow to `max_nodes` nodes (the root included).
+  explicit StringTrie(std::size_t max_nodes = kDefaultMaxNodes);
+
+  // The child of `node` spelled `symbol`, made when missing; kNone once the
+  // trie is full, after which full() is true and the set is incomplete.
+  NodeId child(NodeId node, Symbol symbol);
+  // Adds the string that `node` spells to the set.
+  void mark_end(NodeId node);
+  // Adds `text`; false when the trie is full.
+  bool insert(Symbols text);
+
+  // Computes shortest_below and longest_below; call once all strings are
+  // in.
+  void finish();
+
+  bool full() const { return full_; }
+  const Node& node(NodeId n) const { return nodes_[n]; }
+  std::size_t node_count() const { return nodes_.size(); }
+  // Distinct strings, and their UTF-8 bytes together.
+  std::uint64_t string_count() const { return string_count_; }
+  std::uint64_t string_bytes() const { return string_bytes_; }
+  // The longest string (after finish()).
+  std::uint32_t longest() const { return nodes_[kRoot].longest_below; }
+
+  // Calls `visit(Symbols)` with every string, each once, in no promised
+  // order, until it returns false.
+  template <class Visit>
+  void for_each_string(Visit&& visit) const;
+
+  // Some 80 MB of nodes.
+  static constexpr std::size_t kDefaultMaxNodes = std::size_t{1} << 21;
+
+ private:
+  std::vector<Node> nodes_;
+  std::size_t max_nodes_;
+  bool full_ = false;
+  std::uint64_t string_count_ = 0;
+  std::uint64_t string_bytes_ = 0;
+};
+
+template <class Visit>
+void StringTrie::for_each_string(Visit&& visit) const {
+  std::vector<Symbol> prefix;
+  std::vector<NodeId> stack = {kRoot};
+  while (!stack.empty()) {
+    const NodeId n = stack.back();
+    stack.pop_back();
+    const Node& at = nodes_[n];
+    prefix.resize(at.depth);
+    if (n != kRoot) prefix[at.depth - 1] = at.symbol;
+    if (at.ends_string && !visit(Symbols(prefix))) return;
+    for (NodeId c = at.first_child; c != kNone; c = nodes_[c].next_sibling) stack.push_back(c);
+  }
+}
+
+}  // namespace lumra::ja

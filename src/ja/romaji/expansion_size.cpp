@@ -1,0 +1,73 @@
+#include "ja/romaji/expansion_size.h"
+
+#include <array>
+#include <limits>
+
+#include "ja/romaji/vowel_class.h"
+
+namespace lumra::ja {
+
+namespace {
+
+constexpr std::uint64_t kSaturated = std::numeric_limits<std::uint64_t>::max();
+
+std::uint64_t add(std::uint64_t a, std::uint64_t b) {
+  std::uint64_t sum;
+  return __builtin_add_overflow(a, b, &sum) ? kSaturated : sum;
+}
+
+std::uint64_t multiply(std::uint64_t a, std::uint64_t b) {
+  std::uint64_t product;
+  return __builtin_mul_overflow(a, b, &product) ? kSaturated : product;
+}
+
+// The strings of one step whose last vowel is of one class.
+struct ClassTotals {
+  std::uint64_t strings = 0;
+  std::uint64_t chars = 0;
+  std::uint64_t bytes = 0;
+};
+
+}  // namespace
+
+ExpansionSize expansion_size(const UnitVariantLists& lists, std::uint64_t max_paths,
+                             std::uint64_t max_symbols) {
+  std::array<ClassTotals, kVowelClassCount> now{};
+  now[static_cast<std::size_t>(VowelClass::None)].strings = 1;
+  for (const std::optional<VariantList>& list : lists) {
+    std::array<ClassTotals, kVowelClassCount> next{};
+    std::uint64_t strings = 0;
+    std::uint64_t chars = 0;
+    for (std::size_t c = 0; c < kVowelClassCount; ++c) {
+      const ClassTotals& from = now[c];
+      if (from.strings == 0) continue;
+      const auto vowel = static_cast<VowelClass>(c);
+      for (const RomajiVariant& variant : list ? *list : long_vowel_variants(vowel)) {
+        // Each string of the class, the variant written behind it.
+        const std::uint64_t written_chars = add(from.chars, multiply(from.strings, variant.chars()));
+        const std::uint64_t written_bytes =
+            add(from.bytes, multiply(from.strings, variant.text().size()));
+        ClassTotals& to = next[static_cast<std::size_t>(vowel_class_after(vowel, variant.text()))];
+        to.strings = add(to.strings, from.strings);
+        to.chars = add(to.chars, written_chars);
+        to.bytes = add(to.bytes, written_bytes);
+        strings = add(strings, from.strings);
+        chars = add(chars, written_chars);
+      }
+    }
+    // The expansion fails on a step with more strings than max_paths, or
+    // whose characters pass max_symbols, whichever it meets first.
+    if (strings > max_paths || chars > max_symbols || chars == kSaturated) {
+      return {false, 0, 0};
+    }
+    now = next;
+  }
+  ExpansionSize size{true, 0, 0};
+  for (const ClassTotals& totals : now) {
+    size.strings += totals.strings;
+    size.bytes = add(size.bytes, totals.bytes);
+  }
+  return size;
+}
+
+}  // namespace lumra::ja

@@ -1,0 +1,179 @@
+// The reading strings spelled into a trie against the written string form,
+// and the best pair over tries against the plain pair loop.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/base/utf8.h"
+#include "ja/reading/pair_similarity.h"
+#include "ja/reading/reading_similarity.h"
+#include "ja/reading/reading_string_set.h"
+#include "ja/reading/reading_strings.h"
+#include "ja/romaji/expansion.h"
+#include "ja/romaji/expansion_size.h"
+#include "ja/romaji/split_units.h"
+#include "ja_test_support.h"
+
+namespace lumra::ja {
+namespace {
+
+using testing::MapReadingIndex;
+using Entries = std::map<std::string, std::vector<std::string>>;
+
+std::string pick(std::mt19937& random, const std::vector<std::string>& pool, std::size_t count) {
+  std::string out;
+  for (std::size_t i = 0; i < count; ++i) out += pool[random() % pool.size()];
+  return out;
+}
+
+// Kana with many spellings, the long vowel mark, small kana and tsu, kana
+// without a row, and readings that cannot be spelled at all.
+const std::vector<std::string> kReadingKana = {"し", "ち", "ん", "っ", "ー", "か", "ゃ",
+                                               "つ", "じ", "ぢ", "を", "お", "ゐ", "ふ"};
+const std::vector<std::string> kSurfaces = {"日", "本", "語", "東", "京", "AB", "x", "日本", "本語"};
+const std::vector<std::string> kTextChars = {"日", "本", "語", "東", "京", "し", "っ", "ー", "ゃ",
+                                             "A",  "B",  "x",  " ",  "、", "漢", "ゐ", "ち"};
+
+MapReadingIndex random_index(std::mt19937& random) {
+  Entries entries;
+  for (const std::string& surface : kSurfaces) {
+    if (random() % 4 == 0) continue;
+    std::vector<std::string>& readings = entries[surface];
+    for (std::size_t r = 1 + random() % 5; r > 0; --r) {
+      readings.push_back(random() % 12 == 0 ? "漢" : pick(random, kReadingKana, 1 + random() % 4));
+    }
+  }
+  return MapReadingIndex(std::move(entries));
+}
+
+ReadingOptions random_options(std::mt19937& random) {
+  ReadingOptions options;
+  if (random() % 3 == 0) options.max_readings_per_segment = 1 + random() % 2;
+  options.max_span_chars = std::vector<std::uint64_t>{0, 1, 8}[random() % 3];
+  options.max_paths = std::vector<std::uint64_t>{1, 3, 1024}[random() % 3];
+  options.longest_only = random() % 2 == 0;
+  return options;
+}
+
+// Now and then, with `long_ones`, long enough to pass the expansion limits.
+std::string random_text(std::mt19937& random, bool long_ones) {
+  if (long_ones && random() % 10 == 0) return pick(random, {"し", "ち", "日", "ー"}, 8 + random() % 10);
+  return pick(random, kTextChars, random() % 7);
+}
+
+std::string outcome(const Result<TextList, JapaneseDistanceError>& written) {
+  return written.ok() ? "ok" : message(written.error());
+}
+
+std::set<std::string> strings_of(const ReadingStringSet& set) {
+  std::set<std::string> out;
+  for (const std::vector<Symbol>& string : set.strings()) out.insert(encode_utf8(string));
+  return out;
+}
+
+// Every outcome of the written string form: the same strings, or the same
+// error; with a tiny trie, through the list the set falls back to.
+TEST(ReadingStringSet, HoldsTheStringsOfTheWrittenForm) {
+  std::mt19937 random(3);
+  int failures = 0;
+  int listed = 0;
+  for (int round = 0; round < 2000; ++round) {
+    const MapReadingIndex index = random_index(random);
+    const ReadingOptions options = random_options(random);
+    const std::string text = random_text(random, true);
+    const std::size_t max_nodes = round % 5 == 0 ? 1 + random() % 40 : StringTrie::kDefaultMaxNodes;
+    const auto written = reading_strings(index, text, options);
+    const auto set = ReadingStringSet::of(index, text, options, max_nodes);
+    ASSERT_EQ(set.ok() ? "ok" : message(set.error()), outcome(written)) << text;
+    if (!written.ok()) {
+      ++failures;
+      continue;
+    }
+    listed += set.value().listed();
+    const std::set<std::string> expected(written.value().begin(), written.value().end());
+    EXPECT_EQ(strings_of(set.value()), expected) << text;
+    EXPECT_EQ(set.value().size(), expected.size()) << text;
+  }
+  // The rounds reach both outcomes and the fallback.
+  EXPECT_GT(failures, 200);
+  EXPECT_GT(listed, 50);
+}
+
+// The best pair of two texts' readings is the list search's over the
+// written strings (itself checked against the plain pair loop in
+// reading_test.cpp), errors in the same order.
+TEST(ReadingStringSet, BestSimilarityEqualsTheListSearch) {
+  std::mt19937 random(8);
+  StringWorkspace workspace;
+  int compared = 0;
+  for (int round = 0; round < 1500; ++round) {
+    const MapReadingIndex index = random_index(random);
+    const ReadingOptions options = random_options(random);
+    const std::string left = random_text(random, false);
+    const std::string right = random_text(random, false);
+    const auto best = best_reading_similarity(index, left, right, options);
+    const auto left_written = reading_strings(index, left, options);
+    const auto right_written = left_written.ok() ? reading_strings(index, right, options)
+                                                 : left_written;
+    ASSERT_EQ(best.ok() ? "ok" : message(best.error()), outcome(right_written));
+    if (!best.ok()) continue;
+    auto decoded = [](const TextList& list) {
+      std::vector<std::vector<Symbol>> out;
+      for (std::string_view text : list) out.push_back(decode_utf8(text));
+      return out;
+    };
+    EXPECT_EQ(best.value(), pruned_best_pair_similarity(decoded(left_written.value()),
+                                                        decoded(right_written.value()), workspace))
+        << left << " / " << right;
+    ++compared;
+  }
+  EXPECT_GT(compared, 250);
+}
+
+// The counted size of an expansion says exactly when the written one fails
+// on a limit, and how many bytes it writes when it does not.
+TEST(ExpansionSize, AgreesWithTheWrittenExpansion) {
+  std::mt19937 random(21);
+  const std::vector<std::string> pool = {"し", "ち", "ー", "ん", "っ", "か", "お", "、", "A", "ゃ"};
+  for (int round = 0; round < 3000; ++round) {
+    const auto units = split_romaji_units(pick(random, pool, random() % 12), true);
+    ASSERT_TRUE(units.ok());
+    const auto lists = unit_variant_lists(units.value());
+    if (!lists.ok()) continue;
+    const std::uint64_t max_paths = 1 + random() % 400;
+    const std::uint64_t max_symbols = 1 + random() % 4000;
+    const ExpansionSize size = expansion_size(lists.value(), max_paths, max_symbols);
+    const auto written = expand_romaji_units(units.value(), max_paths, max_symbols);
+    ASSERT_EQ(size.within_limits, written.ok());
+    if (written.ok()) {
+      EXPECT_EQ(size.strings, written.value().size());
+      EXPECT_EQ(size.bytes, written.value().total_bytes());
+    }
+  }
+}
+
+// Eighteen readings of about a megabyte of romaji each pass the bound on a
+// text's strings together, with the written form's numbers.
+TEST(ReadingStringSet, FailsOnTheGatheredBytesAsWritten) {
+  std::vector<std::string> readings;
+  for (const char* tail : {"か", "き", "く", "け", "こ", "さ", "す", "せ", "そ", "た", "て", "と",
+                           "な", "に", "ぬ", "ね", "の", "は"}) {
+    readings.push_back("しししししししししち" + std::string(tail));
+  }
+  const MapReadingIndex index(Entries{{"日", readings}});
+  const auto written = reading_strings(index, "日", ReadingOptions{});
+  ASSERT_FALSE(written.ok());
+  const std::string expected = message(written.error());
+  EXPECT_NE(expected.find("expanded romaji symbols limit"), std::string::npos) << expected;
+  EXPECT_NE(expected.find("> 16777216"), std::string::npos) << expected;
+  const auto set = ReadingStringSet::of(index, "日", ReadingOptions{});
+  ASSERT_FALSE(set.ok());
+  EXPECT_EQ(message(set.error()), expected);
+}
+
+}  // namespace
+}  // namespace lumra::ja
