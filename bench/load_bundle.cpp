@@ -6,13 +6,15 @@
 // Writes PAYLOAD_PATH.metadata.yaml beside the payload (so that the bundle
 // directory is the payload's), with the file digest and the canonical
 // checksum of the payload as loaded (a walk of the loaded index), then times,
-// each the best of ROUNDS (default 3): the file digest alone, the bare
+// each the best of ROUNDS (default 5): the file digest alone, the bare
 // payload load, the load with its checksum as load_bundle takes it, and the
 // whole load_bundle. The checksum's cost is the load with it less the bare
 // load: an indexed payload takes it during the load's own check of the
 // entries, the other forms by a walk of the loaded index. The rest of the
 // whole load, past digest, load and checksum, is the metadata and content
 // checks.
+// Last, the bytes one whole load reads (/proc/self/io), against the
+// payload's size: the digest and the load read it once each.
 // Each part is reported in wall-clock and in processor seconds: the digest
 // reads the file, from the page cache after the first round.
 #include <algorithm>
@@ -20,7 +22,10 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <optional>
 #include <string>
+
+#include <sys/stat.h>
 
 #include "artifacts/bundle/file_digest.h"
 #include "artifacts/bundle/load_unidic_bundle.h"
@@ -70,6 +75,18 @@ Timing best_of(int rounds, Run run) {
     best.wall = std::min(best.wall, now() - start);
   }
   return best;
+}
+
+// Bytes this process has read through read() and its kin so far, from
+// /proc/self/io (Linux); nothing where that file is missing.
+std::optional<std::uint64_t> bytes_read() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::uint64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  return std::nullopt;
 }
 
 std::string base_name(const std::string& path) {
@@ -149,6 +166,18 @@ int run(const std::string& language, const std::string& format, const std::strin
   };
   report("wall", &Timing::wall);
   report("cpu", &Timing::cpu);
+  // The whole load should read the payload at most twice: once for its
+  // digest and once to load it (plus the small metadata file).
+  const std::optional<std::uint64_t> before = bytes_read();
+  if (!load_bundle(path + ".metadata.yaml")) return 1;
+  const std::optional<std::uint64_t> after = bytes_read();
+  if (before && after) {
+    struct stat file;
+    const double size = ::stat(path.c_str(), &file) == 0 ? static_cast<double>(file.st_size) : 0;
+    std::printf("%s %-7s read %.0f bytes, %.3f times the payload's size\n", language.c_str(),
+                format.c_str(), static_cast<double>(*after - *before),
+                size > 0 ? static_cast<double>(*after - *before) / size : 0.0);
+  }
   return 0;
 }
 
@@ -162,7 +191,7 @@ int main(int argc, char** argv) {
   const std::string language = argv[1];
   const std::string format = argv[2];
   const std::string path = argv[3];
-  const int rounds = argc == 5 ? std::max(1, std::atoi(argv[4])) : 3;
+  const int rounds = argc == 5 ? std::max(1, std::atoi(argv[4])) : 5;
   if (language == "ja") {
     return run(
         language, format, path, rounds,
