@@ -79,8 +79,13 @@ class StringTrie {
 // shrinks with the longer length (in floating point too: division rounds
 // monotonically), so a subtree whose smallest possible distance with its
 // longest string does not beat `best` holds nothing that does.
+//
+// Each node visited fills a row of the text's length, and a text may visit
+// most of a large trie before `best` prunes anything: the rows are counted
+// with `poll`, and a stop leaves `best` as it stands.
 void raise_best(Symbols text, const StringTrie& trie, double& best,
-                std::vector<std::uint32_t>& rows, std::vector<std::uint32_t>& stack) {
+                std::vector<std::uint32_t>& rows, std::vector<std::uint32_t>& stack,
+                InterruptionPoll& poll) {
   const std::size_t width = text.size() + 1;
   const std::uint64_t length = text.size();
   rows.resize(width * (std::size_t{trie.longest()} + 1));
@@ -105,6 +110,7 @@ void raise_best(Symbols text, const StringTrie& trie, double& best,
   stack.clear();
   push_children(root);
   while (!stack.empty() && best < 1.0) {
+    if (poll.stop_after(width)) return;
     const StringTrie::Node& node = trie.node(stack.back());
     stack.pop_back();
     const std::uint32_t* above = rows.data() + (node.depth - 1) * width;
@@ -185,7 +191,7 @@ double pruned_best_pair_similarity(PathListView left, PathListView right,
   InterruptionPoll poll;
   for (std::size_t s = 0; s < outer.size() && best < 1.0; ++s) {
     if (poll.stop_after(64 * (outer[s].size() + 1))) return best;  // discarded by the caller
-    raise_best(outer[s], trie, best, rows, stack);
+    raise_best(outer[s], trie, best, rows, stack, poll);
   }
   return best;
 }
