@@ -6,6 +6,7 @@ overlap inside the module; any state shared between calls (a workspace, a
 cache in an index) would show up as a wrong or failed result.
 """
 
+import pathlib
 import random
 import sys
 import threading
@@ -13,6 +14,7 @@ import threading
 import pytest
 
 import _lumra
+import _lumra_payload_writer
 from dictionary_support import JA_PAYLOAD_TYPE, ZH_PAYLOAD_TYPE, outcome, write_payload
 
 THREADS = 8
@@ -94,25 +96,7 @@ def test_threads_get_what_one_thread_gets(dictionaries):
     calls = all_calls(dictionaries)
     expected = [outcome(lambda c=c: c[0](*c[1], **c[2])) for c in calls]
     assert any(isinstance(e, tuple) for e in expected)  # error paths take part too
-    start = threading.Barrier(THREADS)
-    mismatches = []
-
-    def worker(seed):
-        order = list(range(len(calls)))
-        random.Random(seed).shuffle(order)
-        start.wait()
-        for _ in range(ROUNDS):
-            for i in order:
-                function, args, kwargs = calls[i]
-                got = outcome(lambda: function(*args, **kwargs))
-                if got != expected[i]:
-                    mismatches.append((function, args, kwargs, got, expected[i]))
-
-    threads = [threading.Thread(target=worker, args=(seed,)) for seed in range(THREADS)]
-    for thread in threads:
-        thread.start()
-    for thread in threads:
-        thread.join()
+    mismatches = hammer(calls, expected, rounds=ROUNDS)
     assert not mismatches, mismatches[:3]
 
 
@@ -143,3 +127,155 @@ def test_subinterpreters_compute_alongside_the_main_one():
     for thread in threads:
         thread.join()
     assert not failures, failures
+
+
+# Dictionaries whose readings branch at almost every character (several
+# readings a surface, surfaces overlapping), so that the lattices are the
+# compact ones built from shared tails and spelling tries.
+AMBIGUOUS = {
+    "ja": ({"日本": ["にほん", "にっぽん"], "日": ["ひ", "にち", "じつ"], "本": ["ほん", "もと"],
+            "東京": ["とうきょう"], "東": ["ひがし", "とう"], "京": ["きょう", "けい"],
+            "今日": ["きょう", "こんにち"], "今": ["いま", "こん"], "行": ["いく", "ぎょう"]}, {}),
+    "zh": ({"中国": ["zhongguo"], "中": ["zhong", "chong"], "国": ["guo"], "国行": ["guohang"],
+            "行": ["xing", "hang"], "长": ["chang", "zhang"], "长行": ["changxing"]},
+           {"pinyin_view": "no-tone"}),
+}
+CLASSES = {"ja": _lumra.JapaneseDictionary, "zh": _lumra.ChineseDictionary}
+PAYLOAD_TYPES = {"ja": JA_PAYLOAD_TYPE, "zh": ZH_PAYLOAD_TYPE}
+
+
+def block_payload(path, language):
+    """The payload in the plain block style that the fast YAML reader takes
+    (write_payload's JSON form is read by libyaml alone)."""
+    entries, extra = AMBIGUOUS[language]
+    lines = ["---", "schema_version: 1", f"payload_type: {PAYLOAD_TYPES[language]}"]
+    lines += [f"{key}: '{value}'" for key, value in extra.items()]
+    lines.append("entries:  # every surface once")
+    for i, (surface, readings) in enumerate(entries.items()):
+        lines.append(f'- surface: "{surface}"')
+        if i % 2:
+            lines.append(f"  readings: [{', '.join(readings)}]")
+        else:
+            lines += ["  readings:"] + [f"  - {reading}" for reading in readings]
+    path.write_text("\n".join(lines) + "\n", encoding="utf-8")
+    return str(path)
+
+
+def payload_files(where, language):
+    """The same entries in every way a payload is read: the fast YAML
+    reader, libyaml after the fast reader gives up, and the indexed form."""
+    entries, extra = AMBIGUOUS[language]
+    json_path = write_payload(where / f"{language}.json.yaml", PAYLOAD_TYPES[language], entries,
+                              **extra)
+    indexed_path = str(where / f"{language}.indexed")
+    _lumra_payload_writer.write_indexed(language, json_path, indexed_path)
+    return {"block": (block_payload(where / f"{language}.block.yaml", language), "yaml"),
+            "json": (json_path, "yaml"), "indexed": (indexed_path, "indexed")}
+
+
+# Texts that build large compact lattices, and calls at the limits, whose
+# errors the threads raise at the same time.
+ATTACK_TEXTS = {
+    "ja": ["日本東京今日行く", "にっぽんとうきょう" * 2, "日本" * 12, "今日行く日本", "しゃしゅしょ" * 4,
+           "東京", "ゑ", ""],
+    "zh": ["中国行长" * 8, "zhongguohangxing", "行" * 300, "长行国行中", "国", "é", ""],
+}
+LIMIT_CALLS = {
+    "ja": [("distance", ("し" * 4000, "し" * 160), {}),
+           ("normalized_similarity", ("日" * 14, "hi"), {"max_paths": 16384}),
+           ("distance", ("日本" * 9, "nihon"), {"max_paths": 16384}),
+           ("distance", ("a", "b"), {"max_paths": 16385})],
+    "zh": [("distance", ("行" * 3000, "xing"), {"max_paths": 16384}),
+           ("_cdist_distance", (["中国行" * 50], ["长"]), {"max_span_chars": 256}),
+           ("ratio", ("中国", "zhongguo"), {"max_readings_per_segment": 257})],
+}
+
+
+def attack_calls(d, language):
+    rng = random.Random(3)
+    texts = ATTACK_TEXTS[language]
+    calls = dictionary_calls(d, texts, rng)
+    calls += [(getattr(d, name), args, kwargs) for name, args, kwargs in LIMIT_CALLS[language]]
+    calls.append((d._partial_ratio_alignment, (texts[3][:2], texts[0], 4), {}))
+    calls.append((d._partial_distance_alignment, (texts[1][:6], texts[1], 10), {}))
+    return calls
+
+
+def hammer(calls, expected, threads=THREADS, rounds=1, also=None):
+    """Runs every call from `threads` threads in shuffled orders (and
+    `also()` on one more thread); the calls whose outcome differed from
+    `expected`."""
+    start = threading.Barrier(threads + (also is not None))
+    mismatches = []
+
+    def worker(seed):
+        order = list(range(len(calls)))
+        random.Random(seed).shuffle(order)
+        start.wait()
+        for _ in range(rounds):
+            for i in order:
+                function, args, kwargs = calls[i]
+                got = outcome(lambda: function(*args, **kwargs))
+                if got != expected[i]:
+                    mismatches.append((function.__name__, args, kwargs, got, expected[i]))
+
+    def other():
+        start.wait()
+        also()
+
+    workers = [threading.Thread(target=worker, args=(seed,)) for seed in range(threads)]
+    if also is not None:
+        workers.append(threading.Thread(target=other))
+    for thread in workers:
+        thread.start()
+    for thread in workers:
+        thread.join()
+    return mismatches
+
+
+@pytest.fixture(scope="module", params=["ja", "zh"])
+def language_payloads(request, tmp_path_factory):
+    return request.param, payload_files(tmp_path_factory.mktemp(request.param), request.param)
+
+
+@pytest.mark.parametrize("source", ["block", "json", "indexed"])
+def test_one_dictionary_of_each_payload_form_answers_threads_alike(language_payloads, source):
+    language, files = language_payloads
+    cls = CLASSES[language]
+    reference = cls.load_payload(*files["block"])
+    d = cls.load_payload(*files[source])
+    expected = [outcome(lambda c=c: c[0](*c[1], **c[2])) for c in attack_calls(reference, language)]
+    calls = attack_calls(d, language)
+    # The payload forms agree with each other, call for call.
+    assert [outcome(lambda c=c: c[0](*c[1], **c[2])) for c in calls] == expected
+    assert sum(isinstance(e, tuple) for e in expected) >= 4  # errors raised together
+    mismatches = hammer(calls, expected)
+    assert not mismatches, mismatches[:3]
+
+
+def test_loading_in_threads_while_others_query(language_payloads, tmp_path):
+    language, files = language_payloads
+    cls = CLASSES[language]
+    d = cls.load_payload(*files["block"])
+    calls = attack_calls(d, language)[::3]
+    expected = [outcome(lambda c=c: c[0](*c[1], **c[2])) for c in calls]
+    block = pathlib.Path(files["block"][0]).read_text(encoding="utf-8")
+    # Refused by the decoder behind the fast reader, and by libyaml itself.
+    broken = [(str(tmp_path / name), "yaml") for name in ("version.yaml", "unclosed.yaml")]
+    pathlib.Path(broken[0][0]).write_text(block.replace("schema_version: 1", "schema_version: 2"))
+    pathlib.Path(broken[1][0]).write_text(block.replace("readings: [", "readings: [[", 1))
+    probe = ATTACK_TEXTS[language][3:5]
+    loaded = []
+
+    def load_again_and_again():
+        for _ in range(4):
+            for path, payload_format in [*files.values(), *broken]:
+                fresh = outcome(lambda: cls.load_payload(path, payload_format))
+                loaded.append(fresh if isinstance(fresh, tuple)
+                              else outcome(lambda: fresh._cdist_combined_distance(probe, probe)))
+
+    mismatches = hammer(calls, expected, threads=THREADS - 1, also=load_again_and_again)
+    assert not mismatches, mismatches[:3]
+    good = d._cdist_combined_distance(probe, probe)
+    assert loaded.count(good) == 3 * 4
+    assert all(x[0] == "ValueError" for x in loaded if x != good), loaded

@@ -9,9 +9,11 @@ import gc
 import os
 import pathlib
 import resource
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 
 import pytest
 
@@ -123,6 +125,61 @@ CALLS += [
 ]
 
 
+# YAML payloads along each road through the fast reader: read by it
+# whole, refused by the decoder after it, handed over to libyaml that reads
+# them, and handed over to libyaml that refuses them.
+_BLOCK = ("schema_version: 1\npayload_type: {}\n{}entries:\n- surface: {}\n  readings:\n"
+          "  - {}\n- surface: '{}'\n  readings: [{}]\n")
+for _cls, _name, _type, _extra, _entries in (
+        (_lumra.JapaneseDictionary, "ja", JA_PAYLOAD_TYPE, "", ("東京", "とうきょう", "日", "ひ, にち")),
+        (_lumra.ChineseDictionary, "zh", ZH_PAYLOAD_TYPE, "pinyin_view: no-tone\n",
+         ("中国", "zhongguo", "中", "zhong"))):
+    _text = _BLOCK.format(_type, _extra, *_entries)
+    for _suffix, _edited in (("fast", _text),
+                             ("refused", _text.replace("schema_version: 1", "schema_version: 2")),
+                             ("anchored", _text.replace("payload_type:", "payload_type: &t")),
+                             ("tabbed", "\t" + _text)):
+        _path = _PAYLOADS / f"{_name}-{_suffix}.yaml"
+        _path.write_text(_edited, encoding="utf-8")
+        CALLS.append(lambda c=_cls, p=str(_path): c.load_payload(p))
+
+# Lattices built compact that outgrow the search's state limit (4003 and
+# 4001 nodes a side), and romaji strings beyond their limit.
+CALLS += [
+    lambda: JA.distance("東京" + "し" * 799, "東京" + "し" * 799),
+    lambda: ZH._cdist_distance(["中" * 800], ["中" * 800]),
+    lambda: JA.ratio("東京" + "しゃしゅしょ" * 4, "a"),
+]
+
+
+class Stop(Exception):
+    pass
+
+
+def _stop(signum, frame):
+    raise Stop
+
+
+def interrupted(call):
+    """`call` stopped by a signal handler that raises a few milliseconds
+    into it (the handler's exception is swallowed by run())."""
+    def stopped():
+        previous = signal.signal(signal.SIGALRM, _stop)
+        try:
+            signal.setitimer(signal.ITIMER_REAL, 0.001)
+            call()
+        finally:
+            signal.setitimer(signal.ITIMER_REAL, 0)
+            signal.signal(signal.SIGALRM, previous)
+    return stopped
+
+
+CALLS += [
+    interrupted(lambda: _lumra._cdist_distance(["ab" * 300] * 40, ["ba" * 300] * 40)),
+    interrupted(lambda: JA._cdist_distance(["日東京" * 30] * 20, ["ひとうきょう" * 30] * 20)),
+]
+
+
 def run(call):
     try:
         call()
@@ -130,16 +187,26 @@ def run(call):
         pass
 
 
+def rounds(call, most):
+    """`most`, or fewer for a call so slow that `most` of them would take
+    more than a second; never under 100, where a leak of one block or
+    reference a call still shows."""
+    start = time.perf_counter()
+    run(call)
+    return max(100, min(most, int(1.0 / max(time.perf_counter() - start, 1e-9))))
+
+
 @pytest.mark.parametrize("call", CALLS)
 def test_repeated_calls_leave_nothing_allocated(call):
     if hasattr(sys, "gettotalrefcount"):
         pytest.skip("a debug interpreter's own bookkeeping allocates blocks; "
                     "test_repeated_calls_leave_no_references counts references there")
-    for _ in range(200):  # warm caches, interned strings and free lists
+    count = rounds(call, 2000)
+    for _ in range(count // 10):  # warm caches, interned strings and free lists
         run(call)
     gc.collect()
     before = sys.getallocatedblocks()
-    for _ in range(2000):
+    for _ in range(count):
         run(call)
     gc.collect()
     assert sys.getallocatedblocks() - before < 50
@@ -155,9 +222,10 @@ def test_repeated_calls_leave_no_references(call):
         run(call)
     gc.collect()
     grown = []
+    count = rounds(call, 500)
     for _ in range(3):
         before = sys.gettotalrefcount()
-        for _ in range(500):
+        for _ in range(count):
             run(call)
         gc.collect()
         grown.append(sys.gettotalrefcount() - before)

@@ -27,8 +27,13 @@ namespace {
 // with the longer length (in floating point too: division rounds
 // monotonically), so a subtree whose bound, taken with its longest string,
 // does not beat `best` holds nothing that does.
+//
+// Each node visited fills a row of the text's length, and a text may visit
+// most of a large trie before `best` prunes anything: the rows are counted
+// with `poll`, and a stop leaves `best` as it stands.
 void raise_best(Symbols text, const StringTrie& trie, double& best,
-                std::vector<std::uint32_t>& rows, std::vector<std::uint32_t>& stack) {
+                std::vector<std::uint32_t>& rows, std::vector<std::uint32_t>& stack,
+                InterruptionPoll& poll) {
   const std::size_t width = text.size() + 1;
   const std::uint64_t length = text.size();
   rows.resize(width * (std::size_t{trie.longest()} + 1));
@@ -70,6 +75,7 @@ void raise_best(Symbols text, const StringTrie& trie, double& best,
   stack.clear();
   push_children(root);
   while (!stack.empty() && best < 1.0) {
+    if (poll.stop_after(width)) return;
     const StringTrie::Node& node = trie.node(stack.back());
     stack.pop_back();
     const std::uint32_t* above = rows.data() + (node.depth - 1) * width;
@@ -140,7 +146,7 @@ double search_trie(const StringTrie& inner, ForEachOuter&& for_each_outer) {
   for_each_outer([&](Symbols text) {
     // A stopped call returns what it has, which the caller discards.
     if (poll.stop_after(64 * (text.size() + 1))) return false;
-    raise_best(text, inner, best, rows, stack);
+    raise_best(text, inner, best, rows, stack, poll);
     return best < 1.0;
   });
   return best;

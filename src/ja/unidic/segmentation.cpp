@@ -9,6 +9,14 @@
 
 namespace lumra::ja {
 
+namespace {
+
+// A lookup of a span, besides reading the span's bytes, probes a hash table
+// or walks an FST: about as much work as 64 table cells.
+constexpr std::uint64_t kLookupWork = 64;
+
+}  // namespace
+
 Status<UnidicLoadError> ReadingPathTable::build(const UnidicReadingIndex& index,
                                                 std::string_view text,
                                                 const ReadingOptions& options, bool fallback) {
@@ -48,7 +56,11 @@ Status<UnidicLoadError> ReadingPathTable::build(const UnidicReadingIndex& index,
     const std::size_t last = std::min<std::size_t>(n, i + options.max_span_chars);
     for (std::size_t j = i + 1; j <= last; ++j) {
       if (paths_.count(j) == 0) continue;  // cannot reach the end from there
-      LUMRA_TRY_ASSIGN(const bool found, index.lookup_folded(surface(i, j), found_));
+      const std::string_view span = surface(i, j);
+      // Lookups, not the paths, are the work at a position that has few
+      // paths but up to max_span_chars spans to look up, each hashed whole.
+      if (poll.stop_after(kLookupWork + span.size())) return Unit{};
+      LUMRA_TRY_ASSIGN(const bool found, index.lookup_folded(span, found_));
       if (!found) continue;
       if (!keep_all) {
         candidates_.clear();

@@ -11,6 +11,10 @@ namespace lumra::zh {
 
 namespace {
 
+// A lookup of a span, besides reading the span's bytes, probes a hash table
+// or walks an FST: about as much work as 64 table cells.
+constexpr std::uint64_t kLookupWork = 64;
+
 constexpr std::string_view kColon = ":";
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
@@ -94,6 +98,9 @@ Status<ZhLoadError> PinyinReadingTable::build(const ZhReadingIndex& index, std::
       if (strings_.count(j) == 0) continue;  // cannot be read on from there
       const std::string_view span =
           text.substr(positions_[i].offset, positions_[j].offset - positions_[i].offset);
+      // Lookups, not the strings, are the work at a position that has few
+      // strings but up to max_span_chars spans to look up, each hashed whole.
+      if (poll.stop_after(kLookupWork + span.size())) return Unit{};
       LUMRA_TRY_ASSIGN(const bool found, index.lookup_readings(span, found_));
       if (!found) continue;
       if (options.longest_only) {

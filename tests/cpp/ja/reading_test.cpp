@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/interruption.h"
 #include "core/strings/similarity.h"
 #include "ja/reading/ascii_token.h"
 #include "ja/reading/pair_similarity.h"
@@ -14,6 +15,7 @@
 #include "ja/reading/reading_strings.h"
 #include "ja/reading/validate_reading_options.h"
 #include "ja/unidic/segmentation.h"
+#include "../core/counting_source.h"
 #include "../core/lattice_test_support.h"
 #include "ja_test_support.h"
 
@@ -433,6 +435,29 @@ TEST(PrunedBestPairSimilarity, EqualsThePlainPairLoopOnSpellings) {
     EXPECT_EQ(pruned_best_pair_similarity(left, right, workspace),
               best_pair_similarity(left, right, workspace));
   }
+}
+
+// Strings of other letters than the trie's never raise the best above 0,
+// so each visits the whole trie of long random strings, a row a node: the
+// interruption source must hear of those rows, not only of the strings
+// (a Ctrl-C was seen seconds late).
+TEST(PrunedBestPairSimilarity, CountsTheTrieRowsAsWork) {
+  std::mt19937 random(3);
+  auto strings = [&](std::size_t count, Symbol first) {
+    std::vector<std::vector<Symbol>> out(count);
+    for (auto& text : out) {
+      for (int k = 0; k < 40; ++k) text.push_back(first + random() % 2);
+    }
+    return out;
+  };
+  const auto in_trie = strings(1000, 'a');
+  const auto outer = strings(20, 'c');
+  StringWorkspace workspace;
+  test_support::CountingSource source(0);
+  ScopedInterruptionSource installed(source);
+  EXPECT_EQ(pruned_best_pair_similarity(in_trie, outer, workspace), 0.0);
+  // Some 30000 nodes of 41 cells for each of the 20 strings: about 90 polls.
+  EXPECT_GE(source.polls, 30);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -15,8 +16,10 @@
 #include "core/lattice/merged_lattice.h"
 #include "core/lattice/path_list.h"
 #include "ja/reading/reading_lattice.h"
+#include "ja/unidic/segmentation.h"
 #include "zh/index/map_reading_index.h"
 #include "zh/reading/pinyin_readings.h"
+#include "zh/reading/pinyin_segmentation.h"
 #include "../core/counting_source.h"
 #include "../ja/ja_test_support.h"
 
@@ -133,6 +136,40 @@ TEST(LatticeInterruption, MergingStopsWithInterrupted) {
   const auto merged = merge_equivalent_nodes(built);
   ASSERT_FALSE(merged.ok());
   EXPECT_TRUE(std::holds_alternative<Interrupted>(merged.error()));
+}
+
+// Every position of a text of one readable character reads one way, but
+// has up to max_span_chars spans to look up: the lookups are the work, and
+// the source must hear of it every so often, not once per thousands of
+// positions (a Ctrl-C was seen a second late).
+TEST(SegmentationInterruption, LookupsCountAsWork) {
+  ja::ReadingOptions options;
+  options.max_span_chars = 256;
+  std::string zh_text, ja_text;
+  for (int i = 0; i < 2000; ++i) zh_text += "中", ja_text += "日";
+  // About 2000 * 256 lookups of 64 + 380 units each: some 900 polls.
+  constexpr int kFewestPolls = 300;
+
+  const auto zh_index = zhong_index();
+  CountingSource zh_polls(0);
+  {
+    ScopedInterruptionSource installed(zh_polls);
+    zh::PinyinReadingTable table;
+    ASSERT_TRUE(table.build(*zh_index, zh_text, options, false).ok());
+    EXPECT_EQ(table.string_count(), 1u);
+  }
+  EXPECT_GE(zh_polls.polls, kFewestPolls);
+
+  const ja::testing::MapReadingIndex ja_index(
+      std::map<std::string, std::vector<std::string>>{{"日", {"ひ"}}});
+  CountingSource ja_polls(0);
+  {
+    ScopedInterruptionSource installed(ja_polls);
+    ja::ReadingPathTable table;
+    ASSERT_TRUE(table.build(ja_index, ja_text, options, false).ok());
+    EXPECT_EQ(table.path_count(), 1u);
+  }
+  EXPECT_GE(ja_polls.polls, kFewestPolls);
 }
 
 }  // namespace
