@@ -19,13 +19,8 @@ namespace {
 
 using testing::lattice_strings;
 using testing::MapReadingIndex;
+using testing::random_text;
 using Strings = std::vector<std::string>;
-
-std::string pick(std::mt19937& random, const Strings& alphabet, std::size_t max_length) {
-  std::string out;
-  for (std::size_t i = 1 + random() % max_length; i > 0; --i) out += alphabet[random() % alphabet.size()];
-  return out;
-}
 
 std::string outcome(const Status<JapaneseDistanceError>& status) {
   return status.ok() ? "ok" : message(status.error());
@@ -52,9 +47,9 @@ TEST(CompactLatticeBuilder, MatchesTheWrittenOutBuilder) {
       } else if (random() % 2 == 0 && !text.empty()) {
         std::vector<Symbol> kept = decode_utf8(text);
         kept.resize(random() % (kept.size() + 1));
-        text = encode_utf8(kept) + pick(random, alphabet, 3);
+        text = encode_utf8(kept) + random_text(random, alphabet, 3);
       } else {
-        text = pick(random, alphabet, 7);
+        text = random_text(random, alphabet, 7);
       }
       auto units = split_romaji_units(text, true);
       ASSERT_TRUE(units.ok()) << text;
@@ -89,15 +84,15 @@ TEST(CompactReadingLattice, MatchesTheSearchableLattice) {
     for (std::size_t e = random() % 8; e > 0; --e) {
       std::vector<std::string> readings;
       for (std::size_t r = 1 + random() % 6; r > 0; --r) {
-        std::string reading = pick(random, reading_alphabet, 3);
+        std::string reading = random_text(random, reading_alphabet, 3);
         if (std::find(readings.begin(), readings.end(), reading) == readings.end()) {
           readings.push_back(reading);
         }
       }
-      entries[pick(random, text_alphabet, 2)] = readings;
+      entries[random_text(random, text_alphabet, 2)] = readings;
     }
     const MapReadingIndex index(entries);
-    const std::string text = pick(random, text_alphabet, 8);
+    const std::string text = random_text(random, text_alphabet, 8);
     ReadingOptions options;
     options.longest_only = random() % 4 == 0;
     options.max_span_chars = random() % 4;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -73,5 +74,15 @@ inline std::set<std::string> lattice_strings(const PathLattice& lattice) {
 
 inline std::vector<std::string> strings_of(const TextList& list) { return list.to_strings(); }
 inline std::set<std::string> set_of(const TextList& list) { return {list.begin(), list.end()}; }
+
+// One to `max_length` pieces of `alphabet`, drawn at random.
+inline std::string random_text(std::mt19937& random, const std::vector<std::string>& alphabet,
+                               std::size_t max_length) {
+  std::string out;
+  for (std::size_t i = 1 + random() % max_length; i > 0; --i) {
+    out += alphabet[random() % alphabet.size()];
+  }
+  return out;
+}
 
 }  // namespace lumra::ja::testing

@@ -23,21 +23,14 @@ namespace {
 
 using testing::lattice_strings;
 using testing::MapReadingIndex;
+using testing::random_text;
 using Strings = std::vector<std::string>;
-
-std::string pick(std::mt19937& random, const Strings& alphabet, std::size_t max_length) {
-  std::string out;
-  for (std::size_t i = 1 + random() % max_length; i > 0; --i) {
-    out += alphabet[random() % alphabet.size()];
-  }
-  return out;
-}
 
 // Half the time the next text keeps a beginning of the one before, cut
 // anywhere, even inside a character.
 std::string next_text(std::mt19937& random, const std::string& before, const Strings& alphabet) {
-  if (random() % 2 == 0 || before.empty()) return random() % 10 == 0 ? "" : pick(random, alphabet, 8);
-  return before.substr(0, random() % (before.size() + 1)) + pick(random, alphabet, 4);
+  if (random() % 2 == 0 || before.empty()) return random() % 10 == 0 ? "" : random_text(random, alphabet, 8);
+  return before.substr(0, random() % (before.size() + 1)) + random_text(random, alphabet, 4);
 }
 
 std::string outcome(const Status<JapaneseDistanceError>& status) {
@@ -78,7 +71,7 @@ Dictionary random_dictionary(std::mt19937& random) {
   auto readings = [&] {
     std::vector<std::string> list;
     for (std::size_t r = 1 + random() % 8; r > 0; --r) {
-      std::string reading = pick(random, reading_alphabet, 2);
+      std::string reading = random_text(random, reading_alphabet, 2);
       if (std::find(list.begin(), list.end(), reading) == list.end()) list.push_back(reading);
     }
     return list;
@@ -87,8 +80,8 @@ Dictionary random_dictionary(std::mt19937& random) {
   for (const std::string& c : surface_alphabet) {
     if (random() % 5 != 0) out.entries[c] = readings();
   }
-  for (std::size_t e = random() % 6; e > 0; --e) out.entries[pick(random, surface_alphabet, 3)] = readings();
-  out.text = pick(random, surface_alphabet, 5);
+  for (std::size_t e = random() % 6; e > 0; --e) out.entries[random_text(random, surface_alphabet, 3)] = readings();
+  out.text = random_text(random, surface_alphabet, 5);
   return out;
 }
 
