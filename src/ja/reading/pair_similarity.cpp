@@ -174,16 +174,6 @@ bool share_a_string(const StringTrie& left, const StringTrie& right) {
   return false;
 }
 
-std::vector<std::vector<Symbol>> strings_of(const StringTrie& trie) {
-  std::vector<std::vector<Symbol>> out;
-  out.reserve(trie.string_count());
-  trie.for_each_string([&](Symbols text) {
-    out.emplace_back(text.begin(), text.end());
-    return true;
-  });
-  return out;
-}
-
 }  // namespace
 
 double pruned_best_pair_similarity(PathListView left, PathListView right,
@@ -218,7 +208,7 @@ double trie_best_pair_similarity(const StringTrie& left, const StringTrie& right
   const StringTrie& inner = left_inner ? left : right;
   const StringTrie& outer = left_inner ? right : left;
   if (!rows_fit(inner.longest(), outer.longest())) {
-    return best_pair_by_pair(strings_of(left), strings_of(right), workspace);
+    return best_pair_by_pair(left.strings(), right.strings(), workspace);
   }
   return search_trie(inner, [&](auto&& visit) { outer.for_each_string(visit); });
 }

@@ -205,13 +205,7 @@ std::uint64_t ReadingStringSet::size() const {
 
 std::vector<std::vector<Symbol>> ReadingStringSet::strings() const {
   if (listed_) return list_;
-  std::vector<std::vector<Symbol>> out;
-  out.reserve(trie_.string_count());
-  trie_.for_each_string([&](Symbols string) {
-    out.emplace_back(string.begin(), string.end());
-    return true;
-  });
-  return out;
+  return trie_.strings();
 }
 
 double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,

@@ -63,6 +63,8 @@ class StringTrie {
   // order, until it returns false.
   template <class Visit>
   void for_each_string(Visit&& visit) const;
+  // Every string, written out, in the order for_each_string visits them.
+  std::vector<std::vector<Symbol>> strings() const;
 
   // Some 80 MB of nodes.
   static constexpr std::size_t kDefaultMaxNodes = std::size_t{1} << 21;
@@ -88,6 +90,16 @@ void StringTrie::for_each_string(Visit&& visit) const {
     if (at.ends_string && !visit(Symbols(prefix))) return;
     for (NodeId c = at.first_child; c != kNone; c = nodes_[c].next_sibling) stack.push_back(c);
   }
+}
+
+inline std::vector<std::vector<Symbol>> StringTrie::strings() const {
+  std::vector<std::vector<Symbol>> out;
+  out.reserve(string_count_);
+  for_each_string([&](Symbols string) {
+    out.emplace_back(string.begin(), string.end());
+    return true;
+  });
+  return out;
 }
 
 }  // namespace lumra::ja
