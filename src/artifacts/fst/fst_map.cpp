@@ -90,6 +90,9 @@ Result<std::uint64_t, FstError> FstMap::single_transition_target(std::uint64_t a
     if (delta == 0) return kEmptyFinalAddress;
     target = delta <= start ? start - delta : kNoAddress;
   }
+  // A delta equal to the node's start lands on address 0, which is the
+  // empty final state however it is reached (as Node::target() reads it).
+  if (target == kEmptyFinalAddress) return kEmptyFinalAddress;
   if (target < kHeaderBytes) return fault(FstErrorKind::kBadTransitionTarget, address);
   return target;
 }

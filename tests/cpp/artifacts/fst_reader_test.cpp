@@ -149,6 +149,18 @@ TEST(FstOpenTest, IgnoresUnreachableBytes) {
   EXPECT_EQ(map.value().node_count(), 1u);
 }
 
+// A delta reaching exactly address 0 names the empty final state, as delta 0
+// does, for a node of either transition encoding.
+TEST(FstOpenTest, DeltaToAddressZeroIsTheEmptyFinalState) {
+  for (const Bytes& nodes : {Bytes{0x10, 0x10, 0x85}, Bytes{0x10, 'a', 0x10, 0x01}}) {
+    const Bytes fst = assemble(nodes, 1);
+    Result<FstMap, FstError> map = FstMap::open(fst);
+    ASSERT_TRUE(map.ok()) << describe(map.error());
+    EXPECT_EQ(map.value().get("a"), 0u);
+    EXPECT_EQ(walk(map.value()), (std::vector<std::pair<std::string, std::uint64_t>>{{"a", 0}}));
+  }
+}
+
 TEST(FstOpenTest, ValuesWrapInsteadOfTrapping) {
   // Root: one transition 'a' with output 2^64 - 1 to a final node with
   // final output 2 (any-transitions form, 0 transitions).
