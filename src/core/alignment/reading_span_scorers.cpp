@@ -100,6 +100,8 @@ Result<std::optional<std::uint64_t>, CoreError> ReadingDistanceScorer::score(
       const std::uint64_t improving = nearest ? *nearest - 1 : wanted;
       if (improves) bound = std::max(bound, improving);
 
+      // A span and the query may each have thousands of readings.
+      if (poll_.stop_after((a + 1) * (b + 1) / 64 + 1)) return Fail(CoreError(Interrupted{}));
       const auto distance = pair_distance(query, reading, bound, strings_);
       if (!distance) continue;
       if (!similar && similarity_from_distance(*distance, a, b) > 0.0) similar = true;
@@ -142,6 +144,7 @@ Result<std::optional<double>, CoreError> ReadingRatioScorer::score(
       // The similarity falls as the distance grows, and the distance is at
       // least the difference of the lengths.
       if (similarity_from_distance(a > b ? a - b : b - a, a, b) < needed) continue;
+      if (poll_.stop_after((a + 1) * (b + 1) / 64 + 1)) return Fail(CoreError(Interrupted{}));
       const auto distance =
           pair_distance(query, reading, largest_distance_for_similarity(needed, a, b), strings_);
       if (!distance) continue;

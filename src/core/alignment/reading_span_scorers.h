@@ -34,6 +34,7 @@
 #include "core/alignment/partial_alignment.h"
 #include "core/alignment/reading_list.h"
 #include "core/base/errors.h"
+#include "core/base/interruption.h"
 #include "core/base/result.h"
 #include "core/strings/cached_metrics.h"
 #include "core/strings/string_workspace.h"
@@ -74,6 +75,7 @@ class ReadingDistanceScorer {
   std::uint64_t query_nodes_;
   std::optional<std::uint64_t> cutoff_;
   StringWorkspace strings_;
+  InterruptionPoll poll_;  // every pair of readings is work
 };
 
 class ReadingRatioScorer {
@@ -90,6 +92,7 @@ class ReadingRatioScorer {
   QueryReadings query_;
   std::optional<double> cutoff_;
   StringWorkspace strings_;
+  InterruptionPoll poll_;  // every pair of readings is work
 };
 
 }  // namespace lumra

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "core/alignment/partial_alignment.h"
+#include "core/alignment/reading_list.h"
+#include "core/alignment/reading_span_scorers.h"
+#include "core/base/utf8.h"
 #include "core/batch/distance_matrix.h"
 #include "core/lattice/lattice.h"
 #include "core/lattice/lattice_distance.h"
@@ -71,6 +74,14 @@ std::vector<Computation> computations() {
   static const PathLattice right = PathLattice::from_paths_compact(random_texts(gen, 60, 40)).value();
   static const auto left_paths = random_texts(gen, 55, 70);
   static const auto right_paths = random_texts(gen, 55, 70);
+  // Two reading lists of 300 readings each, as a dictionary span may have.
+  static const auto reading_list = [] {
+    ReadingList list;
+    for (const SymbolString& text : random_texts(gen, 300, 20)) list.push_back(encode_utf8(text));
+    return list;
+  };
+  static const ReadingList query_readings = reading_list();
+  static const ReadingList span_readings = reading_list();
   return {
       {"lane matrix", true,
        [] {
@@ -97,6 +108,21 @@ std::vector<Computation> computations() {
                    std::optional<double>(1.0 / (1.0 + double(span.end - span.start))));
              });
          return fingerprint<std::optional<Alignment<double>>>(found, alignment_of);
+       }},
+      {"reading ratio span", true,
+       [] {
+         ReadingRatioScorer scorer(query_readings, std::nullopt);
+         return fingerprint<std::optional<double>>(
+             scorer.score(span_readings, 20, std::nullopt),
+             [](const std::optional<double>& s) { return s ? std::to_string(*s) : "none"; });
+       }},
+      {"reading distance span", true,
+       [] {
+         const std::uint64_t nodes = ReadingDistanceScorer::query_node_count(query_readings).value();
+         ReadingDistanceScorer scorer(query_readings, nodes, std::nullopt);
+         return fingerprint<std::optional<std::uint64_t>>(
+             scorer.score(span_readings, 20, std::nullopt),
+             [](const std::optional<std::uint64_t>& d) { return d ? std::to_string(*d) : "none"; });
        }},
       {"long strings", false,
        [] {
