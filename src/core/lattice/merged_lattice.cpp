@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/word_hash.h"
+
 namespace lumra {
 
 namespace {
@@ -72,7 +74,7 @@ class SignatureClasses {
 
   // The class of `signature`, a new one numbered in order when unseen.
   std::uint64_t class_of(std::span<const std::uint64_t> signature) {
-    const std::uint64_t hash = hash_of(signature);
+    const std::uint64_t hash = hash_words(signature);
     std::size_t slot = hash & (slots_.size() - 1);
     for (;; slot = (slot + 1) & (slots_.size() - 1)) {
       const std::uint64_t cls = slots_[slot];
@@ -92,14 +94,6 @@ class SignatureClasses {
  private:
   static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
 
-  static std::uint64_t hash_of(std::span<const std::uint64_t> words) {
-    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ words.size();
-    for (std::uint64_t w : words) {
-      h ^= w + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
-      h *= 0xBF58476D1CE4E5B9ULL;
-    }
-    return h ^ (h >> 31);
-  }
   std::span<const std::uint64_t> stored(std::uint64_t cls) const {
     return {words_.data() + starts_[cls], starts_[cls + 1] - starts_[cls]};
   }

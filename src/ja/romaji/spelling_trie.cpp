@@ -7,6 +7,7 @@
 #include <span>
 #include <utility>
 
+#include "core/base/word_hash.h"
 #include "core/lattice/merged_lattice.h"
 #include "ja/romaji/vowel_class.h"
 #include "ja/text/next_char.h"
@@ -24,7 +25,7 @@ class SignatureNumbers {
 
   std::uint32_t number(std::span<const std::uint64_t> signature) {
     if (2 * (hashes_.size() + 1) > slots_.size()) grow();
-    const std::uint64_t hash = hash_of(signature);
+    const std::uint64_t hash = hash_words(signature);
     const std::size_t mask = slots_.size() - 1;
     std::size_t slot = hash & mask;
     for (; slots_[slot] != kEmpty; slot = (slot + 1) & mask) {
@@ -47,14 +48,6 @@ class SignatureNumbers {
  private:
   static constexpr std::uint32_t kEmpty = std::numeric_limits<std::uint32_t>::max();
 
-  static std::uint64_t hash_of(std::span<const std::uint64_t> words) {
-    std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ words.size();
-    for (std::uint64_t w : words) {
-      h ^= w + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
-      h *= 0xBF58476D1CE4E5B9ULL;
-    }
-    return h ^ (h >> 31);
-  }
   void grow() {
     slots_.assign(2 * slots_.size(), kEmpty);
     const std::size_t mask = slots_.size() - 1;
