@@ -26,16 +26,9 @@ void TailTable::reset(std::size_t char_count, std::uint32_t max_paths) {
 }
 
 TailTable::Step TailTable::step(std::size_t position, std::uint32_t rank) const {
-  const Position& p = positions_[position];
-  const Piece* first = pieces_.data() + p.first_piece;
-  // The last piece that starts at or before `rank`; the first starts at 0.
-  const Piece* piece = std::upper_bound(first + 1, first + p.piece_count, rank,
-                                        [](std::uint32_t r, const Piece& x) {
-                                          return r < x.rank_first;
-                                        }) -
-                       1;
-  const Run& run = runs_[piece->run];
-  return {run.front, run.end, piece->rest_first + (rank - piece->rank_first), run.flag};
+  const Piece& piece = pieces_[positions_[position].first_piece + piece_of_rank(position, rank)];
+  const Run& run = runs_[piece.run];
+  return {run.front, run.end, piece.rest_first + (rank - piece.rank_first), run.flag};
 }
 
 TailTable::PieceView TailTable::piece(std::size_t position, std::uint32_t k) const {
