@@ -6,9 +6,8 @@
 #include <variant>
 
 #include "payload/payload_file.h"
-#include "payload/streamed_entries.h"
+#include "payload/streamed_payload_document.h"
 #include "payload/yaml/record_schema.h"
-#include "payload/yaml/yaml_decoder.h"
 #include "payload/yaml/yaml_input.h"
 #include "zh/index/map_reading_index.h"
 #include "zh/index/payload.h"
@@ -66,47 +65,29 @@ ZhLoadError read_failure(const payload::PayloadFileError& failure) {
   return file_error(failure);
 }
 
-// The text of a payload read whole: through the block-subset reader, and
-// through libyaml when that gives up. `table_bytes` presizes the table: the
-// entries' texts nearly always take fewer bytes in the table than in the
-// file, which also holds keys and indentation, so the file's size spares
-// the table the copies of growing (a hint only; only the pages written are
-// ever backed).
-Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> decode_text(std::string_view text,
-                                                                 payload::YamlReading reading,
-                                                                 std::uint64_t table_bytes) {
-  std::optional<payload::SurfaceTableBuilder> builder;
+Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> decode_text(
+    std::string_view text, payload::YamlReading reading, std::uint64_t table_bytes) {
   StreamedPayload document;
-  Status<payload::YamlError> parsed =
-      payload::parse_yaml_text(text, reading, [&](payload::YamlDecoder& decoder) {
-        builder.reset();  // a first reading's table goes before the second's comes
-        builder.emplace(make_zh_table_builder());
-        builder->reserve(0, table_bytes);
-        document = StreamedPayload{};
-        document.entries = {&*builder, kEntryRecord};
-        return payload::decode_yaml_document(decoder, document);
-      });
+  std::optional<payload::SurfaceTableBuilder> table;
+  Status<payload::YamlError> parsed = payload::decode_streamed_text(
+      text, reading, table_bytes, make_zh_table_builder, kEntryRecord, document, table);
   if (!parsed.ok()) return Fail(Yaml{parsed.error().message});
   return finish_zh_index(document.schema_version, document.payload_type, document.pinyin_view,
-                         std::move(*builder));
+                         std::move(*table));
 }
 
-// A file longer than its size said (a pipe, a device, a file still being
-// written): streamed through libyaml from what was read on, so that memory
-// stays bounded by the file's recorded size.
 Result<std::unique_ptr<ZhReadingIndex>, ZhLoadError> decode_stream(
     payload::YamlInput& input, const payload::PayloadFile& file) {
-  payload::SurfaceTableBuilder builder = make_zh_table_builder();
   StreamedPayload document;
-  document.entries = {&builder, kEntryRecord};
-  payload::YamlDecoder decoder(input);
-  Status<payload::YamlError> parsed = payload::decode_yaml_document(decoder, document);
+  payload::SurfaceTableBuilder table = make_zh_table_builder();
+  Status<payload::YamlError> parsed =
+      payload::decode_streamed_input(input, kEntryRecord, document, table);
   if (!parsed.ok()) {
     if (file.failure()) return Fail(read_failure(*file.failure()));
     return Fail(Yaml{parsed.error().message});
   }
   return finish_zh_index(document.schema_version, document.payload_type, document.pinyin_view,
-                         std::move(builder));
+                         std::move(table));
 }
 
 }  // namespace
