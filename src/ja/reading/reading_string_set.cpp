@@ -20,8 +20,15 @@ namespace lumra::ja {
 
 namespace {
 
-// The trie filled up: the text's strings are gathered the written way.
-struct TrieFull {};
+// The trie filled up, and the text's strings are gathered the written way;
+// or the thread's interruption source asked to stop, and nothing is.
+struct TrieFull {
+  bool stopped;
+};
+
+TrieFull trie_full(TrieSpeller::Outcome outcome) {
+  return {outcome == TrieSpeller::Outcome::Stopped};
+}
 
 // Adds reading paths to a trie as reading_strings adds them to its set:
 // the same paths skipped, the same failures in the same order.
@@ -43,7 +50,8 @@ class PathSpeller {
   }
   // Adds the lists plain_fits() just accepted.
   Status<TrieFull> add_plain() {
-    if (!speller_.add(lists_)) return Fail(TrieFull{});
+    const TrieSpeller::Outcome outcome = speller_.add(lists_);
+    if (outcome != TrieSpeller::Outcome::Added) return Fail(trie_full(outcome));
     return Unit{};
   }
 
@@ -63,7 +71,8 @@ class PathSpeller {
              .within_limits) {
       return written_failure(segments);
     }
-    if (!speller_.add(lists_)) return Fail(TrieFull{});
+    const TrieSpeller::Outcome outcome = speller_.add(lists_);
+    if (outcome != TrieSpeller::Outcome::Added) return Fail(trie_full(outcome));
     return Status<JapaneseDistanceError>(Unit{});
   }
 
@@ -113,7 +122,7 @@ class PathSpeller {
 #define LUMRA_TRY_SPELLED(expression)                                   \
   do {                                                                  \
     auto lumra_spelled = (expression);                                  \
-    if (!lumra_spelled.ok()) return Fail(TrieFull{});                   \
+    if (!lumra_spelled.ok()) return Fail(lumra_spelled.error());        \
     if (!lumra_spelled.value().ok()) {                                  \
       return Result<Unit, JapaneseDistanceError>(                       \
           Fail(std::move(lumra_spelled.value()).take_error()));         \
@@ -133,7 +142,7 @@ Result<Status<JapaneseDistanceError>, TrieFull> gather(const UnidicReadingIndex&
   PathSpeller speller(trie);
   const bool plain = speller.plain_fits(text);
   if (plain) {
-    if (!speller.add_plain().ok()) return Fail(TrieFull{});
+    if (auto added = speller.add_plain(); !added.ok()) return Fail(added.error());
     if (!has_ascii_alnum(text)) return Outcome(Unit{});
     // Mixed text that reads as it stands may also be a dictionary word as a
     // whole, or hold one.
@@ -183,6 +192,8 @@ Result<ReadingStringSet, JapaneseDistanceError> ReadingStringSet::of(
     set.trie_.finish();
     return set;
   }
+  // Stopped: whoever asked discards the answer, so any will do.
+  if (gathered.error().stopped) return Fail(JapaneseDistanceError(distance_errors::NoReadings{}));
   // Too many distinct prefixes for a trie: the strings as a list.
   LUMRA_TRY_ASSIGN(const TextList strings, unordered_reading_strings(index, text, options));
   set = ReadingStringSet(1);
