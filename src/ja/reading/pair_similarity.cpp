@@ -121,19 +121,12 @@ double best_pair_by_pair(PathListView left, PathListView right, StringWorkspace&
   return best;
 }
 
-// Above this, the rows of a search would take more than some 16 MB.
-constexpr std::uint64_t kMaxRowCells = std::uint64_t{1} << 22;
-
 std::uint64_t longest_of(PathListView strings) {
   std::uint64_t longest = 0;
   for (std::size_t s = 0; s < strings.size(); ++s) {
     longest = std::max<std::uint64_t>(longest, strings[s].size());
   }
   return longest;
-}
-
-bool rows_fit(std::uint64_t inner_longest, std::uint64_t outer_longest) {
-  return (inner_longest + 1) * (outer_longest + 1) <= kMaxRowCells;
 }
 
 // Every string of `outer` against `inner`, until a perfect pair.

@@ -2,11 +2,21 @@
 // found with as few full distance computations as possible.
 #pragma once
 
+#include <cstdint>
+
 #include "core/lattice/path_list_view.h"
 #include "core/strings/string_workspace.h"
 #include "ja/reading/string_trie.h"
 
 namespace lumra::ja {
+
+// Whether the rows of a search of strings up to `outer_longest` symbols
+// through a trie or tree of strings up to `inner_longest` stay within some
+// 16 MB.
+inline bool rows_fit(std::uint64_t inner_longest, std::uint64_t outer_longest) {
+  constexpr std::uint64_t kMaxRowCells = std::uint64_t{1} << 22;
+  return (inner_longest + 1) * (outer_longest + 1) <= kMaxRowCells;
+}
 
 // Exactly best_pair_similarity(left, right): the highest similarity of any
 // left string with any right string, 0.0 when either list is empty. A

@@ -8,6 +8,7 @@
 #include "ja/reading/pair_similarity.h"
 #include "ja/reading/path_romaji.h"
 #include "ja/reading/reading_strings.h"
+#include "ja/reading/tree_pair_similarity.h"
 #include "ja/reading/trie_speller.h"
 #include "ja/reading/validate_reading_options.h"
 #include "ja/romaji/expansion.h"
@@ -20,14 +21,33 @@ namespace lumra::ja {
 
 namespace {
 
-// The trie filled up: the text's strings are gathered the written way.
-struct TrieFull {};
+// The strings could not be gathered in the form asked for: the tree or
+// the trie filled up, or the tree's strings may pass the bound on a text's
+// distinct strings, which only a trie counts; the next form is tried. Or
+// the thread's interruption source asked to stop, and nothing is.
+struct TrieFull {
+  bool stopped;
+};
 
-// Adds reading paths to a trie as reading_strings adds them to its set:
-// the same paths skipped, the same failures in the same order.
+TrieFull trie_full(TrieSpeller::Outcome outcome) {
+  return {outcome == TrieSpeller::Outcome::Stopped};
+}
+
+std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
+  std::uint64_t sum;
+  return __builtin_add_overflow(a, b, &sum) ? ~std::uint64_t{0} : sum;
+}
+
+// Adds reading paths to a tree or a trie as reading_strings adds them to
+// its set: the same paths skipped, the same failures in the same order.
 class PathSpeller {
  public:
-  explicit PathSpeller(StringTrie& trie) : trie_(trie), speller_(trie) {}
+  explicit PathSpeller(StringTrie& trie) : trie_(&trie), speller_(trie) {}
+  explicit PathSpeller(SpellingTree& tree) : tree_(&tree), speller_(unused_trie_) {}
+
+  std::uint64_t spelled_strings() const { return spelled_strings_; }
+  // Whether no string was added.
+  bool empty() const { return tree_ != nullptr ? tree_->empty() : trie_->string_count() == 0; }
 
   // The plain reading of `text`: whether it spells within the limits. Its
   // failure is not needed unless nothing else reads, and then it is
@@ -37,15 +57,12 @@ class PathSpeller {
     units_.clear();
     if (!append_romaji_units(text, true, units_).ok()) return false;
     if (!fill_unit_variant_lists(units_, lists_).ok()) return false;
-    return expansion_size(lists_, kReadingExpansionLimits.max_paths,
-                          kReadingExpansionLimits.max_symbols)
-        .within_limits;
+    size_ = expansion_size(lists_, kReadingExpansionLimits.max_paths,
+                           kReadingExpansionLimits.max_symbols);
+    return size_.within_limits;
   }
   // Adds the lists plain_fits() just accepted.
-  Status<TrieFull> add_plain() {
-    if (!speller_.add(lists_)) return Fail(TrieFull{});
-    return Unit{};
-  }
+  Status<TrieFull> add_plain() { return add_lists(); }
 
   // Adds the strings of the path made of `segments`, skipping a path that
   // cannot be spelled.
@@ -58,12 +75,10 @@ class PathSpeller {
       if (!append_romaji_units(segment.reading, segment.raw, units_).ok()) return skipped();
     }
     if (!fill_unit_variant_lists(units_, lists_).ok()) return skipped();
-    if (!expansion_size(lists_, kReadingExpansionLimits.max_paths,
-                        kReadingExpansionLimits.max_symbols)
-             .within_limits) {
-      return written_failure(segments);
-    }
-    if (!speller_.add(lists_)) return Fail(TrieFull{});
+    size_ = expansion_size(lists_, kReadingExpansionLimits.max_paths,
+                           kReadingExpansionLimits.max_symbols);
+    if (!size_.within_limits) return written_failure(segments);
+    LUMRA_TRY(add_lists());
     return Status<JapaneseDistanceError>(Unit{});
   }
 
@@ -77,7 +92,13 @@ class PathSpeller {
           path, [this](const ReadingSegment& segment) { segments_.push_back(segment); });
       LUMRA_TRY_ASSIGN(Status<JapaneseDistanceError> added, add(segments_));
       if (!added.ok()) return added;
-      const std::uint64_t gathered = trie_.string_bytes();
+      if (tree_ != nullptr) {
+        // The strings of the paths so far, repeats counted, bound their
+        // distinct bytes: within the bound the set is within it too.
+        if (spelled_bytes_ > kMaxGatheredRomajiSymbols) return Fail(TrieFull{false});
+        continue;
+      }
+      const std::uint64_t gathered = trie_->string_bytes();
       if (gathered > kMaxGatheredRomajiSymbols) {
         return Status<JapaneseDistanceError>(Fail(JapaneseDistanceError(
             distance_errors::ExpansionLimitExceeded{ExpansionLimitKind::ExpandedSymbols, gathered,
@@ -101,8 +122,31 @@ class PathSpeller {
     return converter.strings(segments, strings);
   }
 
-  StringTrie& trie_;
+  // The lists just made (every limit passed) into the tree or the trie.
+  Status<TrieFull> add_lists() {
+    if (tree_ != nullptr) {
+      // A tree is quick to make: its work is counted per path.
+      if (poll_.stop_after(lists_.size() + 1)) return Fail(TrieFull{true});
+      spelled_bytes_ = saturating_add(spelled_bytes_, size_.bytes);
+      spelled_strings_ = saturating_add(spelled_strings_, size_.strings);
+      if (!tree_->add(lists_)) return Fail(TrieFull{false});
+      return Unit{};
+    }
+    const TrieSpeller::Outcome outcome = speller_.add(lists_);
+    if (outcome != TrieSpeller::Outcome::Added) return Fail(trie_full(outcome));
+    return Unit{};
+  }
+
+  StringTrie* trie_ = nullptr;
+  SpellingTree* tree_ = nullptr;
+  StringTrie unused_trie_{1};
   TrieSpeller speller_;
+  InterruptionPoll poll_;
+  // The size of the lists just made.
+  ExpansionSize size_{};
+  // What the tree's paths spell, repeats counted.
+  std::uint64_t spelled_bytes_ = 0;
+  std::uint64_t spelled_strings_ = 0;
   std::vector<RomajiUnit> units_;
   UnitVariantLists lists_;
   std::vector<ReadingSegment> segments_;
@@ -113,27 +157,36 @@ class PathSpeller {
 #define LUMRA_TRY_SPELLED(expression)                                   \
   do {                                                                  \
     auto lumra_spelled = (expression);                                  \
-    if (!lumra_spelled.ok()) return Fail(TrieFull{});                   \
+    if (!lumra_spelled.ok()) return Fail(lumra_spelled.error());        \
     if (!lumra_spelled.value().ok()) {                                  \
       return Result<Unit, JapaneseDistanceError>(                       \
           Fail(std::move(lumra_spelled.value()).take_error()));         \
     }                                                                   \
   } while (false)
 
-// The strings of reading_strings into `trie`, in the same order of steps.
+// The strings of reading_strings into `sink` (a tree or a trie), in the
+// same order of steps.
+template <class Sink>
 Result<Status<JapaneseDistanceError>, TrieFull> gather(const UnidicReadingIndex& index,
                                                        std::string_view text,
                                                        const ReadingOptions& options,
-                                                       StringTrie& trie) {
+                                                       Sink& sink,
+                                                       std::uint64_t& spelled_strings) {
   using Outcome = Status<JapaneseDistanceError>;
   auto fail = [](JapaneseDistanceError error) { return Outcome(Fail(std::move(error))); };
   if (auto valid = validate_reading_options(options); !valid.ok()) {
     return fail(dictionary_error(valid.error()));
   }
-  PathSpeller speller(trie);
+  PathSpeller speller(sink);
+  // However gather returns, the count is the speller's last.
+  struct Report {
+    const PathSpeller& speller;
+    std::uint64_t& out;
+    ~Report() { out = speller.spelled_strings(); }
+  } report{speller, spelled_strings};
   const bool plain = speller.plain_fits(text);
   if (plain) {
-    if (!speller.add_plain().ok()) return Fail(TrieFull{});
+    if (auto added = speller.add_plain(); !added.ok()) return Fail(added.error());
     if (!has_ascii_alnum(text)) return Outcome(Unit{});
     // Mixed text that reads as it stands may also be a dictionary word as a
     // whole, or hold one.
@@ -162,7 +215,7 @@ Result<Status<JapaneseDistanceError>, TrieFull> gather(const UnidicReadingIndex&
       return fail(dictionary_error(built.error()));
     }
     LUMRA_TRY_SPELLED(speller.add(table));
-    if (trie.string_count() > 0) return Outcome(Unit{});
+    if (!speller.empty()) return Outcome(Unit{});
   }
   // Nothing reads: the failure of the plain reading, written out.
   auto written = expand_romaji_text(text, kReadingExpansionLimits);
@@ -175,18 +228,33 @@ Result<Status<JapaneseDistanceError>, TrieFull> gather(const UnidicReadingIndex&
 
 Result<ReadingStringSet, JapaneseDistanceError> ReadingStringSet::of(
     const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options,
-    std::size_t max_trie_nodes) {
+    std::size_t max_trie_nodes, bool spelling_tree) {
   ReadingStringSet set(max_trie_nodes);
-  auto gathered = gather(index, text, options, set.trie_);
+  if (spelling_tree) {
+    auto gathered = gather(index, text, options, set.tree_, set.spelled_strings_);
+    if (gathered.ok()) {
+      LUMRA_TRY(std::move(gathered).value());
+      set.tree_.finish();
+      set.form_ = Form::Tree;
+      return set;
+    }
+    // Stopped: whoever asked discards the answer, so any will do.
+    if (gathered.error().stopped) return Fail(JapaneseDistanceError(distance_errors::NoReadings{}));
+    set.tree_ = SpellingTree(1);
+  }
+  std::uint64_t unused = 0;
+  auto gathered = gather(index, text, options, set.trie_, unused);
   if (gathered.ok()) {
     LUMRA_TRY(std::move(gathered).value());
     set.trie_.finish();
+    set.form_ = Form::Trie;
     return set;
   }
+  if (gathered.error().stopped) return Fail(JapaneseDistanceError(distance_errors::NoReadings{}));
   // Too many distinct prefixes for a trie: the strings as a list.
   LUMRA_TRY_ASSIGN(const TextList strings, unordered_reading_strings(index, text, options));
   set = ReadingStringSet(1);
-  set.listed_ = true;
+  set.form_ = Form::Listed;
   set.list_.reserve(strings.size());
   for (std::string_view string : strings) {
     std::vector<Symbol>& decoded = set.list_.emplace_back();
@@ -200,17 +268,35 @@ Result<ReadingStringSet, JapaneseDistanceError> ReadingStringSet::of(
 }
 
 std::uint64_t ReadingStringSet::size() const {
-  return listed_ ? list_.size() : trie_.string_count();
+  switch (form_) {
+    case Form::Tree: return tree_.strings().size();
+    case Form::Trie: return trie_.string_count();
+    case Form::Listed: break;
+  }
+  return list_.size();
 }
 
 std::vector<std::vector<Symbol>> ReadingStringSet::strings() const {
-  if (listed_) return list_;
-  return trie_.strings();
+  switch (form_) {
+    case Form::Tree: return tree_.strings();
+    case Form::Trie: return trie_.strings();
+    case Form::Listed: break;
+  }
+  return list_;
 }
 
 double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
                        StringWorkspace& workspace) {
-  if (!left.listed_ && !right.listed_) {
+  using Form = ReadingStringSet::Form;
+  if (left.form_ == Form::Tree && right.form_ == Form::Tree) {
+    // The side that spells more is searched, each string of the other is
+    // run against it: which is which does not change the best pair.
+    const bool left_inner = left.spelled_strings_ >= right.spelled_strings_;
+    const SpellingTree& inner = left_inner ? left.tree_ : right.tree_;
+    const SpellingTree& outer = left_inner ? right.tree_ : left.tree_;
+    if (rows_fit(inner.longest(), outer.longest())) return tree_best_pair_similarity(inner, outer);
+  }
+  if (left.form_ == Form::Trie && right.form_ == Form::Trie) {
     return trie_best_pair_similarity(left.trie_, right.trie_, workspace);
   }
   return pruned_best_pair_similarity(left.strings(), right.strings(), workspace);

@@ -2,10 +2,14 @@
 //
 // The normalized metrics only take the best pair of two texts' reading
 // strings, so neither the order of a text's strings nor their repeats
-// matter, and writing them out is most of the cost: here the spellings of
-// every reading path go straight into a StringTrie. Whether the string
-// form would fail, and with which error, is still decided as reading_strings
-// decides it, by counting instead of writing.
+// matter, and writing them out is most of the cost: here every reading
+// path is kept as its variant lists in a SpellingTree, which the pair
+// search spells only where it looks. Whether the string form would fail,
+// and with which error, is still decided as reading_strings decides it, by
+// counting instead of writing. A text whose spellings, repeats counted,
+// may pass the bound on its distinct strings has them spelled into a
+// StringTrie, which counts them exactly; one whose trie would grow too
+// large keeps them as a list.
 #pragma once
 
 #include <string_view>
@@ -16,6 +20,7 @@
 #include "core/strings/string_workspace.h"
 #include "ja/japanese_distance_error.h"
 #include "ja/reading/reading_options.h"
+#include "ja/reading/spelling_tree.h"
 #include "ja/reading/string_trie.h"
 #include "ja/unidic/reading_index.h"
 
@@ -26,10 +31,11 @@ namespace lumra::ja {
 class ReadingStringSet {
  public:
   // The strings of `text`, or the error reading_strings gives for it. The
-  // trie may take `max_trie_nodes` nodes.
+  // trie may take `max_trie_nodes` nodes; without `spelling_tree` the trie
+  // is the first form tried.
   static Result<ReadingStringSet, JapaneseDistanceError> of(
       const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options,
-      std::size_t max_trie_nodes = StringTrie::kDefaultMaxNodes);
+      std::size_t max_trie_nodes = StringTrie::kDefaultMaxNodes, bool spelling_tree = true);
 
   // The best similarity of a string of `left` with one of `right`
   // (best_pair_similarity), 0.0 when either is empty.
@@ -37,16 +43,20 @@ class ReadingStringSet {
                                 StringWorkspace& workspace);
 
   std::uint64_t size() const;
-  // The strings as a list, written out from the trie when they are in one.
+  // The distinct strings as a list, written out from the tree or the trie
+  // when they are in one.
   std::vector<std::vector<Symbol>> strings() const;
-  // Whether the strings outgrew the trie.
-  bool listed() const { return listed_; }
+
+  enum class Form : std::uint8_t { Tree, Trie, Listed };
+  Form form() const { return form_; }
 
  private:
   explicit ReadingStringSet(std::size_t max_trie_nodes) : trie_(max_trie_nodes) {}
 
+  Form form_ = Form::Tree;
+  SpellingTree tree_;
+  std::uint64_t spelled_strings_ = 0;  // by the tree's paths, repeats counted
   StringTrie trie_;
-  bool listed_ = false;  // the strings are in list_, the trie unused
   std::vector<std::vector<Symbol>> list_;
 };
 

@@ -20,6 +20,8 @@ class StringTrie {
   using NodeId = std::uint32_t;
   static constexpr NodeId kNone = std::numeric_limits<NodeId>::max();
   static constexpr NodeId kRoot = 0;
+  // The shortest length below a node with no string below it.
+  static constexpr std::uint32_t kNoLength = std::numeric_limits<std::uint32_t>::max();
 
   struct Node {
     NodeId first_child = kNone;
@@ -27,10 +29,9 @@ class StringTrie {
     NodeId parent = kNone;
     Symbol symbol = 0;
     std::uint32_t depth = 0;  // in symbols
-    std::uint32_t bytes = 0;  // of the node's string in UTF-8
     // The lengths of the shortest and the longest string through this node
-    // (finish()).
-    std::uint32_t shortest_below = 0;
+    // (complete after finish()).
+    std::uint32_t shortest_below = kNoLength;
     std::uint32_t longest_below = 0;
     bool ends_string = false;
   };
@@ -40,14 +41,44 @@ class StringTrie {
 
   // The child of `node` spelled `symbol`, made when missing; kNone once the
   // trie is full, after which full() is true and the set is incomplete.
-  NodeId child(NodeId node, Symbol symbol);
-  // Adds the string that `node` spells to the set.
-  void mark_end(NodeId node);
+  // Most calls while a set is spelled make a node: both ways stay inline,
+  // only growing the storage does not.
+  NodeId child(NodeId node, Symbol symbol) {
+    for (NodeId c = nodes_[node].first_child; c != kNone; c = nodes_[c].next_sibling) {
+      if (nodes_[c].symbol == symbol) return c;
+    }
+    if (nodes_.size() >= max_nodes_) {
+      full_ = true;
+      return kNone;
+    }
+    if (nodes_.size() == nodes_.capacity()) grow();
+    const auto c = static_cast<NodeId>(nodes_.size());
+    Node& parent = nodes_[node];
+    Node& fresh = nodes_.emplace_back();
+    fresh.next_sibling = parent.first_child;
+    fresh.parent = node;
+    fresh.symbol = symbol;
+    fresh.depth = parent.depth + 1;
+    parent.first_child = c;
+    return c;
+  }
+  // Adds the string that `node` spells, of `bytes` bytes in UTF-8, to the
+  // set.
+  void mark_end(NodeId node, std::uint32_t bytes) {
+    Node& at = nodes_[node];
+    if (at.ends_string) return;
+    at.ends_string = true;
+    // Nothing below has been carried up yet: finish() does that.
+    at.shortest_below = at.depth;
+    at.longest_below = at.depth;
+    ++string_count_;
+    string_bytes_ += bytes;
+  }
   // Adds `text`; false when the trie is full.
   bool insert(Symbols text);
 
-  // Computes shortest_below and longest_below; call once all strings are
-  // in.
+  // Carries the lengths of the strings up to every node; call once, when
+  // all strings are in.
   void finish();
 
   bool full() const { return full_; }
@@ -70,6 +101,9 @@ class StringTrie {
   static constexpr std::size_t kDefaultMaxNodes = std::size_t{1} << 21;
 
  private:
+  // Doubles the storage, past the inline path of child().
+  void grow();
+
   std::vector<Node> nodes_;
   std::size_t max_nodes_;
   bool full_ = false;

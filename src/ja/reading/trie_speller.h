@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/base/interruption.h"
 #include "ja/reading/string_trie.h"
 #include "ja/romaji/variant_lists.h"
 #include "ja/romaji/vowel_class.h"
@@ -25,19 +26,29 @@ class TrieSpeller {
   // `trie` must outlive the speller and gain strings only through it.
   explicit TrieSpeller(StringTrie& trie) : trie_(trie) {}
 
-  // Adds every spelling of `lists` (fill_unit_variant_lists) to the trie;
-  // false when the trie filled up first.
-  bool add(const UnitVariantLists& lists);
+  enum class Outcome : std::uint8_t {
+    Added,
+    Full,     // the trie filled up first
+    Stopped,  // the thread's interruption source asked to stop
+  };
+
+  // Adds every spelling of `lists` (fill_unit_variant_lists) to the trie.
+  // Each node a spelling passes is counted as work for the interruption
+  // source: a text's trie may take a second to spell.
+  Outcome add(const UnitVariantLists& lists);
 
  private:
   struct Prefix {
     StringTrie::NodeId node;
+    std::uint32_t bytes;  // of the prefix in UTF-8
     VowelClass last_vowel;
   };
 
   // Spells `list` (absent for the long vowel mark) behind the frontier of
   // depth `depth`, as the frontier of depth + 1.
-  bool step(std::size_t depth, const std::optional<VariantList>& list);
+  Outcome step(std::size_t depth, const std::optional<VariantList>& list);
+  // Spells `text` below `node`; kNone when the trie is full.
+  StringTrie::NodeId spell(StringTrie::NodeId node, std::string_view text, bool ascii);
 
   StringTrie& trie_;
   UnitVariantLists previous_lists_;
@@ -49,6 +60,7 @@ class TrieSpeller {
   // distinct.
   std::vector<std::uint64_t> seen_;
   std::uint64_t steps_ = 0;
+  InterruptionPoll poll_;
 };
 
 }  // namespace lumra::ja

@@ -76,36 +76,41 @@ std::set<std::string> strings_of(const ReadingStringSet& set) {
 }
 
 // Every outcome of the written string form: the same strings, or the same
-// error; with a tiny trie, through the list the set falls back to.
+// error, in each form the set may take (a tree, a trie, and through a tiny
+// trie the list it falls back to).
 TEST(ReadingStringSet, HoldsTheStringsOfTheWrittenForm) {
   std::mt19937 random(3);
   int failures = 0;
-  int listed = 0;
+  std::map<ReadingStringSet::Form, int> forms;
   for (int round = 0; round < 2000; ++round) {
     const MapReadingIndex index = random_index(random);
     const ReadingOptions options = random_options(random);
     const std::string text = random_text(random, true);
     const std::size_t max_nodes = round % 5 == 0 ? 1 + random() % 40 : StringTrie::kDefaultMaxNodes;
     const auto written = reading_strings(index, text, options);
-    const auto set = ReadingStringSet::of(index, text, options, max_nodes);
-    ASSERT_EQ(set.ok() ? "ok" : message(set.error()), outcome(written)) << text;
-    if (!written.ok()) {
-      ++failures;
-      continue;
+    failures += !written.ok();
+    for (const bool tree : {true, false}) {
+      const auto set = ReadingStringSet::of(index, text, options, max_nodes, tree);
+      ASSERT_EQ(set.ok() ? "ok" : message(set.error()), outcome(written)) << text;
+      if (!written.ok()) continue;
+      ++forms[set.value().form()];
+      const std::set<std::string> expected(written.value().begin(), written.value().end());
+      EXPECT_EQ(strings_of(set.value()), expected) << text;
+      EXPECT_EQ(set.value().size(), expected.size()) << text;
     }
-    listed += set.value().listed();
-    const std::set<std::string> expected(written.value().begin(), written.value().end());
-    EXPECT_EQ(strings_of(set.value()), expected) << text;
-    EXPECT_EQ(set.value().size(), expected.size()) << text;
   }
-  // The rounds reach both outcomes and the fallback.
+  // The rounds reach both outcomes and every form.
   EXPECT_GT(failures, 200);
-  EXPECT_GT(listed, 50);
+  for (const auto form : {ReadingStringSet::Form::Tree, ReadingStringSet::Form::Trie,
+                          ReadingStringSet::Form::Listed}) {
+    EXPECT_GT(forms[form], 50);
+  }
 }
 
 // The best pair of two texts' readings is the list search's over the
 // written strings (itself checked against the plain pair loop in
-// reading_test.cpp), errors in the same order.
+// reading_test.cpp), errors in the same order, whichever forms the two
+// sets take.
 TEST(ReadingStringSet, BestSimilarityEqualsTheListSearch) {
   std::mt19937 random(8);
   StringWorkspace workspace;
@@ -126,9 +131,18 @@ TEST(ReadingStringSet, BestSimilarityEqualsTheListSearch) {
       for (std::string_view text : list) out.push_back(decode_utf8(text));
       return out;
     };
-    EXPECT_EQ(best.value(), pruned_best_pair_similarity(decoded(left_written.value()),
-                                                        decoded(right_written.value()), workspace))
-        << left << " / " << right;
+    const double expected = pruned_best_pair_similarity(decoded(left_written.value()),
+                                                        decoded(right_written.value()), workspace);
+    EXPECT_EQ(best.value(), expected) << left << " / " << right;
+    for (const std::size_t max_nodes : {std::size_t{4}, StringTrie::kDefaultMaxNodes}) {
+      for (const int trees : {0, 1, 2, 3}) {
+        const auto l = ReadingStringSet::of(index, left, options, max_nodes, (trees & 1) != 0);
+        const auto r = ReadingStringSet::of(index, right, options, max_nodes, (trees & 2) != 0);
+        ASSERT_TRUE(l.ok() && r.ok());
+        EXPECT_EQ(best_similarity(l.value(), r.value(), workspace), expected)
+            << left << " / " << right << " " << trees;
+      }
+    }
     ++compared;
   }
   EXPECT_GT(compared, 250);
