@@ -10,6 +10,7 @@
 #include "core/base/errors.h"
 #include "core/lattice/lattice.h"
 #include "core/lattice/lattice_workspace.h"
+#include "core/lattice/prepared_lattice.h"
 #include "core/base/result.h"
 #include "core/strings/string_workspace.h"
 #include "core/base/symbols.h"
@@ -23,6 +24,13 @@ namespace lumra {
 Result<std::uint64_t, DistanceMatrixTooLarge> combined_text_distance(
     Symbols left_text, Symbols right_text, const PathLattice& left_lattice,
     const PathLattice& right_lattice, std::optional<std::uint64_t> cutoff,
+    StringWorkspace& string_workspace, LatticeWorkspace& lattice_workspace);
+
+// The same with reading lattices laid out once each, for the Levenshtein
+// search with or without `cutoff` (prepared_lattice.h).
+Result<std::uint64_t, DistanceMatrixTooLarge> combined_text_distance(
+    Symbols left_text, Symbols right_text, const PreparedLattice& left_lattice,
+    const PreparedLattice& right_lattice, std::optional<std::uint64_t> cutoff,
     StringWorkspace& string_workspace, LatticeWorkspace& lattice_workspace);
 
 }  // namespace lumra

@@ -16,32 +16,51 @@ using internal::damerau_table_fill;
 using internal::levenshtein_bounded_search;
 using internal::levenshtein_table_fill;
 
-enum class Metric { kLevenshtein, kDamerau };
+using Metric = LatticeMetric;
 
 constexpr ChainMetric chain_metric(Metric metric) {
   return metric == Metric::kLevenshtein ? ChainMetric::kLevenshtein : ChainMetric::kDamerau;
 }
 
-// Whether both lattices are made of separate chains, as path lists are;
-// their paths are then in the workspace and the best pair of them is the
-// distance (chain_distances.h), found far sooner by the string kernels
-// than by a search over every pair of nodes.
-bool both_chains(const PathLattice& left, const PathLattice& right, LatticeWorkspace& workspace) {
-  return workspace.left_chains.assign(left) && workspace.right_chains.assign(right);
+// The search proper, on two operands laid out for it. When both lattices
+// are made of separate chains, as path lists are, the best pair of their
+// paths is the distance (chain_distances.h), found far sooner by the string
+// kernels than by a search over every pair of nodes.
+template <Metric kMetric>
+std::uint64_t unbounded_search(const PreparedLattice& left, const PreparedLattice& right,
+                               LatticeWorkspace& workspace) {
+  if (left.chains() && right.chains()) {
+    return chain_distance(chain_metric(kMetric), left.chain_paths(), right.chain_paths(),
+                          workspace.strings);
+  }
+  return kMetric == Metric::kLevenshtein ? levenshtein_table_fill(left, right, workspace)
+                                          : damerau_table_fill(left, right, workspace);
 }
 
 // Whether the end pair is within the bound, and then its distance.
 template <Metric kMetric>
-BoundedSearchOutcome search(const PathLattice& left, const PathLattice& right, std::uint64_t bound,
-                            LatticeWorkspace& workspace) {
-  if (both_chains(left, right, workspace)) {
-    const auto distance = chain_distance_within(chain_metric(kMetric), workspace.left_chains,
-                                                workspace.right_chains, bound, workspace.strings);
+BoundedSearchOutcome bounded_search(const PreparedLattice& left, const PreparedLattice& right,
+                                    std::uint64_t bound, LatticeWorkspace& workspace) {
+  if (left.chains() && right.chains()) {
+    const auto distance = chain_distance_within(chain_metric(kMetric), left.chain_paths(),
+                                                right.chain_paths(), bound, workspace.strings);
     return distance ? BoundedSearchOutcome{true, *distance}
                     : BoundedSearchOutcome{false, kLatticeInfinity};
   }
   return kMetric == Metric::kLevenshtein ? levenshtein_bounded_search(left, right, bound, workspace)
                                          : damerau_bounded_search(left, right, bound, workspace);
+}
+
+// Lays out two lattices in the workspace for `use`, as far as the search
+// needs: when the left one is not made of chains, the right one's chains
+// are never read, and when both are, no arcs are laid out.
+void lay_out(const PathLattice& left, const PathLattice& right, LatticeSearchUse use,
+             LatticeWorkspace& workspace) {
+  workspace.left.reset(left);
+  workspace.right.reset(right);
+  if (workspace.left.read_chains() && workspace.right.read_chains()) return;
+  workspace.left.lay_out(use, LatticeSide::kLeft);
+  workspace.right.lay_out(use, LatticeSide::kRight);
 }
 
 template <Metric kMetric>
@@ -50,12 +69,8 @@ Result<std::uint64_t, DistanceMatrixTooLarge> unbounded(const PathLattice& left,
                                                         LatticeWorkspace& workspace) {
   auto states = lattice_state_count(left, right);
   if (!states) return Fail(states.error());
-  if (both_chains(left, right, workspace)) {
-    return chain_distance(chain_metric(kMetric), workspace.left_chains, workspace.right_chains,
-                          workspace.strings);
-  }
-  return kMetric == Metric::kLevenshtein ? levenshtein_table_fill(left, right, workspace)
-                                          : damerau_table_fill(left, right, workspace);
+  lay_out(left, right, {kMetric, false}, workspace);
+  return unbounded_search<kMetric>(workspace.left, workspace.right, workspace);
 }
 
 template <Metric kMetric>
@@ -65,9 +80,11 @@ Result<BoundedDistance, DistanceMatrixTooLarge> bounded(const PathLattice& left,
                                                         LatticeWorkspace& workspace) {
   auto states = lattice_state_count(left, right);
   if (!states) return Fail(states.error());
+  lay_out(left, right, {kMetric, true}, workspace);
   // The end pair's distance when it was reached within the bound, else
   // the infinity of an unreached pair.
-  const std::uint64_t value = search<kMetric>(left, right, bound, workspace).end_distance;
+  const std::uint64_t value =
+      bounded_search<kMetric>(workspace.left, workspace.right, bound, workspace).end_distance;
   return BoundedDistance{value <= bound, value};
 }
 
@@ -77,7 +94,8 @@ Result<bool, DistanceMatrixTooLarge> within(const PathLattice& left, const PathL
   auto states = lattice_state_count(left, right);
   if (!states) return Fail(states.error());
   LatticeWorkspace fresh;
-  return search<kMetric>(left, right, threshold, fresh).reached_end;
+  lay_out(left, right, {kMetric, true}, fresh);
+  return bounded_search<kMetric>(fresh.left, fresh.right, threshold, fresh).reached_end;
 }
 
 template <Metric kMetric>
@@ -89,6 +107,22 @@ Result<std::uint64_t, DistanceMatrixTooLarge> with_cutoff(const PathLattice& lef
   auto result = bounded<kMetric>(left, right, *cutoff, workspace);
   if (!result) return Fail(result.error());
   return apply_integer_cutoff(result.value(), *cutoff);
+}
+
+template <Metric kMetric>
+Result<std::uint64_t, DistanceMatrixTooLarge> prepared_with_cutoff(
+    const PreparedLattice& left, const PreparedLattice& right, std::optional<std::uint64_t> cutoff,
+    LatticeWorkspace& workspace) {
+  const LatticeSearchUse use{kMetric, cutoff.has_value()};
+  if (!left.laid_out_for(use, LatticeSide::kLeft) ||
+      !right.laid_out_for(use, LatticeSide::kRight)) {
+    return with_cutoff<kMetric>(left.lattice(), right.lattice(), cutoff, workspace);
+  }
+  auto states = lattice_state_count(left.lattice(), right.lattice());
+  if (!states) return Fail(states.error());
+  if (!cutoff) return unbounded_search<kMetric>(left, right, workspace);
+  const std::uint64_t value = bounded_search<kMetric>(left, right, *cutoff, workspace).end_distance;
+  return apply_integer_cutoff(BoundedDistance{value <= *cutoff, value}, *cutoff);
 }
 
 }  // namespace
@@ -139,6 +173,14 @@ Result<std::uint64_t, DistanceMatrixTooLarge> lattice_damerau_with_cutoff(
     const PathLattice& left, const PathLattice& right, std::optional<std::uint64_t> cutoff,
     LatticeWorkspace& workspace) {
   return with_cutoff<Metric::kDamerau>(left, right, cutoff, workspace);
+}
+
+Result<std::uint64_t, DistanceMatrixTooLarge> lattice_distance_with_cutoff(
+    LatticeMetric metric, const PreparedLattice& left, const PreparedLattice& right,
+    std::optional<std::uint64_t> cutoff, LatticeWorkspace& workspace) {
+  return metric == LatticeMetric::kLevenshtein
+             ? prepared_with_cutoff<Metric::kLevenshtein>(left, right, cutoff, workspace)
+             : prepared_with_cutoff<Metric::kDamerau>(left, right, cutoff, workspace);
 }
 
 }  // namespace lumra

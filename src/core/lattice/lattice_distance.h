@@ -28,6 +28,7 @@
 #include "core/base/errors.h"
 #include "core/lattice/lattice.h"
 #include "core/lattice/lattice_workspace.h"
+#include "core/lattice/prepared_lattice.h"
 #include "core/strings/osa.h"
 #include "core/base/result.h"
 
@@ -74,5 +75,13 @@ Result<std::uint64_t, DistanceMatrixTooLarge> lattice_levenshtein_with_cutoff(
 Result<std::uint64_t, DistanceMatrixTooLarge> lattice_damerau_with_cutoff(
     const PathLattice& left, const PathLattice& right, std::optional<std::uint64_t> cutoff,
     LatticeWorkspace& workspace);
+
+// The same on operands laid out once each (prepared_lattice.h), for a
+// matrix that compares every query with every choice: the values and
+// failures the lattices themselves give. An operand laid out for another
+// metric, search or side is read again here, as a lattice is.
+Result<std::uint64_t, DistanceMatrixTooLarge> lattice_distance_with_cutoff(
+    LatticeMetric metric, const PreparedLattice& left, const PreparedLattice& right,
+    std::optional<std::uint64_t> cutoff, LatticeWorkspace& workspace);
 
 }  // namespace lumra

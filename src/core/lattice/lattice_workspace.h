@@ -5,10 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/lattice/chain_paths.h"
-#include "core/lattice/internal/fill_columns.h"
-#include "core/lattice/internal/node_steps.h"
 #include "core/lattice/internal/reached_states.h"
+#include "core/lattice/prepared_lattice.h"
 #include "core/strings/string_workspace.h"
 #include "core/lattice/internal/table_rows.h"
 
@@ -21,20 +19,17 @@ namespace lumra {
 // search initialises what it reads. Nothing is allocated for a pair of
 // lattices beyond the state limit.
 struct LatticeWorkspace {
-  // Lattices of separate chains: their paths, and the string kernels'
-  // buffers for comparing them (chain_paths.h).
-  ChainPaths left_chains;
-  ChainPaths right_chains;
+  // The two lattices of a search that was not given them laid out
+  // (prepared_lattice.h): their paths when both are made of separate
+  // chains, else their arcs as the inner loops read them.
+  PreparedLattice left;
+  PreparedLattice right;
+  // The string kernels' buffers for comparing two lists of chains.
   StringWorkspace strings;
-  // The arcs of the two lattices as the inner loops read them: entering
-  // arcs for the table fills, leaving arcs for the bounded searches.
-  internal::NodeSteps left_steps;
-  internal::NodeSteps right_steps;
   // Unbounded searches: the rows of distances (one row per left node, one
   // cell per right node, between the two start..end ranges) that are still
-  // read, and how a row walks its columns.
+  // read.
   internal::TableRows table;
-  internal::FillColumns columns;
   // Bounded searches: the distances reached so far, the states to expand
   // at the current distance and those to expand at the next one.
   internal::ReachedStates reached;
@@ -42,9 +37,8 @@ struct LatticeWorkspace {
   std::vector<std::uint32_t> next_level;
 
   std::size_t reserved_bytes() const {
-    return left_chains.reserved_bytes() + right_chains.reserved_bytes() +
-           left_steps.reserved_bytes() + right_steps.reserved_bytes() + table.reserved_bytes() +
-           columns.reserved_bytes() + reached.reserved_bytes() +
+    return left.reserved_bytes() + right.reserved_bytes() + table.reserved_bytes() +
+           reached.reserved_bytes() +
            (level.capacity() + next_level.capacity()) * sizeof(std::uint32_t);
   }
 };

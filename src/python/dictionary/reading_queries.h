@@ -17,6 +17,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "core/alignment/partial_alignment.h"
@@ -29,6 +31,7 @@
 #include "core/lattice/combined_text_distance.h"
 #include "core/lattice/lattice_distance.h"
 #include "core/lattice/lattice_workspace.h"
+#include "core/lattice/prepared_lattice.h"
 #include "core/strings/string_workspace.h"
 #include "ja/reading/reading_options.h"
 #include "ja/romaji/text_list.h"
@@ -38,9 +41,6 @@ namespace lumra::python {
 
 using Texts = std::span<const std::string>;
 
-// A lattice distance as the methods report it, with its integer cutoff.
-using LatticeMetric = Result<std::uint64_t, DistanceMatrixTooLarge> (*)(
-    const PathLattice&, const PathLattice&, std::optional<std::uint64_t>, LatticeWorkspace&);
 // A lattice threshold test.
 using LatticeTest = Result<bool, DistanceMatrixTooLarge> (*)(const PathLattice&,
                                                              const PathLattice&, std::uint64_t);
@@ -57,16 +57,20 @@ class ReadingQueries {
   ReadingQueries(const Index& index, const ja::ReadingOptions& options)
       : index_(index), options_(options) {}
 
-  // Integer cells: the lattice distance of each query and choice.
+  // Integer cells: the lattice distance of each query and choice, as the
+  // methods report it with the integer cutoff.
   Result<DistanceMatrix<std::uint64_t>, QueryError> distances(Texts queries, Texts choices,
                                                               LatticeMetric metric,
                                                               std::optional<std::uint64_t> cutoff) {
     LatticeWorkspace workspace;
+    const LatticeSearchUse use{metric, cutoff.has_value()};
     return matrix<std::uint64_t>(
         queries, choices, [&](std::string_view text) { return lattice(text); },
-        [&](const QueryLattice& query, const QueryLattice& choice) {
-          return searched(query, choice, [&](const PathLattice& q, const PathLattice& c) {
-            return metric(q, c, cutoff, workspace);
+        [&](const QueryLattice& read, LatticeSide side) { return prepared(read, use, side); },
+        [&](const PreparedQuery& query, const PreparedQuery& choice) {
+          return searched(*query.read, *choice.read, [&](const PathLattice&, const PathLattice&) {
+            return lattice_distance_with_cutoff(metric, query.laid_out, choice.laid_out, cutoff,
+                                                workspace);
           });
         });
   }
@@ -77,17 +81,27 @@ class ReadingQueries {
       Texts queries, Texts choices, std::optional<std::uint64_t> cutoff) {
     StringWorkspace string_workspace;
     LatticeWorkspace lattice_workspace;
+    const LatticeSearchUse use{LatticeMetric::kLevenshtein, cutoff.has_value()};
+    struct PreparedText {
+      const WrittenAndRead* text;
+      PreparedQuery read;
+    };
     return matrix<std::uint64_t>(
         queries, choices,
         [&](std::string_view text) -> Result<WrittenAndRead, QueryError> {
           LUMRA_TRY_ASSIGN(QueryLattice read, lattice(text));
           return WrittenAndRead{decode_utf8(text), std::move(read)};
         },
-        [&](const WrittenAndRead& query, const WrittenAndRead& choice) {
-          return searched(query.read, choice.read, [&](const PathLattice& q, const PathLattice& c) {
-            return combined_text_distance(query.written, choice.written, q, c, cutoff,
-                                          string_workspace, lattice_workspace);
-          });
+        [&](const WrittenAndRead& text, LatticeSide side) {
+          return PreparedText{&text, prepared(text.read, use, side)};
+        },
+        [&](const PreparedText& query, const PreparedText& choice) {
+          return searched(query.text->read, choice.text->read,
+                          [&](const PathLattice&, const PathLattice&) {
+                            return combined_text_distance(
+                                query.text->written, choice.text->written, query.read.laid_out,
+                                choice.read.laid_out, cutoff, string_workspace, lattice_workspace);
+                          });
         });
   }
 
@@ -101,8 +115,9 @@ class ReadingQueries {
         [&](std::string_view text) {
           return Language::similarity_form(index_, text, options_, scratch_);
         },
-        [&](const Form& query, const Form& choice) -> Result<double, QueryError> {
-          return Language::best_similarity(query, choice, workspace);
+        [](const Form& form, LatticeSide) { return &form; },
+        [&](const Form* query, const Form* choice) -> Result<double, QueryError> {
+          return Language::best_similarity(*query, *choice, workspace);
         });
   }
 
@@ -161,6 +176,19 @@ class ReadingQueries {
     QueryLattice read;
   };
 
+  // A query lattice laid out for the searches of one matrix, once, however
+  // many cells it takes part in. Refers to the lattice, which stays put
+  // while the matrix is filled.
+  struct PreparedQuery {
+    const QueryLattice* read;
+    PreparedLattice laid_out;  // meaningful only when read->lattice holds one
+  };
+
+  static PreparedQuery prepared(const QueryLattice& read, LatticeSearchUse use, LatticeSide side) {
+    if (!read.lattice) return {&read, PreparedLattice()};
+    return {&read, PreparedLattice::of(*read.lattice, use, side)};
+  }
+
   Result<QueryLattice, QueryError> lattice(std::string_view text) {
     return Language::lattice(index_, text, options_, scratch_);
   }
@@ -176,12 +204,17 @@ class ReadingQueries {
     return std::move(found).value();
   }
 
-  // Converts every query, then every choice, with `convert`, and fills the
-  // matrix row by row with `cell`.
-  template <class Cell, class Convert, class CellOf>
+  // Converts every query, then every choice, with `convert`, lays each
+  // form out for the cells with `prepare` (queries on the left, choices on
+  // the right), and fills the matrix row by row with `cell`.
+  template <class Cell, class Convert, class Prepare, class CellOf>
   Result<DistanceMatrix<Cell>, QueryError> matrix(Texts queries, Texts choices, Convert&& convert,
-                                                  CellOf&& cell) {
+                                                  Prepare&& prepare, CellOf&& cell) {
     using Form = std::remove_cvref_t<decltype(convert(std::string_view()).value())>;
+    using Prepared = std::remove_cvref_t<decltype(prepare(std::declval<const Form&>(),
+                                                          LatticeSide::kLeft))>;
+    // Prepared forms refer to the converted ones: neither vector grows once
+    // the first is prepared.
     std::vector<Form> query_forms;
     std::vector<Form> choice_forms;
     query_forms.reserve(queries.size());
@@ -199,13 +232,26 @@ class ReadingQueries {
       LUMRA_TRY_ASSIGN(Form form, convert(text));
       choice_forms.push_back(std::move(form));
     }
+    std::vector<Prepared> prepared_queries;
+    std::vector<Prepared> prepared_choices;
+    // A form without a partner takes part in no cell.
+    if (!query_forms.empty() && !choice_forms.empty()) {
+      prepared_queries.reserve(query_forms.size());
+      prepared_choices.reserve(choice_forms.size());
+      for (const Form& form : query_forms) {
+        prepared_queries.push_back(prepare(form, LatticeSide::kLeft));
+      }
+      for (const Form& form : choice_forms) {
+        prepared_choices.push_back(prepare(form, LatticeSide::kRight));
+      }
+    }
     DistanceMatrix<Cell> result{queries.size(), choices.size(), nullptr};
     result.cells = std::make_unique_for_overwrite<Cell[]>(queries.size() * choices.size());
-    for (std::size_t q = 0; q < query_forms.size(); ++q) {
+    for (std::size_t q = 0; q < prepared_queries.size(); ++q) {
       Cell* row = result.row(q);
-      for (std::size_t c = 0; c < choice_forms.size(); ++c) {
+      for (std::size_t c = 0; c < prepared_choices.size(); ++c) {
         if (poll.stop_after(kWorkPerStep)) return DistanceMatrix<Cell>{};
-        LUMRA_TRY_ASSIGN(row[c], cell(query_forms[q], choice_forms[c]));
+        LUMRA_TRY_ASSIGN(row[c], cell(prepared_queries[q], prepared_choices[c]));
       }
     }
     return result;

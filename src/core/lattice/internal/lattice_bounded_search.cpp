@@ -23,16 +23,14 @@ namespace {
 // are stored (reached_states.h), and none beyond the start..end ranges:
 // nodes only grow along arcs, so those never lead to the end pair.
 template <bool kDamerau>
-BoundedSearchOutcome search(const PathLattice& left, const PathLattice& right, std::uint64_t bound,
-                            LatticeWorkspace& workspace) {
-  NodeSteps& from_left = workspace.left_steps;
-  NodeSteps& from_right = workspace.right_steps;
-  from_left.assign(left, left.start(), left.end(), NodeSteps::Direction::kOutgoing);
-  from_right.assign(right, right.start(), right.end(), NodeSteps::Direction::kOutgoing);
+BoundedSearchOutcome search(const PreparedLattice& left, const PreparedLattice& right,
+                            std::uint64_t bound, LatticeWorkspace& workspace) {
+  const NodeSteps& from_left = left.steps();
+  const NodeSteps& from_right = right.steps();
   // Both fit in 32 bits, and so does every state number: their product is
   // within the state limit.
-  const auto rows = static_cast<std::uint32_t>(left.end() - left.start() + 1);
-  const auto cols = static_cast<std::uint32_t>(right.end() - right.start() + 1);
+  const std::uint32_t rows = left.span();
+  const std::uint32_t cols = right.span();
   const std::uint32_t end_state = rows * cols - 1;
   ReachedStates& reached = workspace.reached;
   std::vector<std::uint32_t>& level = workspace.level;
@@ -90,13 +88,15 @@ BoundedSearchOutcome search(const PathLattice& left, const PathLattice& right, s
 
 }  // namespace
 
-BoundedSearchOutcome levenshtein_bounded_search(const PathLattice& left, const PathLattice& right,
-                                                std::uint64_t bound, LatticeWorkspace& workspace) {
+BoundedSearchOutcome levenshtein_bounded_search(const PreparedLattice& left,
+                                                const PreparedLattice& right, std::uint64_t bound,
+                                                LatticeWorkspace& workspace) {
   return search<false>(left, right, bound, workspace);
 }
 
-BoundedSearchOutcome damerau_bounded_search(const PathLattice& left, const PathLattice& right,
-                                            std::uint64_t bound, LatticeWorkspace& workspace) {
+BoundedSearchOutcome damerau_bounded_search(const PreparedLattice& left,
+                                            const PreparedLattice& right, std::uint64_t bound,
+                                            LatticeWorkspace& workspace) {
   return search<true>(left, right, bound, workspace);
 }
 

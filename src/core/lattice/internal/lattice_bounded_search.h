@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "core/lattice/lattice.h"
 #include "core/lattice/lattice_workspace.h"
+#include "core/lattice/prepared_lattice.h"
 
 namespace lumra::internal {
 
@@ -19,10 +19,13 @@ struct BoundedSearchOutcome {
   std::uint64_t end_distance;
 };
 
-// The pair must already have passed the state limit.
-BoundedSearchOutcome levenshtein_bounded_search(const PathLattice& left, const PathLattice& right,
-                                                std::uint64_t bound, LatticeWorkspace& workspace);
-BoundedSearchOutcome damerau_bounded_search(const PathLattice& left, const PathLattice& right,
-                                            std::uint64_t bound, LatticeWorkspace& workspace);
+// The pair must already have passed the state limit, and be laid out for
+// the bounded search.
+BoundedSearchOutcome levenshtein_bounded_search(const PreparedLattice& left,
+                                                const PreparedLattice& right, std::uint64_t bound,
+                                                LatticeWorkspace& workspace);
+BoundedSearchOutcome damerau_bounded_search(const PreparedLattice& left,
+                                            const PreparedLattice& right, std::uint64_t bound,
+                                            LatticeWorkspace& workspace);
 
 }  // namespace lumra::internal

@@ -158,12 +158,13 @@ void chained_rows(const Grid& grid, const SingleArcRow& first, const SingleArcRo
   }
 }
 
-// Any other row: first the cheapest way down from each arc into the row's
-// node, one arc after the other, then the insertions along the row. With
-// no arc in (the start row, or a node the start does not reach within the
-// ranges) only the insertions remain; the start pair itself costs 0.
+// Any other row, arc by arc: first the cheapest way down from each arc
+// into the row's node, one arc after the other, then the insertions along
+// the row. With no arc in (the start row, or a node the start does not
+// reach within the ranges) only the insertions remain; the start pair
+// itself costs 0.
 template <bool kDamerau>
-void any_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
+void any_row_by_arcs(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
   const FillColumns& columns = grid.columns;
   const auto xs = grid.into_left.of(r);
   std::fill(cell, cell + grid.cols, kUnreached);
@@ -198,6 +199,65 @@ void any_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
     }
     for (std::uint32_t c = followers; c < end; ++c) {
       cell[c] = std::min(cell[c], cell[c - 1] + 1);
+    }
+  }
+}
+
+// Rows with up to this many arcs in are filled in one pass over the
+// columns (any_row); the rows above them are then looked up once.
+inline constexpr std::size_t kOnePassArcs = 8;
+
+// Any other row, in one pass over the columns: each cell takes the
+// cheapest way down over every arc into the row's node and then its
+// insertions, whose cells before it are already final. The same minimum
+// of the same terms as arc by arc, without going over the row once per
+// arc and once more for the insertions.
+template <bool kDamerau>
+void any_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
+  const FillColumns& columns = grid.columns;
+  const auto xs = grid.into_left.of(r);
+  if (xs.empty() || xs.size() > kOnePassArcs) {
+    any_row_by_arcs<kDamerau>(grid, cell, r);
+    return;
+  }
+  const std::size_t arcs = xs.size();
+  const std::uint32_t* above[kOnePassArcs];
+  std::span<const Step> x2s[kOnePassArcs];
+  for (std::size_t k = 0; k < arcs; ++k) {
+    above[k] = grid.row(xs[k].node);
+    x2s[k] = grid.into_left.of(xs[k].node);
+  }
+  const Symbol* const symbols = columns.symbol.data();
+  // The start pair, the only cell of no cost, is in the start row, which
+  // has no arc in.
+  for (const auto [begin, followers, end] : columns.segments) {
+    for (std::uint32_t c = begin; c < followers; ++c) {
+      std::uint32_t best = kUnreached;
+      for (std::size_t k = 0; k < arcs; ++k) {
+        best = std::min(best, columns.simple[c]
+                                  ? from_above_simple<kDamerau>(grid, xs[k], above[k], x2s[k], c)
+                                  : from_above_any<kDamerau>(grid, xs[k], above[k], x2s[k], c));
+      }
+      cell[c] = std::min(best, insertion(grid, cell, c));
+    }
+    // A follower's insertion comes from the cell just before it.
+    std::uint32_t left = followers > begin ? cell[followers - 1] : kUnreached;
+    for (std::uint32_t c = followers; c < end; ++c) {
+      std::uint32_t best = kUnreached;
+      for (std::size_t k = 0; k < arcs; ++k) {
+        std::uint32_t way = std::min(above[k][c] + 1,
+                                     above[k][c - 1] + (xs[k].symbol != symbols[c] ? 1u : 0u));
+        if constexpr (kDamerau) {
+          for (const Step& x2 : x2s[k]) {
+            if (symbols[c] == x2.symbol && symbols[c - 1] == xs[k].symbol) {
+              way = std::min(way, grid.row(x2.node)[c - 2] + 1);
+            }
+          }
+        }
+        best = std::min(best, way);
+      }
+      left = std::min(best, left + 1);
+      cell[c] = left;
     }
   }
 }

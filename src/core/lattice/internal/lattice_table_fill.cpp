@@ -24,18 +24,16 @@ using table_fill::kUnreached;
 // lead to the end pair, so they have no cells, and the arcs that touch them
 // were dropped with the steps.
 template <bool kDamerau>
-std::uint64_t fill(const PathLattice& left, const PathLattice& right, LatticeWorkspace& workspace) {
-  NodeSteps& into_left = workspace.left_steps;
-  NodeSteps& into_right = workspace.right_steps;
-  into_left.assign(left, left.start(), left.end(), NodeSteps::Direction::kIncoming);
-  into_right.assign(right, right.start(), right.end(), NodeSteps::Direction::kIncoming);
+std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
+                   LatticeWorkspace& workspace) {
+  const NodeSteps& into_left = left.steps();
+  const NodeSteps& into_right = right.steps();
   // Both fit in 32 bits: their product is within the state limit.
-  const auto rows = static_cast<std::uint32_t>(left.end() - left.start() + 1);
-  const auto cols = static_cast<std::uint32_t>(right.end() - right.start() + 1);
-  workspace.columns.plan(into_right, cols, kDamerau);
+  const std::uint32_t rows = left.span();
+  const std::uint32_t cols = right.span();
   TableRows& table = workspace.table;
   table.plan(into_left, rows, cols, kDamerau);
-  const Grid grid{into_left, into_right, table, cols, workspace.columns};
+  const Grid grid{into_left, into_right, table, cols, right.columns()};
 
   // Most rows of a chain lattice have one arc in, and so does its source;
   // and most follow the row just before.
@@ -77,12 +75,12 @@ std::uint64_t fill(const PathLattice& left, const PathLattice& right, LatticeWor
 
 }  // namespace
 
-std::uint64_t levenshtein_table_fill(const PathLattice& left, const PathLattice& right,
+std::uint64_t levenshtein_table_fill(const PreparedLattice& left, const PreparedLattice& right,
                                      LatticeWorkspace& workspace) {
   return fill<false>(left, right, workspace);
 }
 
-std::uint64_t damerau_table_fill(const PathLattice& left, const PathLattice& right,
+std::uint64_t damerau_table_fill(const PreparedLattice& left, const PreparedLattice& right,
                                  LatticeWorkspace& workspace) {
   return fill<true>(left, right, workspace);
 }
