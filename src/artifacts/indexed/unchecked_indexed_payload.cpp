@@ -84,17 +84,17 @@ Result<UncheckedIndexedPayload, IndexedProblem> UncheckedIndexedPayload::open(
 }
 
 Result<IndexedPayload, IndexedProblem> UncheckedIndexedPayload::check_entries(
-    const payload::ReadingNormalizer& normal_form) && {
+    const ReadingNormalForm& normal_form) && {
   return std::move(*this).check_entries(normal_form, nullptr);
 }
 
 Result<IndexedPayload, IndexedProblem> UncheckedIndexedPayload::check_entries(
-    const payload::ReadingNormalizer& normal_form, const IndexedPayload::EntryVisitor& visit) && {
+    const ReadingNormalForm& normal_form, const IndexedPayload::EntryVisitor& visit) && {
   return std::move(*this).check_entries(normal_form, &visit);
 }
 
 Result<IndexedPayload, IndexedProblem> UncheckedIndexedPayload::check_entries(
-    const payload::ReadingNormalizer& normal_form, const IndexedPayload::EntryVisitor* visit) && {
+    const ReadingNormalForm& normal_form, const IndexedPayload::EntryVisitor* visit) && {
   Status<IndexedProblem> walked = walk_entries(normal_form, visit);
   if (!walked.ok()) {
     IndexedProblem problem = walked.take_error();
@@ -114,7 +114,7 @@ Result<IndexedPayload, IndexedProblem> UncheckedIndexedPayload::check_entries(
 }
 
 Status<IndexedProblem> UncheckedIndexedPayload::walk_entries(
-    const payload::ReadingNormalizer& normal_form, const IndexedPayload::EntryVisitor* visit) {
+    const ReadingNormalForm& normal_form, const IndexedPayload::EntryVisitor* visit) {
   const ReadingsSection records{bytes_, readings_start_, limits_.reading_count, limits_.reading_bytes};
   std::vector<std::string_view> readings;
   EarlierReadings earlier;
@@ -157,8 +157,8 @@ Status<IndexedProblem> UncheckedIndexedPayload::walk_entries(
     for (std::size_t r = 0; r < readings.size(); ++r) {
       const std::string_view reading = readings[r];
       if (reading.empty()) return Fail(EmptyReading{std::string(surface), r});
-      if (normal_form) {
-        if (std::optional<std::string> normalized = normal_form(reading)) {
+      if (normal_form.of && !(normal_form.plainly_normal && normal_form.plainly_normal(reading))) {
+        if (std::optional<std::string> normalized = normal_form.of(reading)) {
           return Fail(ReadingNotNormalized{std::string(surface), std::string(reading),
                                            std::move(*normalized)});
         }

@@ -22,6 +22,16 @@
 
 namespace lumra::artifacts {
 
+// The normal form a language keeps its readings in, if any.
+struct ReadingNormalForm {
+  // The normal form of a reading that is not in it (unset: readings have
+  // no normal form to be in).
+  payload::ReadingNormalizer of;
+  // Says quickly of most readings that are in normal form that they are,
+  // so that `of` is asked only about the others; null to ask about all.
+  bool (*plainly_normal)(std::string_view reading) = nullptr;
+};
+
 class UncheckedIndexedPayload {
  public:
   // The layout checks, in this order; the first failure ends them:
@@ -47,7 +57,7 @@ class UncheckedIndexedPayload {
   //   4. decode_reading_record() of its offset, with its problems;
   //   5. no readings: EmptyReadings;
   //   6. per reading r in order: empty: EmptyReading; not in normal form
-  //      (only when `normal_form` is given): ReadingNotNormalized; equal to
+  //      (only when the language has one): ReadingNotNormalized; equal to
   //      an earlier reading: DuplicateReading.
   // A walk that the FST itself cannot finish (its key count or a key length
   // beyond what the walk allows is wrong) is BadFst. A record shared by
@@ -59,8 +69,8 @@ class UncheckedIndexedPayload {
   // order of the walk: the entries IndexedPayload::for_each_entry() gives,
   // without walking the FST and decoding the records a second time. The
   // visits of a walk that fails stop where it fails.
-  Result<IndexedPayload, IndexedProblem> check_entries(const payload::ReadingNormalizer& normal_form) &&;
-  Result<IndexedPayload, IndexedProblem> check_entries(const payload::ReadingNormalizer& normal_form,
+  Result<IndexedPayload, IndexedProblem> check_entries(const ReadingNormalForm& normal_form) &&;
+  Result<IndexedPayload, IndexedProblem> check_entries(const ReadingNormalForm& normal_form,
                                                        const IndexedPayload::EntryVisitor& visit) &&;
 
  private:
@@ -74,9 +84,9 @@ class UncheckedIndexedPayload {
         header_word_(header_word),
         entry_count_(entry_count) {}
 
-  Result<IndexedPayload, IndexedProblem> check_entries(const payload::ReadingNormalizer& normal_form,
+  Result<IndexedPayload, IndexedProblem> check_entries(const ReadingNormalForm& normal_form,
                                                        const IndexedPayload::EntryVisitor* visit) &&;
-  Status<IndexedProblem> walk_entries(const payload::ReadingNormalizer& normal_form,
+  Status<IndexedProblem> walk_entries(const ReadingNormalForm& normal_form,
                                       const IndexedPayload::EntryVisitor* visit);
   std::span<const std::uint8_t> fst_section() const {
     return {bytes_.data() + kIndexedHeaderBytes, readings_start_ - kIndexedHeaderBytes};

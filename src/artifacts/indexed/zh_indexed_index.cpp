@@ -108,9 +108,13 @@ Result<std::unique_ptr<IndexedZhReadingIndex>, zh::ZhLoadError> parse_zh_indexed
   const std::optional<zh::PinyinView> view =
       zh::pinyin_view_from_code(opened.value().header_word());
   if (!view) return Fail(UnsupportedIndexedPinyinView{opened.value().header_word()});
-  const payload::ReadingNormalizer normal_form = [view = *view](std::string_view reading) {
-    return zh::pinyin_normal_form_if_different(reading, view);
-  };
+  const ReadingNormalForm normal_form{
+      [view = *view](std::string_view reading) {
+        return zh::pinyin_normal_form_if_different(reading, view);
+      },
+      *view == zh::PinyinView::kTone3
+          ? +[](std::string_view reading) { return zh::is_plain_pinyin(reading, zh::PinyinView::kTone3); }
+          : +[](std::string_view reading) { return zh::is_plain_pinyin(reading, zh::PinyinView::kNoTone); }};
   UncheckedIndexedPayload& unchecked = opened.value();
   Result<IndexedPayload, IndexedProblem> checked = [&] {
     if (content_digest == nullptr) return std::move(unchecked).check_entries(normal_form);
