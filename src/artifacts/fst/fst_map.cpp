@@ -19,6 +19,13 @@ constexpr std::uint64_t kSmallestFst = kHeaderBytes + kFooterBytes + kChecksumBy
 }  // namespace
 
 Result<FstMap, FstError> FstMap::open(std::span<const std::uint8_t> bytes) {
+  LUMRA_TRY_ASSIGN(FstMap map, open_footer(bytes));
+  LUMRA_TRY(map.check_reachable_nodes());
+  map.cache_first_steps();
+  return map;
+}
+
+Result<FstMap, FstError> FstMap::open_footer(std::span<const std::uint8_t> bytes) {
   const std::uint64_t size = bytes.size();
   if (size < kSmallestFst) return fault(FstErrorKind::kTooShort, size);
   FstMap map;
@@ -39,13 +46,16 @@ Result<FstMap, FstError> FstMap::open(std::span<const std::uint8_t> bytes) {
   }
   map.nodes_ = bytes.first(footer);
   LUMRA_TRY_ASSIGN(map.root_, map.node(root));
-  LUMRA_TRY(map.check_reachable_nodes());
-  map.cache_first_steps();
+  if (root == kEmptyFinalAddress) {
+    if (map.key_count_ != 1) return fault(FstErrorKind::kKeyCountMismatch, map.key_count_);
+  } else if ((map.key_count_ == 0) != map.root_.is_dead_end()) {
+    return fault(FstErrorKind::kKeyCountMismatch, map.key_count_);
+  }
   return map;
 }
 
 void FstMap::cache_first_steps() {
-  // Only after check_reachable_nodes(): the targets are then known to decode.
+  // Only once the nodes are checked: the targets are then known to decode.
   for (std::size_t i = 0; i < root_.transition_count(); ++i) {
     const Transition first = root_.transition(i);
     root_steps_[first.input] = {first.target, first.output};
@@ -100,15 +110,9 @@ Result<std::uint64_t, FstError> FstMap::single_transition_target(std::uint64_t a
 // Visits each reachable node once, highest address first. Every transition
 // leads strictly downwards, so by the time the scan reaches a node, all its
 // parents have marked it; one bit per byte is all the memory it needs.
-Status<FstError> FstMap::check_reachable_nodes() {
+Status<FstError> FstMap::check_reachable_nodes() const {
   const std::uint64_t root = root_.address();
-  if (root == kEmptyFinalAddress) {
-    if (key_count_ != 1) return fault(FstErrorKind::kKeyCountMismatch, key_count_);
-    return Unit{};
-  }
-  if ((key_count_ == 0) != root_.is_dead_end()) {
-    return fault(FstErrorKind::kKeyCountMismatch, key_count_);
-  }
+  if (root == kEmptyFinalAddress) return Unit{};
   std::vector<std::uint64_t> marked(root / 64 + 1, 0);
   auto mark = [&](std::uint64_t address) { marked[address / 64] |= std::uint64_t{1} << (address % 64); };
   mark(root);
@@ -119,7 +123,6 @@ Status<FstError> FstMap::check_reachable_nodes() {
       const int bit = 63 - std::countl_zero(marked[word]);
       marked[word] &= ~(std::uint64_t{1} << bit);
       const std::uint64_t address = word * 64 + static_cast<std::uint64_t>(bit);
-      ++node_count_;
       // Most nodes have a single transition; they are checked here without
       // being decoded in full, with the checks and the faults of the
       // general path below.

@@ -5,7 +5,8 @@
 // a lookup or a walk only ever meets nodes that decode inside the bytes and
 // whose transitions lead strictly downwards. What open() cannot see without
 // memory per node, the key count and the key lengths, the walk checks as it
-// goes (fst_stream.h).
+// goes (fst_stream.h). Whoever walks every key anyway can have the nodes
+// checked on the way instead, and the map at the end (opening_walk.h).
 //
 // The map does not own its bytes: they must outlive it and every stream
 // over it.
@@ -20,6 +21,7 @@
 
 #include "artifacts/fst/format.h"
 #include "artifacts/fst/fst_error.h"
+#include "artifacts/fst/key_order_walk.h"
 #include "artifacts/fst/node.h"
 #include "core/base/result.h"
 
@@ -42,9 +44,8 @@ class FstMap {
   // The map's bytes from its first one: node addresses index into them.
   // Only nodes reached from the root are known to decode.
   const std::uint8_t* data() const { return nodes_.data(); }
-  // Distinct nodes reachable from the root (the empty final state not
-  // counted); no key path is longer than this.
-  std::uint64_t node_count() const { return node_count_; }
+  // What a walk of the keys needs to know.
+  WalkedMap walked() const { return {nodes_.data(), version_, root_.address(), key_count_}; }
 
   const Node& root() const { return root_; }
   Result<Node, FstError> node(std::uint64_t address) const {
@@ -62,8 +63,14 @@ class FstMap {
     std::uint64_t output = 0;
   };
 
+  friend class OpeningWalk;
+
   FstMap() = default;
-  Status<FstError> check_reachable_nodes();
+  // open()'s checks of the header, the footer and the root, which leave
+  // the nodes below the root to check_reachable_nodes() or to a checking
+  // walk; the map must not be looked up in before one of them has passed.
+  static Result<FstMap, FstError> open_footer(std::span<const std::uint8_t> bytes);
+  Status<FstError> check_reachable_nodes() const;
   Result<std::uint64_t, FstError> single_transition_target(std::uint64_t address) const;
   void cache_first_steps();
 
@@ -71,7 +78,6 @@ class FstMap {
   std::span<const std::uint8_t> nodes_;
   std::uint64_t version_ = 0;
   std::uint64_t key_count_ = 0;
-  std::uint64_t node_count_ = 0;
   Node root_;
   // Every lookup starts at the root, whose transitions, the most numerous
   // of the map, would otherwise be searched each time; a key whose first

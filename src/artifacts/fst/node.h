@@ -64,6 +64,14 @@ class Node {
   std::uint64_t target(std::size_t i) const;
   // The number of the transition taking `input`, if any.
   std::optional<std::size_t> find(std::uint8_t input) const;
+  // How many of the 256 entries of the transition index hold a number
+  // below `limit` (has_index() only).
+  std::size_t index_entries_below(std::size_t limit) const {
+    const std::uint8_t* index = data_ + start_ + index_;
+    std::size_t entries = 0;
+    for (std::size_t byte = 0; byte < 256; ++byte) entries += index[byte] < limit ? 1 : 0;
+    return entries;
+  }
 
  private:
   enum class Encoding : std::uint8_t { kEmptyFinal, kOneTransitionNext, kOneTransition, kAnyTransitions };

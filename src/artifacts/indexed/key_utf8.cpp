@@ -1,5 +1,7 @@
 #include "artifacts/indexed/key_utf8.h"
 
+#include "artifacts/indexed/valid_utf8.h"
+
 namespace lumra::artifacts {
 
 std::optional<ja::Utf8Error> find_utf8_error_after(std::string_view key, std::size_t shared) {
@@ -12,7 +14,9 @@ std::optional<ja::Utf8Error> find_utf8_error_after(std::string_view key, std::si
     --from;
     while (from > 0 && (static_cast<unsigned char>(key[from]) & 0xC0) == 0x80) --from;
   }
-  std::optional<ja::Utf8Error> error = ja::find_utf8_error(key.substr(from));
+  const std::string_view rest = key.substr(from);
+  if (is_valid_utf8(rest)) return std::nullopt;
+  std::optional<ja::Utf8Error> error = ja::find_utf8_error(rest);
   if (error) error->valid_up_to += from;
   return error;
 }

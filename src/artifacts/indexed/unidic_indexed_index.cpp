@@ -1,8 +1,10 @@
 #include "artifacts/indexed/unidic_indexed_index.h"
 
 #include <cassert>
+#include <optional>
 #include <string>
 
+#include "artifacts/indexed/unchecked_indexed_payload.h"
 #include "core/base/interruption.h"
 #include "ja/unidic/canonical_checksum.h"
 
@@ -103,21 +105,20 @@ Status<ja::UnidicLoadError> IndexedUnidicReadingIndex::decode_reading_record(
 
 Result<std::unique_ptr<IndexedUnidicReadingIndex>, ja::UnidicLoadError> parse_indexed_payload(
     std::vector<std::uint8_t> bytes, payload::CanonicalDigest* content_digest) {
-  Result<IndexedPayload, IndexedProblem> opened =
-      IndexedPayload::open(std::move(bytes), kUnidicIndexedFormat);
+  Result<UncheckedIndexedPayload, IndexedProblem> opened =
+      UncheckedIndexedPayload::open(std::move(bytes), kUnidicIndexedFormat);
   if (!opened.ok()) return Fail(to_unidic_load_error(opened.take_error()));
-  Status<IndexedProblem> checked = Unit{};
-  if (content_digest == nullptr) {
-    checked = opened.value().check_entries({});
-  } else {
+  UncheckedIndexedPayload& unchecked = opened.value();
+  Result<IndexedPayload, IndexedProblem> checked = [&] {
+    if (content_digest == nullptr) return std::move(unchecked).check_entries({});
     ja::write_unidic_canonical_header(content_digest->text());
-    checked = opened.value().check_entries(
+    return std::move(unchecked).check_entries(
         {}, [&](std::string_view surface, const std::vector<std::string_view>& readings) {
           content_digest->text().entry(surface, readings);
         });
-  }
+  }();
   if (!checked.ok()) return Fail(to_unidic_load_error(checked.take_error()));
-  return std::make_unique<IndexedUnidicReadingIndex>(std::move(opened).value());
+  return std::make_unique<IndexedUnidicReadingIndex>(std::move(checked).value());
 }
 
 Result<std::unique_ptr<IndexedUnidicReadingIndex>, ja::UnidicLoadError> load_indexed_payload(

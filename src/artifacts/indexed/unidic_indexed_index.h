@@ -60,7 +60,7 @@ class IndexedUnidicReadingIndex final : public ja::UnidicReadingIndex {
 Result<std::unique_ptr<IndexedUnidicReadingIndex>, ja::UnidicLoadError> load_indexed_payload(
     std::string_view path, payload::CanonicalDigest* content_digest = nullptr);
 
-// IndexedPayload::open() and check_entries() on `bytes`, with the UniDic
+// UncheckedIndexedPayload::open() and check_entries() on `bytes`, with the UniDic
 // errors: a header word other than 0 is NonZeroIndexedReserved.
 Result<std::unique_ptr<IndexedUnidicReadingIndex>, ja::UnidicLoadError> parse_indexed_payload(
     std::vector<std::uint8_t> bytes, payload::CanonicalDigest* content_digest = nullptr);

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "artifacts/indexed/unchecked_indexed_payload.h"
 #include "core/base/interruption.h"
 #include "zh/index/canonical_checksum.h"
 #include "zh/index/normalize_pinyin.h"
@@ -100,29 +101,32 @@ Status<zh::ZhLoadError> IndexedZhReadingIndex::read_readings_record(
 
 Result<std::unique_ptr<IndexedZhReadingIndex>, zh::ZhLoadError> parse_zh_indexed_payload(
     std::vector<std::uint8_t> bytes, payload::CanonicalDigest* content_digest) {
-  Result<IndexedPayload, IndexedProblem> opened =
-      IndexedPayload::open(std::move(bytes), kZhIndexedFormat);
+  Result<UncheckedIndexedPayload, IndexedProblem> opened =
+      UncheckedIndexedPayload::open(std::move(bytes), kZhIndexedFormat);
   if (!opened.ok()) return Fail(to_zh_load_error(opened.take_error()));
   // open() let through only the header words that are view codes.
   const std::optional<zh::PinyinView> view =
       zh::pinyin_view_from_code(opened.value().header_word());
   if (!view) return Fail(UnsupportedIndexedPinyinView{opened.value().header_word()});
-  const payload::ReadingNormalizer normal_form = [view = *view](std::string_view reading) {
-    return zh::pinyin_normal_form_if_different(reading, view);
-  };
-  Status<IndexedProblem> checked = Unit{};
-  if (content_digest == nullptr) {
-    checked = opened.value().check_entries(normal_form);
-  } else {
+  const ReadingNormalForm normal_form{
+      [view = *view](std::string_view reading) {
+        return zh::pinyin_normal_form_if_different(reading, view);
+      },
+      *view == zh::PinyinView::kTone3
+          ? +[](std::string_view reading) { return zh::is_plain_pinyin(reading, zh::PinyinView::kTone3); }
+          : +[](std::string_view reading) { return zh::is_plain_pinyin(reading, zh::PinyinView::kNoTone); }};
+  UncheckedIndexedPayload& unchecked = opened.value();
+  Result<IndexedPayload, IndexedProblem> checked = [&] {
+    if (content_digest == nullptr) return std::move(unchecked).check_entries(normal_form);
     zh::write_zh_canonical_header(content_digest->text(), *view);
-    checked = opened.value().check_entries(
+    return std::move(unchecked).check_entries(
         normal_form,
         [&](std::string_view surface, const std::vector<std::string_view>& readings) {
           content_digest->text().entry(surface, readings);
         });
-  }
+  }();
   if (!checked.ok()) return Fail(to_zh_load_error(checked.take_error()));
-  return std::make_unique<IndexedZhReadingIndex>(std::move(opened).value(), *view);
+  return std::make_unique<IndexedZhReadingIndex>(std::move(checked).value(), *view);
 }
 
 Result<std::unique_ptr<IndexedZhReadingIndex>, zh::ZhLoadError> load_zh_indexed_payload(

@@ -62,7 +62,7 @@ class IndexedZhReadingIndex final : public zh::ZhReadingIndex {
 Result<std::unique_ptr<IndexedZhReadingIndex>, zh::ZhLoadError> load_zh_indexed_payload(
     std::string_view path, payload::CanonicalDigest* content_digest = nullptr);
 
-// IndexedPayload::open() and check_entries() on `bytes`, with the Chinese
+// UncheckedIndexedPayload::open() and check_entries() on `bytes`, with the Chinese
 // errors: a header word other than a view code is
 // UnsupportedIndexedPinyinView, and every reading must be in its normal form
 // in the file's view (zh/index/normalize_pinyin.h).

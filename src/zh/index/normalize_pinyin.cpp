@@ -128,29 +128,29 @@ bool plain_word(std::uint64_t word, PinyinView view) {
 
 }  // namespace
 
-std::optional<std::string> pinyin_normal_form_if_different(std::string_view reading,
-                                                           PinyinView view) {
-  // Lower-case ASCII letters and digits are already normal, save tone
-  // digits in the no-tone view. A whole load asks this of every reading,
-  // so it goes eight bytes at a time; as plainness is a property of each
-  // byte, the last word may overlap the one before it, and a short reading
-  // is padded with a plain byte.
-  bool plain = true;
+bool is_plain_pinyin(std::string_view reading, PinyinView view) {
+  // A whole load asks this of every reading, so it goes eight bytes at a
+  // time; as plainness is a property of each byte, the last word may
+  // overlap the one before it, and a short reading is padded with a plain
+  // byte.
   const std::size_t size = reading.size();
   std::uint64_t word;
-  if (size >= 8) {
-    for (std::size_t i = 0; plain && i + 8 < size; i += 8) {
-      std::memcpy(&word, reading.data() + i, 8);
-      plain = plain_word(word, view);
-    }
-    std::memcpy(&word, reading.data() + size - 8, 8);
-    plain = plain && plain_word(word, view);
-  } else {
+  if (size < 8) {
     word = kOnes * 'a';
     if (size > 0) std::memcpy(&word, reading.data(), size);
-    plain = plain_word(word, view);
+    return plain_word(word, view);
   }
-  if (plain) return std::nullopt;
+  for (std::size_t i = 0; i + 8 < size; i += 8) {
+    std::memcpy(&word, reading.data() + i, 8);
+    if (!plain_word(word, view)) return false;
+  }
+  std::memcpy(&word, reading.data() + size - 8, 8);
+  return plain_word(word, view);
+}
+
+std::optional<std::string> pinyin_normal_form_if_different(std::string_view reading,
+                                                           PinyinView view) {
+  if (is_plain_pinyin(reading, view)) return std::nullopt;
   std::string normalized = normalize_pinyin_reading(reading, view);
   if (normalized == reading) return std::nullopt;
   return normalized;

@@ -23,4 +23,10 @@ std::string normalize_pinyin_reading(std::string_view reading, PinyinView view);
 std::optional<std::string> pinyin_normal_form_if_different(std::string_view reading,
                                                            PinyinView view);
 
+// Whether `reading` is made only of what is normal whatever surrounds it:
+// lower-case ASCII letters and digits, save tone digits in the no-tone
+// view. Such a reading is in normal form; one that is not may still be
+// (pinyin_normal_form_if_different() tells).
+bool is_plain_pinyin(std::string_view reading, PinyinView view);
+
 }  // namespace lumra::zh

@@ -1,0 +1,111 @@
+// Whether bytes are valid UTF-8, as quickly as a load can ask it of every
+// surface and reading.
+//
+// Only the answer: where and why bytes are invalid is ja::find_utf8_error's
+// business, which a caller asks once this has said "invalid". Valid means
+// what the standard decoder accepts: no overlong forms, no surrogates,
+// nothing above U+10FFFF, no sequence cut short.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace lumra::artifacts {
+
+namespace valid_utf8_internal {
+
+// A finite automaton over the bytes, with its states numbered by multiples
+// of 6: kTransitions[b] holds, in its 6 bits at position s, the state that
+// byte b leads to from state s. A step is then a load and a shift whose
+// count depends on the previous step only through one register, so the
+// loads of a run of bytes all start at once.
+enum : std::uint64_t {
+  kBetweenCharacters = 0,
+  kInvalid = 6,     // every byte leads back here
+  kOneMore = 12,    // one continuation byte to go
+  kTwoMore = 18,    // two
+  kThreeMore = 24,  // three
+  kAfterE0 = 30,    // A0..BF, then one more: no overlong three-byte forms
+  kAfterED = 36,    // 80..9F, then one more: no surrogates
+  kAfterF0 = 42,    // 90..BF, then two more: no overlong four-byte forms
+  kAfterF4 = 48,    // 80..8F, then two more: nothing above U+10FFFF
+};
+
+constexpr std::uint64_t next_state(std::uint64_t state, unsigned byte) {
+  if (state == kInvalid) return kInvalid;
+  if (state == kBetweenCharacters) {
+    if (byte < 0x80) return kBetweenCharacters;
+    if (byte >= 0xC2 && byte <= 0xDF) return kOneMore;
+    if (byte == 0xE0) return kAfterE0;
+    if (byte == 0xED) return kAfterED;
+    if (byte >= 0xE1 && byte <= 0xEF) return kTwoMore;
+    if (byte == 0xF0) return kAfterF0;
+    if (byte == 0xF4) return kAfterF4;
+    if (byte >= 0xF1 && byte <= 0xF3) return kThreeMore;
+    return kInvalid;  // continuation bytes, C0, C1, F5..FF
+  }
+  if (byte < 0x80 || byte > 0xBF) return kInvalid;
+  switch (state) {
+    case kOneMore:
+      return kBetweenCharacters;
+    case kTwoMore:
+      return kOneMore;
+    case kThreeMore:
+      return kTwoMore;
+    case kAfterE0:
+      return byte >= 0xA0 ? kOneMore : kInvalid;
+    case kAfterED:
+      return byte <= 0x9F ? kOneMore : kInvalid;
+    case kAfterF0:
+      return byte >= 0x90 ? kTwoMore : kInvalid;
+    case kAfterF4:
+      return byte <= 0x8F ? kTwoMore : kInvalid;
+    default:
+      return kInvalid;
+  }
+}
+
+constexpr std::array<std::uint64_t, 256> transitions() {
+  constexpr std::uint64_t kStates[] = {kBetweenCharacters, kInvalid, kOneMore,
+                                       kTwoMore,           kThreeMore, kAfterE0,
+                                       kAfterED,           kAfterF0,   kAfterF4};
+  std::array<std::uint64_t, 256> table{};
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    for (std::uint64_t state : kStates) table[byte] |= next_state(state, byte) << state;
+  }
+  return table;
+}
+
+inline constexpr std::array<std::uint64_t, 256> kTransitions = transitions();
+
+inline std::uint64_t step(std::uint64_t state, std::uint8_t byte) {
+  // Only the low 6 bits of the state count: the higher ones are what the
+  // previous entry held for other states.
+  return kTransitions[byte] >> (state & 63);
+}
+
+}  // namespace valid_utf8_internal
+
+inline bool is_valid_utf8(const std::uint8_t* bytes, std::size_t size) {
+  using namespace valid_utf8_internal;
+  std::uint64_t state = kBetweenCharacters;
+  std::size_t i = 0;
+  for (; size - i >= 8; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + i, 8);
+    // Eight ASCII bytes between characters leave the state as it is.
+    if ((word & 0x8080808080808080) == 0 && (state & 63) == kBetweenCharacters) continue;
+    for (std::size_t k = 0; k < 8; ++k) state = step(state, bytes[i + k]);
+  }
+  for (; i < size; ++i) state = step(state, bytes[i]);
+  return (state & 63) == kBetweenCharacters;
+}
+
+inline bool is_valid_utf8(std::string_view text) {
+  return is_valid_utf8(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+}  // namespace lumra::artifacts
