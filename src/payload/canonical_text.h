@@ -93,12 +93,17 @@ class CanonicalTextWriter {
     used_ = static_cast<std::size_t>(out - buffer_.get());
   }
 
-  // One entry from its record in a surface table's arena
-  // (surface_record.h), as entry() writes it.
-  void record(const char* data, std::uint64_t offset) {
-    const std::string_view surface = surface_record::surface_at(data, offset);
-    surface_record::readings_at(data, offset, record_readings_);
-    entry(surface, record_readings_);
+  // The entry whose record (surface_record.h) starts at `offset` of a
+  // surface table's `arena`, as entry() writes it. The record's fields are
+  // written as they are read, with no list of its readings in between: a
+  // checksum writes one record for every entry of an index.
+  void record(std::string_view arena, std::uint64_t offset) {
+    offset = record_field('S', arena, offset);
+    const std::uint64_t count = surface_record::read_varint(arena.data(), offset);
+    if (used_ + kMaxNumberLine > kChunkBytes) flush();
+    used_ = static_cast<std::size_t>(put_number_line(buffer_.get() + used_, 'R', count) -
+                                     buffer_.get());
+    for (std::uint64_t r = 0; r < count; ++r) offset = record_field('r', arena, offset);
   }
 
   // Hands everything written so far to the sink. Call it once the text is
@@ -131,6 +136,32 @@ class CanonicalTextWriter {
     *out++ = '\n';
     return out;
   }
+  // Values up to this size are copied as one fixed-size block by
+  // record_field().
+  static constexpr std::size_t kShortValue = 32;
+
+  // Writes the field of `tag` whose length and bytes start at `offset` of
+  // `arena`, and gives the offset past them. A short value, the usual one,
+  // is copied as a whole block that may run past its end, in the arena and
+  // in the chunk, when both have that room: the bytes beyond it are
+  // overwritten by what follows or lie past the text, and the copy costs
+  // neither a call nor a branch on the value's size.
+  std::uint64_t record_field(char tag, std::string_view arena, std::uint64_t offset) {
+    const std::uint64_t size = surface_record::read_varint(arena.data(), offset);
+    const char* value = arena.data() + offset;
+    if (size <= kShortValue && arena.size() - offset >= kShortValue &&
+        used_ + kMaxNumberLine + kShortValue + 1 <= kChunkBytes) {
+      char* out = put_number_line(buffer_.get() + used_, tag, size);
+      std::memcpy(out, value, kShortValue);
+      out += size;
+      *out++ = '\n';
+      used_ = static_cast<std::size_t>(out - buffer_.get());
+    } else {
+      field(tag, std::string_view(value, size));
+    }
+    return offset + size;
+  }
+
   static char* put_field(char* out, char tag, std::string_view value) {
     out = put_number_line(out, tag, value.size());
     copy_value(out, value.data(), value.size());
@@ -174,7 +205,6 @@ class CanonicalTextWriter {
   Sink& sink_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
-  std::vector<std::string_view> record_readings_;  // scratch of record()
 };
 
 }  // namespace lumra::payload

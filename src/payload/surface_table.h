@@ -51,15 +51,15 @@ class SurfaceTable {
   void for_each_in_surface_order(const EntryVisitor& visit,
                                  std::vector<SurfaceOrderKey> keys) const;
   // The same walk, handing `visit` each entry's record (surface_record.h)
-  // as (arena data, offset) instead of decoded views: for a caller that
-  // writes every entry out, such as CanonicalTextWriter::record().
+  // as (arena, offset) instead of decoded views: for a caller that writes
+  // every entry out, such as CanonicalTextWriter::record().
   template <class VisitRecord>
   void for_each_record_in_surface_order(std::vector<SurfaceOrderKey> keys,
                                         VisitRecord&& visit) const {
     if (keys.size() != count_) keys = gather_surface_order_keys(arena_, count_);
     sort_surface_order_keys(arena_, keys);
-    const char* data = arena_.data();
-    visit_records(data, keys, [&](std::uint64_t offset) { visit(data, offset); });
+    const std::string_view arena = arena_;
+    visit_records(arena.data(), keys, [&](std::uint64_t offset) { visit(arena, offset); });
   }
 
  private:

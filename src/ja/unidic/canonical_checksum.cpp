@@ -44,7 +44,8 @@ std::string map_index_checksum(const MapReadingIndex& index,
   payload::CanonicalTextWriter<payload::CanonicalDigest::HashSink>& writer = digest.text();
   write_unidic_canonical_header(writer);
   index.table().for_each_record_in_surface_order(
-      std::move(keys), [&](const char* data, std::uint64_t offset) { writer.record(data, offset); });
+      std::move(keys),
+      [&](std::string_view arena, std::uint64_t offset) { writer.record(arena, offset); });
   return digest.hex_digest();
 }
 
