@@ -23,36 +23,19 @@
 // whatever its score; the ratio form's cutoff is checked on every span
 // with readings.
 //
-// The query's readings are decoded, deduplicated and given their match
-// masks once; one StringWorkspace serves every pair of every span.
+// Finding the best pair of readings is best_reading_pairs.h's.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <vector>
 
+#include "core/alignment/best_reading_pairs.h"
 #include "core/alignment/partial_alignment.h"
 #include "core/alignment/reading_list.h"
 #include "core/base/errors.h"
-#include "core/base/interruption.h"
 #include "core/base/result.h"
-#include "core/strings/cached_metrics.h"
-#include "core/strings/string_workspace.h"
 
 namespace lumra {
-
-// The query's distinct readings, each ready to be compared with many
-// others.
-class QueryReadings {
- public:
-  explicit QueryReadings(const ReadingList& readings);
-
-  std::size_t size() const { return scorers_.size(); }
-  const CachedLevenshtein& operator[](std::size_t i) const { return scorers_[i]; }
-
- private:
-  std::vector<CachedLevenshtein> scorers_;
-};
 
 class ReadingDistanceScorer {
  public:
@@ -62,7 +45,8 @@ class ReadingDistanceScorer {
 
   // `query_nodes` is query_node_count(query).
   ReadingDistanceScorer(const ReadingList& query, std::uint64_t query_nodes,
-                        std::optional<std::uint64_t> cutoff);
+                        std::optional<std::uint64_t> cutoff,
+                        PairSearch search = PairSearch::kChosen);
 
   // The distance of a span of `span_length` symbols with readings `span`,
   // nothing when it is left out or cannot beat `best`.
@@ -71,16 +55,15 @@ class ReadingDistanceScorer {
       const std::optional<Alignment<std::uint64_t>>& best);
 
  private:
-  QueryReadings query_;
+  BestReadingPairs pairs_;
   std::uint64_t query_nodes_;
   std::optional<std::uint64_t> cutoff_;
-  StringWorkspace strings_;
-  InterruptionPoll poll_;  // every pair of readings is work
 };
 
 class ReadingRatioScorer {
  public:
-  ReadingRatioScorer(const ReadingList& query, std::optional<double> cutoff);
+  ReadingRatioScorer(const ReadingList& query, std::optional<double> cutoff,
+                     PairSearch search = PairSearch::kChosen);
 
   // The best-pair similarity of a span, nothing when it cannot beat `best`
   // or reach the cutoff. Fails when the cutoff lies outside [0, 1].
@@ -89,10 +72,8 @@ class ReadingRatioScorer {
                                                  const std::optional<Alignment<double>>& best);
 
  private:
-  QueryReadings query_;
+  BestReadingPairs pairs_;
   std::optional<double> cutoff_;
-  StringWorkspace strings_;
-  InterruptionPoll poll_;  // every pair of readings is work
 };
 
 }  // namespace lumra

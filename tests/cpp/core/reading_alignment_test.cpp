@@ -21,6 +21,7 @@
 #include "core/base/utf8.h"
 #include "core/lattice/lattice_state_limit.h"
 #include "core/lattice/path_list.h"
+#include "core/alignment/reading_span_scorers.h"
 #include "core/strings/levenshtein.h"
 #include "core/strings/similarity.h"
 
@@ -277,6 +278,107 @@ TEST(ReadingAlignment, AgreesWithBruteForceOnRandomTexts) {
     }
   }
   EXPECT_GT(compared, 0);
+}
+
+// The span scorers alone against every pair, on lists of up to hundreds of
+// readings (repeats, shared prefixes, the empty reading, readings beyond one
+// word) and every kind of best so far. Their contract: the distance scorer
+// gives the smallest pair distance when some pair is similar and it is kept
+// and can beat `best`; the ratio scorer the best pair similarity when it
+// reaches the cutoff and `best`.
+TEST(ReadingSpanScorers, AgreeWithEveryPair) {
+  std::mt19937_64 rng(0x5C0AE5);
+  const auto below = [&](std::uint64_t n) { return rng() % n; };
+  const std::vector<std::string> pieces = {"ka", "ga", "shi", "si", "n", "tou", "kyou", "a",
+                                           "\u00e9", "\u4eac", std::string(70, 'z')};
+  // Some lists mix the empty reading in, which no chain lattice holds.
+  const auto random_list = [&](std::size_t most, bool mixed) {
+    ReadingList list;
+    const std::string stem = pieces[below(pieces.size() - 1)];
+    for (std::size_t i = 0, n = below(most + 1); i < n; ++i) {
+      std::string reading = below(3) == 0 ? "" : stem;
+      for (std::uint64_t k = 0, m = below(4); k < m; ++k) reading += pieces[below(pieces.size())];
+      if (reading.empty() && !mixed) reading = "n";
+      list.push_back(mixed && below(40) == 0 ? "" : reading);
+    }
+    return list;
+  };
+  const PairSearch kSearches[] = {PairSearch::kChosen, PairSearch::kTrie, PairSearch::kPairByPair};
+  StringWorkspace workspace;
+  int scored = 0;
+  for (int round = 0; round < 400; ++round) {
+    const std::size_t most = round % 10 == 0 ? 300 : 12;
+    ReadingList query = random_list(most, round % 7 == 0);
+    if (query.empty()) query.push_back("ka");
+    const ReadingList span = random_list(most, round % 5 == 0);
+    const auto nodes = ReadingDistanceScorer::query_node_count(query);
+    std::vector<std::vector<Symbol>> q, r;
+    for (std::size_t i = 0; i < query.size(); ++i) q.emplace_back(query[i].begin(), query[i].end());
+    for (std::size_t i = 0; i < span.size(); ++i) r.emplace_back(span[i].begin(), span[i].end());
+    std::uint64_t nearest = kMax;
+    for (const auto& a : q) {
+      for (const auto& b : r) nearest = std::min(nearest, levenshtein(a, b, workspace));
+    }
+    const double similarity = best_pair_similarity(q, r, workspace);
+    const std::uint64_t span_length = 1 + below(6);
+    const std::uint64_t best_length = 1 + below(6);
+    SCOPED_TRACE("round " + std::to_string(round));
+
+    if (nodes) {
+      const std::optional<std::uint64_t> cutoff =
+          below(3) == 0 ? std::nullopt : std::optional<std::uint64_t>(below(12));
+      std::optional<Alignment<std::uint64_t>> best;
+      if (below(3) != 0) best = Alignment<std::uint64_t>{below(12), 0, 1, 0, best_length};
+      std::string expected = "none";
+      const auto span_nodes = path_list_lattice_node_count(r);
+      if (!span.empty() && similarity > 0.0) {
+        if (!span_nodes) {
+          expected = message(CoreError(span_nodes.error()));
+        } else {
+          const auto states = lattice_state_count(nodes.value(), span_nodes.value());
+          std::uint64_t wanted = cutoff.value_or(kMax);
+          bool can_win = true;
+          if (best && span_length < best_length) wanted = std::min(wanted, best->score);
+          if (best && span_length >= best_length) {
+            can_win = best->score > 0;
+            if (can_win) wanted = std::min(wanted, best->score - 1);
+          }
+          if (!states) {
+            expected = message(CoreError(states.error()));
+          } else if (can_win && nearest <= wanted) {
+            expected = std::to_string(nearest);
+          }
+        }
+      }
+      for (PairSearch search : kSearches) {
+        ReadingDistanceScorer scorer(query, nodes.value(), cutoff, search);
+        const auto got = scorer.score(span, span_length, best);
+        ASSERT_EQ(!got ? message(got.error()) : got.value() ? std::to_string(*got.value()) : "none",
+                  expected);
+      }
+      ++scored;
+    }
+
+    const std::optional<double> cutoff =
+        below(3) == 0 ? std::nullopt : std::optional<double>(static_cast<double>(below(11)) / 10);
+    std::optional<Alignment<double>> best;
+    if (below(3) != 0) {
+      best = Alignment<double>{below(4) == 0 ? 1.0 : static_cast<double>(below(11)) / 10, 0, 1, 0,
+                               best_length};
+    }
+    double floor = cutoff.value_or(0.0);
+    if (best) floor = std::max(floor, best->score);
+    const bool hopeless = best && span_length >= best_length && best->score == 1.0;
+    const std::optional<double> expected =
+        !span.empty() && !hopeless && similarity >= floor ? std::optional(similarity) : std::nullopt;
+    for (PairSearch search : kSearches) {
+      ReadingRatioScorer scorer(query, cutoff, search);
+      const auto got = scorer.score(span, span_length, best);
+      ASSERT_TRUE(got);
+      ASSERT_EQ(got.value(), expected);
+    }
+  }
+  EXPECT_GT(scored, 300);
 }
 
 TEST(ReadingAlignment, AutomaticWindow) {
