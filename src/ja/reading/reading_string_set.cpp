@@ -54,6 +54,7 @@ class PathSpeller {
   // computed again.
   bool plain_fits(std::string_view text) {
     if (char_count(text) > kReadingExpansionLimits.max_input_chars) return false;
+    forget_path();
     units_.clear();
     if (!append_romaji_units(text, true, units_).ok()) return false;
     if (!fill_unit_variant_lists(units_, lists_).ok()) return false;
@@ -70,13 +71,15 @@ class PathSpeller {
     std::uint64_t chars = 0;
     for (const ReadingSegment& segment : segments) chars += char_count(segment.reading);
     if (chars > kReadingExpansionLimits.max_input_chars) return written_failure(segments);
-    units_.clear();
-    for (const ReadingSegment& segment : segments) {
-      if (!append_romaji_units(segment.reading, segment.raw, units_).ok()) return skipped();
+    resume(segments);
+    for (std::size_t s = split_.size(); s < segments.size(); ++s) {
+      if (!append_romaji_units(segments[s].reading, segments[s].raw, units_).ok()) return skipped();
+      split_.push_back(segments[s]);
+      split_ends_.push_back(units_.size());
     }
-    if (!fill_unit_variant_lists(units_, lists_).ok()) return skipped();
-    size_ = expansion_size(lists_, kReadingExpansionLimits.max_paths,
-                           kReadingExpansionLimits.max_symbols);
+    if (!extend_unit_variant_lists(units_, lists_, &list_ends_).ok()) return skipped();
+    size_ = meter_.measure(lists_, measured_);
+    measured_ = lists_.size();
     if (!size_.within_limits) return written_failure(segments);
     LUMRA_TRY(add_lists());
     return Status<JapaneseDistanceError>(Unit{});
@@ -122,6 +125,36 @@ class PathSpeller {
     return converter.strings(segments, strings);
   }
 
+  // Paths come in the byte order of their reading texts, so most begin
+  // with the segments of the path before. The units of the segments they
+  // share stand, and so do the lists of those units, unless a list looked
+  // at the unit after them (a small tsu), which may have changed; the meter
+  // takes up its totals after the lists that stand.
+  void resume(std::span<const ReadingSegment> segments) {
+    std::size_t same = 0;
+    while (same < segments.size() && same < split_.size() &&
+           segments[same].reading == split_[same].reading &&
+           segments[same].raw == split_[same].raw) {
+      ++same;
+    }
+    split_.resize(same);
+    split_ends_.resize(same);
+    const std::size_t kept_units = same == 0 ? 0 : split_ends_.back();
+    units_.resize(kept_units);
+    std::size_t kept_lists = 0;
+    while (kept_lists < list_ends_.size() && list_ends_[kept_lists] < kept_units) ++kept_lists;
+    lists_.resize(kept_lists);
+    list_ends_.resize(kept_lists);
+    measured_ = std::min(measured_, kept_lists);
+  }
+  // Nothing of the last path stands (plain_fits() used the buffers).
+  void forget_path() {
+    split_.clear();
+    split_ends_.clear();
+    list_ends_.clear();
+    measured_ = 0;
+  }
+
   // The lists just made (every limit passed) into the tree or the trie.
   Status<TrieFull> add_lists() {
     if (tree_ != nullptr) {
@@ -149,6 +182,14 @@ class PathSpeller {
   std::uint64_t spelled_strings_ = 0;
   std::vector<RomajiUnit> units_;
   UnitVariantLists lists_;
+  // The segments whose units are in units_, the units up to the end of
+  // each, and the unit after each list of lists_.
+  std::vector<ReadingSegment> split_;
+  std::vector<std::size_t> split_ends_;
+  std::vector<std::size_t> list_ends_;
+  ExpansionMeter meter_{kReadingExpansionLimits.max_paths, kReadingExpansionLimits.max_symbols};
+  // The first lists of lists_ that the meter measured last.
+  std::size_t measured_ = 0;
   std::vector<ReadingSegment> segments_;
 };
 
