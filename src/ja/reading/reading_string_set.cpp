@@ -335,7 +335,10 @@ double best_similarity(const ReadingStringSet& left, const ReadingStringSet& rig
     const bool left_inner = left.spelled_strings_ >= right.spelled_strings_;
     const SpellingTree& inner = left_inner ? left.tree_ : right.tree_;
     const SpellingTree& outer = left_inner ? right.tree_ : left.tree_;
-    if (rows_fit(inner.longest(), outer.longest())) return tree_best_pair_similarity(inner, outer);
+    const std::uint64_t outer_spelled = left_inner ? right.spelled_strings_ : left.spelled_strings_;
+    if (rows_fit(inner.longest(), outer.longest())) {
+      return tree_best_pair_similarity(inner, outer, outer_spelled);
+    }
   }
   if (left.form_ == Form::Trie && right.form_ == Form::Trie) {
     return trie_best_pair_similarity(left.trie_, right.trie_, workspace);

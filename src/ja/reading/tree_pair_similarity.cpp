@@ -7,6 +7,7 @@
 
 #include "core/base/interruption.h"
 #include "core/strings/similarity.h"
+#include "ja/reading/string_trie.h"
 #include "ja/text/next_char.h"
 
 namespace lumra::ja {
@@ -151,17 +152,33 @@ class TreeSearch {
 
 }  // namespace
 
-double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer) {
+double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer,
+                                 std::uint64_t outer_spelled) {
   if (inner.empty() || outer.empty()) return 0.0;
   double best = 0.0;
   TreeSearch search(inner);
   // A stopped call returns what it has, which the caller discards.
   InterruptionPoll poll;
-  outer.for_each_string([&](Symbols text) {
+  auto raise = [&](Symbols text) {
     if (poll.stop_after(64 * (text.size() + 1))) return false;
     search.raise_best(text, best);
     return best < 1.0;
-  });
+  };
+  if (outer_spelled > kMostRepeatedOuterStrings) {
+    // Many paths may spell one string (a word read whole and read by its
+    // characters): each distinct string is searched once.
+    StringTrie distinct;
+    bool complete = true;
+    outer.for_each_string([&](Symbols text) {
+      complete = !poll.stop_after(text.size() + 1) && distinct.insert(text);
+      return complete;
+    });
+    if (complete) {
+      distinct.for_each_string(raise);
+      return best;
+    }
+  }
+  outer.for_each_string(raise);
   return best;
 }
 

@@ -151,6 +151,33 @@ TEST(ReadingStringSet, BestSimilarityEqualsTheListSearch) {
   EXPECT_GT(compared, 250);
 }
 
+// A word read whole and read by its characters spells its strings twice:
+// texts of many such words give the search hundreds of repeated strings on
+// either side, which it makes distinct first, and the best pair is still
+// the list search's.
+TEST(ReadingStringSet, BestSimilarityOverRepeatedSpellings) {
+  const MapReadingIndex index(Entries{{"日本", {"にほん"}}, {"日", {"に"}}, {"本", {"ほん"}}});
+  StringWorkspace workspace;
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {"日本日本日本日本日本", "日本日本日本日本"},
+      {"日本日本日本日本", "日本日本日本日本日本"},
+      {"日本日本日本日本", "にほんにぽんにほんにほむ"},
+      {"にほんにぽんにほんにほむ", "日本日本日本日本"},
+  };
+  for (const auto& [left, right] : pairs) {
+    const auto left_written = reading_strings(index, left, ReadingOptions{});
+    const auto right_written = reading_strings(index, right, ReadingOptions{});
+    ASSERT_TRUE(left_written.ok() && right_written.ok());
+    std::vector<std::vector<Symbol>> l;
+    std::vector<std::vector<Symbol>> r;
+    for (std::string_view text : left_written.value()) l.push_back(decode_utf8(text));
+    for (std::string_view text : right_written.value()) r.push_back(decode_utf8(text));
+    const auto best = best_reading_similarity(index, left, right, ReadingOptions{});
+    ASSERT_TRUE(best.ok());
+    EXPECT_EQ(best.value(), pruned_best_pair_similarity(l, r, workspace)) << left << " / " << right;
+  }
+}
+
 // The counted size of an expansion says exactly when the written one fails
 // on a limit, and how many bytes it writes when it does not.
 TEST(ExpansionSize, AgreesWithTheWrittenExpansion) {
