@@ -25,11 +25,11 @@ namespace {
 // the trie filled up, or the tree's strings may pass the bound on a text's
 // distinct strings, which only a trie counts; the next form is tried. Or
 // the thread's interruption source asked to stop, and nothing is.
-struct TrieFull {
+struct NotGathered {
   bool stopped;
 };
 
-TrieFull trie_full(TrieSpeller::Outcome outcome) {
+NotGathered not_gathered(TrieSpeller::Outcome outcome) {
   return {outcome == TrieSpeller::Outcome::Stopped};
 }
 
@@ -54,6 +54,7 @@ class PathSpeller {
   // computed again.
   bool plain_fits(std::string_view text) {
     if (char_count(text) > kReadingExpansionLimits.max_input_chars) return false;
+    forget_path();
     units_.clear();
     if (!append_romaji_units(text, true, units_).ok()) return false;
     if (!fill_unit_variant_lists(units_, lists_).ok()) return false;
@@ -62,21 +63,23 @@ class PathSpeller {
     return size_.within_limits;
   }
   // Adds the lists plain_fits() just accepted.
-  Status<TrieFull> add_plain() { return add_lists(); }
+  Status<NotGathered> add_plain() { return add_lists(); }
 
   // Adds the strings of the path made of `segments`, skipping a path that
   // cannot be spelled.
-  Result<Status<JapaneseDistanceError>, TrieFull> add(std::span<const ReadingSegment> segments) {
+  Result<Status<JapaneseDistanceError>, NotGathered> add(std::span<const ReadingSegment> segments) {
     std::uint64_t chars = 0;
     for (const ReadingSegment& segment : segments) chars += char_count(segment.reading);
     if (chars > kReadingExpansionLimits.max_input_chars) return written_failure(segments);
-    units_.clear();
-    for (const ReadingSegment& segment : segments) {
-      if (!append_romaji_units(segment.reading, segment.raw, units_).ok()) return skipped();
+    resume(segments);
+    for (std::size_t s = split_.size(); s < segments.size(); ++s) {
+      if (!append_romaji_units(segments[s].reading, segments[s].raw, units_).ok()) return skipped();
+      split_.push_back(segments[s]);
+      split_ends_.push_back(units_.size());
     }
-    if (!fill_unit_variant_lists(units_, lists_).ok()) return skipped();
-    size_ = expansion_size(lists_, kReadingExpansionLimits.max_paths,
-                           kReadingExpansionLimits.max_symbols);
+    if (!extend_unit_variant_lists(units_, lists_, &list_ends_).ok()) return skipped();
+    size_ = meter_.measure(lists_, measured_);
+    measured_ = lists_.size();
     if (!size_.within_limits) return written_failure(segments);
     LUMRA_TRY(add_lists());
     return Status<JapaneseDistanceError>(Unit{});
@@ -85,7 +88,7 @@ class PathSpeller {
   // Adds every path of `table`. The strings of all paths together may
   // take at most kMaxGatheredRomajiSymbols bytes, counted after each path
   // over the distinct strings so far.
-  Result<Status<JapaneseDistanceError>, TrieFull> add(const ReadingPathTable& table) {
+  Result<Status<JapaneseDistanceError>, NotGathered> add(const ReadingPathTable& table) {
     for (std::size_t path = 0; path < table.path_count(); ++path) {
       segments_.clear();
       table.for_each_segment(
@@ -95,7 +98,7 @@ class PathSpeller {
       if (tree_ != nullptr) {
         // The strings of the paths so far, repeats counted, bound their
         // distinct bytes: within the bound the set is within it too.
-        if (spelled_bytes_ > kMaxGatheredRomajiSymbols) return Fail(TrieFull{false});
+        if (spelled_bytes_ > kMaxGatheredRomajiSymbols) return Fail(NotGathered{false});
         continue;
       }
       const std::uint64_t gathered = trie_->string_bytes();
@@ -109,31 +112,61 @@ class PathSpeller {
   }
 
  private:
-  static Result<Status<JapaneseDistanceError>, TrieFull> skipped() {
+  static Result<Status<JapaneseDistanceError>, NotGathered> skipped() {
     return Status<JapaneseDistanceError>(Unit{});
   }
   // The failure of a path that the counts say fails, as the written
   // expansion reports it (rare: worth expanding again for its exact
   // numbers).
-  static Result<Status<JapaneseDistanceError>, TrieFull> written_failure(
+  static Result<Status<JapaneseDistanceError>, NotGathered> written_failure(
       std::span<const ReadingSegment> segments) {
     PathRomajiConverter converter;
     TextList strings;
     return converter.strings(segments, strings);
   }
 
+  // Paths come in the byte order of their reading texts, so most begin
+  // with the segments of the path before. The units of the segments they
+  // share stand, and so do the lists of those units, unless a list looked
+  // at the unit after them (a small tsu), which may have changed; the meter
+  // takes up its totals after the lists that stand.
+  void resume(std::span<const ReadingSegment> segments) {
+    std::size_t same = 0;
+    while (same < segments.size() && same < split_.size() &&
+           segments[same].reading == split_[same].reading &&
+           segments[same].raw == split_[same].raw) {
+      ++same;
+    }
+    split_.resize(same);
+    split_ends_.resize(same);
+    const std::size_t kept_units = same == 0 ? 0 : split_ends_.back();
+    units_.resize(kept_units);
+    std::size_t kept_lists = 0;
+    while (kept_lists < list_ends_.size() && list_ends_[kept_lists] < kept_units) ++kept_lists;
+    lists_.resize(kept_lists);
+    list_ends_.resize(kept_lists);
+    measured_ = std::min(measured_, kept_lists);
+  }
+  // Nothing of the last path stands (plain_fits() used the buffers).
+  void forget_path() {
+    split_.clear();
+    split_ends_.clear();
+    list_ends_.clear();
+    measured_ = 0;
+  }
+
   // The lists just made (every limit passed) into the tree or the trie.
-  Status<TrieFull> add_lists() {
+  Status<NotGathered> add_lists() {
     if (tree_ != nullptr) {
       // A tree is quick to make: its work is counted per path.
-      if (poll_.stop_after(lists_.size() + 1)) return Fail(TrieFull{true});
+      if (poll_.stop_after(lists_.size() + 1)) return Fail(NotGathered{true});
       spelled_bytes_ = saturating_add(spelled_bytes_, size_.bytes);
       spelled_strings_ = saturating_add(spelled_strings_, size_.strings);
-      if (!tree_->add(lists_)) return Fail(TrieFull{false});
+      if (!tree_->add(lists_)) return Fail(NotGathered{false});
       return Unit{};
     }
     const TrieSpeller::Outcome outcome = speller_.add(lists_);
-    if (outcome != TrieSpeller::Outcome::Added) return Fail(trie_full(outcome));
+    if (outcome != TrieSpeller::Outcome::Added) return Fail(not_gathered(outcome));
     return Unit{};
   }
 
@@ -149,11 +182,19 @@ class PathSpeller {
   std::uint64_t spelled_strings_ = 0;
   std::vector<RomajiUnit> units_;
   UnitVariantLists lists_;
+  // The segments whose units are in units_, the units up to the end of
+  // each, and the unit after each list of lists_.
+  std::vector<ReadingSegment> split_;
+  std::vector<std::size_t> split_ends_;
+  std::vector<std::size_t> list_ends_;
+  ExpansionMeter meter_{kReadingExpansionLimits.max_paths, kReadingExpansionLimits.max_symbols};
+  // The first lists of lists_ that the meter measured last.
+  std::size_t measured_ = 0;
   std::vector<ReadingSegment> segments_;
 };
 
 // LUMRA_TRY for the nested results of PathSpeller, inside a function that
-// returns Result<Result<T, JapaneseDistanceError>, TrieFull>.
+// returns Result<Result<T, JapaneseDistanceError>, NotGathered>.
 #define LUMRA_TRY_SPELLED(expression)                                   \
   do {                                                                  \
     auto lumra_spelled = (expression);                                  \
@@ -164,26 +205,17 @@ class PathSpeller {
     }                                                                   \
   } while (false)
 
-// The strings of reading_strings into `sink` (a tree or a trie), in the
-// same order of steps.
-template <class Sink>
-Result<Status<JapaneseDistanceError>, TrieFull> gather(const UnidicReadingIndex& index,
-                                                       std::string_view text,
-                                                       const ReadingOptions& options,
-                                                       Sink& sink,
-                                                       std::uint64_t& spelled_strings) {
+// The strings of reading_strings through `speller`, in the same order of
+// steps.
+Result<Status<JapaneseDistanceError>, NotGathered> gather(const UnidicReadingIndex& index,
+                                                          std::string_view text,
+                                                          const ReadingOptions& options,
+                                                          PathSpeller& speller) {
   using Outcome = Status<JapaneseDistanceError>;
   auto fail = [](JapaneseDistanceError error) { return Outcome(Fail(std::move(error))); };
   if (auto valid = validate_reading_options(options); !valid.ok()) {
     return fail(dictionary_error(valid.error()));
   }
-  PathSpeller speller(sink);
-  // However gather returns, the count is the speller's last.
-  struct Report {
-    const PathSpeller& speller;
-    std::uint64_t& out;
-    ~Report() { out = speller.spelled_strings(); }
-  } report{speller, spelled_strings};
   const bool plain = speller.plain_fits(text);
   if (plain) {
     if (auto added = speller.add_plain(); !added.ok()) return Fail(added.error());
@@ -231,7 +263,9 @@ Result<ReadingStringSet, JapaneseDistanceError> ReadingStringSet::of(
     std::size_t max_trie_nodes, bool spelling_tree) {
   ReadingStringSet set(max_trie_nodes);
   if (spelling_tree) {
-    auto gathered = gather(index, text, options, set.tree_, set.spelled_strings_);
+    PathSpeller speller(set.tree_);
+    auto gathered = gather(index, text, options, speller);
+    set.spelled_strings_ = speller.spelled_strings();
     if (gathered.ok()) {
       LUMRA_TRY(std::move(gathered).value());
       set.tree_.finish();
@@ -242,8 +276,8 @@ Result<ReadingStringSet, JapaneseDistanceError> ReadingStringSet::of(
     if (gathered.error().stopped) return Fail(JapaneseDistanceError(distance_errors::NoReadings{}));
     set.tree_ = SpellingTree(1);
   }
-  std::uint64_t unused = 0;
-  auto gathered = gather(index, text, options, set.trie_, unused);
+  PathSpeller speller(set.trie_);
+  auto gathered = gather(index, text, options, speller);
   if (gathered.ok()) {
     LUMRA_TRY(std::move(gathered).value());
     set.trie_.finish();
@@ -294,7 +328,10 @@ double best_similarity(const ReadingStringSet& left, const ReadingStringSet& rig
     const bool left_inner = left.spelled_strings_ >= right.spelled_strings_;
     const SpellingTree& inner = left_inner ? left.tree_ : right.tree_;
     const SpellingTree& outer = left_inner ? right.tree_ : left.tree_;
-    if (rows_fit(inner.longest(), outer.longest())) return tree_best_pair_similarity(inner, outer);
+    const std::uint64_t outer_spelled = left_inner ? right.spelled_strings_ : left.spelled_strings_;
+    if (rows_fit(inner.longest(), outer.longest())) {
+      return tree_best_pair_similarity(inner, outer, outer_spelled);
+    }
   }
   if (left.form_ == Form::Trie && right.form_ == Form::Trie) {
     return trie_best_pair_similarity(left.trie_, right.trie_, workspace);

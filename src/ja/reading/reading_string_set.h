@@ -12,6 +12,7 @@
 // large keeps them as a list.
 #pragma once
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -31,8 +32,9 @@ namespace lumra::ja {
 class ReadingStringSet {
  public:
   // The strings of `text`, or the error reading_strings gives for it. The
-  // trie may take `max_trie_nodes` nodes; without `spelling_tree` the trie
-  // is the first form tried.
+  // tree and the trie may take `max_trie_nodes` nodes each (the tree at
+  // most its own default); without `spelling_tree` the trie is the first
+  // form tried.
   static Result<ReadingStringSet, JapaneseDistanceError> of(
       const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options,
       std::size_t max_trie_nodes = StringTrie::kDefaultMaxNodes, bool spelling_tree = true);
@@ -51,7 +53,8 @@ class ReadingStringSet {
   Form form() const { return form_; }
 
  private:
-  explicit ReadingStringSet(std::size_t max_trie_nodes) : trie_(max_trie_nodes) {}
+  explicit ReadingStringSet(std::size_t max_trie_nodes)
+      : tree_(std::min(max_trie_nodes, SpellingTree::kDefaultMaxNodes)), trie_(max_trie_nodes) {}
 
   Form form_ = Form::Tree;
   SpellingTree tree_;

@@ -66,7 +66,8 @@ class SpellingTree {
   // The distinct strings, written out, in no promised order.
   std::vector<std::vector<Symbol>> strings() const;
 
-  static constexpr std::size_t kDefaultMaxNodes = std::size_t{1} << 21;
+  // Some 60 MB of nodes; a text past it is spelled into a StringTrie.
+  static constexpr std::size_t kDefaultMaxNodes = std::size_t{1} << 20;
 
  private:
   NodeId child_with(NodeId parent, const std::optional<VariantList>& list);

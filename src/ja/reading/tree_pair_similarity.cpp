@@ -1,11 +1,13 @@
 #include "ja/reading/tree_pair_similarity.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdint>
 #include <vector>
 
 #include "core/base/interruption.h"
 #include "core/strings/similarity.h"
+#include "ja/reading/string_trie.h"
 #include "ja/text/next_char.h"
 
 namespace lumra::ja {
@@ -41,7 +43,9 @@ class TreeSearch {
       Frame& frame = stack_.back();
       const SpellingTree::Node& node = tree_.node(frame.node);
       const VariantList& variants = node.list ? *node.list : long_vowel_variants(frame.last_vowel);
-      if (frame.tried == variants.size()) {
+      // The best may have risen since the branch was put on the stack.
+      if (frame.tried == variants.size() ||
+          (frame.tried == 0 && !(similarity_from_distance(frame.bound, m, frame.longest) > best))) {
         stack_.pop_back();
         continue;
       }
@@ -77,6 +81,9 @@ class TreeSearch {
     std::uint32_t depth;  // of the prefix before the node's list
     std::uint8_t tried;   // spellings of the list taken so far
     std::uint8_t preferred;
+    // The smallest distance and the longest length of the branch's strings.
+    std::uint64_t bound;
+    std::uint64_t longest;
   };
 
   void fill_row(std::uint32_t depth, Symbol symbol) {
@@ -95,6 +102,7 @@ class TreeSearch {
                      double best) {
     const std::uint32_t* row = rows_.data() + std::size_t{depth} * width_;
     const std::uint64_t m = text_.size();
+    std::size_t matching = kNoFrame;
     for (SpellingTree::NodeId c = parent.first_child; c != SpellingTree::kNone;
          c = tree_.node(c).next_sibling) {
       const SpellingTree::Node& child = tree_.node(c);
@@ -108,9 +116,18 @@ class TreeSearch {
         bound = std::min(bound, row[i] + gap);
       }
       if (!(similarity_from_distance(bound, m, depth + longest) > best)) continue;
-      stack_.push_back({c, vowel, depth, 0, preferred_of(child, vowel, depth)});
+      const std::uint8_t preferred = preferred_of(child, vowel, depth);
+      stack_.push_back({c, vowel, depth, 0, preferred, bound, depth + longest});
+      // A branch that goes on with the text's next symbol is searched
+      // first.
+      if (preferred < VariantList::kCapacity && matching == kNoFrame) {
+        matching = stack_.size() - 1;
+      }
     }
+    if (matching != kNoFrame) std::swap(stack_[matching], stack_.back());
   }
+
+  static constexpr std::size_t kNoFrame = ~std::size_t{0};
 
   // The first spelling of `node`'s list that begins with the text's symbol
   // at `depth`, or none (kCapacity).
@@ -135,17 +152,33 @@ class TreeSearch {
 
 }  // namespace
 
-double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer) {
+double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer,
+                                 std::uint64_t outer_spelled) {
   if (inner.empty() || outer.empty()) return 0.0;
   double best = 0.0;
   TreeSearch search(inner);
   // A stopped call returns what it has, which the caller discards.
   InterruptionPoll poll;
-  outer.for_each_string([&](Symbols text) {
+  auto raise = [&](Symbols text) {
     if (poll.stop_after(64 * (text.size() + 1))) return false;
     search.raise_best(text, best);
     return best < 1.0;
-  });
+  };
+  if (outer_spelled > kMostRepeatedOuterStrings) {
+    // Many paths may spell one string (a word read whole and read by its
+    // characters): each distinct string is searched once.
+    StringTrie distinct;
+    bool complete = true;
+    outer.for_each_string([&](Symbols text) {
+      complete = !poll.stop_after(text.size() + 1) && distinct.insert(text);
+      return complete;
+    });
+    if (complete) {
+      distinct.for_each_string(raise);
+      return best;
+    }
+  }
+  outer.for_each_string(raise);
   return best;
 }
 

@@ -22,52 +22,75 @@ std::uint64_t multiply(std::uint64_t a, std::uint64_t b) {
 }
 
 // The strings of one step whose last vowel is of one class.
-struct ClassTotals {
+using ClassTotals = ExpansionMeter::ClassTotals;
+using StepTotals = std::array<ClassTotals, kVowelClassCount>;
+
+// The totals after `list`, from those before it; false when the step
+// passes a limit.
+bool step_totals(const StepTotals& now, const std::optional<VariantList>& list,
+                 std::uint64_t max_paths, std::uint64_t max_symbols, StepTotals& next) {
+  next = StepTotals{};
   std::uint64_t strings = 0;
   std::uint64_t chars = 0;
-  std::uint64_t bytes = 0;
-};
+  for (std::size_t c = 0; c < kVowelClassCount; ++c) {
+    const ClassTotals& from = now[c];
+    if (from.strings == 0) continue;
+    const auto vowel = static_cast<VowelClass>(c);
+    for (const RomajiVariant& variant : list ? *list : long_vowel_variants(vowel)) {
+      // Each string of the class, the variant written behind it.
+      const std::uint64_t written_chars = add(from.chars, multiply(from.strings, variant.chars()));
+      const std::uint64_t written_bytes =
+          add(from.bytes, multiply(from.strings, variant.text().size()));
+      ClassTotals& to = next[static_cast<std::size_t>(vowel_class_after(vowel, variant.text()))];
+      to.strings = add(to.strings, from.strings);
+      to.chars = add(to.chars, written_chars);
+      to.bytes = add(to.bytes, written_bytes);
+      strings = add(strings, from.strings);
+      chars = add(chars, written_chars);
+    }
+  }
+  // The expansion fails on a step with more strings than max_paths, or
+  // whose characters pass max_symbols, whichever it meets first.
+  return !(strings > max_paths || chars > max_symbols || chars == kSaturated);
+}
+
+StepTotals first_totals() {
+  StepTotals start{};
+  start[static_cast<std::size_t>(VowelClass::None)].strings = 1;
+  return start;
+}
+
+ExpansionSize size_of(const StepTotals& last) {
+  ExpansionSize size{true, 0, 0};
+  for (const ClassTotals& totals : last) {
+    size.strings += totals.strings;
+    size.bytes = add(size.bytes, totals.bytes);
+  }
+  return size;
+}
 
 }  // namespace
 
 ExpansionSize expansion_size(const UnitVariantLists& lists, std::uint64_t max_paths,
                              std::uint64_t max_symbols) {
-  std::array<ClassTotals, kVowelClassCount> now{};
-  now[static_cast<std::size_t>(VowelClass::None)].strings = 1;
+  StepTotals now = first_totals();
+  StepTotals next;
   for (const std::optional<VariantList>& list : lists) {
-    std::array<ClassTotals, kVowelClassCount> next{};
-    std::uint64_t strings = 0;
-    std::uint64_t chars = 0;
-    for (std::size_t c = 0; c < kVowelClassCount; ++c) {
-      const ClassTotals& from = now[c];
-      if (from.strings == 0) continue;
-      const auto vowel = static_cast<VowelClass>(c);
-      for (const RomajiVariant& variant : list ? *list : long_vowel_variants(vowel)) {
-        // Each string of the class, the variant written behind it.
-        const std::uint64_t written_chars = add(from.chars, multiply(from.strings, variant.chars()));
-        const std::uint64_t written_bytes =
-            add(from.bytes, multiply(from.strings, variant.text().size()));
-        ClassTotals& to = next[static_cast<std::size_t>(vowel_class_after(vowel, variant.text()))];
-        to.strings = add(to.strings, from.strings);
-        to.chars = add(to.chars, written_chars);
-        to.bytes = add(to.bytes, written_bytes);
-        strings = add(strings, from.strings);
-        chars = add(chars, written_chars);
-      }
-    }
-    // The expansion fails on a step with more strings than max_paths, or
-    // whose characters pass max_symbols, whichever it meets first.
-    if (strings > max_paths || chars > max_symbols || chars == kSaturated) {
-      return {false, 0, 0};
-    }
+    if (!step_totals(now, list, max_paths, max_symbols, next)) return {false, 0, 0};
     now = next;
   }
-  ExpansionSize size{true, 0, 0};
-  for (const ClassTotals& totals : now) {
-    size.strings += totals.strings;
-    size.bytes = add(size.bytes, totals.bytes);
+  return size_of(now);
+}
+
+ExpansionSize ExpansionMeter::measure(const UnitVariantLists& lists, std::size_t kept) {
+  if (steps_.empty()) steps_.push_back(first_totals());
+  steps_.resize(std::min(kept + 1, steps_.size()));
+  for (std::size_t d = steps_.size() - 1; d < lists.size(); ++d) {
+    StepTotals next;
+    if (!step_totals(steps_[d], lists[d], max_paths_, max_symbols_, next)) return {false, 0, 0};
+    steps_.push_back(next);
   }
-  return size;
+  return size_of(steps_[lists.size()]);
 }
 
 }  // namespace lumra::ja

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/interruption.h"
 #include "core/base/utf8.h"
 #include "ja/reading/pair_similarity.h"
 #include "ja/reading/reading_similarity.h"
@@ -16,6 +17,8 @@
 #include "ja/romaji/expansion.h"
 #include "ja/romaji/expansion_size.h"
 #include "ja/romaji/split_units.h"
+#include "ja/unidic/segmentation.h"
+#include "../core/counting_source.h"
 #include "ja_test_support.h"
 
 namespace lumra::ja {
@@ -134,18 +137,45 @@ TEST(ReadingStringSet, BestSimilarityEqualsTheListSearch) {
     const double expected = pruned_best_pair_similarity(decoded(left_written.value()),
                                                         decoded(right_written.value()), workspace);
     EXPECT_EQ(best.value(), expected) << left << " / " << right;
-    for (const std::size_t max_nodes : {std::size_t{4}, StringTrie::kDefaultMaxNodes}) {
-      for (const int trees : {0, 1, 2, 3}) {
-        const auto l = ReadingStringSet::of(index, left, options, max_nodes, (trees & 1) != 0);
-        const auto r = ReadingStringSet::of(index, right, options, max_nodes, (trees & 2) != 0);
-        ASSERT_TRUE(l.ok() && r.ok());
-        EXPECT_EQ(best_similarity(l.value(), r.value(), workspace), expected)
-            << left << " / " << right << " " << trees;
-      }
+    // Now and then through tiny tries, which fall back to lists.
+    const std::size_t max_nodes = round % 3 == 0 ? 4 : StringTrie::kDefaultMaxNodes;
+    for (const int trees : {0, 1, 2}) {
+      const auto l = ReadingStringSet::of(index, left, options, max_nodes, (trees & 1) != 0);
+      const auto r = ReadingStringSet::of(index, right, options, max_nodes, (trees & 2) != 0);
+      ASSERT_TRUE(l.ok() && r.ok());
+      EXPECT_EQ(best_similarity(l.value(), r.value(), workspace), expected)
+          << left << " / " << right << " " << trees;
     }
     ++compared;
   }
   EXPECT_GT(compared, 250);
+}
+
+// A word read whole and read by its characters spells its strings twice:
+// texts of many such words give the search hundreds of repeated strings on
+// either side, which it makes distinct first, and the best pair is still
+// the list search's.
+TEST(ReadingStringSet, BestSimilarityOverRepeatedSpellings) {
+  const MapReadingIndex index(Entries{{"日本", {"にほん"}}, {"日", {"に"}}, {"本", {"ほん"}}});
+  StringWorkspace workspace;
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {"日本日本日本日本日本", "日本日本日本日本"},
+      {"日本日本日本日本", "日本日本日本日本日本"},
+      {"日本日本日本日本", "にほんにぽんにほんにほむ"},
+      {"にほんにぽんにほんにほむ", "日本日本日本日本"},
+  };
+  for (const auto& [left, right] : pairs) {
+    const auto left_written = reading_strings(index, left, ReadingOptions{});
+    const auto right_written = reading_strings(index, right, ReadingOptions{});
+    ASSERT_TRUE(left_written.ok() && right_written.ok());
+    std::vector<std::vector<Symbol>> l;
+    std::vector<std::vector<Symbol>> r;
+    for (std::string_view text : left_written.value()) l.push_back(decode_utf8(text));
+    for (std::string_view text : right_written.value()) r.push_back(decode_utf8(text));
+    const auto best = best_reading_similarity(index, left, right, ReadingOptions{});
+    ASSERT_TRUE(best.ok());
+    EXPECT_EQ(best.value(), pruned_best_pair_similarity(l, r, workspace)) << left << " / " << right;
+  }
 }
 
 // The counted size of an expansion says exactly when the written one fails
@@ -168,6 +198,69 @@ TEST(ExpansionSize, AgreesWithTheWrittenExpansion) {
       EXPECT_EQ(size.bytes, written.value().total_bytes());
     }
   }
+}
+
+// Measured one after the other, list sequences that begin with the lists
+// of the one before are sized as on their own.
+TEST(ExpansionMeter, AgreesWithExpansionSize) {
+  std::mt19937 random(5);
+  const std::vector<std::string> pool = {"し", "ち", "ー", "ん", "っ", "か", "お", "A", "ゃ"};
+  ExpansionMeter meter(300, 3000);
+  UnitVariantLists previous;
+  for (int round = 0; round < 3000; ++round) {
+    const auto units = split_romaji_units(pick(random, pool, random() % 8), true);
+    ASSERT_TRUE(units.ok());
+    const auto tail = unit_variant_lists(units.value());
+    if (!tail.ok()) continue;
+    const std::size_t kept = previous.empty() ? 0 : random() % (previous.size() + 1);
+    UnitVariantLists lists(previous.begin(), previous.begin() + static_cast<std::ptrdiff_t>(kept));
+    lists.insert(lists.end(), tail.value().begin(), tail.value().end());
+    const ExpansionSize expected = expansion_size(lists, 300, 3000);
+    const ExpansionSize measured = meter.measure(lists, kept);
+    ASSERT_EQ(measured.within_limits, expected.within_limits);
+    EXPECT_EQ(measured.strings, expected.strings);
+    EXPECT_EQ(measured.bytes, expected.bytes);
+    previous = std::move(lists);
+  }
+}
+
+// Spelling a text's strings and searching them are long work: the
+// interruption source hears of both, beyond what the segmentation tells
+// it, and a stop ends the call, in either form.
+TEST(ReadingStringSet, PollsTheInterruptionSource) {
+  const MapReadingIndex index(Entries{
+      {"日", {"かきくけこかきくけこ", "さすせそなにぬねのは", "まみむめもやゆよらり", "かかかかかかかかかか",
+              "なななななななななな"}},
+      {"月", {"ぱぴぷぺぽぱぴぷぺぽ", "ばびぶべぼばびぶべぼ"}}});
+  ReadingOptions options;
+  options.max_paths = 16384;
+  const std::string text = "日日日日日日日日";
+  ReadingPathTable table;
+  test_support::CountingSource segmenting(0);
+  {
+    ScopedInterruptionSource installed(segmenting);
+    ASSERT_TRUE(table.build(index, text, options, false).ok());
+  }
+  ASSERT_EQ(table.path_count(), 16384u);
+  for (const bool tree : {true, false}) {
+    test_support::CountingSource counting(0);
+    {
+      ScopedInterruptionSource installed(counting);
+      ASSERT_TRUE(ReadingStringSet::of(index, text, options, StringTrie::kDefaultMaxNodes, tree).ok());
+    }
+    EXPECT_GE(counting.polls, segmenting.polls + 2) << tree;
+    test_support::CountingSource stopping(1);
+    ScopedInterruptionSource installed(stopping);
+    EXPECT_FALSE(ReadingStringSet::of(index, text, options, StringTrie::kDefaultMaxNodes, tree).ok());
+  }
+  const auto left = ReadingStringSet::of(index, text, options);
+  const auto right = ReadingStringSet::of(index, "月月月月", options);
+  ASSERT_TRUE(left.ok() && right.ok());
+  StringWorkspace workspace;
+  test_support::CountingSource searching(0);
+  ScopedInterruptionSource installed(searching);
+  best_similarity(left.value(), right.value(), workspace);
+  EXPECT_GE(searching.polls, 3);
 }
 
 // Eighteen readings of about a megabyte of romaji each pass the bound on a
