@@ -125,7 +125,7 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
       for (const RomajiVariant& spelling : spellings_at(list, frontier[f].last_vowel)) {
         interior_count += spelling.chars() - 1;
         classes_reached |=
-            1u << static_cast<unsigned>(vowel_class_after(frontier[f].last_vowel, spelling.text()));
+            1u << static_cast<unsigned>(vowel_class_after(frontier[f].last_vowel, spelling));
       }
     }
     std::uint64_t interior = next_node_;
@@ -159,7 +159,7 @@ Status<JapaneseDistanceError> RomajiLatticeBuilder::add_units(std::span<const Ro
     // Second pass: the chains, in item order.
     for (std::size_t f = 0; f < frontier_size && !counting_ && !compact_; ++f) {
       for (const RomajiVariant& spelling : spellings_at(list, frontier[f].last_vowel)) {
-        const VowelClass reached = vowel_class_after(frontier[f].last_vowel, spelling.text());
+        const VowelClass reached = vowel_class_after(frontier[f].last_vowel, spelling);
         const std::uint64_t target =
             last ? kEndMarker : class_node[static_cast<std::size_t>(reached)];
         const std::string_view text = spelling.text();

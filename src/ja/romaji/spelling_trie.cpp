@@ -91,10 +91,21 @@ std::uint64_t mix(std::uint64_t h) {
 
 std::uint32_t SpellingTrie::list_number(const std::optional<VariantList>& list) {
   if (!list) return 0;
+  // Most lists are kana table rows as they stand: each is read and hashed
+  // once, and its number is then found by the row.
+  if (list->row() != 0) {
+    std::uint32_t& known = row_numbers_[list->row()];
+    if (known == 0) known = hashed_list_number(*list) + 1;
+    return known - 1;
+  }
+  return hashed_list_number(*list);
+}
+
+std::uint32_t SpellingTrie::hashed_list_number(const VariantList& list) {
   std::array<unsigned char, sizeof(PackedList)> bytes{};
-  bytes[0] = static_cast<unsigned char>(list->size());
+  bytes[0] = static_cast<unsigned char>(list.size());
   std::size_t at = 1;
-  for (const RomajiVariant& variant : *list) {
+  for (const RomajiVariant& variant : list) {
     const std::string_view text = variant.text();
     bytes[at] = static_cast<unsigned char>(text.size());
     std::memcpy(&bytes[at + 1], text.data(), text.size());
@@ -110,7 +121,7 @@ std::uint32_t SpellingTrie::list_number(const std::optional<VariantList>& list) 
   }
   const auto number = static_cast<std::uint32_t>(lists_.size());
   list_slots_[slot] = number + 1;
-  lists_.push_back(*list);
+  lists_.push_back(list);
   packed_lists_.push_back(packed);
   return number;
 }
@@ -245,7 +256,7 @@ Result<PathLattice, LatticeError> SpellingTrie::take_lattice() {
       for (std::uint32_t e = from.first_edge; e < from.first_edge + from.edge_count; ++e) {
         for (const RomajiVariant& v : spellings(edges[e].first, static_cast<VowelClass>(c))) {
           entered[edges[e].second] |=
-              1u << static_cast<unsigned>(vowel_class_after(static_cast<VowelClass>(c), v.text()));
+              1u << static_cast<unsigned>(vowel_class_after(static_cast<VowelClass>(c), v));
         }
       }
     }
@@ -284,7 +295,7 @@ Result<PathLattice, LatticeError> SpellingTrie::take_lattice() {
           const std::uint32_t next =
               to.edge_count == 0
                   ? kNoNode
-                  : spelled[edges[e].second][static_cast<std::size_t>(vowel_class_after(last, v.text()))];
+                  : spelled[edges[e].second][static_cast<std::size_t>(vowel_class_after(last, v))];
           std::array<Symbol, RomajiVariant::kMaxBytes> symbols{};
           std::size_t count = 0;
           const std::string_view text = v.text();

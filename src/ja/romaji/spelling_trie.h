@@ -44,6 +44,7 @@ class SpellingTrie {
   // A small number for each distinct variant list; 0 for the long vowel
   // mark, whose spellings depend on the vowel before it.
   std::uint32_t list_number(const std::optional<VariantList>& list);
+  std::uint32_t hashed_list_number(const VariantList& list);
   std::uint32_t child(std::uint32_t node, std::uint32_t list);
   void grow_lists();
   void grow_children();
@@ -60,6 +61,9 @@ class SpellingTrie {
   std::vector<std::uint32_t> list_slots_;
   std::vector<PackedList> packed_lists_ = {PackedList{}};
   std::vector<VariantList> lists_ = {VariantList{}};
+  // Per kana table row (VariantList::row()), its list's number + 1, 0 while
+  // not yet met.
+  std::array<std::uint32_t, 256> row_numbers_{};
   // The last add's lists and the trie nodes they led to.
   UnitVariantLists previous_lists_;
   std::vector<std::uint32_t> previous_nodes_;

@@ -41,6 +41,7 @@ const std::array<VariantList, kKanaRowCount>& row_variant_lists() {
     for (std::size_t r = 0; r < kKanaRowCount; ++r) {
       const KanaRow& row = kana_rows()[r];
       for (std::size_t i = 0; i < row.variant_count(); ++i) out[r].push_back(row.variants[i]);
+      out[r].set_row(static_cast<std::uint8_t>(r + 1));
     }
     return out;
   }();

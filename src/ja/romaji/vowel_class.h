@@ -35,6 +35,12 @@ constexpr VowelClass vowel_class_after(VowelClass start, std::string_view text) 
   return start;
 }
 
+// The same for a spelling, whose last vowel it knows.
+constexpr VowelClass vowel_class_after(VowelClass start, const RomajiVariant& spelling) {
+  // The ranks of RomajiVariant::last_vowel() follow the enumeration.
+  return spelling.last_vowel() == 0 ? start : static_cast<VowelClass>(spelling.last_vowel());
+}
+
 // The spellings of "ー" after a prefix of class `last`.
 const VariantList& long_vowel_variants(VowelClass last);
 

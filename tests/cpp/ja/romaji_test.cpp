@@ -10,6 +10,7 @@
 #include "ja/romaji/lattice_builder.h"
 #include "ja/romaji/split_units.h"
 #include "ja/romaji/variant_lists.h"
+#include "ja/romaji/vowel_class.h"
 #include "ja_test_support.h"
 #include "../core/lattice_test_support.h"
 
@@ -58,6 +59,36 @@ INSTANTIATE_TEST_SUITE_P(
         RowCase{"ちゃ", {"tya", "cha", "cya"}}, RowCase{"ちゅ", {"tyu", "chu", "cyu"}},
         RowCase{"ちょ", {"tyo", "cho", "cyo"}}, RowCase{"じゃ", {"zya", "ja", "jya"}},
         RowCase{"じゅ", {"zyu", "ju", "jyu"}}, RowCase{"じょ", {"zyo", "jo", "jyo"}}));
+
+// What a spelling and a list carry about themselves must be what reading
+// them gives: the vowel class after each spelling from every class, and
+// the row number only while the list is still its row.
+TEST(KanaTable, SpellingsKnowTheirLastVowelAndListsTheirRow) {
+  for (const KanaRow& row : kana_rows()) {
+    const RomajiUnit unit{RomajiUnitKind::Kana, row.key[0], row.key.size() > 1 ? row.key[1] : 0};
+    const VariantList list = romaji_variants(unit).value();
+    EXPECT_EQ(list.row(), &row - kana_rows().data() + 1) << row.variants[0];
+    for (const VariantList& spellings : {list, long_vowel_variants(VowelClass::E)}) {
+      for (const RomajiVariant& v : spellings) {
+        for (std::size_t c = 0; c < kVowelClassCount; ++c) {
+          const auto start = static_cast<VowelClass>(c);
+          EXPECT_EQ(vowel_class_after(start, v), vowel_class_after(start, v.text())) << v.text();
+        }
+      }
+    }
+    VariantList same = list;
+    same.remove_duplicates();
+    EXPECT_EQ(same.row(), list.row());
+    if (list.size() < VariantList::kCapacity) {
+      same.push_back("q");
+      EXPECT_EQ(same.row(), 0u);
+    }
+  }
+  for (const char* text : {"Kaz", "QQ", "-", "xyO", "e"}) {
+    const RomajiVariant v(text);
+    EXPECT_EQ(vowel_class_after(VowelClass::U, v), vowel_class_after(VowelClass::U, v.text()));
+  }
+}
 
 TEST(KanaTable, HasItsRowsAndNoOthers) {
   EXPECT_EQ(kana_rows().size(), 115u);
