@@ -5,7 +5,6 @@
 #include <bit>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <span>
 #include <utility>
 
@@ -23,10 +22,9 @@ using surface_record::surface_at;
 // Ranges of at most this many keys are sorted by insertion.
 constexpr std::size_t kInsertionKeys = 24;
 
-using Keys = std::span<SurfaceOrderKey>;
-
-void insertion_sort_by_prefix(Keys keys) {
-  for (std::size_t i = 1; i < keys.size(); ++i) {
+// Sorts keys[0, n) by prefix in place.
+void insertion_sort(SurfaceOrderKey* keys, std::size_t n) {
+  for (std::size_t i = 1; i < n; ++i) {
     const SurfaceOrderKey key = keys[i];
     std::size_t j = i;
     for (; j > 0 && keys[j - 1].prefix > key.prefix; --j) keys[j] = keys[j - 1];
@@ -34,105 +32,87 @@ void insertion_sort_by_prefix(Keys keys) {
   }
 }
 
-// Where each part of a partition begins: part d runs from starts[d] to
-// starts[d + 1].
-using PartStarts = std::array<std::size_t, 257>;
+// Sorts from[0, n) by prefix into to[0, n), inserting each key as it is
+// copied.
+void insertion_sort_into(const SurfaceOrderKey* from, std::size_t n, SurfaceOrderKey* to) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const SurfaceOrderKey key = from[i];
+    std::size_t j = i;
+    for (; j > 0 && to[j - 1].prefix > key.prefix; --j) to[j] = to[j - 1];
+    to[j] = key;
+  }
+}
 
-// Deals the keys of `from` into `to` by the eight highest bits in which
-// their prefixes differ, parts in ascending order of those bits, and gives
-// where the parts begin; within a part the keys then differ only in lower
-// bits. Gives nothing, and writes nothing, when all the prefixes are equal.
-std::optional<PartStarts> partition(Keys from, Keys to) {
+// Sorts the n keys of `keys` by prefix, most significant bits first, with
+// `other` (as long) for scratch; the result lands in `other` when
+// `into_other`, else in `keys`. Each level deals the keys by the eight
+// highest bits in which their prefixes differ, from one buffer into the
+// other, so that every part then shares eight more bits; the parts are
+// sorted the same way back into the buffer the level came from, and after a
+// level or two over the whole set they fit in the cache. Surfaces that
+// share their first eight bytes stay in any order among themselves.
+void sort_by_prefix(SurfaceOrderKey* keys, SurfaceOrderKey* other, std::size_t n,
+                    bool into_other) {
+  if (n <= kInsertionKeys) {
+    if (into_other) {
+      insertion_sort_into(keys, n, other);
+    } else {
+      insertion_sort(keys, n);
+    }
+    return;
+  }
   std::uint64_t any = 0;
   std::uint64_t all = ~std::uint64_t{0};
-  for (const SurfaceOrderKey& key : from) {
-    any |= key.prefix;
-    all &= key.prefix;
+  for (std::size_t i = 0; i < n; ++i) {
+    any |= keys[i].prefix;
+    all &= keys[i].prefix;
   }
   const std::uint64_t varying = any ^ all;
-  if (varying == 0) return std::nullopt;
+  if (varying == 0) {
+    if (into_other) std::copy(keys, keys + n, other);
+    return;
+  }
   const int shift = std::max(0, static_cast<int>(std::bit_width(varying)) - 8);
   const auto digit = [shift](const SurfaceOrderKey& key) { return key.prefix >> shift & 0xFF; };
-  PartStarts starts{};
-  for (const SurfaceOrderKey& key : from) ++starts[digit(key) + 1];
-  for (std::size_t d = 1; d < starts.size(); ++d) starts[d] += starts[d - 1];
-  std::array<std::size_t, 256> next;
-  std::copy(starts.begin(), starts.end() - 1, next.begin());
-  for (const SurfaceOrderKey& key : from) to[next[digit(key)]++] = key;
-  return starts;
-}
-
-// Sorting by prefix, most significant bits first: each partition narrows
-// the keys to ranges that share eight more bits, and after the first pass
-// or two over the whole set the ranges fit in the cache. The keys move
-// between the two buffers at every level instead of being copied back.
-void sort_into(Keys from, Keys to);
-
-// Sorts `keys` by prefix, using `scratch`, which is as long.
-void sort_in_place(Keys keys, Keys scratch) {
-  if (keys.size() <= kInsertionKeys) {
-    insertion_sort_by_prefix(keys);
-    return;
-  }
-  const std::optional<PartStarts> starts = partition(keys, scratch);
-  if (!starts) return;
+  // n is at most the entry limit of a payload, far below 2^32.
+  std::array<std::uint32_t, 256> next{};
+  for (std::size_t i = 0; i < n; ++i) ++next[digit(keys[i])];
+  std::array<std::uint32_t, 257> starts;
+  std::uint32_t sum = 0;
   for (std::size_t d = 0; d < 256; ++d) {
-    const std::size_t size = (*starts)[d + 1] - (*starts)[d];
-    sort_into(scratch.subspan((*starts)[d], size), keys.subspan((*starts)[d], size));
+    starts[d] = sum;
+    sum += next[d];
+    next[d] = starts[d];
   }
-}
-
-// Sorts the keys of `from` by prefix into `to`, which is as long; `from`
-// is left in any order.
-void sort_into(Keys from, Keys to) {
-  if (from.size() <= kInsertionKeys) {
-    std::copy(from.begin(), from.end(), to.begin());
-    insertion_sort_by_prefix(to);
-    return;
-  }
-  const std::optional<PartStarts> starts = partition(from, to);
-  if (!starts) {
-    std::copy(from.begin(), from.end(), to.begin());
-    return;
-  }
+  starts[256] = sum;
+  for (std::size_t i = 0; i < n; ++i) other[next[digit(keys[i])]++] = keys[i];
   for (std::size_t d = 0; d < 256; ++d) {
-    const std::size_t size = (*starts)[d + 1] - (*starts)[d];
-    sort_in_place(to.subspan((*starts)[d], size), from.subspan((*starts)[d], size));
+    const std::uint32_t start = starts[d];
+    const std::uint32_t size = starts[d + 1] - start;
+    if (size == 0) continue;
+    if (size == 1) {
+      if (!into_other) keys[start] = other[start];
+      continue;
+    }
+    sort_by_prefix(other + start, keys + start, size, !into_other);
   }
 }
 
-// string_view compares bytes as unsigned char: a prefix sorts first.
-bool before(const char* data, const SurfaceOrderKey& a, const SurfaceOrderKey& b) {
-  if (a.prefix != b.prefix) return a.prefix < b.prefix;
-  return surface_at(data, a.offset) < surface_at(data, b.offset);
-}
-
-// Sorts the keys of records in `data` into surface order: by prefix, then
-// the runs that tie on it by their whole surfaces.
-void sort_keys(const char* data, std::vector<SurfaceOrderKey>& keys) {
-  {
-    // Left uninitialised, so that the pages are first touched after the
-    // advice.
-    std::unique_ptr<SurfaceOrderKey[]> scratch(new SurfaceOrderKey[keys.size()]);
-    advise_huge_pages(scratch.get(), keys.size() * sizeof(SurfaceOrderKey));
-    sort_in_place(keys, Keys(scratch.get(), keys.size()));
-  }
-  const auto by_surface = [data](const SurfaceOrderKey& a, const SurfaceOrderKey& b) {
-    return before(data, a, b);
-  };
-  for (auto run = keys.begin(); run != keys.end();) {
-    auto end = run + 1;
-    while (end != keys.end() && end->prefix == run->prefix) ++end;
-    if (end - run > 1) std::sort(run, end, by_surface);
-    run = end;
-  }
+// Sorts the keys by prefix; runs that tie on it are left for
+// visit_records().
+void sort_keys(std::vector<SurfaceOrderKey>& keys) {
+  // Left uninitialised, so that the pages are first touched after the
+  // advice.
+  std::unique_ptr<SurfaceOrderKey[]> scratch(new SurfaceOrderKey[keys.size()]);
+  advise_huge_pages(scratch.get(), keys.size() * sizeof(SurfaceOrderKey));
+  sort_by_prefix(keys.data(), scratch.get(), keys.size(), false);
 }
 
 // Payloads written by our own tools come in surface order already; those
 // need no sort.
-bool in_surface_order(const char* data, std::span<const SurfaceOrderKey> keys) {
+bool in_prefix_order(std::span<const SurfaceOrderKey> keys) {
   for (std::size_t i = 1; i < keys.size(); ++i) {
-    if (!before(data, keys[i - 1], keys[i])) return false;
+    if (keys[i].prefix < keys[i - 1].prefix) return false;
   }
   return true;
 }
@@ -165,13 +145,26 @@ std::vector<SurfaceOrderKey> gather_surface_order_keys(std::string_view arena,
   return keys;
 }
 
-void sort_surface_order_keys(std::string_view arena, std::vector<SurfaceOrderKey>& keys) {
-  if (!in_surface_order(arena.data(), keys)) sort_keys(arena.data(), keys);
+void sort_by_surface_prefix(std::vector<SurfaceOrderKey>& keys) {
+  if (!in_prefix_order(keys)) sort_keys(keys);
+}
+
+std::size_t order_tied_run(const char* data, std::span<SurfaceOrderKey> keys,
+                           std::size_t start) {
+  std::size_t end = start + 1;
+  while (end < keys.size() && keys[end].prefix == keys[start].prefix) ++end;
+  // string_view compares bytes as unsigned char: a prefix sorts first.
+  std::sort(keys.begin() + static_cast<std::ptrdiff_t>(start),
+            keys.begin() + static_cast<std::ptrdiff_t>(end),
+            [data](const SurfaceOrderKey& a, const SurfaceOrderKey& b) {
+              return surface_at(data, a.offset) < surface_at(data, b.offset);
+            });
+  return end;
 }
 
 void walk_in_surface_order(std::string_view arena, std::vector<SurfaceOrderKey> keys,
                            const SurfaceVisitor& visit) {
-  sort_surface_order_keys(arena, keys);
+  sort_by_surface_prefix(keys);
   const char* data = arena.data();
   std::vector<std::string_view> readings;
   visit_records(data, keys, [&](std::uint64_t offset) {

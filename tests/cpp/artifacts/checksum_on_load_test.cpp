@@ -11,6 +11,8 @@
 #include "ja/unidic/binary_payload_writer.h"
 #include "indexed_test_support.h"
 #include "ja/unidic/canonical_checksum.h"
+#include "payload/fnv1a64.h"
+#include "payload/sha256.h"
 #include "zh/index/canonical_checksum.h"
 
 namespace lumra::artifacts::testing {
@@ -120,6 +122,83 @@ TEST(ChecksumOnLoadTest, FileLoadersTakeItForIndexedAndBinaryPayloads) {
       "fnv1a64-canonical-v1");
   ASSERT_TRUE(zh_only.ok());
   EXPECT_FALSE(zh_only.value().checksum_on_load);
+}
+
+// Surfaces of one- to four-byte characters (NUL among them) and a long
+// shared start, so that many tie on their first eight bytes or are prefixes
+// of one another; readings whose byte lengths straddle the writer's
+// short-value copy, a table record's one-byte lengths and, for a few, the
+// writer's chunk.
+Entries hard_entries(std::mt19937_64& rng, std::size_t count) {
+  static const std::vector<std::string> kPieces = {
+      "a", "b", std::string(1, '\0'), "\xC3\xA9", "\xE6\x97\xA5", "\xF0\xA0\x80\x8B", "abcdefgh"};
+  static const std::vector<std::size_t> kReadingBytes = {1, 2, 31, 32, 33, 127, 128, 129, 16384};
+  Entries entries;
+  while (entries.size() < count) {
+    std::string surface;
+    for (std::size_t n = 1 + rng() % 5; n > 0; --n) surface += kPieces[rng() % kPieces.size()];
+    std::vector<std::string>& readings = entries[surface];
+    readings.clear();
+    for (std::size_t n = 1 + rng() % 3; readings.size() < n;) {
+      // Mostly short, as real readings are.
+      const std::size_t size = rng() % 4 ? 1 + rng() % 12 : kReadingBytes[rng() % kReadingBytes.size()];
+      std::string reading(size, 'x');
+      for (char& c : reading) c = static_cast<char>('a' + rng() % 26);
+      if (std::find(readings.begin(), readings.end(), reading) == readings.end()) {
+        readings.push_back(reading);
+      }
+    }
+  }
+  return entries;
+}
+
+// The canonical text straight from its definition: entries in the byte
+// order of their surfaces (std::string compares bytes as unsigned char).
+std::string canonical_text_of(const Entries& entries) {
+  std::string text = "lumra.unidic.reading-index.surface-readings/v1\n";
+  const auto field = [&](char tag, const std::string& value) {
+    text += tag + std::to_string(value.size()) + "\n" + value + "\n";
+  };
+  for (const auto& [surface, readings] : entries) {
+    field('S', surface);
+    text += "R" + std::to_string(readings.size()) + "\n";
+    for (const std::string& reading : readings) field('r', reading);
+  }
+  return text;
+}
+
+// The binary form, whose load sorts its entries for the checksum, against
+// that text and the indexed form of the same entries, in file order random
+// and already sorted.
+TEST(ChecksumOnLoadTest, BinaryFormEqualsTheTextAndTheIndexedForm) {
+  std::mt19937_64 rng(29);
+  TempDir dir;
+  for (int round = 0; round < 8; ++round) {
+    const Entries entries = hard_entries(rng, 1 + rng() % 600);
+    ja::UnidicReadingIndexPayload payload{1, std::string(ja::kUnidicPayloadType), {}};
+    for (const auto& [surface, readings] : entries) payload.entries.push_back({surface, readings});
+    if (round % 2 == 0) std::shuffle(payload.entries.begin(), payload.entries.end(), rng);
+    const std::string binary = dir.write("p.bin", [&] {
+      const std::string bytes = ja::encode_binary_payload(payload).value();
+      return Bytes(bytes.begin(), bytes.end());
+    }());
+    const std::string indexed = dir.write("p.indexed", *japanese().encode(entries));
+    const std::string text = canonical_text_of(entries);
+    payload::Sha256 sha256;
+    sha256.update(text);
+    payload::Fnv1a64 fnv1a64;
+    fnv1a64.update(text);
+    for (const auto& [name, expected] : {std::pair{"sha256-canonical-v1", sha256.hex_digest()},
+                                         std::pair{"fnv1a64-canonical-v1", fnv1a64.hex_digest()}}) {
+      for (const auto& [path, format] :
+           {std::pair{binary, "binary"}, std::pair{indexed, "indexed"}}) {
+        auto loaded = load_japanese_payload_with_checksum(path, format, name);
+        ASSERT_TRUE(loaded.ok()) << format;
+        EXPECT_EQ(loaded.value().checksum_on_load, expected) << round << format << name;
+        EXPECT_EQ(ja::unidic_canonical_text(*loaded.value().index).value(), text) << round << format;
+      }
+    }
+  }
 }
 
 }  // namespace
