@@ -44,6 +44,18 @@ ja = _lumra.JapaneseDictionary.load_payload(payload(work / "ja.yaml", JA,
      {"日本": ["にほん", "にっぽん"], "東京": ["とうきょう"]}))
 """
 
+# A Japanese dictionary of surfaces with 256 readings each, as `many`, and
+# a query of two of them over a text of the others, as `q` and `t`.
+MANY_READINGS = (
+    "import random; rng = random.Random(7); kana = '{kana}'; entries = {{}}\n"
+    "for i, surface in enumerate('甲乙丙丁戊己庚辛壬癸'):\n"
+    "    readings = set()\n"
+    "    while len(readings) < 256:\n"
+    "        readings.add('あいうえおやゆよわん'[i] + ''.join(rng.choice(kana) for _ in range(rng.randint(1, 3))))\n"
+    "    entries[surface] = sorted(readings)\n"
+    "many = _lumra.JapaneseDictionary.load_payload(payload(work / 'many.yaml', JA, entries))\n"
+    "q = '甲乙'; t = ''.join(rng.choice('丙丁戊己庚辛壬癸') for _ in range(4))"
+)
 ZH_SETUP = ("zh = _lumra.ChineseDictionary.load_payload(payload(work / 'zh.yaml', ZH, "
             "{'行': ['xing', 'hang'], '中': ['zhong']}, pinyin_view='no-tone')); ")
 
@@ -116,6 +128,27 @@ CASES = {
         "16384-byte surfaces",
         "s = 'あ' * 5461; p = payload(work / 'long.yaml', JA, {s: ['あ']})",
         "_lumra.JapaneseDictionary.load_payload(p).distance(s, 'a')",
+    ),
+    "reading_alignment": (
+        "Japanese partial ratio alignment by readings: 10 surfaces of 256 readings (2 to 4 kana, each"
+        " surface its own first kana), a 2-surface query (tens of thousands of romaji readings) over"
+        " 4 other surfaces, automatic window, `max_paths` 16384",
+        "256 readings a surface, `max_paths` 16384",
+        MANY_READINGS.format(kana="かきくけこさせそたてとなにぬねのしつ"),
+        "many._partial_ratio_alignment(q, t, 0, max_readings_per_segment=256, max_paths=16384)",
+    ),
+    "reading_alignment_expansion": (
+        "the same with kana of several spellings (かしつきくちふ): the query near the romaji limit",
+        "16,777,216 romaji symbols of a text's readings",
+        MANY_READINGS.format(kana="かしつきくちふ"),
+        "many._partial_ratio_alignment(q, t, 0, max_readings_per_segment=256, max_paths=16384)",
+    ),
+    "reading_alignment_strings": (
+        "Chinese partial ratio alignment of 行 in 行 × 256, window 256, `max_paths` 16384: every"
+        " span's reading strings are written out (at most 16 MiB each), though none can beat the first",
+        "16 MiB of reading strings a text",
+        ZH_SETUP + "t = '行' * 256",
+        "zh._partial_ratio_alignment('行', t, 256, max_paths=16384)",
     ),
     "alignment_states": (
         "partial distance alignment, 3999-symbol query over 4000 symbols, window 3999",

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/alignment/reading_list.h"
+#include "core/alignment/reading_span_scorers.h"
 #include "core/lattice/lattice_distance.h"
 #include "core/lattice/lattice_workspace.h"
 #include "ja/reading/reading_options.h"
@@ -95,6 +97,28 @@ inline void check_distances(const PathLattice& left, const PathLattice& right,
   if (within_damerau.value() != (t <= cutoff)) __builtin_trap();
 }
 
+// The span scorers on two texts' reading strings, the query's readings as
+// a trie and pair by pair: the same score, or the same failure.
+inline void check_span_scorers(const ReadingList& query, const ReadingList& span,
+                               std::uint64_t cutoff) {
+  const auto nodes = ReadingDistanceScorer::query_node_count(query);
+  if (!nodes.ok()) return;
+  const auto described = [](const auto& scored) {
+    if (!scored.ok()) return std::string("error");
+    return scored.value() ? std::to_string(*scored.value()) : std::string("none");
+  };
+  std::string distances[2];
+  std::string ratios[2];
+  const PairSearch searches[2] = {PairSearch::kTrie, PairSearch::kPairByPair};
+  for (int i = 0; i < 2; ++i) {
+    ReadingDistanceScorer distance(query, nodes.value(), cutoff, searches[i]);
+    distances[i] = described(distance.score(span, 1, std::nullopt));
+    ReadingRatioScorer ratio(query, static_cast<double>(cutoff) / 6, searches[i]);
+    ratios[i] = described(ratio.score(span, 1, std::nullopt));
+  }
+  if (distances[0] != distances[1] || ratios[0] != ratios[1]) __builtin_trap();
+}
+
 // One input of a readings target. `Language` names the index and its
 // conversions:
 //   static Result<std::unique_ptr<Index>, E> parse(FuzzedDataProvider&);
@@ -116,10 +140,18 @@ int run_readings_target(const std::uint8_t* bytes, std::size_t size) {
   const std::string left = pick(data, pieces, 24);
   const std::string right =
       data.ConsumeBool() ? pick(data, pieces, 24) : data.ConsumeRemainingBytesAsString();
-  for (const std::string& text : {left, right}) {
-    auto strings = Language::strings(*index.value(), text, options);
-    if (!strings.ok()) (void)Language::describe(strings.error());
+  ReadingList readings[2];
+  bool read[2] = {false, false};
+  for (int side = 0; side < 2; ++side) {
+    auto strings = Language::strings(*index.value(), side == 0 ? left : right, options);
+    if (!strings.ok()) {
+      (void)Language::describe(strings.error());
+    } else {
+      readings[side].assign(strings.value());
+      read[side] = true;
+    }
   }
+  if (read[0] && read[1]) check_span_scorers(readings[0], readings[1], cutoff);
   auto left_lattice = Language::lattice(*index.value(), left, options);
   auto right_lattice = Language::lattice(*index.value(), right, options);
   if (!left_lattice.ok()) (void)Language::describe(left_lattice.error());

@@ -222,3 +222,18 @@ def test_the_reading_strings_of_a_text_are_bounded_together(d, call):
     with pytest.raises(ValueError, match=r"^pinyin reading strings of \d+ bytes exceed the limit of 16777216$"):
         call(d, max_paths=16384)
     assert 0.0 < call(d, max_paths=4) < 1.0
+
+
+# 16384 strings of 4 bytes a 行: 256 of them fill the 16 MiB exactly, which
+# is allowed; one more is not, whichever method reads the text.
+@pytest.mark.parametrize("count", [256, 257])
+@pytest.mark.parametrize("call", [
+    lambda d, text: d.ratio(text, "xing", max_paths=16384),
+    lambda d, text: d._partial_ratio_alignment(text, "xing", 1, max_paths=16384),
+], ids=["ratio", "alignment query"])
+def test_the_reading_strings_bound_is_inclusive(d, call, count):
+    if count == 256:
+        assert call(d, "行" * count) is not None
+    else:
+        with pytest.raises(ValueError, match=r"^pinyin reading strings of \d+ bytes exceed the limit of 16777216$"):
+            call(d, "行" * count)

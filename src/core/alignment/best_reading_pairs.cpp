@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "core/strings/cached_metrics.h"
 #include "core/strings/similarity.h"
@@ -34,8 +35,8 @@ std::uint64_t work_of(std::uint64_t a, std::uint64_t b) { return (a + 1) * (b + 
 
 }  // namespace
 
-BestReadingPairs::BestReadingPairs(const ReadingList& query, PairSearch search)
-    : query_list_(query) {
+BestReadingPairs::BestReadingPairs(ReadingList query, PairSearch search)
+    : query_list_(std::move(query)) {
   query_.assign(query_list_);
   const bool worth_it = search == PairSearch::kTrie ||
                         (search == PairSearch::kChosen && query_.size() >= kMinReadingTrieReadings);

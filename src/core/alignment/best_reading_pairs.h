@@ -37,7 +37,7 @@ enum class PairSearch { kChosen, kTrie, kPairByPair };
 
 class BestReadingPairs {
  public:
-  explicit BestReadingPairs(const ReadingList& query, PairSearch search = PairSearch::kChosen);
+  explicit BestReadingPairs(ReadingList query, PairSearch search = PairSearch::kChosen);
   BestReadingPairs(const BestReadingPairs&) = delete;
   BestReadingPairs& operator=(const BestReadingPairs&) = delete;
 

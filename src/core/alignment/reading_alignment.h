@@ -106,7 +106,7 @@ using Outcome = Result<std::optional<Alignment<typename Form::Score>>,
                        ReadingAlignmentError<ConversionError<Converter>>>;
 
 template <class Form, class SpanScorer, class Converter>
-Outcome<Form, Converter> align(std::string_view query, const ReadingList& query_readings,
+Outcome<Form, Converter> align(std::string_view query, std::uint64_t longest_query_reading,
                                std::string_view text, std::uint64_t max_span_chars,
                                const Form& form, SpanScorer& span_scorer, Converter& convert) {
   using Score = typename Form::Score;
@@ -115,7 +115,7 @@ Outcome<Form, Converter> align(std::string_view query, const ReadingList& query_
   const std::vector<Symbol> query_symbols = decode_utf8(query);
   const SpanTexts spans(text);
   const std::uint64_t window =
-      reading_alignment_window(max_span_chars, query_symbols.size(), query_readings.longest());
+      reading_alignment_window(max_span_chars, query_symbols.size(), longest_query_reading);
   SeenSpanTexts seen;
   ReadingList readings;  // refilled for every span
   auto scorer = [&](const TextSpan& span, const std::optional<Alignment<Score>>& best)
@@ -150,8 +150,9 @@ reading_alignment_detail::Outcome<DistanceForm, Converter> partial_distance_alig
   readings.assign(query_readings);
   auto nodes = ReadingDistanceScorer::query_node_count(readings);
   if (!nodes) return Fail(Error(std::in_place_index<1>, nodes.take_error()));
-  ReadingDistanceScorer scorer(readings, nodes.value(), cutoff);
-  return reading_alignment_detail::align(query, readings, text, max_span_chars,
+  const std::uint64_t longest = readings.longest();
+  ReadingDistanceScorer scorer(std::move(readings), nodes.value(), cutoff);
+  return reading_alignment_detail::align(query, longest, text, max_span_chars,
                                          DistanceForm{cutoff}, scorer, convert);
 }
 
@@ -165,8 +166,9 @@ reading_alignment_detail::Outcome<RatioForm, Converter> partial_ratio_alignment_
     std::uint64_t max_span_chars, std::optional<double> cutoff, Converter&& convert) {
   ReadingList readings;
   readings.assign(query_readings);
-  ReadingRatioScorer scorer(readings, cutoff);
-  return reading_alignment_detail::align(query, readings, text, max_span_chars,
+  const std::uint64_t longest = readings.longest();
+  ReadingRatioScorer scorer(std::move(readings), cutoff);
+  return reading_alignment_detail::align(query, longest, text, max_span_chars,
                                          RatioForm{cutoff}, scorer, convert);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "core/base/cutoff.h"
 #include "core/lattice/lattice_state_limit.h"
@@ -28,10 +29,10 @@ Result<std::uint64_t, CoreError> ReadingDistanceScorer::query_node_count(const R
   return nodes.value();
 }
 
-ReadingDistanceScorer::ReadingDistanceScorer(const ReadingList& query, std::uint64_t query_nodes,
+ReadingDistanceScorer::ReadingDistanceScorer(ReadingList query, std::uint64_t query_nodes,
                                              std::optional<std::uint64_t> cutoff,
                                              PairSearch search)
-    : pairs_(query, search), query_nodes_(query_nodes), cutoff_(cutoff) {}
+    : pairs_(std::move(query), search), query_nodes_(query_nodes), cutoff_(cutoff) {}
 
 Result<std::optional<std::uint64_t>, CoreError> ReadingDistanceScorer::score(
     const ReadingList& span, std::uint64_t span_length,
@@ -75,9 +76,9 @@ Result<std::optional<std::uint64_t>, CoreError> ReadingDistanceScorer::score(
   return state.nearest;
 }
 
-ReadingRatioScorer::ReadingRatioScorer(const ReadingList& query, std::optional<double> cutoff,
+ReadingRatioScorer::ReadingRatioScorer(ReadingList query, std::optional<double> cutoff,
                                        PairSearch search)
-    : pairs_(query, search), cutoff_(cutoff) {}
+    : pairs_(std::move(query), search), cutoff_(cutoff) {}
 
 Result<std::optional<double>, CoreError> ReadingRatioScorer::score(
     const ReadingList& span, std::uint64_t span_length,

@@ -44,7 +44,7 @@ class ReadingDistanceScorer {
   static Result<std::uint64_t, CoreError> query_node_count(const ReadingList& query);
 
   // `query_nodes` is query_node_count(query).
-  ReadingDistanceScorer(const ReadingList& query, std::uint64_t query_nodes,
+  ReadingDistanceScorer(ReadingList query, std::uint64_t query_nodes,
                         std::optional<std::uint64_t> cutoff,
                         PairSearch search = PairSearch::kChosen);
 
@@ -62,7 +62,7 @@ class ReadingDistanceScorer {
 
 class ReadingRatioScorer {
  public:
-  ReadingRatioScorer(const ReadingList& query, std::optional<double> cutoff,
+  ReadingRatioScorer(ReadingList query, std::optional<double> cutoff,
                      PairSearch search = PairSearch::kChosen);
 
   // The best-pair similarity of a span, nothing when it cannot beat `best`

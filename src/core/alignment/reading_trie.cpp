@@ -20,17 +20,15 @@ bool ReadingTrie::assign(const SortedReadings& readings, std::size_t max_nodes) 
   // and the children of a node come in order, the last added on the path
   // of the reading before.
   ReadingTrie& trie = *this;
-  std::vector<Symbols>& ordered = ordered_;
-  ordered.clear();
+  std::vector<Symbols> ordered;
+  ordered.reserve(readings.size());
   for (std::size_t i = 0; i < readings.size(); ++i) ordered.push_back(readings[i]);
   std::sort(ordered.begin(), ordered.end(), [](Symbols a, Symbols b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
   });
   trie.nodes_.assign(1, Node{});
-  std::vector<std::uint32_t>& parents = parents_;
-  std::vector<std::uint32_t>& path = path_;  // the nodes of the reading before, by depth
-  parents.assign(1, kNone);
-  path.assign(1, 0);
+  std::vector<std::uint32_t> parents = {kNone};
+  std::vector<std::uint32_t> path = {0};  // the nodes of the reading before, by depth
   Symbols before;
   for (const Symbols reading : ordered) {
     std::size_t shared = 0;

@@ -39,8 +39,8 @@ class ReadingTrie {
     bool ends_reading = false;
   };
 
-  // Becomes the trie of `readings`, reusing its buffers; false, leaving it
-  // unusable, when that would take more than `max_nodes` nodes.
+  // Becomes the trie of `readings`; false, leaving it unusable, when that
+  // would take more than `max_nodes` nodes.
   bool assign(const SortedReadings& readings, std::size_t max_nodes);
 
   const Node& node(std::uint32_t id) const { return nodes_[id]; }
@@ -48,10 +48,6 @@ class ReadingTrie {
 
  private:
   std::vector<Node> nodes_;  // the root first, then in depth-first order
-  // Building buffers.
-  std::vector<Symbols> ordered_;
-  std::vector<std::uint32_t> parents_;
-  std::vector<std::uint32_t> path_;
 };
 
 // What a span reading adds to the distance form's score: whether some pair

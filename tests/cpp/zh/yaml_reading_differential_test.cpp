@@ -320,6 +320,50 @@ TEST_P(YamlReadingDifferentialTest, SubsetNeverGivesUpOnPlainPayloads) {
   }
 }
 
+// Double-quoted escapes and line folding, as a surface and as a reading,
+// in the block layout the subset reads and in a flow layout only libyaml
+// reads: every layout gives the outcome libyaml gives.
+TEST_P(YamlReadingDifferentialTest, EscapesReadAsLibyamlReadsThem) {
+  const Language& language = GetParam();
+  const char* kScalars[] = {
+      R"("\x41\x7e")",  R"("\x80\xFF")",     R"("\u00e9\u4eac")", R"("\uD800")",
+      R"("\uDBFF\uDFFF")", R"("\uDFFF")",    R"("\U0010FFFF")",   R"("\U00110000")",
+      R"("\U0001F600")", R"("a\0b")",        R"("\0")",           R"("\N\_\L\P")",
+      R"("a\ b\tc")",   R"("\e\a\b\v\f")",   R"("\/")",           R"("\q")",
+      R"("\x4")",       R"("\u12")",         R"("\xZZ")",         "\"a\n  b\"",
+      "\"a\n\n  b\"",   "\"a\\\n  b\"",      "\"a  \n  b\"",      "\"a\\x\n  41\"",
+      R"("\uFEFFa")",   R"("\u0085")",       R"("\U00000041")",   R"("\u0000")",
+  };
+  const std::string type = language.chinese ? "lumra.zh.reading-index.surface-readings"
+                                            : "lumra.unidic.reading-index.surface-readings";
+  const std::string view = language.chinese ? "pinyin_view: no-tone\n" : "";
+  for (const char* scalar : kScalars) {
+    for (bool as_surface : {true, false}) {
+      const std::string surface = as_surface ? scalar : "\"\\u4e2d\"";
+      const std::string reading = as_surface ? "zhong" : scalar;
+      const std::string block = "schema_version: 1\npayload_type: " + type + "\n" + view +
+                                "entries:\n  - surface: " + surface + "\n    readings:\n      - " +
+                                reading + "\n";
+      const std::string flow = "{schema_version: 1, payload_type: " + type + ", " +
+                               (language.chinese ? "pinyin_view: no-tone, " : "") +
+                               "entries: [{surface: " + surface + ", readings: [" + reading +
+                               "]}]}\n";
+      const std::string libyaml = language.outcome(block, YamlReading::kLibyamlOnly);
+      EXPECT_EQ(language.outcome(block, YamlReading::kSubsetThenLibyaml), libyaml) << block;
+      // A YAML error names its position, which differs between layouts.
+      const auto kind = [](const std::string& outcome) {
+        return outcome.find("YAML:") == std::string::npos ? outcome : std::string("YAML error");
+      };
+      EXPECT_EQ(kind(language.outcome(flow, YamlReading::kSubsetThenLibyaml)), kind(libyaml))
+          << flow;
+      const std::string subset = language.outcome(block, YamlReading::kSubsetOnly);
+      if (subset.find("gave up") == std::string::npos && subset.find("YAML:") == std::string::npos) {
+        EXPECT_EQ(subset, libyaml) << block;
+      }
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, YamlReadingDifferentialTest,
                          ::testing::Values(Language{"ja", false, ja_outcome},
                                            Language{"zh", true, zh_outcome}),
