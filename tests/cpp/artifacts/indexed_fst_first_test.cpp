@@ -27,14 +27,16 @@ TEST_P(IndexedFstFirstTest, BadFstWinsOverAnEarlierEntryProblem) {
   const Bytes seed = raw.bytes();
   const std::size_t fst_length = fst::testing::build(raw.keys).size();
   const std::string fst_error = language.expect("invalid UniDic indexed artifact FST: FST error");
-  ASSERT_EQ(language.load_error(seed), language.expect("UniDic artifact payload surface \"あ\" has no readings"));
+  ASSERT_EQ(language.load_error(seed),
+            language.expect("UniDic artifact payload surface \"あ\" has no readings"));
   int refused = 0;
   for (std::size_t at = 40; at < 40 + fst_length; ++at) {
     for (unsigned value = 0; value < 256; ++value) {
       Bytes bytes = seed;
       bytes[at] = static_cast<std::uint8_t>(value);
       const std::string message = language.load_error(bytes);
-      const Result<fst::FstMap, fst::FstError> map = fst::FstMap::open(std::span(bytes).subspan(40, fst_length));
+      const Result<fst::FstMap, fst::FstError> map =
+          fst::FstMap::open(std::span(bytes).subspan(40, fst_length));
       if (!map.ok()) {
         ++refused;
         ASSERT_EQ(message, fst_error) << "byte " << at << " = " << value;

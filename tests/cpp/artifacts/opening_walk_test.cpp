@@ -104,7 +104,8 @@ TEST(OpeningWalkTest, AgreesWithOpenThenWalkOnBitFlips) {
       for (int bit = 0; bit < 8; ++bit) {
         Bytes bytes = seed;
         bytes[at] ^= static_cast<std::uint8_t>(1u << bit);
-        expect_same_outcome(bytes, std::string(name) + " byte " + std::to_string(at) + " bit " + std::to_string(bit));
+        expect_same_outcome(bytes, std::string(name) + " byte " + std::to_string(at) + " bit " +
+                                       std::to_string(bit));
         if (::testing::Test::HasFatalFailure()) return;
       }
     }
