@@ -98,21 +98,39 @@ void sort_by_prefix(SurfaceOrderKey* keys, SurfaceOrderKey* other, std::size_t n
   }
 }
 
-// Sorts the keys by prefix; runs that tie on it are left for
-// visit_records().
-void sort_keys(std::vector<SurfaceOrderKey>& keys) {
-  // Left uninitialised, so that the pages are first touched after the
-  // advice.
-  std::unique_ptr<SurfaceOrderKey[]> scratch(new SurfaceOrderKey[keys.size()]);
-  advise_huge_pages(scratch.get(), keys.size() * sizeof(SurfaceOrderKey));
-  sort_by_prefix(keys.data(), scratch.get(), keys.size(), false);
+// Sorts the keys of records in `data` into surface order: by prefix, then
+// the runs that tie on it by their whole surfaces. Such runs are few, even
+// among surfaces of two or three characters of three bytes each.
+void sort_keys(const char* data, std::vector<SurfaceOrderKey>& keys) {
+  {
+    // Left uninitialised, so that the pages are first touched after the
+    // advice.
+    std::unique_ptr<SurfaceOrderKey[]> scratch(new SurfaceOrderKey[keys.size()]);
+    advise_huge_pages(scratch.get(), keys.size() * sizeof(SurfaceOrderKey));
+    sort_by_prefix(keys.data(), scratch.get(), keys.size(), false);
+  }
+  // string_view compares bytes as unsigned char: a prefix sorts first.
+  const auto by_surface = [data](const SurfaceOrderKey& a, const SurfaceOrderKey& b) {
+    return surface_at(data, a.offset) < surface_at(data, b.offset);
+  };
+  for (auto run = keys.begin(); run != keys.end();) {
+    auto end = run + 1;
+    while (end != keys.end() && end->prefix == run->prefix) ++end;
+    if (end - run > 1) std::sort(run, end, by_surface);
+    run = end;
+  }
 }
 
 // Payloads written by our own tools come in surface order already; those
 // need no sort.
-bool in_prefix_order(std::span<const SurfaceOrderKey> keys) {
+bool in_surface_order(const char* data, std::span<const SurfaceOrderKey> keys) {
   for (std::size_t i = 1; i < keys.size(); ++i) {
-    if (keys[i].prefix < keys[i - 1].prefix) return false;
+    const SurfaceOrderKey& a = keys[i - 1];
+    const SurfaceOrderKey& b = keys[i];
+    if (a.prefix != b.prefix ? a.prefix > b.prefix
+                             : surface_at(data, b.offset) < surface_at(data, a.offset)) {
+      return false;
+    }
   }
   return true;
 }
@@ -145,26 +163,13 @@ std::vector<SurfaceOrderKey> gather_surface_order_keys(std::string_view arena,
   return keys;
 }
 
-void sort_by_surface_prefix(std::vector<SurfaceOrderKey>& keys) {
-  if (!in_prefix_order(keys)) sort_keys(keys);
-}
-
-std::size_t order_tied_run(const char* data, std::span<SurfaceOrderKey> keys,
-                           std::size_t start) {
-  std::size_t end = start + 1;
-  while (end < keys.size() && keys[end].prefix == keys[start].prefix) ++end;
-  // string_view compares bytes as unsigned char: a prefix sorts first.
-  std::sort(keys.begin() + static_cast<std::ptrdiff_t>(start),
-            keys.begin() + static_cast<std::ptrdiff_t>(end),
-            [data](const SurfaceOrderKey& a, const SurfaceOrderKey& b) {
-              return surface_at(data, a.offset) < surface_at(data, b.offset);
-            });
-  return end;
+void sort_surface_order_keys(std::string_view arena, std::vector<SurfaceOrderKey>& keys) {
+  if (!in_surface_order(arena.data(), keys)) sort_keys(arena.data(), keys);
 }
 
 void walk_in_surface_order(std::string_view arena, std::vector<SurfaceOrderKey> keys,
                            const SurfaceVisitor& visit) {
-  sort_by_surface_prefix(keys);
+  sort_surface_order_keys(arena, keys);
   const char* data = arena.data();
   std::vector<std::string_view> readings;
   visit_records(data, keys, [&](std::uint64_t offset) {

@@ -12,7 +12,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <span>
 #include <string_view>
 #include <vector>
 
@@ -36,44 +35,32 @@ std::vector<SurfaceOrderKey> gather_surface_order_keys(std::string_view arena,
 using SurfaceVisitor =
     std::function<void(std::string_view surface, const std::vector<std::string_view>& readings)>;
 
-// Sorts `keys` by prefix: into the byte order of their records' surfaces,
-// except within runs of keys that tie on their prefix, which
-// visit_records() puts in order as it reaches them.
-void sort_by_surface_prefix(std::vector<SurfaceOrderKey>& keys);
+// Sorts `keys`, one per record of `arena`, into the byte order of their
+// records' surfaces.
+void sort_surface_order_keys(std::string_view arena, std::vector<SurfaceOrderKey>& keys);
 
-// Sorts the run of keys from `start` on that share its prefix by their
-// records' whole surfaces, and gives the end of the run.
-std::size_t order_tied_run(const char* data, std::span<SurfaceOrderKey> keys, std::size_t start);
-
-// Calls `visit(offset)` with the offset of every record of `keys`, in
-// surface order, where `keys` is sorted by sort_by_surface_prefix(); the
-// runs that tie on their prefix are put in order here, in `keys`, when the
-// walk reaches them and their records are already being fetched.
-//
-// The records are spread over an arena larger than the caches, and fetching
-// each only when it is visited would stall on every one, so the ones a
-// little ahead are asked for while the current one is visited: both cache
-// lines of a record that crosses into the next, which most records of a few
-// dozen bytes do as often as not. Eight records ahead (a few hundred
-// nanoseconds of writing them out) hides the fetches entirely on a
-// million-entry table; asking much further ahead was measured to stall
-// again, as requests then wait behind one another.
+// Calls `visit(offset)` with the offset of every record of `sorted`, in its
+// order. The records are spread over an arena larger than the caches, and
+// fetching each only when it is visited would stall on every one, so the
+// ones a little ahead are asked for while the current one is visited: both
+// cache lines of a record that crosses into the next, which most records
+// of a few dozen bytes do as often as not. Eight records ahead (a few
+// hundred nanoseconds of writing them out) hides the fetches on a
+// million-entry table; asking further ahead, or adding work to this loop,
+// was measured to stall again.
 template <class VisitRecord>
-void visit_records(const char* data, std::vector<SurfaceOrderKey>& keys, VisitRecord&& visit) {
+void visit_records(const char* data, const std::vector<SurfaceOrderKey>& sorted,
+                   VisitRecord&& visit) {
   constexpr std::size_t kPrefetchAhead = 8;
   constexpr std::size_t kCacheLine = 64;
-  std::size_t ordered_until = 0;  // keys before it are in their final order
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    if (i + kPrefetchAhead < keys.size()) {
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    if (i + kPrefetchAhead < sorted.size()) {
       // A prefetch never faults, so the second may point past the arena.
-      const char* ahead = data + keys[i + kPrefetchAhead].offset;
+      const char* ahead = data + sorted[i + kPrefetchAhead].offset;
       __builtin_prefetch(ahead);
       __builtin_prefetch(ahead + kCacheLine - 1);
     }
-    if (i >= ordered_until && i + 1 < keys.size() && keys[i + 1].prefix == keys[i].prefix) {
-      ordered_until = order_tied_run(data, keys, i);
-    }
-    visit(keys[i].offset);
+    visit(sorted[i].offset);
   }
 }
 

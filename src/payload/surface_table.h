@@ -57,7 +57,7 @@ class SurfaceTable {
   void for_each_record_in_surface_order(std::vector<SurfaceOrderKey> keys,
                                         VisitRecord&& visit) const {
     if (keys.size() != count_) keys = gather_surface_order_keys(arena_, count_);
-    sort_by_surface_prefix(keys);
+    sort_surface_order_keys(arena_, keys);
     const std::string_view arena = arena_;
     visit_records(arena.data(), keys, [&](std::uint64_t offset) { visit(arena, offset); });
   }
