@@ -79,7 +79,9 @@ TEST(ReadingRecordTest, QuickDecodeAgreesWithTheExactOne) {
           const bool passed = decode_valid_reading_record(readings, offset - 3, quick);
           const bool exact_passed = decode_reading_record(readings, offset - 3, exact).ok();
           ASSERT_EQ(passed, exact_passed) << "byte " << at << " = " << int{value} << ", record at " << offset;
-          if (passed) ASSERT_EQ(quick, exact);
+          if (passed) {
+            ASSERT_EQ(quick, exact);
+          }
           ++(passed ? passes : failures);
         }
       }
