@@ -55,10 +55,12 @@ void visit_records(const char* data, const std::vector<SurfaceOrderKey>& sorted,
   constexpr std::size_t kCacheLine = 64;
   for (std::size_t i = 0; i < sorted.size(); ++i) {
     if (i + kPrefetchAhead < sorted.size()) {
-      // A prefetch never faults, so the second may point past the arena.
+      // A prefetch never faults, so the second may name an address past
+      // the arena; it is computed as a number for that reason.
       const char* ahead = data + sorted[i + kPrefetchAhead].offset;
       __builtin_prefetch(ahead);
-      __builtin_prefetch(ahead + kCacheLine - 1);
+      __builtin_prefetch(
+          reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(ahead) + kCacheLine - 1));
     }
     visit(sorted[i].offset);
   }
