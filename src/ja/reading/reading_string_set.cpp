@@ -1,5 +1,6 @@
 #include "ja/reading/reading_string_set.h"
 
+#include <optional>
 #include <span>
 #include <utility>
 
@@ -42,8 +43,8 @@ std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
 // its set: the same paths skipped, the same failures in the same order.
 class PathSpeller {
  public:
-  explicit PathSpeller(StringTrie& trie) : trie_(&trie), speller_(trie) {}
-  explicit PathSpeller(SpellingTree& tree) : tree_(&tree), speller_(unused_trie_) {}
+  explicit PathSpeller(StringTrie& trie) : trie_(&trie), speller_(std::in_place, trie) {}
+  explicit PathSpeller(SpellingTree& tree) : tree_(&tree) {}
 
   std::uint64_t spelled_strings() const { return spelled_strings_; }
   // Whether no string was added.
@@ -165,15 +166,14 @@ class PathSpeller {
       if (!tree_->add(lists_)) return Fail(NotGathered{false});
       return Unit{};
     }
-    const TrieSpeller::Outcome outcome = speller_.add(lists_);
+    const TrieSpeller::Outcome outcome = speller_->add(lists_);
     if (outcome != TrieSpeller::Outcome::Added) return Fail(not_gathered(outcome));
     return Unit{};
   }
 
   StringTrie* trie_ = nullptr;
   SpellingTree* tree_ = nullptr;
-  StringTrie unused_trie_{1};
-  TrieSpeller speller_;
+  std::optional<TrieSpeller> speller_;  // spelling into trie_ only
   InterruptionPoll poll_;
   // The size of the lists just made.
   ExpansionSize size_{};
