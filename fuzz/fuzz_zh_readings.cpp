@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "fuzz/reading_fuzz.h"
@@ -35,6 +37,32 @@ struct Chinese {
     return zh::pinyin_reading_strings(index, text, options);
   }
   static std::string describe(const zh::ChineseDistanceError& error) { return zh::message(error); }
+  // The extent of a text's strings (what a partial alignment counts instead
+  // of writing them): the same failures but the size limit, as many
+  // strings, none longer than it says, and within the limit by its count.
+  static void check_text(const zh::ZhReadingIndex& index, std::string_view text,
+                         const ja::ReadingOptions& options) {
+    zh::PinyinReadingTable table;
+    const auto extent = zh::pinyin_reading_strings_extent(index, text, options, table);
+    const auto strings = zh::pinyin_reading_strings(index, text, options);
+    if (!extent.ok()) {
+      if (strings.ok() || zh::message(strings.error()) != zh::message(extent.error())) {
+        __builtin_trap();
+      }
+      return;
+    }
+    if (!strings.ok()) {
+      if (!std::holds_alternative<zh::chinese_errors::ReadingStringsTooLarge>(strings.error()) ||
+          extent.value().strings * extent.value().longest_bytes <= zh::kMaxReadingStringBytes) {
+        __builtin_trap();
+      }
+      return;
+    }
+    if (strings.value().size() != extent.value().strings) __builtin_trap();
+    for (std::string_view s : strings.value()) {
+      if (s.size() > extent.value().longest_bytes) __builtin_trap();
+    }
+  }
   static auto lattice(const zh::ZhReadingIndex& index, std::string_view text,
                       const ja::ReadingOptions& options) {
     return zh::pinyin_reading_lattice(index, text, options);

@@ -132,6 +132,9 @@ inline void check_span_scorers(const ReadingList& query, const ReadingList& span
 //   static Result<PathLattice, Q> lattice(same);
 //   static std::string describe(const Q&);
 //   static std::vector<std::string> text_pieces;
+// and may add laws of its own on each text:
+//   static void check_text(const Index&, std::string_view,
+//                          const ja::ReadingOptions&);
 // Every error's message is written, so that a bad template or field shows
 // under the sanitizers too.
 template <class Language>
@@ -148,6 +151,9 @@ int run_readings_target(const std::uint8_t* bytes, std::size_t size) {
   ReadingList readings[2];
   bool read[2] = {false, false};
   for (int side = 0; side < 2; ++side) {
+    if constexpr (requires { Language::check_text(*index.value(), left, options); }) {
+      Language::check_text(*index.value(), side == 0 ? left : right, options);
+    }
     auto strings = Language::strings(*index.value(), side == 0 ? left : right, options);
     if (!strings.ok()) {
       (void)Language::describe(strings.error());

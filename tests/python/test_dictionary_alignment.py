@@ -98,10 +98,10 @@ def test_ties_go_to_the_shorter_then_the_earlier_span(dictionaries):
 # Against a brute force built from the pairwise methods
 
 
-def brute_force(d, skip, form, query, text, window, cutoff):
+def brute_force(d, skip, form, query, text, window, cutoff, **options):
     """What the alignment must return: every span in order, scored through
     the dictionary's own pairwise methods, with the rules of the search."""
-    d.normalized_similarity(query, query)  # a query without readings fails
+    d.normalized_similarity(query, query, **options)  # a query without readings fails
     if not query or not text:
         spans = [(0, 0)]
     else:
@@ -110,7 +110,7 @@ def brute_force(d, skip, form, query, text, window, cutoff):
     for s, e in spans:
         span = text[s:e]
         try:
-            similarity = d.normalized_similarity(query, span)
+            similarity = d.normalized_similarity(query, span, **options)
         except ValueError as error:
             if skip in str(error):
                 continue
@@ -118,7 +118,7 @@ def brute_force(d, skip, form, query, text, window, cutoff):
         if form == "distance":
             if similarity <= 0.0:
                 continue
-            score = d.distance(query, span)
+            score = d.distance(query, span, **options)
             if cutoff is not None and score > cutoff:
                 continue
             key = (score, e - s)
@@ -167,3 +167,30 @@ def test_japanese_alignment_is_the_brute_force(scratch, entries, data):
 def test_chinese_alignment_is_the_brute_force(scratch, entries, data):
     d = Z.load_payload(write_payload(scratch, ZH_PAYLOAD_TYPE, entries, pinyin_view="no-tone"))
     check_against_brute_force(d, Z, data, entries, zh_tests.HAN[:4] + "a" + UNREAD)
+
+
+# Spans that can no longer beat the best are left unconverted only when
+# their conversion certainly succeeds: one that fails still ends the call,
+# at its turn.
+@pytest.mark.parametrize(
+    ("cls", "entries", "text", "options", "fails"),
+    [
+        # 16384 strings of up to 14 readings: 19 MB, past the 16 MiB limit.
+        (Z, {"行": ["xing" + "a" * 80, "hang" + "a" * 80]}, "行" * 14, {"max_paths": 16384}, True),
+        (Z, {"行": ["xing" + "a" * 80, "hang"]}, "行" * 14, {"max_paths": 16384}, False),
+        (Z, {"行": ["xing", "hang"], "中": ["zhong"]}, "行中" * 3 + "鬱行" * 3, {"max_paths": 16384}, False),
+        # Four readings of 300 kana: 1200 kana, past the 1024 of one path.
+        (J, {"長": ["あ" * 300]}, "長長x長長長長", {}, True),
+        (J, {"長": ["あ" * 300], "行": ["いく", "ぎょう", "こう"]}, "長行" * 2 + "鬱行行", {"max_paths": 64}, False),
+    ],
+)
+def test_spans_beyond_the_best_fail_in_turn(tmp_path, cls, entries, text, options, fails):
+    kind = JA_PAYLOAD_TYPE if cls is J else ZH_PAYLOAD_TYPE
+    extra = {} if cls is J else {"pinyin_view": "no-tone"}
+    d = cls.load_payload(write_payload(tmp_path / "payload.yaml", kind, entries, **extra))
+    query = text[0]
+    for form in ("distance", "ratio"):
+        expected = outcome(lambda: brute_force(d, SKIP[cls], form, query, text, len(text), None, **options))
+        assert (expected[0] == "ValueError") == fails, expected
+        method = getattr(d, f"_partial_{form}_alignment")
+        assert outcome(lambda: method(query, text, len(text), **options)) == expected

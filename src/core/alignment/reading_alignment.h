@@ -22,6 +22,15 @@
 // that occurs at several positions is converted and scored once, since a
 // later occurrence can never beat an earlier one.
 //
+// A caller may also pass an outlook, called as outlook(std::string_view
+// span_text) and returning a SpanOutlook (span_outlook.h): what the
+// conversion of the span would give, told without writing its readings
+// out. It is asked only about spans that can no longer beat the best one
+// whatever their score, and a span whose outlook shows that neither its
+// conversion nor its scoring could fail is left out unconverted. The
+// outcome is that of converting every span, errors and their order
+// included.
+//
 // Wiring a dictionary (a sketch for the Japanese class; the Chinese one
 // calls zh::pinyin_reading_strings and leaves out the spans failing with
 // ChineseDistanceError's UnsupportedDirectInput):
@@ -59,6 +68,7 @@
 #include "core/alignment/reading_list.h"
 #include "core/alignment/reading_span_scorers.h"
 #include "core/alignment/span_enumeration.h"
+#include "core/alignment/span_outlook.h"
 #include "core/alignment/span_texts.h"
 #include "core/base/errors.h"
 #include "core/base/result.h"
@@ -105,10 +115,11 @@ template <class Form, class Converter>
 using Outcome = Result<std::optional<Alignment<typename Form::Score>>,
                        ReadingAlignmentError<ConversionError<Converter>>>;
 
-template <class Form, class SpanScorer, class Converter>
+template <class Form, class SpanScorer, class Converter, class Outlook>
 Outcome<Form, Converter> align(std::string_view query, std::uint64_t longest_query_reading,
                                std::string_view text, std::uint64_t max_span_chars,
-                               const Form& form, SpanScorer& span_scorer, Converter& convert) {
+                               const Form& form, SpanScorer& span_scorer, Converter& convert,
+                               Outlook& outlook) {
   using Score = typename Form::Score;
   using Error = ReadingAlignmentError<ConversionError<Converter>>;
 
@@ -122,11 +133,16 @@ Outcome<Form, Converter> align(std::string_view query, std::uint64_t longest_que
       -> Result<std::optional<Score>, Error> {
     const std::string_view span_text = spans.text(span.start, span.end);
     if (!seen.insert(span_text)) return std::optional<Score>();
+    const std::uint64_t span_length = span.end - span.start;
+    if (SpanScorer::beyond_reach(span_length, best) &&
+        span_scorer.safe_unread(outlook(span_text))) {
+      return std::optional<Score>();
+    }
     auto converted = convert(span_text);
     if (!converted) return Fail(Error(std::in_place_index<0>, converted.take_error()));
     if (!converted.value()) return std::optional<Score>();
     readings.assign(*converted.value());
-    auto scored = span_scorer.score(readings, span.end - span.start, best);
+    auto scored = span_scorer.score(readings, span_length, best);
     if (!scored) return Fail(Error(std::in_place_index<1>, scored.take_error()));
     return scored.value();
   };
@@ -141,10 +157,12 @@ Outcome<Form, Converter> align(std::string_view query, std::uint64_t longest_que
 // cutoff k only distances up to k. Ties go to the shorter span, then the
 // earlier one. Fails, before any span, when `query_readings` is empty or
 // mixes empty and non-empty readings.
-template <class QueryTexts, class Converter>
+// With `outlook`, spans that cannot win are left alone where it allows.
+template <class QueryTexts, class Converter, class Outlook = NoSpanOutlook>
 reading_alignment_detail::Outcome<DistanceForm, Converter> partial_distance_alignment_by_readings(
     std::string_view query, const QueryTexts& query_readings, std::string_view text,
-    std::uint64_t max_span_chars, std::optional<std::uint64_t> cutoff, Converter&& convert) {
+    std::uint64_t max_span_chars, std::optional<std::uint64_t> cutoff, Converter&& convert,
+    Outlook&& outlook = Outlook()) {
   using Error = ReadingAlignmentError<reading_alignment_detail::ConversionError<Converter>>;
   ReadingList readings;
   readings.assign(query_readings);
@@ -153,23 +171,24 @@ reading_alignment_detail::Outcome<DistanceForm, Converter> partial_distance_alig
   const std::uint64_t longest = readings.longest();
   ReadingDistanceScorer scorer(std::move(readings), nodes.value(), cutoff);
   return reading_alignment_detail::align(query, longest, text, max_span_chars,
-                                         DistanceForm{cutoff}, scorer, convert);
+                                         DistanceForm{cutoff}, scorer, convert, outlook);
 }
 
 // The span whose readings score the highest best-pair similarity with the
 // query's, above 0.0 and, with cutoff c, at least c. Ties go to the shorter
 // span, then the earlier one. A cutoff outside [0, 1] fails at the first
 // span with readings (a text without any returns nothing).
-template <class QueryTexts, class Converter>
+template <class QueryTexts, class Converter, class Outlook = NoSpanOutlook>
 reading_alignment_detail::Outcome<RatioForm, Converter> partial_ratio_alignment_by_readings(
     std::string_view query, const QueryTexts& query_readings, std::string_view text,
-    std::uint64_t max_span_chars, std::optional<double> cutoff, Converter&& convert) {
+    std::uint64_t max_span_chars, std::optional<double> cutoff, Converter&& convert,
+    Outlook&& outlook = Outlook()) {
   ReadingList readings;
   readings.assign(query_readings);
   const std::uint64_t longest = readings.longest();
   ReadingRatioScorer scorer(std::move(readings), cutoff);
   return reading_alignment_detail::align(query, longest, text, max_span_chars,
-                                         RatioForm{cutoff}, scorer, convert);
+                                         RatioForm{cutoff}, scorer, convert, outlook);
 }
 
 }  // namespace lumra

@@ -76,6 +76,21 @@ Result<std::optional<std::uint64_t>, CoreError> ReadingDistanceScorer::score(
   return state.nearest;
 }
 
+bool ReadingDistanceScorer::beyond_reach(std::uint64_t span_length,
+                                         const std::optional<Alignment<std::uint64_t>>& best) {
+  return best && best->score == 0 && span_length >= span_length_of(*best);
+}
+
+bool ReadingDistanceScorer::safe_unread(const SpanOutlook& outlook) const {
+  switch (outlook.kind) {
+    case SpanOutlook::Kind::kUnknown: return false;
+    case SpanOutlook::Kind::kNoReadings: return true;
+    case SpanOutlook::Kind::kReadings: break;
+  }
+  // Readings that pass the prefilter are searched, or fail at the limit.
+  return outlook.chain_nodes && lattice_state_count(query_nodes_, *outlook.chain_nodes).ok();
+}
+
 ReadingRatioScorer::ReadingRatioScorer(ReadingList query, std::optional<double> cutoff,
                                        PairSearch search)
     : pairs_(std::move(query), search), cutoff_(cutoff) {}
@@ -88,18 +103,24 @@ Result<std::optional<double>, CoreError> ReadingRatioScorer::score(
   // The lowest similarity with which the span can be kept and beat the best
   // so far (equal to it only with a shorter span, which the search decides).
   double floor = cutoff_.value_or(0.0);
-  if (best) {
-    if (span_length >= span_length_of(*best) && best->score == 1.0) {
-      return std::optional<double>();
-    }
-    floor = std::max(floor, best->score);
-  }
+  if (beyond_reach(span_length, best)) return std::optional<double>();
+  if (best) floor = std::max(floor, best->score);
   if (span.empty()) return std::optional<double>();
   pairs_.set_span(span);
   if (pairs_.share_a_reading()) return std::optional<double>(1.0);
   std::optional<double> found;  // the best similarity found from `floor` up
   if (!pairs_.raise_similarity(floor, found)) return Fail(CoreError(Interrupted{}));
   return found;
+}
+
+bool ReadingRatioScorer::beyond_reach(std::uint64_t span_length,
+                                      const std::optional<Alignment<double>>& best) {
+  return best && best->score == 1.0 && span_length >= span_length_of(*best);
+}
+
+bool ReadingRatioScorer::safe_unread(const SpanOutlook& outlook) const {
+  if (cutoff_ && !fractional_cutoff_in_range(*cutoff_)) return false;
+  return outlook.kind != SpanOutlook::Kind::kUnknown;
 }
 
 }  // namespace lumra

@@ -23,6 +23,11 @@
 // whatever its score; the ratio form's cutoff is checked on every span
 // with readings.
 //
+// Before a span is converted at all, the search asks whether it is beyond
+// reach (no score could beat the best so far) and, if so, whether its
+// outlook (span_outlook.h) shows that scoring it could not fail either:
+// such a span is left out unconverted.
+//
 // Finding the best pair of readings is best_reading_pairs.h's.
 #pragma once
 
@@ -32,6 +37,7 @@
 #include "core/alignment/best_reading_pairs.h"
 #include "core/alignment/partial_alignment.h"
 #include "core/alignment/reading_list.h"
+#include "core/alignment/span_outlook.h"
 #include "core/base/errors.h"
 #include "core/base/result.h"
 
@@ -54,6 +60,15 @@ class ReadingDistanceScorer {
       const ReadingList& span, std::uint64_t span_length,
       const std::optional<Alignment<std::uint64_t>>& best);
 
+  // Whether a span of `span_length` symbols cannot beat `best` whatever its
+  // distance: `best` is 0 and not longer.
+  static bool beyond_reach(std::uint64_t span_length,
+                           const std::optional<Alignment<std::uint64_t>>& best);
+  // Whether a span with this outlook could not fail score(): it has no
+  // readings, or its chain lattice certainly fits the state limit beside
+  // the query's.
+  bool safe_unread(const SpanOutlook& outlook) const;
+
  private:
   BestReadingPairs pairs_;
   std::uint64_t query_nodes_;
@@ -70,6 +85,14 @@ class ReadingRatioScorer {
   Result<std::optional<double>, CoreError> score(const ReadingList& span,
                                                  std::uint64_t span_length,
                                                  const std::optional<Alignment<double>>& best);
+
+  // Whether a span of `span_length` symbols cannot beat `best` whatever its
+  // similarity: `best` is 1.0 and not longer.
+  static bool beyond_reach(std::uint64_t span_length,
+                           const std::optional<Alignment<double>>& best);
+  // Whether a span with this outlook could not fail score(): its
+  // conversion is certain and the cutoff in range.
+  bool safe_unread(const SpanOutlook& outlook) const;
 
  private:
   BestReadingPairs pairs_;

@@ -52,4 +52,23 @@ double ChineseReadings::best_similarity(const SimilarityForm& left, const Simila
   return ja::pruned_best_pair_similarity(left.view(), right.view(), workspace);
 }
 
+SpanOutlook ChineseReadings::span_outlook(const Index& index, std::string_view text,
+                                          const ja::ReadingOptions& options, Scratch& scratch) {
+  auto extent = zh::pinyin_reading_strings_extent(index, text, options, scratch);
+  if (!extent.ok()) {
+    if (has_no_readings(extent.error())) return SpanOutlook{SpanOutlook::Kind::kNoReadings, {}};
+    return SpanOutlook{};
+  }
+  const auto [strings, longest] = extent.value();
+  std::uint64_t bytes = 0;
+  if (__builtin_mul_overflow(strings, longest, &bytes) || bytes > zh::kMaxReadingStringBytes) {
+    return SpanOutlook{};  // they might not fit: only writing them out tells
+  }
+  // A chain lattice has two nodes and one per symbol but the first and
+  // last of each string; a symbol takes a byte or more. The strings of a
+  // segmented text hold dictionary readings, never empty, and direct input
+  // gives one string, so no empty string stands beside others.
+  return SpanOutlook{SpanOutlook::Kind::kReadings, bytes + 2};
+}
+
 }  // namespace lumra::python

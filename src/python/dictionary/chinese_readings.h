@@ -9,6 +9,7 @@
 
 #include "artifacts/bundle/bundle_error.h"
 #include "artifacts/bundle/loaded_bundle.h"
+#include "core/alignment/span_outlook.h"
 #include "core/base/errors.h"
 #include "core/base/result.h"
 #include "core/strings/string_workspace.h"
@@ -63,6 +64,11 @@ struct ChineseReadings {
                                                             Scratch& scratch);
   static double best_similarity(const SimilarityForm& left, const SimilarityForm& right,
                                 StringWorkspace& workspace);
+
+  // What a partial alignment may know of a span's strings without writing
+  // them out: counted from the segmentation.
+  static SpanOutlook span_outlook(const Index& index, std::string_view text,
+                                  const ja::ReadingOptions& options, Scratch& scratch);
 
   // Whether `error` only says that a text has no readings: a partial
   // alignment leaves such a span out instead of failing.

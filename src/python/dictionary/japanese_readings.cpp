@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "ja/reading/reading_lattice.h"
+#include "ja/reading/reading_string_set.h"
 #include "ja/reading/reading_strings.h"
 #include "ja/reading/validate_reading_options.h"
 
@@ -48,6 +49,16 @@ Result<JapaneseReadings::SimilarityForm, JapaneseReadings::QueryError>
 JapaneseReadings::similarity_form(const Index& index, std::string_view text,
                                   const ja::ReadingOptions& options, Scratch&) {
   return ja::ReadingStringSet::of(index, text, options);
+}
+
+SpanOutlook JapaneseReadings::span_outlook(const Index& index, std::string_view text,
+                                           const ja::ReadingOptions& options, Scratch&) {
+  auto set = ja::ReadingStringSet::of(index, text, options);
+  if (set.ok()) return SpanOutlook{SpanOutlook::Kind::kReadings, std::nullopt};
+  if (has_no_readings(set.error())) {
+    return SpanOutlook{SpanOutlook::Kind::kNoReadings, std::nullopt};
+  }
+  return SpanOutlook{};
 }
 
 }  // namespace lumra::python

@@ -9,6 +9,7 @@
 
 #include "artifacts/bundle/bundle_error.h"
 #include "artifacts/bundle/loaded_bundle.h"
+#include "core/alignment/span_outlook.h"
 #include "core/base/errors.h"
 #include "core/base/result.h"
 #include "core/strings/string_workspace.h"
@@ -65,6 +66,12 @@ struct JapaneseReadings {
                                 StringWorkspace& workspace) {
     return ja::best_similarity(left, right, workspace);
   }
+
+  // What a partial alignment may know of a span's strings without writing
+  // them out: whether they would fail, decided as the string set decides
+  // it, by counting (their lengths are not told).
+  static SpanOutlook span_outlook(const Index& index, std::string_view text,
+                                  const ja::ReadingOptions& options, Scratch&);
 
   // Whether `error` only says that a text has no readings: a partial
   // alignment leaves such a span out instead of failing.

@@ -140,7 +140,8 @@ class ReadingQueries {
     auto query_readings = strings_of_query(query);
     if (!query_readings.ok()) return Fail(query_readings.take_error());
     return partial_distance_alignment_by_readings(query, query_readings.value(), text,
-                                                  max_span_chars, cutoff, span_converter());
+                                                  max_span_chars, cutoff, span_converter(),
+                                                  span_outlook());
   }
 
   // The same by the best similarity of a reading pair.
@@ -150,7 +151,8 @@ class ReadingQueries {
     auto query_readings = strings_of_query(query);
     if (!query_readings.ok()) return Fail(query_readings.take_error());
     return partial_ratio_alignment_by_readings(query, query_readings.value(), text,
-                                               max_span_chars, cutoff, span_converter());
+                                               max_span_chars, cutoff, span_converter(),
+                                               span_outlook());
   }
 
  private:
@@ -168,6 +170,13 @@ class ReadingQueries {
       if (readings.ok()) return std::optional<ja::TextList>(std::move(readings).value());
       if (Language::has_no_readings(readings.error())) return std::optional<ja::TextList>();
       return Fail(readings.take_error());
+    };
+  }
+
+  // What a span's conversion would give, told without writing it out.
+  auto span_outlook() {
+    return [this](std::string_view span) {
+      return Language::span_outlook(index_, span, options_, scratch_);
     };
   }
 

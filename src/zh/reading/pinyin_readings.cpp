@@ -1,5 +1,6 @@
 #include "zh/reading/pinyin_readings.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <string>
@@ -105,6 +106,30 @@ Result<ja::TextList, ChineseDistanceError> pinyin_reading_strings(const ZhReadin
     }
   }
   return strings;
+}
+
+Result<PinyinStringsExtent, ChineseDistanceError> pinyin_reading_strings_extent(
+    const ZhReadingIndex& index, std::string_view text, const ReadingOptions& options,
+    PinyinReadingTable& table) {
+  LUMRA_TRY_ASSIGN(const std::optional<std::string> direct,
+                   read_pinyin(index, text, options, table));
+  if (direct) return PinyinStringsExtent{1, direct->size()};
+  // From the end backwards, the longest string of each position is at most
+  // the longest front of its pieces before the longest string where that
+  // front ends (a piece takes some of those strings, maybe not that one).
+  const TailTable& tails = table.tails();
+  const std::size_t positions = tails.char_count();
+  std::vector<std::uint64_t> longest(positions + 1, 0);
+  for (std::size_t p = positions; p-- > 0;) {
+    std::uint64_t most = 0;
+    for (std::uint32_t k = 0; k < tails.piece_count(p); ++k) {
+      const TailTable::PieceView piece = tails.piece(p, k);
+      most = std::max<std::uint64_t>(
+          most, piece.front.first.size() + piece.front.then.size() + longest[piece.end]);
+    }
+    longest[p] = most;
+  }
+  return PinyinStringsExtent{table.string_count(), positions == 0 ? 0 : longest[0]};
 }
 
 Result<CompactTailLattice, ChineseDistanceError> pinyin_searchable_lattice(

@@ -64,4 +64,19 @@ Result<PathLattice, ChineseDistanceError> pinyin_reading_lattice(const ZhReading
                                                                  const ReadingOptions& options,
                                                                  PinyinReadingTable& table);
 
+// How large the reading strings of a text are, counted without writing
+// them out.
+struct PinyinStringsExtent {
+  std::uint64_t strings;        // how many pinyin_reading_strings gives
+  std::uint64_t longest_bytes;  // at least the bytes of the longest
+};
+
+// The extent of pinyin_reading_strings(index, text, options): the same
+// routes and the same failures, but for ReadingStringsTooLarge, which that
+// function cannot give when strings * longest_bytes is within
+// kMaxReadingStringBytes. Costs a segmentation and a walk over its pieces.
+Result<PinyinStringsExtent, ChineseDistanceError> pinyin_reading_strings_extent(
+    const ZhReadingIndex& index, std::string_view text, const ReadingOptions& options,
+    PinyinReadingTable& table);
+
 }  // namespace lumra::zh

@@ -22,6 +22,7 @@
 #include "core/lattice/lattice_state_limit.h"
 #include "core/lattice/path_list.h"
 #include "core/alignment/reading_span_scorers.h"
+#include "core/alignment/span_outlook.h"
 #include "core/strings/levenshtein.h"
 #include "core/strings/similarity.h"
 
@@ -72,6 +73,35 @@ class FakeConverter {
       {U'犬', {"inu", "ken"}},     {U'猫', {"neko"}},
   };
   int calls = 0;
+};
+
+// What FakeConverter gives a span, told without the search's converter:
+// truthfully, but Unknown for about one span in `unknown_in`, and with a
+// chain node count up to two above the true one (an outlook may overstate).
+class FakeOutlook {
+ public:
+  explicit FakeOutlook(std::uint64_t seed, std::uint64_t unknown_in = 4)
+      : rng_(seed), unknown_in_(unknown_in) {}
+
+  SpanOutlook operator()(std::string_view span) {
+    ++asked;
+    FakeConverter convert;
+    Converted converted = convert(span);
+    if (!converted || rng_() % unknown_in_ == 0) return SpanOutlook{};
+    if (!converted.value()) return SpanOutlook{SpanOutlook::Kind::kNoReadings, std::nullopt};
+    std::vector<std::vector<Symbol>> readings;
+    for (const std::string& r : *converted.value()) readings.push_back(decode_utf8(r));
+    const auto nodes = path_list_lattice_node_count(readings);
+    if (!nodes || rng_() % unknown_in_ == 0) {
+      return SpanOutlook{SpanOutlook::Kind::kReadings, std::nullopt};
+    }
+    return SpanOutlook{SpanOutlook::Kind::kReadings, nodes.value() + rng_() % 3};
+  }
+  int asked = 0;
+
+ private:
+  std::mt19937_64 rng_;
+  std::uint64_t unknown_in_;
 };
 
 template <class Score>
@@ -209,20 +239,36 @@ Outcome<double> brute_force_ratio(std::string_view query, const Readings& query_
   return brute_force<double>(query, query_readings, text, max_span_chars, false, score);
 }
 
+// With `outlook`, the alignment may leave spans unconverted; `calls`, when
+// given, receives how many conversions it made.
 Outcome<std::uint64_t> distance_alignment(std::string_view query, const Readings& query_readings,
                                           std::string_view text, std::uint64_t max_span_chars,
-                                          std::optional<std::uint64_t> cutoff) {
+                                          std::optional<std::uint64_t> cutoff,
+                                          FakeOutlook* outlook = nullptr, int* calls = nullptr) {
   FakeConverter convert;
-  return partial_distance_alignment_by_readings(query, query_readings, text, max_span_chars,
-                                                cutoff, convert);
+  auto aligned = outlook != nullptr
+                     ? partial_distance_alignment_by_readings(query, query_readings, text,
+                                                              max_span_chars, cutoff, convert,
+                                                              *outlook)
+                     : partial_distance_alignment_by_readings(query, query_readings, text,
+                                                              max_span_chars, cutoff, convert);
+  if (calls != nullptr) *calls = convert.calls;
+  return aligned;
 }
 
 Outcome<double> ratio_alignment(std::string_view query, const Readings& query_readings,
                                 std::string_view text, std::uint64_t max_span_chars,
-                                std::optional<double> cutoff) {
+                                std::optional<double> cutoff, FakeOutlook* outlook = nullptr,
+                                int* calls = nullptr) {
   FakeConverter convert;
-  return partial_ratio_alignment_by_readings(query, query_readings, text, max_span_chars, cutoff,
-                                             convert);
+  auto aligned = outlook != nullptr
+                     ? partial_ratio_alignment_by_readings(query, query_readings, text,
+                                                           max_span_chars, cutoff, convert,
+                                                           *outlook)
+                     : partial_ratio_alignment_by_readings(query, query_readings, text,
+                                                           max_span_chars, cutoff, convert);
+  if (calls != nullptr) *calls = convert.calls;
+  return aligned;
 }
 
 // ---------------------------------------------------------------------------
@@ -243,6 +289,7 @@ TEST(ReadingAlignment, AgreesWithBruteForceOnRandomTexts) {
   const std::vector<Readings> odd_queries = {{"toukyou"}, {"kagi", "kaki"}, {"n", "nn"},
                                              {""}, {"", ""}, {}, {"", "ka"}};
   int compared = 0;
+  int left_unconverted = 0;  // spans the outlooks spared
   for (int round = 0; round < 250; ++round) {
     std::string query = random_text(below(5));
     FakeConverter convert;
@@ -260,9 +307,20 @@ TEST(ReadingAlignment, AgreesWithBruteForceOnRandomTexts) {
             std::optional<std::uint64_t>(1), std::optional<std::uint64_t>(3), std::optional(kMax)}) {
         SCOPED_TRACE("limit " + std::to_string(limit) + " distance cutoff " +
                      (cutoff ? std::to_string(*cutoff) : "none"));
-        ASSERT_EQ(describe(distance_alignment(query, query_readings, text, limit, cutoff)),
-                  describe(brute_force_distance(query, query_readings, text, limit, cutoff)));
+        const std::string expected =
+            describe(brute_force_distance(query, query_readings, text, limit, cutoff));
+        int plain_calls = 0, outlook_calls = 0;
+        ASSERT_EQ(describe(distance_alignment(query, query_readings, text, limit, cutoff, nullptr,
+                                              &plain_calls)),
+                  expected);
         ++compared;
+        if (round % 2 != 0) continue;  // the outlooks on half the rounds
+        FakeOutlook outlook(rng());
+        ASSERT_EQ(describe(distance_alignment(query, query_readings, text, limit, cutoff,
+                                              &outlook, &outlook_calls)),
+                  expected);
+        ASSERT_LE(outlook_calls, plain_calls);
+        left_unconverted += plain_calls - outlook_calls;
       }
       std::vector<std::optional<double>> cutoffs = {std::nullopt, 0.0, 0.3, 0.5, 0.8, 1.0, 1.5,
                                                     std::nan("")};
@@ -272,12 +330,24 @@ TEST(ReadingAlignment, AgreesWithBruteForceOnRandomTexts) {
       for (std::optional<double> cutoff : cutoffs) {
         SCOPED_TRACE("limit " + std::to_string(limit) + " ratio cutoff " +
                      (cutoff ? std::to_string(*cutoff) : "none"));
-        ASSERT_EQ(describe(ratio_alignment(query, query_readings, text, limit, cutoff)),
-                  describe(brute_force_ratio(query, query_readings, text, limit, cutoff)));
+        const std::string expected =
+            describe(brute_force_ratio(query, query_readings, text, limit, cutoff));
+        int plain_calls = 0, outlook_calls = 0;
+        ASSERT_EQ(describe(ratio_alignment(query, query_readings, text, limit, cutoff, nullptr,
+                                           &plain_calls)),
+                  expected);
+        if (round % 2 != 0) continue;
+        FakeOutlook outlook(rng());
+        ASSERT_EQ(describe(ratio_alignment(query, query_readings, text, limit, cutoff, &outlook,
+                                           &outlook_calls)),
+                  expected);
+        ASSERT_LE(outlook_calls, plain_calls);
+        left_unconverted += plain_calls - outlook_calls;
       }
     }
   }
   EXPECT_GT(compared, 0);
+  EXPECT_GT(left_unconverted, 1000) << left_unconverted;
 }
 
 // The span scorers alone against every pair, on lists of up to hundreds of
@@ -465,6 +535,60 @@ TEST(ReadingAlignment, EachSpanTextIsConvertedOnce) {
       partial_distance_alignment_by_readings("b", Readings{"shi"}, "abab", 2, std::nullopt, convert);
   EXPECT_EQ(describe(aligned), "(0, 0, 1, 1, 2)");
   EXPECT_EQ(convert.calls, 4);
+}
+
+// Spans beyond reach are left unconverted only when their outlook shows
+// they could not fail; the first that could is converted, and fails.
+TEST(ReadingAlignment, OutlookSparesOnlySpansThatCannotFail) {
+  struct Case {
+    bool distance;
+    std::string text;
+    std::uint64_t unknown_in;  // 1: the outlook never tells
+    std::string expected;
+    int calls;  // conversions
+  };
+  const Case cases[] = {
+      // "a" matches at once; the five longer spans cannot beat it.
+      {false, "aaaaaa", 1000, "(1, 0, 1, 0, 1)", 1},
+      {true, "aaaaaa", 1000, "(0, 0, 1, 0, 1)", 1},
+      {false, "aaaaaa", 1, "(1, 0, 1, 0, 1)", 6},
+      // "aaa!" would fail: it is converted, after "aa" and "aaa" were spared.
+      {false, "aaa!a", 1000, "conversion error: cannot read '!'", 2},
+      {true, "aaa!a", 1000, "conversion error: cannot read '!'", 2},
+      // Spans without readings are spared too, beyond reach.
+      {false, "axxx", 1000, "(1, 0, 1, 0, 1)", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text + (c.distance ? " distance" : " ratio"));
+    FakeOutlook outlook(7, c.unknown_in);
+    int calls = 0;
+    const std::string got =
+        c.distance ? describe(distance_alignment("a", {"ka"}, c.text, 6, std::nullopt, &outlook,
+                                                 &calls))
+                   : describe(ratio_alignment("a", {"ka"}, c.text, 6, std::nullopt, &outlook,
+                                              &calls));
+    EXPECT_EQ(got, c.expected);
+    EXPECT_EQ(calls, c.calls);
+  }
+
+  // A distance-form span beyond reach whose lattice would pass the state
+  // limit beside the query's still ends the search: it is converted.
+  // "L" reads as a query reading; "LM" does not fit beside the query.
+  const Readings query{"z", std::string(2000, 'a')};  // 2001 nodes
+  for (const bool nodes_known : {false, true}) {
+    FakeConverter convert;
+    convert.table['L'] = {"z"};
+    convert.table['M'] = {std::string(8000, 'a')};
+    auto outlook = [&](std::string_view span) {
+      const std::uint64_t nodes = span == "L" ? 2 : span == "M" ? 8001 : 8002;
+      return SpanOutlook{SpanOutlook::Kind::kReadings,
+                         nodes_known ? std::optional(nodes) : std::nullopt};
+    };
+    auto aligned = partial_distance_alignment_by_readings("q", query, "LM", 2, std::nullopt,
+                                                          convert, outlook);
+    EXPECT_EQ(describe(aligned),
+              "core error: distance matrix 2001x8002 exceeds the maximum of 16000000 cells");
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <random>
 #include <set>
 #include <utility>
+#include <variant>
 #include <string>
 #include <vector>
 
@@ -429,6 +430,52 @@ TEST(ReadingProperty, LatticeSpellsExactlyTheStrings) {
     EXPECT_EQ(lattice_strings(lattice.value()), std::set<std::string>(list.begin(), list.end()))
         << "text '" << text << "' trial " << trial;
   }
+}
+
+// The extent counts what the strings form writes: the same failures (but
+// the size limit), as many strings, and never a longest string shorter
+// than the real one; within the size limit by its count, the strings fit.
+TEST(ReadingProperty, ExtentBoundsTheStrings) {
+  std::mt19937 rng(13);
+  PinyinReadingTable table;
+  const auto check = [&](const ZhReadingIndex& index, const std::string& text,
+                         const ReadingOptions& options) {
+    SCOPED_TRACE("text '" + text + "'");
+    auto strings = pinyin_reading_strings(index, text, options);
+    auto extent = pinyin_reading_strings_extent(index, text, options, table);
+    if (!extent.ok()) {
+      ASSERT_FALSE(strings.ok());
+      EXPECT_EQ(message(extent.error()), message(strings.error()));
+      return;
+    }
+    const auto [count, longest] = extent.value();
+    if (!strings.ok()) {
+      ASSERT_TRUE(
+          std::holds_alternative<chinese_errors::ReadingStringsTooLarge>(strings.error()));
+      EXPECT_GT(count * longest, kMaxReadingStringBytes);
+      return;
+    }
+    EXPECT_EQ(count, strings.value().size());
+    for (std::string_view s : strings.value()) EXPECT_LE(s.size(), longest);
+  };
+  for (int trial = 0; trial < 1500; ++trial) {
+    const auto index = make_index(random_entries(rng));
+    check(*index, random_text(rng, 9), random_options(rng));
+  }
+  const FailingIndex failing(make_index(kZhongGuo), "国");
+  check(failing, "中国", ReadingOptions{});
+  // Long ambiguous texts, at and past the size limit.
+  const auto xing = make_index({{"行", {"xing", "hang"}}}, "no-tone");
+  const auto longer = make_index({{"行", {"xing" + std::string(80, 'a'), "hang" + std::string(80, 'a')}}}, "no-tone");
+  ReadingOptions many;
+  many.max_paths = 16384;
+  std::string text;
+  for (int k = 0; k < 256; ++k) text += "行";
+  check(*xing, text, many);
+  check(*longer, text.substr(0, 14 * 3), many);
+  auto at_limit = pinyin_reading_strings_extent(*xing, text, many, table);
+  ASSERT_TRUE(at_limit.ok());
+  EXPECT_EQ(at_limit.value().strings * at_limit.value().longest_bytes, kMaxReadingStringBytes);
 }
 
 TEST(ReadingProperty, BrokenUtf8ReadsWithoutHarm) {
