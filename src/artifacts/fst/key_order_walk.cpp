@@ -209,6 +209,10 @@ Result<bool, FstError> KeyOrderWalk<kCheckNodes>::next() {
         top.delta_size != 0 ? unpack_before(top.deltas + (slot + 1) * top.delta_size, top.delta_size) : 1;
     std::uint64_t address = target(top.start, delta, top.address);
     if (kCheckNodes && address == kNoAddress) return fail(fault_.kind, fault_.where);
+    if (slot != 0 && top.delta_size != 0) {
+      const std::uint64_t sibling = unpack_before(top.deltas + slot * top.delta_size, top.delta_size);
+      if (sibling <= top.start) __builtin_prefetch(data + (top.start - sibling));
+    }
     if (slot == 0) --live_frames_;
     if (depth < shared) shared = depth;
     // Down through the one-transition nodes, which are never final, to a

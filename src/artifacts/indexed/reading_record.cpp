@@ -4,7 +4,7 @@
 #include <cstring>
 #include <optional>
 
-#include "artifacts/indexed/valid_utf8.h"
+#include "ja/unidic/unidic_load_error.h"
 
 namespace lumra::artifacts {
 
@@ -56,39 +56,6 @@ Status<IndexedProblem> decode_reading_record(const ReadingsSection& section, std
     at += size;
   }
   return Unit{};
-}
-
-bool decode_valid_reading_record(const ReadingsSection& section, std::uint64_t offset,
-                                 std::vector<std::string_view>& readings) {
-  readings.clear();
-  const std::uint8_t* bytes = section.payload.data();
-  const std::uint64_t end = section.payload.size();
-  if (offset >= end - section.start) return false;
-  std::uint64_t at = section.start + offset;
-  if (end - at < 4) return false;
-  const std::uint64_t count = read_u32(bytes + at);
-  if (count > section.max_reading_count) return false;
-  at += 4;
-  const std::uint64_t first = at;
-  std::uint64_t lengths = 0;  // every reading length, or-ed
-  for (std::uint64_t r = 0; r < count; ++r) {
-    if (end - at < 4) return false;
-    const std::uint64_t size = read_u32(bytes + at);
-    at += 4;
-    if (size > section.max_reading_bytes || end - at < size) return false;
-    readings.push_back(as_text(bytes + at, size));
-    lengths |= size;
-    at += size;
-  }
-  // Lengths under 128 are written in four ASCII bytes, which no character
-  // can run into or out of: then the readings are all valid exactly when
-  // everything from the first length to the end of the last reading is,
-  // and one pass over it does instead of one per reading.
-  if (lengths < 128) return is_valid_utf8(bytes + first, at - first);
-  for (std::string_view reading : readings) {
-    if (!is_valid_utf8(reading)) return false;
-  }
-  return true;
 }
 
 void read_checked_reading_record(const ReadingsSection& section, std::uint64_t offset,

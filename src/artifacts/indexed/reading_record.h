@@ -2,9 +2,8 @@
 //
 // A record is decoded with every check by decode_reading_record(), which
 // says what is wrong with it and in which order the checks run. A load
-// decodes every record once: it asks the quicker decode_valid_reading_record()
-// first, which only says whether the record passes, and asks
-// decode_reading_record() for the problem when it does not. A record that
+// screens every record first (record_screen.h), which only says whether it
+// passes, and asks decode_reading_record() when it does not. A record that
 // passed once is read again with read_checked_reading_record().
 #pragma once
 
@@ -39,11 +38,6 @@ struct ReadingsSection {
 // "reading"; not UTF-8: BadUtf8 "reading".
 Status<IndexedProblem> decode_reading_record(const ReadingsSection& section, std::uint64_t offset,
                                              std::vector<std::string_view>& readings);
-
-// Whether decode_reading_record() passes, and if so with the same readings;
-// `readings` means nothing otherwise.
-bool decode_valid_reading_record(const ReadingsSection& section, std::uint64_t offset,
-                                 std::vector<std::string_view>& readings);
 
 // decode_reading_record() of a record that has passed it before: the same
 // readings, without the checks.

@@ -84,18 +84,18 @@ Result<UncheckedIndexedPayload, IndexedProblem> UncheckedIndexedPayload::open(
 }
 
 Result<IndexedPayload, IndexedProblem> UncheckedIndexedPayload::check_entries(
-    const ReadingNormalForm& normal_form) && {
-  return std::move(*this).check_entries(normal_form, nullptr);
+    const ReadingRules& rules) && {
+  return std::move(*this).check_entries(rules, nullptr);
 }
 
 Result<IndexedPayload, IndexedProblem> UncheckedIndexedPayload::check_entries(
-    const ReadingNormalForm& normal_form, const IndexedPayload::EntryVisitor& visit) && {
-  return std::move(*this).check_entries(normal_form, &visit);
+    const ReadingRules& rules, const IndexedPayload::EntryVisitor& visit) && {
+  return std::move(*this).check_entries(rules, &visit);
 }
 
 Result<IndexedPayload, IndexedProblem> UncheckedIndexedPayload::check_entries(
-    const ReadingNormalForm& normal_form, const IndexedPayload::EntryVisitor* visit) && {
-  Status<IndexedProblem> walked = walk_entries(normal_form, visit);
+    const ReadingRules& rules, const IndexedPayload::EntryVisitor* visit) && {
+  Status<IndexedProblem> walked = walk_entries(rules, visit);
   if (!walked.ok()) {
     IndexedProblem problem = walked.take_error();
     // An entry's problem stopped the walk before it had met every node, and
@@ -114,7 +114,7 @@ Result<IndexedPayload, IndexedProblem> UncheckedIndexedPayload::check_entries(
 }
 
 Status<IndexedProblem> UncheckedIndexedPayload::walk_entries(
-    const ReadingNormalForm& normal_form, const IndexedPayload::EntryVisitor* visit) {
+    const ReadingRules& rules, const IndexedPayload::EntryVisitor* visit) {
   const ReadingsSection records{bytes_, readings_start_, limits_.reading_count, limits_.reading_bytes};
   std::vector<std::string_view> readings;
   EarlierReadings earlier;
@@ -148,28 +148,38 @@ Status<IndexedProblem> UncheckedIndexedPayload::walk_entries(
       }
       continue;
     }
-    if (!decode_valid_reading_record(records, offset, readings)) {
-      LUMRA_TRY(decode_reading_record(records, offset, readings));
+    if (!rules.screen(records, offset, readings)) {
+      LUMRA_TRY(check_record(surface, offset, rules, records, readings, earlier));
     }
-    if (poll.stop_after(entry_work(surface, readings))) return Fail(Interrupted{});
-    if (readings.empty()) return Fail(EmptyReadings{std::string(surface)});
-    earlier.reset(readings);
-    for (std::size_t r = 0; r < readings.size(); ++r) {
-      const std::string_view reading = readings[r];
-      if (reading.empty()) return Fail(EmptyReading{std::string(surface), r});
-      if (normal_form.of && !(normal_form.plainly_normal && normal_form.plainly_normal(reading))) {
-        if (std::optional<std::string> normalized = normal_form.of(reading)) {
-          return Fail(ReadingNotNormalized{std::string(surface), std::string(reading),
-                                           std::move(*normalized)});
-        }
-      }
-      if (earlier.repeats_earlier(r)) {
-        return Fail(DuplicateReading{std::string(surface), std::string(reading)});
-      }
-    }
+    // Counting the work costs a pass over the readings, which only a
+    // watched load needs.
+    if (poll.watched() && poll.stop_after(entry_work(surface, readings))) return Fail(Interrupted{});
     checked.add(offset);
     if (visit != nullptr) (*visit)(surface, readings);
   }
+}
+
+Status<IndexedProblem> UncheckedIndexedPayload::check_record(
+    std::string_view surface, std::uint64_t offset, const ReadingRules& rules,
+    const ReadingsSection& records, std::vector<std::string_view>& readings,
+    EarlierReadings& earlier) const {
+  LUMRA_TRY(decode_reading_record(records, offset, readings));
+  if (readings.empty()) return Fail(EmptyReadings{std::string(surface)});
+  earlier.reset(readings);
+  for (std::size_t r = 0; r < readings.size(); ++r) {
+    const std::string_view reading = readings[r];
+    if (reading.empty()) return Fail(EmptyReading{std::string(surface), r});
+    if (rules.normal_form && !(rules.plainly_normal && rules.plainly_normal(reading))) {
+      if (std::optional<std::string> normalized = rules.normal_form(reading)) {
+        return Fail(ReadingNotNormalized{std::string(surface), std::string(reading),
+                                         std::move(*normalized)});
+      }
+    }
+    if (earlier.repeats_earlier(r)) {
+      return Fail(DuplicateReading{std::string(surface), std::string(reading)});
+    }
+  }
+  return Unit{};
 }
 
 }  // namespace lumra::artifacts

@@ -13,23 +13,31 @@
 #include <vector>
 
 #include "artifacts/fst/opening_walk.h"
+#include "artifacts/indexed/earlier_readings.h"
 #include "artifacts/indexed/indexed_format.h"
 #include "artifacts/indexed/indexed_payload.h"
 #include "artifacts/indexed/indexed_problem.h"
 #include "artifacts/indexed/reading_record.h"
+#include "artifacts/indexed/record_screen.h"
 #include "core/base/result.h"
 #include "payload/surface_table_builder.h"
 
 namespace lumra::artifacts {
 
-// The normal form a language keeps its readings in, if any.
-struct ReadingNormalForm {
+// What a language asks of its readings beyond UTF-8: the normal form it
+// keeps them in, if any, and the quick screen of whole records.
+struct ReadingRules {
   // The normal form of a reading that is not in it (unset: readings have
   // no normal form to be in).
-  payload::ReadingNormalizer of;
+  payload::ReadingNormalizer normal_form;
   // Says quickly of most readings that are in normal form that they are,
-  // so that `of` is asked only about the others; null to ask about all.
+  // so that `normal_form` is asked only about the others; null to ask
+  // about all.
   bool (*plainly_normal)(std::string_view reading) = nullptr;
+  // Says quickly of most records that pass every check that they do
+  // (record_screen.h); the exact checks run on the others. Its plain
+  // readings must be in normal form.
+  RecordScreen screen = screen_utf8_record;
 };
 
 class UncheckedIndexedPayload {
@@ -69,8 +77,8 @@ class UncheckedIndexedPayload {
   // order of the walk: the entries IndexedPayload::for_each_entry() gives,
   // without walking the FST and decoding the records a second time. The
   // visits of a walk that fails stop where it fails.
-  Result<IndexedPayload, IndexedProblem> check_entries(const ReadingNormalForm& normal_form) &&;
-  Result<IndexedPayload, IndexedProblem> check_entries(const ReadingNormalForm& normal_form,
+  Result<IndexedPayload, IndexedProblem> check_entries(const ReadingRules& rules) &&;
+  Result<IndexedPayload, IndexedProblem> check_entries(const ReadingRules& rules,
                                                        const IndexedPayload::EntryVisitor& visit) &&;
 
  private:
@@ -84,10 +92,17 @@ class UncheckedIndexedPayload {
         header_word_(header_word),
         entry_count_(entry_count) {}
 
-  Result<IndexedPayload, IndexedProblem> check_entries(const ReadingNormalForm& normal_form,
+  Result<IndexedPayload, IndexedProblem> check_entries(const ReadingRules& rules,
                                                        const IndexedPayload::EntryVisitor* visit) &&;
-  Status<IndexedProblem> walk_entries(const ReadingNormalForm& normal_form,
+  Status<IndexedProblem> walk_entries(const ReadingRules& rules,
                                       const IndexedPayload::EntryVisitor* visit);
+  // The checks of the record at `offset` from its decoding on, exactly and
+  // in order, for a record the screen did not pass: steps 4 to 6 above.
+  // `readings` holds the record's readings after a pass.
+  Status<IndexedProblem> check_record(std::string_view surface, std::uint64_t offset,
+                                      const ReadingRules& rules, const ReadingsSection& records,
+                                      std::vector<std::string_view>& readings,
+                                      EarlierReadings& earlier) const;
   std::span<const std::uint8_t> fst_section() const {
     return {bytes_.data() + kIndexedHeaderBytes, readings_start_ - kIndexedHeaderBytes};
   }

@@ -13,6 +13,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lumra::artifacts {
 
 namespace valid_utf8_internal {
@@ -106,6 +110,43 @@ inline bool is_valid_utf8(const std::uint8_t* bytes, std::size_t size) {
 
 inline bool is_valid_utf8(std::string_view text) {
   return is_valid_utf8(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+// The same for bytes that may be followed by more readable ones, up to
+// `readable_end`, which it may load but does not judge. Text made of three-
+// byte characters (kana and most kanji) then goes fifteen bytes, five
+// characters, at a time.
+inline bool is_valid_utf8(const std::uint8_t* bytes, std::size_t size, const std::uint8_t* readable_end) {
+#if defined(__SSE2__)
+  // Lead bytes E1..EC and EE..EF take any two continuation bytes (80..BF);
+  // E0 and ED, which restrict their second byte, are left to the automaton.
+  // In a run of such characters from a character's start, byte i is a
+  // lead byte exactly when i is a multiple of 3.
+  constexpr unsigned kLeads = 0b001'001'001'001'001;
+  constexpr unsigned kContinuations = 0b110'110'110'110'110;
+  if (size % 3 == 0 && size != 0) {
+    std::size_t i = 0;
+    for (; i < size && readable_end - (bytes + i) >= 16; i += 15) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+      // As signed bytes: 80..BF are -128..-65, E1..EF are -31..-17, ED is -19.
+      const __m128i continuation = _mm_cmplt_epi8(v, _mm_set1_epi8(-64));
+      const __m128i lead = _mm_andnot_si128(
+          _mm_cmpeq_epi8(v, _mm_set1_epi8(-19)),
+          _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-32)), _mm_cmplt_epi8(v, _mm_set1_epi8(-16))));
+      const std::size_t judged = size - i < 15 ? size - i : 15;
+      const unsigned mask = (1u << judged) - 1;
+      const unsigned leads = static_cast<unsigned>(_mm_movemask_epi8(lead)) & mask;
+      const unsigned continuations = static_cast<unsigned>(_mm_movemask_epi8(continuation)) & mask;
+      if ((leads & kLeads) != (kLeads & mask) || (continuations & kContinuations) != (kContinuations & mask)) {
+        break;
+      }
+    }
+    if (i >= size) return true;
+  }
+#else
+  (void)readable_end;
+#endif
+  return is_valid_utf8(bytes, size);
 }
 
 }  // namespace lumra::artifacts

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "artifacts/indexed/pinyin_record_screen.h"
 #include "artifacts/indexed/unchecked_indexed_payload.h"
 #include "core/base/interruption.h"
 #include "zh/index/canonical_checksum.h"
@@ -108,19 +109,20 @@ Result<std::unique_ptr<IndexedZhReadingIndex>, zh::ZhLoadError> parse_zh_indexed
   const std::optional<zh::PinyinView> view =
       zh::pinyin_view_from_code(opened.value().header_word());
   if (!view) return Fail(UnsupportedIndexedPinyinView{opened.value().header_word()});
-  const ReadingNormalForm normal_form{
+  const ReadingRules rules{
       [view = *view](std::string_view reading) {
         return zh::pinyin_normal_form_if_different(reading, view);
       },
       *view == zh::PinyinView::kTone3
           ? +[](std::string_view reading) { return zh::is_plain_pinyin(reading, zh::PinyinView::kTone3); }
-          : +[](std::string_view reading) { return zh::is_plain_pinyin(reading, zh::PinyinView::kNoTone); }};
+          : +[](std::string_view reading) { return zh::is_plain_pinyin(reading, zh::PinyinView::kNoTone); },
+      pinyin_record_screen(*view)};
   UncheckedIndexedPayload& unchecked = opened.value();
   Result<IndexedPayload, IndexedProblem> checked = [&] {
-    if (content_digest == nullptr) return std::move(unchecked).check_entries(normal_form);
+    if (content_digest == nullptr) return std::move(unchecked).check_entries(rules);
     zh::write_zh_canonical_header(content_digest->text(), *view);
     return std::move(unchecked).check_entries(
-        normal_form,
+        rules,
         [&](std::string_view surface, const std::vector<std::string_view>& readings) {
           content_digest->text().entry(surface, readings);
         });

@@ -95,6 +95,9 @@ class InterruptionPoll {
   // The same, for a hot loop that polls only now and then: out of line, so
   // that the meter takes none of the loop's registers.
   [[gnu::noinline]] bool stop_after_out_of_line(std::uint64_t work) { return stop_after(work); }
+  // Whether a source was installed: a loop whose work costs something to
+  // count need count it only then.
+  bool watched() const { return source_ != nullptr; }
 
  private:
   InterruptionSource* source_;

@@ -6,6 +6,8 @@
 #include <unicode/bytestream.h>
 #include <unicode/casemap.h>
 
+#include "zh/index/plain_pinyin.h"
+
 namespace lumra::zh {
 
 namespace {
@@ -104,30 +106,6 @@ std::string normalize_pinyin_reading(std::string_view reading, PinyinView view) 
   return toneless;
 }
 
-namespace {
-
-constexpr std::uint64_t kOnes = 0x0101010101010101;
-constexpr std::uint64_t kHighBits = 0x8080808080808080;
-
-// The high bit of each byte of `word` (eight ASCII bytes) that is at least
-// `c` (1..0x80): adding 0x80 - c carries into it exactly then, and never
-// into the next byte.
-std::uint64_t bytes_at_least(std::uint64_t word, unsigned char c) {
-  return (word + kOnes * (0x80u - c)) & kHighBits;
-}
-
-// Whether each of the eight bytes of `word` is already normal: a lower-case
-// ASCII letter or a digit, save tone digits in the no-tone view.
-bool plain_word(std::uint64_t word, PinyinView view) {
-  if ((word & kHighBits) != 0) return false;
-  const std::uint64_t letters = bytes_at_least(word, 'a') & ~bytes_at_least(word, 'z' + 1);
-  std::uint64_t digits = bytes_at_least(word, '0') & ~bytes_at_least(word, '9' + 1);
-  if (view != PinyinView::kTone3) digits &= ~(bytes_at_least(word, '1') & ~bytes_at_least(word, '5' + 1));
-  return (letters | digits) == kHighBits;
-}
-
-}  // namespace
-
 bool is_plain_pinyin(std::string_view reading, PinyinView view) {
   // A whole load asks this of every reading, so it goes eight bytes at a
   // time; as plainness is a property of each byte, the last word may
@@ -136,16 +114,16 @@ bool is_plain_pinyin(std::string_view reading, PinyinView view) {
   const std::size_t size = reading.size();
   std::uint64_t word;
   if (size < 8) {
-    word = kOnes * 'a';
+    word = kPlainPinyinPadding;
     if (size > 0) std::memcpy(&word, reading.data(), size);
-    return plain_word(word, view);
+    return is_plain_pinyin_word(word, view);
   }
   for (std::size_t i = 0; i + 8 < size; i += 8) {
     std::memcpy(&word, reading.data() + i, 8);
-    if (!plain_word(word, view)) return false;
+    if (!is_plain_pinyin_word(word, view)) return false;
   }
   std::memcpy(&word, reading.data() + size - 8, 8);
-  return plain_word(word, view);
+  return is_plain_pinyin_word(word, view);
 }
 
 std::optional<std::string> pinyin_normal_form_if_different(std::string_view reading,
