@@ -1,7 +1,6 @@
 #include "ja/reading/spelling_tree.h"
 
 #include <algorithm>
-#include <string_view>
 
 namespace lumra::ja {
 
@@ -85,54 +84,6 @@ void SpellingTree::finish() {
     }
     at.shortest_rest = shortest_own + shortest_below;
     at.longest_rest = longest_own + longest_below;
-  }
-  if (nodes_.size() <= kMaxCountedNodes) count_classes();
-}
-
-void SpellingTree::count_classes() {
-  fewest_.assign(nodes_.size(), SymbolCounts{});
-  most_.assign(nodes_.size(), SymbolCounts{});
-  // The mark spells one vowel or the dash, whichever the prefix allows.
-  SymbolCounts mark_most{};
-  for (const char c : std::string_view("aiueo-")) mark_most[symbol_class(Symbol(c))] = 1;
-  for (std::size_t n = nodes_.size(); n-- > 0;) {
-    const Node& at = nodes_[n];
-    // What a path below adds: nothing for a path that ends here, and the
-    // fewest and most of a child's branch otherwise; each class on its
-    // own, so the fewest of one class and of another may come from
-    // different paths, which still bounds every path.
-    SymbolCounts fewest_below;
-    fewest_below.fill(at.ends_path || at.first_child == kNone ? 0 : 255);
-    SymbolCounts most_below{};
-    for (NodeId c = at.first_child; c != kNone; c = nodes_[c].next_sibling) {
-      for (std::size_t k = 0; k < kSymbolClassCount; ++k) {
-        fewest_below[k] = std::min(fewest_below[k], fewest_[c][k]);
-        most_below[k] = std::max(most_below[k], most_[c][k]);
-      }
-    }
-    SymbolCounts fewest_own{};
-    SymbolCounts most_own{};
-    if (n != kRoot && !at.list) most_own = mark_most;
-    if (n != kRoot && at.list) {
-      fewest_own.fill(255);
-      for (const RomajiVariant& variant : *at.list) {
-        SymbolCounts spelled{};
-        const std::string_view text = variant.text();
-        for (std::size_t b = 0; b < text.size();) {
-          const NextChar c = next_char(text, b);
-          b += c.size;
-          ++spelled[symbol_class(c.value)];
-        }
-        for (std::size_t k = 0; k < kSymbolClassCount; ++k) {
-          fewest_own[k] = std::min(fewest_own[k], spelled[k]);
-          most_own[k] = std::max(most_own[k], spelled[k]);
-        }
-      }
-    }
-    for (std::size_t k = 0; k < kSymbolClassCount; ++k) {
-      fewest_[n][k] = saturating_add(fewest_own[k], fewest_below[k]);
-      most_[n][k] = saturating_add(most_own[k], most_below[k]);
-    }
   }
 }
 

@@ -19,7 +19,6 @@
 
 #include "core/base/symbols.h"
 #include "core/base/utf8.h"
-#include "ja/reading/symbol_counts.h"
 #include "ja/romaji/variant_lists.h"
 #include "ja/romaji/vowel_class.h"
 
@@ -60,15 +59,6 @@ class SpellingTree {
   // The longest string (after finish()).
   std::uint32_t longest() const { return nodes_[kRoot].longest_rest; }
 
-  // Whether finish() counted the symbol classes of each branch: not for a
-  // tree past kMaxCountedNodes, whose counts would take more memory than
-  // the nodes.
-  bool has_counts() const { return !fewest_.empty(); }
-  // The fewest and the most symbols of each class that the strings of a
-  // node's branch (its list and a path below) spell (symbol_counts.h).
-  const SymbolCounts& fewest(NodeId n) const { return fewest_[n]; }
-  const SymbolCounts& most(NodeId n) const { return most_[n]; }
-
   // Calls `visit(Symbols)` with every string, as often as the paths spell
   // it, until it returns false.
   template <class Visit>
@@ -78,20 +68,15 @@ class SpellingTree {
 
   // Some 60 MB of nodes; a text past it is spelled into a StringTrie.
   static constexpr std::size_t kDefaultMaxNodes = std::size_t{1} << 20;
-  // Some 16 MB of counts.
-  static constexpr std::size_t kMaxCountedNodes = std::size_t{1} << 18;
 
  private:
   NodeId child_with(NodeId parent, const std::optional<VariantList>& list);
-  void count_classes();
 
   std::vector<Node> nodes_;
   std::size_t max_nodes_;
   std::uint64_t paths_ = 0;
   // The nodes of the last path added, root first, to resume from.
   std::vector<NodeId> last_path_;
-  std::vector<SymbolCounts> fewest_;
-  std::vector<SymbolCounts> most_;
 };
 
 template <class Visit>

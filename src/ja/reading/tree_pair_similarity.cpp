@@ -25,10 +25,9 @@ class TreeSearch {
   // tree that beats it. Every alignment of `text` with a string below a
   // node passes through the row where the node's list begins at some
   // column i; the rest of `text` from i and the rest of the string then
-  // differ by at least their length gap and their symbol counts
-  // (symbol_counts.h) against what the node's branch may spell, so the
-  // smallest row entry plus that difference bounds the distance of every
-  // string in the branch. A similarity never grows with the distance nor
+  // differ in length by at least the gap between m - i and the lengths the
+  // node's branch spells, so the smallest row entry plus its gap bounds the
+  // distance of every string in the branch. A similarity never grows with the distance nor
   // shrinks with the longer length, so a branch whose bound, taken with its
   // longest string, does not beat `best` holds nothing that does.
   //
@@ -49,15 +48,13 @@ class TreeSearch {
     longer_ = std::max<std::uint64_t>(m, tree_.longest());
     if (!set_limit(best)) return;
     // Wide bands are filled a word at a time (bit_row.h), narrow ones cell
-    // by cell, where the symbol counts also bound the branches.
+    // by cell.
     bits_ = m >= 1 && m <= 64 && 2 * limit_ + 1 >= kWidestBand;
     if (bits_) {
-      counting_ = false;
       match_text();
       bit_rows_.resize(depths);
       bit_rows_[0] = BitRow::first(static_cast<std::uint32_t>(m));
     } else {
-      count_text();
       const std::size_t top = std::min<std::size_t>(m, limit_);
       for (std::size_t i = 0; i <= top; ++i) rows_[i] = static_cast<std::uint32_t>(i);
       if (top < m) rows_[top + 1] = cap();
@@ -154,20 +151,6 @@ class TreeSearch {
     return set_limit(best);
   }
 
-  // The symbol counts of every suffix of the text, when the tree has its
-  // branches' counts and the text's fit in them.
-  void count_text() {
-    counting_ = tree_.has_counts() && text_.size() < 255;
-    if (!counting_) return;
-    classes_.resize(text_.size());
-    suffix_counts_.assign(width_, SymbolCounts{});
-    for (std::size_t i = text_.size(); i-- > 0;) {
-      classes_[i] = static_cast<std::uint8_t>(symbol_class(text_[i]));
-      suffix_counts_[i] = suffix_counts_[i + 1];
-      ++suffix_counts_[i][classes_[i]];
-    }
-  }
-
   // Fills the row at `depth` (> 0) after the text's symbol `symbol`, from
   // the row above; false when its band is empty.
   bool fill_row(std::uint32_t depth, Symbol symbol) {
@@ -196,7 +179,7 @@ class TreeSearch {
     return true;
   }
 
-  // The same bound as bound_of from a bit row, without symbol counts.
+  // The same bound as bound_of, from a bit row.
   // Entries of a row step by at most one, so the smallest of row[i] plus
   // the length gap at i lies where the gap is 0: the bound is the smallest
   // entry between the columns m - longest and m - shortest (the first
@@ -256,33 +239,8 @@ class TreeSearch {
       const std::uint64_t rest = m - i;
       return rest < shortest ? shortest - rest : rest > longest ? rest - longest : 0;
     };
-    if (!counting_) {
-      for (std::size_t i = band.first; i <= band.last; ++i) {
-        bound = std::min(bound, row[i] + gap_at(i));
-      }
-      return bound;
-    }
-    // The text's symbols past what the branch may spell of their class
-    // (surplus), and the branch's symbols past what the text holds of theirs
-    // (shortage), column by column: dropping the text's symbol at column i
-    // changes each by at most one.
-    const SymbolCounts& fewest = tree_.fewest(child);
-    const SymbolCounts& most = tree_.most(child);
-    const SymbolCounts& from = suffix_counts_[band.first];
-    std::uint64_t surplus = 0;
-    std::uint64_t shortage = 0;
-    for (std::size_t k = 0; k < kSymbolClassCount; ++k) {
-      surplus += from[k] > most[k] ? from[k] - most[k] : 0;
-      shortage += fewest[k] > from[k] ? fewest[k] - from[k] : 0;
-    }
     for (std::size_t i = band.first; i <= band.last; ++i) {
-      const std::uint64_t apart = std::max({gap_at(i), surplus, shortage});
-      bound = std::min(bound, row[i] + apart);
-      if (i == m) break;
-      const std::size_t k = classes_[i];
-      const std::uint8_t held = suffix_counts_[i][k];
-      if (held > most[k]) --surplus;
-      if (held <= fewest[k]) ++shortage;
+      bound = std::min(bound, row[i] + gap_at(i));
     }
     return bound;
   }
@@ -346,9 +304,6 @@ class TreeSearch {
   };
   std::array<std::uint64_t, 128> ascii_matches_{};
   std::vector<SymbolMatches> other_matches_;
-  bool counting_ = false;
-  std::vector<std::uint8_t> classes_;      // of the text's symbols
-  std::vector<SymbolCounts> suffix_counts_;  // of text[i..]
   std::vector<Frame> stack_;
   InterruptionPoll poll_;
 };

@@ -182,10 +182,10 @@ TEST(ReadingStringSet, BestSimilarityOverRepeatedSpellings) {
 
 // The tree search against the plain pair loop over the written-out strings
 // of random trees: many paths of kana with several spellings each, long
-// vowel marks, raw ASCII and punctuation (which share symbol classes), and
-// now and then texts long enough (past 255 symbols) to be searched without
-// symbol counts, or sides that share little, where the row bound alone
-// hardly prunes.
+// vowel marks, raw ASCII and punctuation. Sides that share little keep the
+// best low and the rows wide (bit rows), a high best narrows them (banded
+// rows), and now and then texts past 64 symbols take banded rows whatever
+// their width.
 TEST(TreeBestPairSimilarity, EqualsThePlainPairLoopOnRandomTrees) {
   std::mt19937 random(17);
   const std::vector<std::vector<std::string>> pools = {
