@@ -1,12 +1,15 @@
 #include "ja/reading/tree_pair_similarity.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <utility>
 #include <cstdint>
 #include <vector>
 
 #include "core/base/interruption.h"
 #include "core/strings/similarity.h"
+#include "ja/reading/bit_row.h"
 #include "ja/reading/string_trie.h"
 #include "ja/text/next_char.h"
 
@@ -24,22 +27,44 @@ class TreeSearch {
   // column i; the rest of `text` from i and the rest of the string then
   // differ in length by at least the gap between m - i and the lengths the
   // node's branch spells, so the smallest row entry plus its gap bounds the
-  // distance of every string in the branch. A similarity never grows with
-  // the distance nor shrinks with the longer length, so a branch whose
-  // bound, taken with its longest string, does not beat `best` holds
-  // nothing that does. A stop asked by the interruption source leaves
-  // `best` as it stands.
+  // distance of every string in the branch. A similarity never grows with the distance nor
+  // shrinks with the longer length, so a branch whose bound, taken with its
+  // longest string, does not beat `best` holds nothing that does.
+  //
+  // Only distances up to the limit (the largest that could still beat
+  // `best` with the longest string of either side) matter, and a row entry
+  // at column i is at least the gap between i and the row's depth: each
+  // row is filled only in the band of columns within the limit of its
+  // depth, every entry capped at the limit plus one (a capped table is the
+  // table capped), and the cells around the band hold the cap. A stop
+  // asked by the interruption source leaves `best` as it stands.
   void raise_best(Symbols text, double& best) {
     text_ = text;
     width_ = text.size() + 1;
-    rows_.resize(width_ * (std::size_t{tree_.longest()} + 1));
-    for (std::size_t i = 0; i < width_; ++i) rows_[i] = static_cast<std::uint32_t>(i);
-    const SpellingTree::Node& root = tree_.node(SpellingTree::kRoot);
+    const std::size_t depths = std::size_t{tree_.longest()} + 1;
+    rows_.resize(width_ * depths);
+    bands_.resize(depths);
     const std::uint64_t m = text.size();
-    if (root.ends_path) best = std::max(best, similarity_from_distance(m, m, 0));
+    longer_ = std::max<std::uint64_t>(m, tree_.longest());
+    if (!set_limit(best)) return;
+    // Wide bands are filled a word at a time (bit_row.h), narrow ones cell
+    // by cell.
+    bits_ = m >= 1 && m <= 64 && 2 * limit_ + 1 >= kWidestBand;
+    if (bits_) {
+      match_text();
+      bit_rows_.resize(depths);
+      bit_rows_[0] = BitRow::first(static_cast<std::uint32_t>(m));
+    } else {
+      const std::size_t top = std::min<std::size_t>(m, limit_);
+      for (std::size_t i = 0; i <= top; ++i) rows_[i] = static_cast<std::uint32_t>(i);
+      if (top < m) rows_[top + 1] = cap();
+      bands_[0] = {0, static_cast<std::uint32_t>(top)};
+    }
+    const SpellingTree::Node& root = tree_.node(SpellingTree::kRoot);
+    if (root.ends_path && !raise(best, similarity_from_distance(m, m, 0))) return;
     stack_.clear();
-    push_children(root, VowelClass::None, 0, best);
-    while (!stack_.empty() && best < 1.0) {
+    push_children(SpellingTree::kRoot, VowelClass::None, 0, best);
+    while (!stack_.empty()) {
       Frame& frame = stack_.back();
       const SpellingTree::Node& node = tree_.node(frame.node);
       const VariantList& variants = node.list ? *node.list : long_vowel_variants(frame.last_vowel);
@@ -56,21 +81,30 @@ class TreeSearch {
         v = v == 0 ? frame.preferred : (v <= frame.preferred ? v - 1 : v);
       }
       const RomajiVariant& variant = variants.begin()[v];
-      const std::uint32_t depth = frame.depth;
-      const VowelClass vowel = vowel_class_after(frame.last_vowel, variant.text());
-      std::uint32_t at = depth;
+      const SpellingTree::NodeId at_node = frame.node;
+      const VowelClass vowel = vowel_class_after(frame.last_vowel, variant);
+      std::uint32_t at = frame.depth;
+      bool within = true;
       const std::string_view spelled = variant.text();
-      for (std::size_t b = 0; b < spelled.size();) {
+      for (std::size_t b = 0; b < spelled.size() && within;) {
         const NextChar c = next_char(spelled, b);
         b += c.size;
-        if (poll_.stop_after(width_)) return;
-        fill_row(at + 1, c.value);
+        if (poll_.stop_after(std::min<std::uint64_t>(width_, 2 * limit_ + 1))) return;
         ++at;
+        if (bits_) {
+          bit_rows_[at] = bit_rows_[at - 1].next(matches_of(c.value), static_cast<std::uint32_t>(m));
+        } else {
+          within = fill_row(at, c.value);
+        }
       }
-      // `frame` may move once children are pushed.
-      const std::uint32_t* row = rows_.data() + std::size_t{at} * width_;
-      if (node.ends_path) best = std::max(best, similarity_from_distance(row[width_ - 1], m, at));
-      push_children(node, vowel, at, best);
+      // Past the band every entry is beyond the limit: nothing below beats
+      // `best`.
+      if (!within) continue;
+      if (node.ends_path && (bits_ || bands_[at].last == m)) {
+        const std::uint64_t distance = bits_ ? bit_rows_[at].last : rows_[std::size_t{at} * width_ + m];
+        if (!raise(best, similarity_from_distance(distance, m, at))) return;
+      }
+      push_children(at_node, vowel, at, best);
     }
   }
 
@@ -86,38 +120,147 @@ class TreeSearch {
     std::uint64_t longest;
   };
 
-  void fill_row(std::uint32_t depth, Symbol symbol) {
+  // The columns of a row that were filled.
+  struct Band {
+    std::uint32_t first;
+    std::uint32_t last;
+  };
+
+  std::uint32_t cap() const { return static_cast<std::uint32_t>(limit_ + 1); }
+
+  // The largest distance whose similarity with the longer length of the two
+  // sides beats `best`; false when none does (a perfect pair is found).
+  bool set_limit(double best) {
+    const std::uint64_t m = text_.size();
+    auto beats = [&](std::uint64_t d) { return similarity_from_distance(d, m, longer_) > best; };
+    if (!beats(0)) return false;
+    const double estimate = std::floor((1.0 - best) * static_cast<double>(longer_));
+    std::uint64_t d = estimate <= 0.0                              ? 0
+                      : estimate >= static_cast<double>(longer_) ? longer_
+                                                                   : static_cast<std::uint64_t>(estimate);
+    while (d > 0 && !beats(d)) --d;
+    while (d < longer_ && beats(d + 1)) ++d;
+    limit_ = d;
+    return true;
+  }
+
+  // Takes `similarity` into `best`; false when nothing can beat it now.
+  bool raise(double& best, double similarity) {
+    if (!(similarity > best)) return true;
+    best = similarity;
+    return set_limit(best);
+  }
+
+  // Fills the row at `depth` (> 0) after the text's symbol `symbol`, from
+  // the row above; false when its band is empty.
+  bool fill_row(std::uint32_t depth, Symbol symbol) {
+    const std::uint64_t m = text_.size();
+    const std::uint64_t first = depth > limit_ ? depth - limit_ : 0;
+    const std::uint64_t last = std::min<std::uint64_t>(m, std::uint64_t{depth} + limit_);
+    if (first > last) return false;
     const std::uint32_t* above = rows_.data() + std::size_t{depth - 1} * width_;
     std::uint32_t* row = rows_.data() + std::size_t{depth} * width_;
-    row[0] = depth;
-    for (std::size_t i = 1; i < width_; ++i) {
-      const std::uint32_t substitution = above[i - 1] + (text_[i - 1] != symbol ? 1 : 0);
-      row[i] = std::min({above[i] + 1, row[i - 1] + 1, substitution});
+    const std::uint32_t capped = cap();
+    // The band of the row above, filled under a limit no smaller, reaches
+    // from first - 1 to last, or holds its cap there.
+    std::size_t i = first;
+    if (first == 0) {
+      row[0] = std::min(depth, capped);
+      i = 1;
+    } else {
+      row[first - 1] = capped;
     }
+    for (; i <= last; ++i) {
+      const std::uint32_t substitution = above[i - 1] + (text_[i - 1] != symbol ? 1 : 0);
+      row[i] = std::min({above[i] + 1, row[i - 1] + 1, substitution, capped});
+    }
+    if (last < m) row[last + 1] = capped;
+    bands_[depth] = {static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(last)};
+    return true;
+  }
+
+  // The same bound as bound_of, from a bit row.
+  // Entries of a row step by at most one, so the smallest of row[i] plus
+  // the length gap at i lies where the gap is 0: the bound is the smallest
+  // entry between the columns m - longest and m - shortest (the first
+  // column past them when there are none). A cheaper bound from the steps
+  // down is tried first, and when `beats` says it prunes nothing more is
+  // needed.
+  template <class Beats>
+  std::uint64_t bit_bound_of(SpellingTree::NodeId child, std::uint32_t depth,
+                             const Beats& beats) const {
+    const SpellingTree::Node& node = tree_.node(child);
+    const BitRow& row = bit_rows_[depth];
+    const auto m = static_cast<std::uint32_t>(text_.size());
+    if (m < node.shortest_rest) return std::uint64_t{depth} + node.shortest_rest - m;
+    const std::uint32_t from = m > node.longest_rest ? m - node.longest_rest : 0;
+    const std::uint32_t to = m - node.shortest_rest;
+    const std::uint32_t floor = row.floor_between(from, to);
+    if (!beats(floor)) return floor;
+    return row.min_between(from, to);
+  }
+
+  // Which of the text's symbols each symbol matches, for the bit rows.
+  void match_text() {
+    ascii_matches_.fill(0);
+    other_matches_.clear();
+    for (std::size_t i = 0; i < text_.size(); ++i) {
+      const std::uint64_t bit = std::uint64_t{1} << i;
+      if (text_[i] < ascii_matches_.size()) {
+        ascii_matches_[text_[i]] |= bit;
+        continue;
+      }
+      auto known = std::ranges::find(other_matches_, text_[i], &SymbolMatches::symbol);
+      if (known == other_matches_.end()) {
+        other_matches_.push_back({text_[i], bit});
+      } else {
+        known->matches |= bit;
+      }
+    }
+  }
+  std::uint64_t matches_of(Symbol symbol) const {
+    if (symbol < ascii_matches_.size()) return ascii_matches_[symbol];
+    auto known = std::ranges::find(other_matches_, symbol, &SymbolMatches::symbol);
+    return known == other_matches_.end() ? 0 : known->matches;
+  }
+
+  // The smallest distance that a string of `child`'s branch may have with
+  // the text, from the row at `depth`; the cap when none is within the
+  // limit.
+  std::uint64_t bound_of(SpellingTree::NodeId child, std::uint32_t depth) const {
+    const SpellingTree::Node& node = tree_.node(child);
+    const std::uint32_t* row = rows_.data() + std::size_t{depth} * width_;
+    const Band band = bands_[depth];
+    const std::uint64_t m = text_.size();
+    const std::uint64_t shortest = node.shortest_rest;
+    const std::uint64_t longest = node.longest_rest;
+    std::uint64_t bound = cap();
+    auto gap_at = [&](std::size_t i) {
+      const std::uint64_t rest = m - i;
+      return rest < shortest ? shortest - rest : rest > longest ? rest - longest : 0;
+    };
+    for (std::size_t i = band.first; i <= band.last; ++i) {
+      bound = std::min(bound, row[i] + gap_at(i));
+    }
+    return bound;
   }
 
   // The children of `parent` whose branches may beat `best`, from the row
   // at `depth`.
-  void push_children(const SpellingTree::Node& parent, VowelClass vowel, std::uint32_t depth,
+  void push_children(SpellingTree::NodeId parent, VowelClass vowel, std::uint32_t depth,
                      double best) {
-    const std::uint32_t* row = rows_.data() + std::size_t{depth} * width_;
     const std::uint64_t m = text_.size();
     std::size_t matching = kNoFrame;
-    for (SpellingTree::NodeId c = parent.first_child; c != SpellingTree::kNone;
+    for (SpellingTree::NodeId c = tree_.node(parent).first_child; c != SpellingTree::kNone;
          c = tree_.node(c).next_sibling) {
-      const SpellingTree::Node& child = tree_.node(c);
-      const std::uint64_t shortest = child.shortest_rest;
-      const std::uint64_t longest = child.longest_rest;
-      std::uint64_t bound = ~std::uint64_t{0};
-      for (std::size_t i = 0; i < width_; ++i) {
-        const std::uint64_t rest = m - i;
-        const std::uint64_t gap =
-            rest < shortest ? shortest - rest : rest > longest ? rest - longest : 0;
-        bound = std::min(bound, row[i] + gap);
-      }
-      if (!(similarity_from_distance(bound, m, depth + longest) > best)) continue;
-      const std::uint8_t preferred = preferred_of(child, vowel, depth);
-      stack_.push_back({c, vowel, depth, 0, preferred, bound, depth + longest});
+      const std::uint64_t longest = depth + std::uint64_t{tree_.node(c).longest_rest};
+      auto beats = [&](std::uint64_t bound) {
+        return similarity_from_distance(bound, m, longest) > best;
+      };
+      const std::uint64_t bound = bits_ ? bit_bound_of(c, depth, beats) : bound_of(c, depth);
+      if (!beats(bound)) continue;
+      const std::uint8_t preferred = preferred_of(tree_.node(c), vowel, depth);
+      stack_.push_back({c, vowel, depth, 0, preferred, bound, longest});
       // A branch that goes on with the text's next symbol is searched
       // first.
       if (preferred < VariantList::kCapacity && matching == kNoFrame) {
@@ -145,7 +288,22 @@ class TreeSearch {
   const SpellingTree& tree_;
   Symbols text_;
   std::size_t width_ = 0;
+  // The longer of the text and the tree's longest string, and the largest
+  // distance that may still beat the best with it.
+  std::uint64_t longer_ = 0;
+  std::uint64_t limit_ = 0;
   std::vector<std::uint32_t> rows_;
+  std::vector<Band> bands_;
+  // Bands at least this wide are filled as bit rows.
+  static constexpr std::uint64_t kWidestBand = 12;
+  bool bits_ = false;
+  std::vector<BitRow> bit_rows_;
+  struct SymbolMatches {
+    Symbol symbol;
+    std::uint64_t matches;
+  };
+  std::array<std::uint64_t, 128> ascii_matches_{};
+  std::vector<SymbolMatches> other_matches_;
   std::vector<Frame> stack_;
   InterruptionPoll poll_;
 };

@@ -10,10 +10,12 @@
 
 #include "core/base/interruption.h"
 #include "core/base/utf8.h"
+#include "core/strings/similarity.h"
 #include "ja/reading/pair_similarity.h"
 #include "ja/reading/reading_similarity.h"
 #include "ja/reading/reading_string_set.h"
 #include "ja/reading/reading_strings.h"
+#include "ja/reading/tree_pair_similarity.h"
 #include "ja/romaji/expansion.h"
 #include "ja/romaji/expansion_size.h"
 #include "ja/romaji/split_units.h"
@@ -176,6 +178,49 @@ TEST(ReadingStringSet, BestSimilarityOverRepeatedSpellings) {
     ASSERT_TRUE(best.ok());
     EXPECT_EQ(best.value(), pruned_best_pair_similarity(l, r, workspace)) << left << " / " << right;
   }
+}
+
+// The tree search against the plain pair loop over the written-out strings
+// of random trees: many paths of kana with several spellings each, long
+// vowel marks, raw ASCII and punctuation. Sides that share little keep the
+// best low and the rows wide (bit rows), a high best narrows them (banded
+// rows), and now and then texts past 64 symbols take banded rows whatever
+// their width.
+TEST(TreeBestPairSimilarity, EqualsThePlainPairLoopOnRandomTrees) {
+  std::mt19937 random(17);
+  const std::vector<std::vector<std::string>> pools = {
+      {"し", "ち", "つ", "じ", "ー", "っ", "ん", "お", "う", "しゃ", "ちょ"},
+      {"か", "な", "ま", "ら", "ー", "A", "Z", "1", "、", "!"},
+      {"か", "な", "ま", "ら", "A", "1", "、"}};  // one spelling each
+  auto tree_of = [&](const std::vector<std::string>& pool, std::size_t longest) {
+    SpellingTree tree;
+    std::uint64_t spelled = 0;
+    for (std::size_t path = 1 + random() % 12; path > 0; --path) {
+      const auto units = split_romaji_units(pick(random, pool, random() % (longest + 1)), true);
+      const auto lists = unit_variant_lists(units.value());
+      if (!lists.ok()) continue;
+      spelled += expansion_size(lists.value(), 1 << 16, 1 << 20).strings;
+      EXPECT_TRUE(tree.add(lists.value()));
+    }
+    tree.finish();
+    return std::pair(std::move(tree), spelled);
+  };
+  StringWorkspace workspace;
+  int compared = 0;
+  for (int round = 0; round < 1500; ++round) {
+    const bool long_ones = round % 50 == 0;
+    const std::size_t longest = long_ones ? 130 + random() % 40 : 1 + random() % 8;
+    const auto [inner, inner_spelled] = tree_of(pools[long_ones ? 2 : random() % 2], longest);
+    const auto [outer, outer_spelled] = tree_of(pools[long_ones ? 2 : random() % 2], longest);
+    const auto inner_strings = inner.strings();
+    const auto outer_strings = outer.strings();
+    if (inner_strings.size() * outer_strings.size() > 50000) continue;
+    const double expected = best_pair_similarity(inner_strings, outer_strings, workspace);
+    EXPECT_EQ(tree_best_pair_similarity(inner, outer, outer_spelled), expected) << round;
+    EXPECT_EQ(tree_best_pair_similarity(outer, inner, inner_spelled), expected) << round;
+    ++compared;
+  }
+  EXPECT_GT(compared, 1000);
 }
 
 // The counted size of an expansion says exactly when the written one fails

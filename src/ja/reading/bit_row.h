@@ -1,0 +1,88 @@
+// BitRow: one row of the Levenshtein table of a text of at most 64 symbols
+// against a string that grows a symbol at a time, in two machine words.
+//
+// Adjacent entries of a row differ by -1, 0 or +1, so a row is its first
+// entry (the string's length) and the signs of its steps: bit i of `up` is
+// set when entry i + 1 is one more than entry i, bit i of `down` when it is
+// one less. Appending a symbol to the string computes the next row from
+// these words in a dozen word operations, whatever the text's length
+// (Myers' bit-parallel recurrence, in Hyyrö's form for whole strings: the
+// first entry grows by one each row). The searches that fill a row per
+// node of a tree of spellings take their rows this way when the rows
+// would be wide.
+#pragma once
+
+#include <cstdint>
+
+namespace lumra::ja {
+
+struct BitRow {
+  std::uint64_t up;
+  std::uint64_t down;
+  std::uint32_t depth;  // the first entry: the string's length
+  std::uint32_t last;   // the entry at the text's end: the distance
+
+  // The row of the empty string against a text of `length` (1 to 64)
+  // symbols: 0, 1, ..., length.
+  static BitRow first(std::uint32_t length) {
+    return {low_bits(length), 0, 0, length};
+  }
+
+  // The row after appending a symbol that the text holds at the positions
+  // set in `matches` (bit i for the text's symbol i), for a text of
+  // `length` symbols.
+  BitRow next(std::uint64_t matches, std::uint32_t length) const {
+    const std::uint64_t x = matches | down;
+    const std::uint64_t diagonal = (((x & up) + up) ^ up) | x;
+    std::uint64_t right_up = down | ~(diagonal | up);
+    std::uint64_t right_down = up & diagonal;
+    const std::uint64_t top = std::uint64_t{1} << (length - 1);
+    const std::uint32_t distance =
+        last + ((right_up & top) != 0 ? 1 : 0) - ((right_down & top) != 0 ? 1 : 0);
+    right_up = (right_up << 1) | 1;
+    right_down <<= 1;
+    return {right_down | ~(diagonal | right_up), right_up & diagonal, depth + 1, distance};
+  }
+
+  // The entry at column `i` (0 to the text's length).
+  std::uint32_t at(std::uint32_t i) const {
+    const std::uint64_t mask = low_bits(i);
+    return depth + static_cast<std::uint32_t>(ones(up & mask)) -
+           static_cast<std::uint32_t>(ones(down & mask));
+  }
+
+  // A lower bound of the entries from column `from` to column `to`
+  // (from <= to): the first of them less every step down on the way.
+  std::uint32_t floor_between(std::uint32_t from, std::uint32_t to) const {
+    const std::uint32_t start = at(from);
+    const auto falls = static_cast<std::uint32_t>(ones(down & low_bits(to) & ~low_bits(from)));
+    return start > falls ? start - falls : 0;
+  }
+
+  // The smallest entry from column `from` to column `to` (from <= to).
+  std::uint32_t min_between(std::uint32_t from, std::uint32_t to) const {
+    std::uint32_t entry = at(from);
+    std::uint32_t smallest = entry;
+    for (std::uint32_t i = from; i < to; ++i) {
+      entry = entry + static_cast<std::uint32_t>((up >> i) & 1) -
+              static_cast<std::uint32_t>((down >> i) & 1);
+      smallest = entry < smallest ? entry : smallest;
+    }
+    return smallest;
+  }
+
+  // The set bits of `word`, counted in the word itself: the library's
+  // count is a call into libgcc on a build for any x86-64.
+  static int ones(std::uint64_t word) {
+    word -= (word >> 1) & 0x5555555555555555;
+    word = (word & 0x3333333333333333) + ((word >> 2) & 0x3333333333333333);
+    word = (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0F;
+    return static_cast<int>((word * 0x0101010101010101) >> 56);
+  }
+
+  static std::uint64_t low_bits(std::uint32_t count) {
+    return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+  }
+};
+
+}  // namespace lumra::ja
