@@ -39,20 +39,13 @@ class RowSlots {
   // How many slots the rows take: the most rows alive at once.
   std::uint32_t slot_count() const { return slot_count_; }
 
-  std::size_t reserved_bytes() const {
-    return (slot_.capacity() + last_reader_.capacity() + freed_at_.capacity() +
-            freed_.capacity() + free_slots_.capacity()) *
-           sizeof(std::uint32_t);
-  }
+  std::size_t reserved_bytes() const { return slot_.capacity() * sizeof(std::uint32_t); }
 
  private:
-  std::vector<std::uint32_t> slot_;         // per row: its storage slot
+  // Per row: its storage slot. Nothing else is kept: a matrix keeps the
+  // plan of every query while it is filled.
+  std::vector<std::uint32_t> slot_;
   std::uint32_t slot_count_ = 0;
-  std::vector<std::uint32_t> last_reader_;  // per row: the last row that reads it
-  // The rows whose last reader is s: freed_[freed_at_[s] .. freed_at_[s + 1]).
-  std::vector<std::uint32_t> freed_at_;
-  std::vector<std::uint32_t> freed_;
-  std::vector<std::uint32_t> free_slots_;
 };
 
 class TableRows {
