@@ -177,6 +177,18 @@ Graph merge_same_endings(const Graph& g) {
   return merged;
 }
 
+// Merges the nodes with the same strings before them: the nodes with the
+// same strings after them, read backwards.
+Result<PathLattice, LatticeError> merge_beginnings(Graph g) {
+  g = reversed(merge_same_endings(reversed(std::move(g))));
+  std::sort(g.arcs.begin(), g.arcs.end(), [](const LatticeArc& a, const LatticeArc& b) {
+    return a.src != b.src ? a.src < b.src : a.dst != b.dst ? a.dst < b.dst : a.symbol < b.symbol;
+  });
+  // Arcs lead upwards and the endpoints lie within the nodes by
+  // construction, so only an interruption can fail the building.
+  return PathLattice::from_arcs(g.nodes, g.start, g.end, std::move(g.arcs));
+}
+
 }  // namespace
 
 Result<PathLattice, LatticeError> merge_equivalent_nodes(const PathLattice& lattice) {
@@ -185,14 +197,16 @@ Result<PathLattice, LatticeError> merge_equivalent_nodes(const PathLattice& latt
   // Merging beginnings may make more endings equal again, but on reading
   // lattices a second round finds almost nothing and costs more than the
   // searches it would save.
-  g = merge_same_endings(g);
-  g = reversed(merge_same_endings(reversed(std::move(g))));
-  std::sort(g.arcs.begin(), g.arcs.end(), [](const LatticeArc& a, const LatticeArc& b) {
-    return a.src != b.src ? a.src < b.src : a.dst != b.dst ? a.dst < b.dst : a.symbol < b.symbol;
-  });
-  // Arcs lead upwards and the endpoints lie within the nodes by
-  // construction, so only an interruption can fail the building.
-  return PathLattice::from_arcs(g.nodes, g.start, g.end, std::move(g.arcs));
+  return merge_beginnings(merge_same_endings(g));
+}
+
+Result<PathLattice, LatticeError> merge_equivalent_beginnings(std::uint64_t node_count,
+                                                              std::uint64_t start,
+                                                              std::uint64_t end,
+                                                              std::vector<LatticeArc> arcs) {
+  // Every node lies on a path, so no arc means a single node.
+  if (arcs.empty()) return PathLattice::from_arcs(node_count, start, end, std::move(arcs));
+  return merge_beginnings(Graph{node_count, start, end, std::move(arcs)});
 }
 
 }  // namespace lumra

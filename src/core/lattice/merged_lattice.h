@@ -12,6 +12,9 @@
 // the two node counts.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "core/base/result.h"
 #include "core/lattice/lattice.h"
 #include "core/lattice/lattice_error.h"
@@ -24,5 +27,17 @@ namespace lumra {
 // end no path reaches is returned as it is. Fails only with Interrupted,
 // when the thread's interruption source stops the final building.
 Result<PathLattice, LatticeError> merge_equivalent_nodes(const PathLattice& lattice);
+
+// The same for a lattice whose endings are merged already, given as its
+// parts: every node lies on a start-to-end path, only the end has no arcs
+// out, and no two nodes have the same set of (symbol, target) arcs out.
+// Then merging endings would keep every node as it stands, so only the
+// beginnings are merged, and the lattice is the one merge_equivalent_nodes
+// gives on from_arcs(node_count, start, end, arcs), arc for arc. The arcs
+// lead upwards between nodes below node_count, in any order.
+Result<PathLattice, LatticeError> merge_equivalent_beginnings(std::uint64_t node_count,
+                                                              std::uint64_t start,
+                                                              std::uint64_t end,
+                                                              std::vector<LatticeArc> arcs);
 
 }  // namespace lumra

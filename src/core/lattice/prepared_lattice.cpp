@@ -32,9 +32,9 @@ void PreparedLattice::lay_out(LatticeSearchUse use, LatticeSide side) {
   const auto direction = use.bounded ? internal::NodeSteps::Direction::kOutgoing
                                      : internal::NodeSteps::Direction::kIncoming;
   steps_.assign(*lattice_, lattice_->start(), lattice_->end(), direction);
-  if (!use.bounded && side == LatticeSide::kRight) {
-    columns_.plan(steps_, span(), use.metric == LatticeMetric::kDamerau);
-  }
+  const bool damerau = use.metric == LatticeMetric::kDamerau;
+  if (!use.bounded && side == LatticeSide::kRight) columns_.plan(steps_, span(), damerau);
+  if (!use.bounded && side == LatticeSide::kLeft) row_slots_.plan(steps_, span(), damerau);
   laid_out_ = true;
   use_ = use;
   side_ = side;

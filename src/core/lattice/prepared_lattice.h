@@ -4,8 +4,9 @@
 // Before it compares anything, a search reads each of its two lattices
 // into the forms its loops walk: the paths of a lattice made of separate
 // chains (chain_paths.h), each node's arcs side by side (node_steps.h),
-// and, for the right operand of a table fill, the plan of its columns
-// (fill_columns.h). A matrix compares every query with every choice, and
+// and, for a table fill, the plan of the right operand's columns
+// (fill_columns.h) and of the storage of the left operand's rows
+// (table_rows.h). A matrix compares every query with every choice, and
 // that reading, repeated in every cell, was a tenth of its work. Laid out
 // once per query and once per choice, it is done once per call; the
 // searches then give exactly what they give on the lattices themselves
@@ -18,6 +19,7 @@
 #include "core/lattice/chain_paths.h"
 #include "core/lattice/internal/fill_columns.h"
 #include "core/lattice/internal/node_steps.h"
+#include "core/lattice/internal/table_rows.h"
 #include "core/lattice/lattice.h"
 
 namespace lumra {
@@ -67,13 +69,16 @@ class PreparedLattice {
   // table fill.
   const internal::NodeSteps& steps() const { return steps_; }
   const internal::FillColumns& columns() const { return columns_; }
+  // The left operand of a table fill: where each of its rows is stored.
+  const internal::RowSlots& row_slots() const { return row_slots_; }
   // The nodes between start and end, both included.
   std::uint32_t span() const {
     return static_cast<std::uint32_t>(lattice_->end() - lattice_->start() + 1);
   }
 
   std::size_t reserved_bytes() const {
-    return chain_paths_.reserved_bytes() + steps_.reserved_bytes() + columns_.reserved_bytes();
+    return chain_paths_.reserved_bytes() + steps_.reserved_bytes() + columns_.reserved_bytes() +
+           row_slots_.reserved_bytes();
   }
 
  private:
@@ -85,6 +90,7 @@ class PreparedLattice {
   ChainPaths chain_paths_;
   internal::NodeSteps steps_;
   internal::FillColumns columns_;
+  internal::RowSlots row_slots_;
 };
 
 }  // namespace lumra

@@ -338,15 +338,13 @@ Result<PathLattice, LatticeError> SpellingTrie::take_lattice() {
           {total - 1 - node, total - 1 - words[w + 1], static_cast<Symbol>(words[w])});
     }
   }
-  std::sort(lattice_arcs.begin(), lattice_arcs.end(), [](const LatticeArc& a, const LatticeArc& b) {
-    return a.src != b.src ? a.src < b.src : a.dst != b.dst ? a.dst < b.dst : a.symbol < b.symbol;
-  });
   *this = SpellingTrie();
-  // Arcs lead upwards between numbered nodes by construction, so only an
-  // interruption can fail the building.
-  LUMRA_TRY_ASSIGN(PathLattice built, PathLattice::from_arcs(total, total - 1 - start,
-                                                            total - 1 - end, std::move(lattice_arcs)));
-  return merge_equivalent_nodes(built);
+  // Every node was numbered by its own set of arcs out, and lies on a path
+  // from the start (it spells a class entered from the root) to the end:
+  // its endings are merged already. Arcs lead upwards between numbered
+  // nodes by construction, so only an interruption can fail the building.
+  return merge_equivalent_beginnings(total, total - 1 - start, total - 1 - end,
+                                     std::move(lattice_arcs));
 }
 
 }  // namespace lumra::ja

@@ -179,7 +179,9 @@ TEST_P(InterruptionTest, AStopEndsTheComputationAtThatPoll) {
   }
   EXPECT_EQ(stop.polls, 1) << c.name;
   EXPECT_TRUE(stop.stopped());
-  if (c.typed) EXPECT_EQ(stopped, "interrupted") << c.name;
+  if (c.typed) {
+    EXPECT_EQ(stopped, "interrupted") << c.name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Loops, InterruptionTest,

@@ -123,6 +123,38 @@ INSTANTIATE_TEST_SUITE_P(
 // lattices have long chains but are not made of separate chains only, so
 // the node-pair searches run, over long runs of followers and rows that
 // follow each other.
+// Lattices where up to ten arcs meet at one node, many of them of one
+// symbol (as spellings meet again after a shared last letter): as left
+// operand, rows filled from several rows above in one pass, and past
+// eight arcs arc by arc; as right operand, columns of many arcs in.
+TEST(LatticeDistanceDifferential, RowsWhereArcsOfOneSymbolMeet) {
+  LatticeGenerator generate(20261210, 3);
+  LatticeWorkspace workspace;
+  const LatticeShape shapes[] = {LatticeShape::kChain, LatticeShape::kCompact,
+                                 LatticeShape::kAny};
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    // Start 0, middles 1..m, meeting node m + 1 and sometimes a tail.
+    const std::uint64_t middles = 2 + generate.below(9);
+    const std::uint64_t meet = middles + 1;
+    const bool tail = generate.below(2) == 0;
+    std::vector<LatticeArc> arcs;
+    for (std::uint64_t k = 1; k <= middles; ++k) {
+      arcs.push_back({0, k, generate.symbol()});
+      if (k > 1 && generate.below(3) == 0) arcs.push_back({k - 1, k, generate.symbol()});
+      const Symbol into_meet = generate.below(3) == 0 ? generate.symbol() : Symbol{'a'};
+      arcs.push_back({k, meet, into_meet});
+    }
+    if (tail) arcs.push_back({meet, meet + 1, generate.symbol()});
+    const std::uint64_t nodes = meet + (tail ? 2 : 1);
+    const PathLattice left = PathLattice::from_arcs(nodes, 0, nodes - 1, arcs).value();
+    const PathLattice right = generate.lattice(shapes[round % 3], 4, 20);
+    expect_same_as_reference<Metric::kLevenshtein>(left, right, workspace);
+    expect_same_as_reference<Metric::kLevenshtein>(right, left, workspace);
+    if (HasFatalFailure()) return;
+  }
+}
+
 TEST(LatticeDistanceDifferential, LargePairsAcrossTheHashAndFlatTables) {
   LatticeGenerator generate(21, 2);
   // Eight chains of 35..44 symbols and an extra arc or two: 280..350 nodes

@@ -32,7 +32,7 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
   const std::uint32_t rows = left.span();
   const std::uint32_t cols = right.span();
   TableRows& table = workspace.table;
-  table.plan(into_left, rows, cols, kDamerau);
+  table.use(left.row_slots(), cols);
   const Grid grid{into_left, into_right, table, cols, right.columns()};
 
   // Most rows of a chain lattice have one arc in, and so does its source;
@@ -46,10 +46,9 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
   InterruptionPoll poll;
   for (std::uint32_t r = 0; r < rows;) {
     if (poll.stop_after(2 * std::uint64_t{cols})) return kLatticeInfinity;
-    std::uint32_t* const cell = table.open(r);
+    std::uint32_t* const cell = table.row(r);
     if (!single_arc(r)) {
       table_fill::any_row<kDamerau>(grid, cell, r);
-      table.close(r);
       r += 1;
       continue;
     }
@@ -57,15 +56,11 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
     const auto next = r + 1 < rows ? into_left.of(r + 1) : std::span<const Step>();
     if (next.size() == 1 && next[0].node == r) {
       // The next row's arc source is this row, whose node has one arc in.
-      table.open(r + 1);
       table_fill::chained_rows<kDamerau>(grid, first,
                                          SingleArcRow::make<kDamerau>(grid, r + 1, next[0]));
-      table.close(r);
-      table.close(r + 1);
       r += 2;
     } else {
       table_fill::single_arc_row<kDamerau>(grid, first);
-      table.close(r);
       r += 1;
     }
   }

@@ -8,10 +8,11 @@
 // fewer than thirty rows are ever alive at once: a few kilobytes that stay
 // in the first-level cache, instead of a table that has to be fetched from
 // (and, on every call with a fresh workspace, returned to) the allocator.
-// A storage slot freed by a row is reused by the next row opened.
 //
-// Narrow tables (few columns) keep every row: there the bookkeeping per
-// row would cost more than the rows it saves.
+// Which storage slot each row takes depends on the left lattice alone, so
+// it is planned once per left operand (RowSlots, kept with the operand's
+// layout) however many right operands a matrix compares it with; a fill
+// then finds a row by one lookup, with no bookkeeping as it goes.
 #pragma once
 
 #include <cstddef>
@@ -23,46 +24,53 @@
 
 namespace lumra::internal {
 
+class RowSlots {
+ public:
+  // Plans slots for `rows` rows read along the arcs of `into_left` (arcs
+  // into each row's node, relative to the first row), and with `damerau`
+  // also two arcs back. A row's slot is free for another row once every
+  // row that reads it is filled, and one row later still: the fill may
+  // fill two consecutive rows together, so the second opens before the
+  // first one's readers are done.
+  void plan(const NodeSteps& into_left, std::uint32_t rows, bool damerau);
+
+  std::uint32_t slot(std::uint32_t r) const { return slot_[r]; }
+  const std::uint32_t* slots() const { return slot_.data(); }
+  // How many slots the rows take: the most rows alive at once.
+  std::uint32_t slot_count() const { return slot_count_; }
+
+  std::size_t reserved_bytes() const { return slot_.capacity() * sizeof(std::uint32_t); }
+
+ private:
+  // Per row: its storage slot. Nothing else is kept: a matrix keeps the
+  // plan of every query while it is filled.
+  std::vector<std::uint32_t> slot_;
+  std::uint32_t slot_count_ = 0;
+};
+
 class TableRows {
  public:
-  // Plans storage for `rows` rows of `cols` cells, read along the arcs of
-  // `into_left` (arcs into each row's node, relative to the first row),
-  // and with `damerau` also two arcs back. Allocates it after planning.
-  void plan(const NodeSteps& into_left, std::uint32_t rows, std::uint32_t cols, bool damerau);
+  // Storage for the rows of `slots` (which must stay unchanged while the
+  // table is used), `cols` cells each.
+  void use(const RowSlots& slots, std::uint32_t cols) {
+    cols_ = cols;
+    slot_ = slots.slots();
+    cells_ = storage_.reserve(std::size_t{slots.slot_count()} * cols);
+  }
 
-  // Storage for row `r`, to be filled now. Rows are opened in order, each
-  // closed once filled; at most two may be open at once.
-  std::uint32_t* open(std::uint32_t r);
-  // Row `r` is filled: frees the rows it was the last to read.
-  void close(std::uint32_t r);
-
-  // A row that is open or still read by a later row.
+  // The cells of row `r`, valid from when the row is filled until its
+  // last reader is.
   std::uint32_t* row(std::uint32_t r) const {
     return cells_ + std::size_t{slot_[r]} * cols_;
   }
 
-  std::size_t reserved_bytes() const {
-    return storage_.reserved_bytes() + (slot_.capacity() + last_reader_.capacity() +
-                                        freed_at_.capacity() + freed_.capacity() +
-                                        free_slots_.capacity()) *
-                                           sizeof(std::uint32_t);
-  }
+  std::size_t reserved_bytes() const { return storage_.reserved_bytes(); }
 
  private:
-  // Below this many columns every row is kept.
-  static constexpr std::uint32_t kReuseFromCols = 16;
-
   std::uint32_t cols_ = 0;
-  bool reuse_ = false;
+  const std::uint32_t* slot_ = nullptr;
   ScratchArray<std::uint32_t> storage_;
   std::uint32_t* cells_ = nullptr;
-  std::vector<std::uint32_t> slot_;         // per row: its storage slot
-  std::vector<std::uint32_t> last_reader_;  // per row: the last row that reads it
-  // The rows to free once row s is filled: freed_[freed_at_[s] .. freed_at_[s + 1]).
-  std::vector<std::uint32_t> freed_at_;
-  std::vector<std::uint32_t> freed_;
-  std::vector<std::uint32_t> free_slots_;
-  std::uint32_t next_slot_ = 0;
 };
 
 }  // namespace lumra::internal
