@@ -93,6 +93,14 @@ inline std::uint64_t step(std::uint64_t state, std::uint8_t byte) {
 
 }  // namespace valid_utf8_internal
 
+// The automaton itself, for a walk that runs it over bytes as it produces
+// them (fst/key_order_walk.h): the bytes are valid exactly when it ends in a
+// state that utf8_automaton_accepts().
+inline const std::uint64_t* utf8_automaton() { return valid_utf8_internal::kTransitions.data(); }
+inline bool utf8_automaton_accepts(std::uint64_t state) {
+  return (state & 63) == valid_utf8_internal::kBetweenCharacters;
+}
+
 inline bool is_valid_utf8(const std::uint8_t* bytes, std::size_t size) {
   using namespace valid_utf8_internal;
   std::uint64_t state = kBetweenCharacters;
