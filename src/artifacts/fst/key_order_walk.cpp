@@ -235,9 +235,13 @@ Result<bool, FstError> KeyOrderWalk<kCheckNodes>::next() {
     // node with a frame of its own or to the empty final state. The steps
     // are lookup_step.h's, with the input taken from the node, and, in a
     // checking walk, enter()'s checks of such a node.
+    char8_t* key = key_.data();
     while (true) {
-      if (depth == key_room_ && !grow(depth)) return fail(FstErrorKind::kKeyTooLong, max_key_bytes_);
-      key_[depth++] = static_cast<char8_t>(input);
+      if (depth == key_room_) {
+        if (!grow(depth)) return fail(FstErrorKind::kKeyTooLong, max_key_bytes_);
+        key = key_.data();
+      }
+      key[depth++] = static_cast<char8_t>(input);
       // Only the low six bits of the state count (the shift takes them).
       key_state = key_automaton_[input] >> (key_state & 63);
       if (address == kEmptyFinalAddress) {
@@ -247,11 +251,12 @@ Result<bool, FstError> KeyOrderWalk<kCheckNodes>::next() {
       const std::uint8_t state = data[address];
       if ((state & 0x80) == 0) break;
       const std::uint8_t code = state & kLowSixBits;
-      // Below the input byte, if any: the pack sizes, or the next node.
+      // Below the input byte, if any: the pack sizes, or the next node. As
+      // address >= kHeaderBytes, the bytes read below it before the bounds
+      // checks are inside the map, if perhaps in its header; a node reaching
+      // into the header fails those checks, which come before anything is
+      // read further down.
       const std::uint64_t below_input = address - (code != 0 ? 1 : 2);
-      if (kCheckNodes && below_input + 1 < kHeaderBytes) {
-        return fail(FstErrorKind::kNodeOutOfBounds, address);
-      }
       input = code != 0 ? common_input_byte(code) : data[address - 1];
       if ((state & kEncodingMask) == kOneTransitionNextBits) {
         if (kCheckNodes && below_input < kHeaderBytes) {
@@ -260,7 +265,6 @@ Result<bool, FstError> KeyOrderWalk<kCheckNodes>::next() {
         address = below_input;
         continue;
       }
-      if (kCheckNodes && below_input < kHeaderBytes) return fail(FstErrorKind::kNodeOutOfBounds, address);
       const std::uint8_t delta_size = data[below_input] >> 4;
       const std::uint8_t output_size = data[below_input] & 0x0F;
       if (kCheckNodes && (delta_size == 0 || delta_size > 8 || output_size > 8)) {
