@@ -12,18 +12,24 @@ namespace {
 // Room for the keys of a typical map before the buffers first grow.
 constexpr std::size_t kInitialKeyBytes = 64;
 
+constexpr std::uint64_t kStayInStateZero[256] = {};
+
 const std::uint8_t* common_input(std::uint8_t code) {
   return reinterpret_cast<const std::uint8_t*>(kCommonInputs) + (code - 1);
 }
 
 }  // namespace
 
+const KeyAutomaton kNoKeyAutomaton = kStayInStateZero;
+
 // The frames on the path sit at distinct key lengths below the current one,
 // so one more frame than key bytes is always enough.
 template <bool kCheckNodes>
-KeyOrderWalk<kCheckNodes>::KeyOrderWalk(const WalkedMap& map, std::size_t max_key_bytes)
+KeyOrderWalk<kCheckNodes>::KeyOrderWalk(const WalkedMap& map, std::size_t max_key_bytes,
+                                        KeyAutomaton key_automaton)
     : map_(map),
       max_key_bytes_(max_key_bytes),
+      key_automaton_(key_automaton),
       frames_(kInitialKeyBytes + 1),
       key_(kInitialKeyBytes),
       key_room_(std::min(kInitialKeyBytes, max_key_bytes)) {}
@@ -98,7 +104,8 @@ bool KeyOrderWalk<kCheckNodes>::check_indexed_node(std::uint64_t address) {
 // first, in its order, and open()'s dead-end check after them.
 template <bool kCheckNodes>
 typename KeyOrderWalk<kCheckNodes>::Entered KeyOrderWalk<kCheckNodes>::enter(
-    std::uint64_t address, std::uint64_t output, std::size_t depth, std::uint64_t& final_output) {
+    std::uint64_t address, std::uint64_t output, std::size_t depth, std::uint64_t key_state,
+    std::uint64_t& final_output) {
   final_output = 0;
   if (address == kEmptyFinalAddress) return Entered::kFinal;
   auto fault = [&](FstErrorKind kind) {
@@ -111,6 +118,7 @@ typename KeyOrderWalk<kCheckNodes>::Entered KeyOrderWalk<kCheckNodes>::enter(
   Frame& frame = frames_[live_frames_];
   frame.output = output;
   frame.depth = static_cast<std::uint32_t>(depth);
+  frame.key_state = static_cast<std::uint8_t>(key_state & 63);
   frame.address = address;
   const std::uint8_t* data = map_.data;
   const std::uint8_t state = data[address];
@@ -190,14 +198,18 @@ Result<bool, FstError> KeyOrderWalk<kCheckNodes>::next() {
   if (!started_) {
     started_ = true;
     // The empty key sorts first; the root being final means it is there.
-    const Entered root = enter(map_.root, 0, 0, final_output);
+    const Entered root = enter(map_.root, 0, 0, 0, final_output);
     if (root == Entered::kFault) return fail(fault_.kind, fault_.where);
-    if (root == Entered::kFinal) return found(final_output, 0, 0);
+    if (root == Entered::kFinal) {
+      key_state_ = 0;
+      return found(final_output, 0, 0);
+    }
   }
   while (live_frames_ > 0) {
     Frame& top = frames_[live_frames_ - 1];
     const std::uint32_t slot = --top.slots_left;
     std::size_t depth = top.depth;
+    std::uint64_t key_state = top.key_state;
     std::uint8_t input = top.inputs[slot];
     // The slot above holds the transition taken before this one.
     if (kCheckNodes && slot + 1u < top.count && top.inputs[slot + 1] >= input) {
@@ -209,6 +221,10 @@ Result<bool, FstError> KeyOrderWalk<kCheckNodes>::next() {
         top.delta_size != 0 ? unpack_before(top.deltas + (slot + 1) * top.delta_size, top.delta_size) : 1;
     std::uint64_t address = target(top.start, delta, top.address);
     if (kCheckNodes && address == kNoAddress) return fail(fault_.kind, fault_.where);
+    // The next transition of this node is taken once the keys below this one
+    // are out, which takes a few nodes, often far apart: its target is asked
+    // for now so that its miss overlaps theirs. (A prefetch never faults; the
+    // test keeps even its address inside the bytes.)
     if (slot != 0 && top.delta_size != 0) {
       const std::uint64_t sibling = unpack_before(top.deltas + slot * top.delta_size, top.delta_size);
       if (sibling <= top.start) __builtin_prefetch(data + (top.start - sibling));
@@ -219,18 +235,28 @@ Result<bool, FstError> KeyOrderWalk<kCheckNodes>::next() {
     // node with a frame of its own or to the empty final state. The steps
     // are lookup_step.h's, with the input taken from the node, and, in a
     // checking walk, enter()'s checks of such a node.
+    char8_t* key = key_.data();
     while (true) {
-      if (depth == key_room_ && !grow(depth)) return fail(FstErrorKind::kKeyTooLong, max_key_bytes_);
-      key_[depth++] = static_cast<char8_t>(input);
-      if (address == kEmptyFinalAddress) return found(output, depth, shared);
+      if (depth == key_room_) {
+        if (!grow(depth)) return fail(FstErrorKind::kKeyTooLong, max_key_bytes_);
+        key = key_.data();
+      }
+      key[depth++] = static_cast<char8_t>(input);
+      // Only the low six bits of the state count (the shift takes them).
+      key_state = key_automaton_[input] >> (key_state & 63);
+      if (address == kEmptyFinalAddress) {
+        key_state_ = key_state;
+        return found(output, depth, shared);
+      }
       const std::uint8_t state = data[address];
       if ((state & 0x80) == 0) break;
       const std::uint8_t code = state & kLowSixBits;
-      // Below the input byte, if any: the pack sizes, or the next node.
+      // Below the input byte, if any: the pack sizes, or the next node. As
+      // address >= kHeaderBytes, the bytes read below it before the bounds
+      // checks are inside the map, if perhaps in its header; a node reaching
+      // into the header fails those checks, which come before anything is
+      // read further down.
       const std::uint64_t below_input = address - (code != 0 ? 1 : 2);
-      if (kCheckNodes && below_input + 1 < kHeaderBytes) {
-        return fail(FstErrorKind::kNodeOutOfBounds, address);
-      }
       input = code != 0 ? common_input_byte(code) : data[address - 1];
       if ((state & kEncodingMask) == kOneTransitionNextBits) {
         if (kCheckNodes && below_input < kHeaderBytes) {
@@ -239,7 +265,6 @@ Result<bool, FstError> KeyOrderWalk<kCheckNodes>::next() {
         address = below_input;
         continue;
       }
-      if (kCheckNodes && below_input < kHeaderBytes) return fail(FstErrorKind::kNodeOutOfBounds, address);
       const std::uint8_t delta_size = data[below_input] >> 4;
       const std::uint8_t output_size = data[below_input] & 0x0F;
       if (kCheckNodes && (delta_size == 0 || delta_size > 8 || output_size > 8)) {
@@ -255,9 +280,12 @@ Result<bool, FstError> KeyOrderWalk<kCheckNodes>::next() {
       if (kCheckNodes && next == kNoAddress) return fail(fault_.kind, fault_.where);
       address = next;
     }
-    const Entered entered = enter(address, output, depth, final_output);
+    const Entered entered = enter(address, output, depth, key_state, final_output);
     if (kCheckNodes && entered == Entered::kFault) return fail(fault_.kind, fault_.where);
-    if (entered == Entered::kFinal) return found(output + final_output, depth, shared);
+    if (entered == Entered::kFinal) {
+      key_state_ = key_state;
+      return found(output + final_output, depth, shared);
+    }
   }
   if (keys_seen_ != map_.key_count) return fail(FstErrorKind::kKeyCountMismatch, map_.key_count);
   done_ = true;

@@ -31,6 +31,15 @@ namespace lumra::fst {
 // How long a key may be before a walk gives up on the map.
 inline constexpr std::size_t kDefaultMaxKeyBytes = 65536;
 
+// A byte automaton that a walk runs over every key as it builds it, so that
+// a property of whole keys costs one step per byte a key does not share
+// with the key before it. Its states are the shift counts 0, 6, ..., 54,
+// starting at 0; entry b holds, in the six bits at each state's shift, the
+// state byte b leads to from that state (valid_utf8.h builds one).
+using KeyAutomaton = const std::uint64_t*;
+// The automaton that stays in state 0.
+extern const KeyAutomaton kNoKeyAutomaton;
+
 // What a walk needs to know of a map.
 struct WalkedMap {
   const std::uint8_t* data;  // the map's bytes from its first one
@@ -42,7 +51,8 @@ struct WalkedMap {
 template <bool kCheckNodes>
 class KeyOrderWalk {
  public:
-  KeyOrderWalk(const WalkedMap& map, std::size_t max_key_bytes);
+  KeyOrderWalk(const WalkedMap& map, std::size_t max_key_bytes,
+               KeyAutomaton key_automaton = kNoKeyAutomaton);
 
   // Moves to the next pair: true when there is one, false at the end. After
   // an error every later call returns the same error.
@@ -53,6 +63,8 @@ class KeyOrderWalk {
   }
   std::uint64_t value() const { return value_; }
   std::size_t shared_prefix() const { return shared_prefix_; }
+  // The state the key automaton ended the current key in.
+  std::uint64_t key_state() const { return key_state_ & 63; }
   // Whether next() has returned false: every key was produced.
   bool done() const { return done_; }
 
@@ -75,18 +87,19 @@ class KeyOrderWalk {
     std::uint16_t count;          // transitions of the node
     std::uint8_t delta_size;      // 0: one transition to the node right below
     std::uint8_t output_size;
+    std::uint8_t key_state;       // the key automaton's at `depth`
   };
 
   // What enter() found at a node.
   enum class Entered { kInner, kFinal, kFault };
 
-  // Decodes the node at `address`, reached with key length `depth` and
-  // outputs summing to `output`, into the frame above the live ones, which
+  // Decodes the node at `address`, reached with key length `depth`, outputs
+  // summing to `output` and the key automaton in `key_state`, into the frame above the live ones, which
   // becomes live if the node has transitions. A final node's own output is
   // left in `final_output`. kFault (checking walks only) leaves the fault
   // in `fault_`.
   Entered enter(std::uint64_t address, std::uint64_t output, std::size_t depth,
-                std::uint64_t& final_output);
+                std::uint64_t key_state, std::uint64_t& final_output);
   // A checking walk's checks of the node at `address` (kHeaderBytes <=
   // address <= root) that open() makes with a full decode: those of a node
   // with a transition index, the first time the walk meets it.
@@ -103,6 +116,7 @@ class KeyOrderWalk {
 
   WalkedMap map_;
   std::size_t max_key_bytes_;
+  KeyAutomaton key_automaton_;
   std::vector<Frame> frames_;  // frames_[0 .. live_frames_) are on the path
   std::size_t live_frames_ = 0;
   // char8_t, unlike char, is not assumed to alias the walk's own state, so
@@ -115,6 +129,7 @@ class KeyOrderWalk {
   std::size_t key_length_ = 0;
   std::size_t shared_prefix_ = 0;
   std::uint64_t value_ = 0;
+  std::uint64_t key_state_ = 0;
   std::uint64_t keys_seen_ = 0;
   bool started_ = false;
   bool done_ = false;

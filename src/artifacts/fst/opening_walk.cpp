@@ -3,9 +3,9 @@
 namespace lumra::fst {
 
 Result<OpeningWalk, FstError> OpeningWalk::start(std::span<const std::uint8_t> bytes,
-                                                 std::size_t max_key_bytes) {
+                                                 std::size_t max_key_bytes, KeyAutomaton key_automaton) {
   LUMRA_TRY_ASSIGN(FstMap map, FstMap::open_footer(bytes));
-  return OpeningWalk(std::move(map), max_key_bytes);
+  return OpeningWalk(std::move(map), max_key_bytes, key_automaton);
 }
 
 std::optional<FstMap> OpeningWalk::finish() && {

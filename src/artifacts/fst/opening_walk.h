@@ -41,9 +41,11 @@ namespace lumra::fst {
 
 class OpeningWalk {
  public:
-  // open()'s checks of the header, the footer and the root.
+  // open()'s checks of the header, the footer and the root. The walk runs
+  // `key_automaton` over its keys (key_order_walk.h).
   static Result<OpeningWalk, FstError> start(std::span<const std::uint8_t> bytes,
-                                             std::size_t max_key_bytes = kDefaultMaxKeyBytes);
+                                             std::size_t max_key_bytes = kDefaultMaxKeyBytes,
+                                             KeyAutomaton key_automaton = kNoKeyAutomaton);
   // The walk would outlive a temporary buffer.
   static Result<OpeningWalk, FstError> start(std::vector<std::uint8_t>&&, std::size_t = 0) = delete;
 
@@ -55,14 +57,15 @@ class OpeningWalk {
   std::string_view key() const { return walk_.key(); }
   std::uint64_t value() const { return walk_.value(); }
   std::size_t shared_prefix() const { return walk_.shared_prefix(); }
+  std::uint64_t key_state() const { return walk_.key_state(); }
 
   // The map, once next() has returned false; nothing before that, or after
   // the walk failed.
   std::optional<FstMap> finish() &&;
 
  private:
-  OpeningWalk(FstMap map, std::size_t max_key_bytes)
-      : map_(std::move(map)), walk_(map_.walked(), max_key_bytes) {}
+  OpeningWalk(FstMap map, std::size_t max_key_bytes, KeyAutomaton key_automaton)
+      : map_(std::move(map)), walk_(map_.walked(), max_key_bytes, key_automaton) {}
 
   FstMap map_;  // its nodes unchecked until the walk is done
   KeyOrderWalk<true> walk_;

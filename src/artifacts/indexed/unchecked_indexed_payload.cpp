@@ -9,6 +9,7 @@
 
 #include "artifacts/indexed/earlier_readings.h"
 #include "artifacts/indexed/key_utf8.h"
+#include "artifacts/indexed/valid_utf8.h"
 #include "core/base/interruption.h"
 
 namespace lumra::artifacts {
@@ -69,7 +70,7 @@ Result<UncheckedIndexedPayload, IndexedProblem> UncheckedIndexedPayload::open(
   if (length < readings_start + readings_length) return Fail(Truncated{"indexed_payload"});
 
   const std::span<const std::uint8_t> section(bytes.data() + kIndexedHeaderBytes, fst_length);
-  Result<fst::OpeningWalk, fst::FstError> walk = fst::OpeningWalk::start(section);
+  Result<fst::OpeningWalk, fst::FstError> walk = fst::OpeningWalk::start(section, fst::kDefaultMaxKeyBytes, utf8_automaton());
   if (!walk.ok()) return Fail(BadFst{fst::message(walk.error())});
   if (walk.value().size() != entry_count) {
     // The nodes are checked before the counts are compared.
@@ -128,10 +129,13 @@ Status<IndexedProblem> UncheckedIndexedPayload::walk_entries(
     if (!more.ok()) return Fail(BadFst{fst::message(more.error())});
     if (!more.value()) return Unit{};
     const std::string_view surface = walk_.key();
-    // Every key before this one passed, so what it shares with the last
-    // one is known to be UTF-8.
-    if (std::optional<ja::Utf8Error> error = find_utf8_error_after(surface, walk_.shared_prefix())) {
-      return Fail(BadUtf8{"surface", *error});
+    // The walk ran the UTF-8 automaton over the key; only a key it did not
+    // accept is searched for its error. Every key before this one passed,
+    // so what it shares with the last one is known to be UTF-8.
+    if (!utf8_automaton_accepts(walk_.key_state())) {
+      if (std::optional<ja::Utf8Error> error = find_utf8_error_after(surface, walk_.shared_prefix())) {
+        return Fail(BadUtf8{"surface", *error});
+      }
     }
     if (surface.empty()) return Fail(EmptySurface{});
     if (surface.size() > limits_.surface_bytes) {

@@ -93,6 +93,14 @@ inline std::uint64_t step(std::uint64_t state, std::uint8_t byte) {
 
 }  // namespace valid_utf8_internal
 
+// The automaton itself, for a walk that runs it over bytes as it produces
+// them (fst/key_order_walk.h): the bytes are valid exactly when it ends in a
+// state that utf8_automaton_accepts().
+inline const std::uint64_t* utf8_automaton() { return valid_utf8_internal::kTransitions.data(); }
+inline bool utf8_automaton_accepts(std::uint64_t state) {
+  return (state & 63) == valid_utf8_internal::kBetweenCharacters;
+}
+
 inline bool is_valid_utf8(const std::uint8_t* bytes, std::size_t size) {
   using namespace valid_utf8_internal;
   std::uint64_t state = kBetweenCharacters;
@@ -113,40 +121,55 @@ inline bool is_valid_utf8(std::string_view text) {
 }
 
 // The same for bytes that may be followed by more readable ones, up to
-// `readable_end`, which it may load but does not judge. Text made of three-
-// byte characters (kana and most kanji) then goes fifteen bytes, five
-// characters, at a time.
+// `readable_end`, which it may load but does not judge. Text of ASCII and
+// three-byte characters (kana, most kanji, most of the rest of the Basic
+// Multilingual Plane) then goes sixteen bytes at a time; other text is left
+// to the automaton.
 inline bool is_valid_utf8(const std::uint8_t* bytes, std::size_t size, const std::uint8_t* readable_end) {
 #if defined(__SSE2__)
-  // Lead bytes E1..EC and EE..EF take any two continuation bytes (80..BF);
-  // E0 and ED, which restrict their second byte, are left to the automaton.
-  // In a run of such characters from a character's start, byte i is a
-  // lead byte exactly when i is a multiple of 3.
-  constexpr unsigned kLeads = 0b001'001'001'001'001;
-  constexpr unsigned kContinuations = 0b110'110'110'110'110;
-  if (size % 3 == 0 && size != 0) {
-    std::size_t i = 0;
-    for (; i < size && readable_end - (bytes + i) >= 16; i += 15) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-      // As signed bytes: 80..BF are -128..-65, E1..EF are -31..-17, ED is -19.
-      const __m128i continuation = _mm_cmplt_epi8(v, _mm_set1_epi8(-64));
-      const __m128i lead = _mm_andnot_si128(
-          _mm_cmpeq_epi8(v, _mm_set1_epi8(-19)),
-          _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-32)), _mm_cmplt_epi8(v, _mm_set1_epi8(-16))));
-      const std::size_t judged = size - i < 15 ? size - i : 15;
-      const unsigned mask = (1u << judged) - 1;
-      const unsigned leads = static_cast<unsigned>(_mm_movemask_epi8(lead)) & mask;
-      const unsigned continuations = static_cast<unsigned>(_mm_movemask_epi8(continuation)) & mask;
-      if ((leads & kLeads) != (kLeads & mask) || (continuations & kContinuations) != (kContinuations & mask)) {
-        break;
-      }
-    }
-    if (i >= size) return true;
+  // Each byte is ASCII, a continuation byte (80..BF) or a lead byte E1..EC
+  // or EE..EF, which takes any two continuation bytes (E0 and ED restrict
+  // their second byte and are left to the automaton). Such text is valid
+  // exactly when the continuation bytes are those two after each lead byte:
+  // bit i of each mask stands for byte i of sixteen, and a lead byte's
+  // continuations, shifted past the sixteenth, are carried to the next
+  // sixteen.
+  std::uint32_t required = 0;
+  // Judges the `judged` (1..16) bytes at `at` and the 16 - judged after them
+  // not, false when they are not all of those kinds in that order.
+  auto judge = [&](const std::uint8_t* at, std::uint32_t judged_mask) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    // As signed bytes: 00..7F are 0..127, 80..BF are -128..-65, E1..EF
+    // are -31..-17, ED is -19.
+    const __m128i continuation = _mm_cmplt_epi8(v, _mm_set1_epi8(-64));
+    const __m128i lead = _mm_andnot_si128(
+        _mm_cmpeq_epi8(v, _mm_set1_epi8(-19)),
+        _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-32)), _mm_cmplt_epi8(v, _mm_set1_epi8(-16))));
+    const __m128i known = _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-1)), continuation), lead);
+    const auto leads = static_cast<std::uint32_t>(_mm_movemask_epi8(lead)) & judged_mask;
+    const auto continuations = static_cast<std::uint32_t>(_mm_movemask_epi8(continuation));
+    required = (required >> 16) | (leads << 1) | (leads << 2);
+    return ((continuations ^ required) & judged_mask) == 0 &&
+           (static_cast<std::uint32_t>(_mm_movemask_epi8(known)) & judged_mask) == judged_mask;
+  };
+  std::size_t i = 0;
+  for (; size - i >= 16; i += 16) {
+    if (readable_end - (bytes + i) < 16 || !judge(bytes + i, 0xFFFF)) return is_valid_utf8(bytes, size);
   }
+  std::size_t judged = 16;
+  if (i < size) {
+    judged = size - i;
+    if (readable_end - (bytes + i) < 16 || !judge(bytes + i, (std::uint32_t{1} << judged) - 1)) {
+      return is_valid_utf8(bytes, size);
+    }
+  }
+  // No lead byte may want continuations past the end.
+  if ((required >> judged) != 0) return is_valid_utf8(bytes, size);
+  return true;
 #else
   (void)readable_end;
-#endif
   return is_valid_utf8(bytes, size);
+#endif
 }
 
 }  // namespace lumra::artifacts

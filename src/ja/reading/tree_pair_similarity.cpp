@@ -49,7 +49,7 @@ class TreeSearch {
     if (!set_limit(best)) return;
     // Wide bands are filled a word at a time (bit_row.h), narrow ones cell
     // by cell.
-    bits_ = m >= 1 && m <= 64 && 2 * limit_ + 1 >= kWidestBand;
+    bits_ = m >= 1 && m <= 64 && 2 * limit_ + 1 >= kNarrowestBitBand;
     if (bits_) {
       match_text();
       bit_rows_.resize(depths);
@@ -294,8 +294,9 @@ class TreeSearch {
   std::uint64_t limit_ = 0;
   std::vector<std::uint32_t> rows_;
   std::vector<Band> bands_;
-  // Bands at least this wide are filled as bit rows.
-  static constexpr std::uint64_t kWidestBand = 12;
+  // Bands at least this wide are filled as bit rows: cell by cell, only
+  // the narrowest are cheaper.
+  static constexpr std::uint64_t kNarrowestBitBand = 4;
   bool bits_ = false;
   std::vector<BitRow> bit_rows_;
   struct SymbolMatches {

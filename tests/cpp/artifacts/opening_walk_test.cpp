@@ -6,6 +6,7 @@
 #include <random>
 
 #include "artifacts/fst/opening_walk.h"
+#include "artifacts/indexed/valid_utf8.h"
 #include "fst_test_support.h"
 
 namespace lumra::fst::testing {
@@ -118,6 +119,39 @@ TEST(OpeningWalkTest, GivesNoMapBeforeTheWalkIsDone) {
   ASSERT_TRUE(started.ok());
   ASSERT_TRUE(started.value().next().value());
   EXPECT_FALSE(std::move(started.value()).finish().has_value());
+}
+
+// The key automaton's state after each key, carried from frame to frame
+// while the walk shares prefixes, is the state of a run over the whole key:
+// random key sets of whole, cut and stray UTF-8 pieces, with the UTF-8
+// automaton.
+TEST(OpeningWalkTest, EndsEachKeyInTheStateOfARunOverTheWholeKey) {
+  static const std::string kPieces[] = {"a", "z", "\xc3\xa9", "\xe6\x97\xa5", "\xe3\x81\xab",
+                                        "\xf0\x9d\x84\x9e", "\xe6\x97", "\x80", "\xff", "\xed\xa0\x80"};
+  std::mt19937_64 rng(11);
+  int valid = 0, invalid = 0;
+  for (int trial = 0; trial < 200; ++trial) {
+    std::vector<std::string> keys;
+    for (int k = 0; k < 40; ++k) {
+      std::string key;
+      for (std::size_t n = rng() % 5; n > 0; --n) key += kPieces[rng() % std::size(kPieces)];
+      keys.push_back(key);
+    }
+    Pairs pairs;
+    for (const std::string& key : keys) pairs[key] = key.size();
+    const Bytes bytes = build(pairs);
+    Result<OpeningWalk, FstError> started =
+        OpeningWalk::start(bytes, kDefaultMaxKeyBytes, artifacts::utf8_automaton());
+    ASSERT_TRUE(started.ok());
+    OpeningWalk& walk = started.value();
+    while (walk.next().value()) {
+      const bool accepted = artifacts::utf8_automaton_accepts(walk.key_state());
+      ASSERT_EQ(accepted, artifacts::is_valid_utf8(walk.key())) << ::testing::PrintToString(walk.key());
+      ++(accepted ? valid : invalid);
+    }
+  }
+  EXPECT_GT(valid, 1000);
+  EXPECT_GT(invalid, 1000);
 }
 
 }  // namespace
