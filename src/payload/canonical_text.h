@@ -22,6 +22,7 @@
 //   std::string hex = hash.hex_digest();
 #pragma once
 
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -96,14 +97,18 @@ class CanonicalTextWriter {
   // The entry whose record (surface_record.h) starts at `offset` of a
   // surface table's `arena`, as entry() writes it. The record's fields are
   // written as they are read, with no list of its readings in between: a
-  // checksum writes one record for every entry of an index.
+  // checksum writes one record for every entry of an index. The write
+  // position stays in a local between fields, where a member would be
+  // stored and loaded again around every byte written (a char store may
+  // alias it).
   void record(std::string_view arena, std::uint64_t offset) {
-    offset = record_field('S', arena, offset);
+    char* out = buffer_.get() + used_;
+    out = record_field(out, 'S', arena, offset);
     const std::uint64_t count = surface_record::read_varint(arena.data(), offset);
-    if (used_ + kMaxNumberLine > kChunkBytes) flush();
-    used_ = static_cast<std::size_t>(put_number_line(buffer_.get() + used_, 'R', count) -
-                                     buffer_.get());
-    for (std::uint64_t r = 0; r < count; ++r) offset = record_field('r', arena, offset);
+    if (room(out) < kMaxNumberLine) out = flush_at(out);
+    out = put_number_line(out, 'R', count);
+    for (std::uint64_t r = 0; r < count; ++r) out = record_field(out, 'r', arena, offset);
+    used_ = static_cast<std::size_t>(out - buffer_.get());
   }
 
   // Hands everything written so far to the sink. Call it once the text is
@@ -114,25 +119,33 @@ class CanonicalTextWriter {
   }
 
  private:
-  static constexpr char kTwoDigits[] =
-      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-      "8081828384858687888990919293949596979899";
+  // The lines "0\n" to "99\n", four bytes apart.
+  static constexpr std::array<char, 400> kSmallNumberLines = [] {
+    std::array<char, 400> lines{};
+    for (int n = 0; n < 100; ++n) {
+      char* line = lines.data() + 4 * n;
+      if (n >= 10) *line++ = static_cast<char>('0' + n / 10);
+      *line++ = static_cast<char>('0' + n % 10);
+      *line = '\n';
+    }
+    return lines;
+  }();
   // A tag, up to 20 decimal digits and a line feed.
   static constexpr std::size_t kMaxNumberLine = 1 + 20 + 1;
 
-  static char* put_number_line(char* out, char tag, std::uint64_t count) {
+  // Writes the line at `out`, which has room for kMaxNumberLine bytes.
+  [[gnu::always_inline]] static char* put_number_line(char* out, char tag, std::uint64_t count) {
     *out++ = tag;
     // Nearly every length and count of a reading index has one or two
-    // digits: those are copied from a table, without a branch on how many,
-    // which would be mispredicted half the time.
+    // digits: their line is copied whole from a table, four bytes of which
+    // the last, or the last two, are overwritten by what follows, without
+    // a branch on how many digits, which would be mispredicted half the
+    // time.
     if (count < 100) {
-      const std::size_t one_digit = count < 10;
-      std::memcpy(out, kTwoDigits + 2 * count + one_digit, 2);
-      out += 2 - one_digit;
-    } else {
-      out = std::to_chars(out, out + 20, count).ptr;
+      std::memcpy(out, kSmallNumberLines.data() + 4 * count, 4);
+      return out + 2 + (count >= 10);
     }
+    out = std::to_chars(out, out + 20, count).ptr;
     *out++ = '\n';
     return out;
   }
@@ -140,26 +153,48 @@ class CanonicalTextWriter {
   // record_field().
   static constexpr std::size_t kShortValue = 32;
 
-  // Writes the field of `tag` whose length and bytes start at `offset` of
-  // `arena`, and gives the offset past them. A short value, the usual one,
-  // is copied as a whole block that may run past its end, in the arena and
-  // in the chunk, when both have that room: the bytes beyond it are
-  // overwritten by what follows or lie past the text, and the copy costs
-  // neither a call nor a branch on the value's size.
-  std::uint64_t record_field(char tag, std::string_view arena, std::uint64_t offset) {
-    const std::uint64_t size = surface_record::read_varint(arena.data(), offset);
-    const char* value = arena.data() + offset;
-    if (size <= kShortValue && arena.size() - offset >= kShortValue &&
-        used_ + kMaxNumberLine + kShortValue + 1 <= kChunkBytes) {
-      char* out = put_number_line(buffer_.get() + used_, tag, size);
-      std::memcpy(out, value, kShortValue);
+  // Writes at `out` the field of `tag` whose length and bytes start at
+  // `offset` of `arena`, moves `offset` past them and gives the new write
+  // position. A short value, the usual one, is copied as a whole block that
+  // may run past its end, in the arena and in the chunk, when both have
+  // that room: the bytes beyond it are overwritten by what follows or lie
+  // past the text, and the copy costs neither a call nor a branch on the
+  // value's size.
+  [[gnu::always_inline]] char* record_field(char* out, char tag, std::string_view arena,
+                                            std::uint64_t& offset) {
+    const char* const data = arena.data();
+    std::uint64_t at = offset;
+    // Lengths under 128, nearly all of them, take one byte.
+    std::uint64_t size = static_cast<unsigned char>(data[at]);
+    if (size < 0x80) [[likely]] {
+      ++at;
+    } else {
+      size = surface_record::read_varint(data, at);
+    }
+    offset = at + size;
+    if (size <= kShortValue && arena.size() - at >= kShortValue &&
+        room(out) >= kMaxNumberLine + kShortValue + 1) [[likely]] {
+      out = put_number_line(out, tag, size);
+      std::memcpy(out, data + at, kShortValue);
       out += size;
       *out++ = '\n';
-      used_ = static_cast<std::size_t>(out - buffer_.get());
-    } else {
-      field(tag, std::string_view(value, size));
+      return out;
     }
-    return offset + size;
+    used_ = static_cast<std::size_t>(out - buffer_.get());
+    field(tag, std::string_view(data + at, size));
+    return buffer_.get() + used_;
+  }
+
+  // Bytes left in the chunk past `out`.
+  std::size_t room(const char* out) const {
+    return static_cast<std::size_t>(buffer_.get() + kChunkBytes - out);
+  }
+
+  // Hands the chunk up to `out` to the sink; gives the chunk's start.
+  char* flush_at(char* out) {
+    used_ = static_cast<std::size_t>(out - buffer_.get());
+    flush();
+    return buffer_.get();
   }
 
   static char* put_field(char* out, char tag, std::string_view value) {

@@ -45,12 +45,14 @@ void insertion_sort_into(const SurfaceOrderKey* from, std::size_t n, SurfaceOrde
 
 // Sorts the n keys of `keys` by prefix, most significant bits first, with
 // `other` (as long) for scratch; the result lands in `other` when
-// `into_other`, else in `keys`. Each level deals the keys by the eight
-// highest bits in which their prefixes differ, from one buffer into the
-// other, so that every part then shares eight more bits; the parts are
-// sorted the same way back into the buffer the level came from, and after a
-// level or two over the whole set they fit in the cache. Surfaces that
-// share their first eight bytes stay in any order among themselves.
+// `into_other`, else in `keys`. Each level deals the keys by the highest
+// bits in which their prefixes differ, from one buffer into the other, so
+// that every part then shares those bits too; the parts are sorted the same
+// way back into the buffer the level came from. A level looks at up to
+// eight bits, fewer for a small part: the buckets of a digit cost a pass of
+// their own, which for a part of a few dozen keys would outweigh the keys.
+// Surfaces that share their first eight bytes stay in any order among
+// themselves.
 void sort_by_prefix(SurfaceOrderKey* keys, SurfaceOrderKey* other, std::size_t n,
                     bool into_other) {
   if (n <= kInsertionKeys) {
@@ -72,21 +74,27 @@ void sort_by_prefix(SurfaceOrderKey* keys, SurfaceOrderKey* other, std::size_t n
     if (into_other) std::copy(keys, keys + n, other);
     return;
   }
-  const int shift = std::max(0, static_cast<int>(std::bit_width(varying)) - 8);
-  const auto digit = [shift](const SurfaceOrderKey& key) { return key.prefix >> shift & 0xFF; };
+  // About one bucket for every two to four keys.
+  const int bits = std::clamp(static_cast<int>(std::bit_width(n)) - 2, 3, 8);
+  const int shift = std::max(0, static_cast<int>(std::bit_width(varying)) - bits);
+  const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+  const auto digit = [shift, mask](const SurfaceOrderKey& key) {
+    return key.prefix >> shift & mask;
+  };
   // n is at most the entry limit of a payload, far below 2^32.
-  std::array<std::uint32_t, 256> next{};
+  std::array<std::uint32_t, 256> next;
+  std::fill_n(next.begin(), mask + 1, 0);
   for (std::size_t i = 0; i < n; ++i) ++next[digit(keys[i])];
   std::array<std::uint32_t, 257> starts;
   std::uint32_t sum = 0;
-  for (std::size_t d = 0; d < 256; ++d) {
+  for (std::size_t d = 0; d <= mask; ++d) {
     starts[d] = sum;
     sum += next[d];
     next[d] = starts[d];
   }
-  starts[256] = sum;
+  starts[mask + 1] = sum;
   for (std::size_t i = 0; i < n; ++i) other[next[digit(keys[i])]++] = keys[i];
-  for (std::size_t d = 0; d < 256; ++d) {
+  for (std::size_t d = 0; d <= mask; ++d) {
     const std::uint32_t start = starts[d];
     const std::uint32_t size = starts[d + 1] - start;
     if (size == 0) continue;
@@ -95,6 +103,36 @@ void sort_by_prefix(SurfaceOrderKey* keys, SurfaceOrderKey* other, std::size_t n
       continue;
     }
     sort_by_prefix(other + start, keys + start, size, !into_other);
+  }
+}
+
+// From this many keys on, the sort starts by dealing them by their first two
+// bytes.
+constexpr std::size_t kLeadSortKeys = 16384;
+
+// The first two bytes of a prefix.
+std::size_t lead_of(const SurfaceOrderKey& key) { return key.prefix >> 48; }
+
+// Sorts the n keys of `keys` by prefix, with `other` (as long) for scratch,
+// dealing them first by their first two bytes. A surface's first bytes are
+// where its first character starts, so a payload's keys spread over these
+// buckets by the character a surface starts with, and the buckets, now
+// small enough for the cache, are sorted on their own. Taking the bytes
+// where they stand sorts faster than a first digit taken from the bits in
+// which the keys differ, which in UTF-8 start inside a character.
+void sort_by_lead_then_prefix(SurfaceOrderKey* keys, SurfaceOrderKey* other, std::size_t n) {
+  constexpr std::size_t kLeads = std::size_t{1} << 16;
+  std::vector<std::uint32_t> next(kLeads);
+  for (std::size_t i = 0; i < n; ++i) ++next[lead_of(keys[i])];
+  std::uint32_t sum = 0;
+  for (std::uint32_t& count : next) sum += std::exchange(count, sum);
+  for (std::size_t i = 0; i < n; ++i) other[next[lead_of(keys[i])]++] = keys[i];
+  // next[d] is now where the bucket of lead d ends.
+  std::uint32_t start = 0;
+  for (const std::uint32_t end : next) {
+    if (end - start == 1) keys[start] = other[start];
+    if (end - start > 1) sort_by_prefix(other + start, keys + start, end - start, true);
+    start = end;
   }
 }
 
@@ -107,7 +145,11 @@ void sort_keys(const char* data, std::vector<SurfaceOrderKey>& keys) {
     // advice.
     std::unique_ptr<SurfaceOrderKey[]> scratch(new SurfaceOrderKey[keys.size()]);
     advise_huge_pages(scratch.get(), keys.size() * sizeof(SurfaceOrderKey));
-    sort_by_prefix(keys.data(), scratch.get(), keys.size(), false);
+    if (keys.size() >= kLeadSortKeys) {
+      sort_by_lead_then_prefix(keys.data(), scratch.get(), keys.size());
+    } else {
+      sort_by_prefix(keys.data(), scratch.get(), keys.size(), false);
+    }
   }
   // string_view compares bytes as unsigned char: a prefix sorts first.
   const auto by_surface = [data](const SurfaceOrderKey& a, const SurfaceOrderKey& b) {

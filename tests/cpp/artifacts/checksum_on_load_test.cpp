@@ -129,14 +129,17 @@ TEST(ChecksumOnLoadTest, FileLoadersTakeItForIndexedAndBinaryPayloads) {
 // of one another; readings whose byte lengths straddle the writer's
 // short-value copy, a table record's one-byte lengths and, for a few, the
 // writer's chunk.
-Entries hard_entries(std::mt19937_64& rng, std::size_t count) {
+// Surfaces have up to `max_pieces` pieces.
+Entries hard_entries(std::mt19937_64& rng, std::size_t count, std::size_t max_pieces = 5) {
   static const std::vector<std::string> kPieces = {
       "a", "b", std::string(1, '\0'), "\xC3\xA9", "\xE6\x97\xA5", "\xF0\xA0\x80\x8B", "abcdefgh"};
   static const std::vector<std::size_t> kReadingBytes = {1, 2, 31, 32, 33, 127, 128, 129, 16384};
   Entries entries;
   while (entries.size() < count) {
     std::string surface;
-    for (std::size_t n = 1 + rng() % 5; n > 0; --n) surface += kPieces[rng() % kPieces.size()];
+    for (std::size_t n = 1 + rng() % max_pieces; n > 0; --n) {
+      surface += kPieces[rng() % kPieces.size()];
+    }
     std::vector<std::string>& readings = entries[surface];
     readings.clear();
     for (std::size_t n = 1 + rng() % 3; readings.size() < n;) {
@@ -169,12 +172,15 @@ std::string canonical_text_of(const Entries& entries) {
 
 // The binary form, whose load sorts its entries for the checksum, against
 // that text and the indexed form of the same entries, in file order random
-// and already sorted.
+// and already sorted; the last round is large enough for the sort to deal
+// its keys by their first two bytes first, and its text spans many of the
+// writer's chunks.
 TEST(ChecksumOnLoadTest, BinaryFormEqualsTheTextAndTheIndexedForm) {
   std::mt19937_64 rng(29);
   TempDir dir;
-  for (int round = 0; round < 8; ++round) {
-    const Entries entries = hard_entries(rng, 1 + rng() % 600);
+  for (int round = 0; round < 9; ++round) {
+    const Entries entries =
+        round < 8 ? hard_entries(rng, 1 + rng() % 600) : hard_entries(rng, 20000, 8);
     ja::UnidicReadingIndexPayload payload{1, std::string(ja::kUnidicPayloadType), {}};
     for (const auto& [surface, readings] : entries) payload.entries.push_back({surface, readings});
     if (round % 2 == 0) std::shuffle(payload.entries.begin(), payload.entries.end(), rng);
