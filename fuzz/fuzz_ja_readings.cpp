@@ -3,9 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "fuzz/reading_fuzz.h"
+#include "ja/forecast/reading_strings_forecast.h"
 #include "ja/japanese_distance_error.h"
 #include "ja/reading/reading_lattice.h"
 #include "ja/reading/reading_strings.h"
@@ -37,6 +40,20 @@ struct Japanese {
     return ja::unordered_reading_strings(index, text, options);
   }
   static std::string describe(const ja::JapaneseDistanceError& error) { return ja::message(error); }
+  // The forecast that a partial alignment takes instead of converting a
+  // span is never optimistic.
+  static void check_text(const ja::UnidicReadingIndex& index, std::string_view text,
+                         const ja::ReadingOptions& options) {
+    const ja::ReadingStringsForecast forecast = ja::forecast_reading_strings(index, text, options);
+    if (forecast == ja::ReadingStringsForecast::kUnsure) return;
+    const auto strings = ja::unordered_reading_strings(index, text, options);
+    const bool unread =
+        !strings.ok() &&
+        std::holds_alternative<ja::distance_errors::UnsupportedCharacter>(strings.error());
+    if (forecast == ja::ReadingStringsForecast::kReadings ? !strings.ok() : !unread) {
+      __builtin_trap();
+    }
+  }
   static auto lattice(const ja::UnidicReadingIndex& index, std::string_view text,
                       const ja::ReadingOptions& options) {
     return ja::searchable_reading_lattice(index, text, options);

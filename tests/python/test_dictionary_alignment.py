@@ -171,25 +171,28 @@ def test_chinese_alignment_is_the_brute_force(scratch, entries, data):
 
 # Spans that can no longer beat the best are left unconverted only when
 # their conversion certainly succeeds: one that fails still ends the call,
-# at its turn.
+# at its turn. (The distance form also fails at the lattice state limit of
+# the chain lattices, which the pairwise methods do not build: it is left
+# out where that limit comes first.)
 @pytest.mark.parametrize(
-    ("cls", "entries", "text", "options", "fails"),
+    ("cls", "entries", "text", "options", "fails", "forms"),
     [
         # 16384 strings of up to 14 readings: 19 MB, past the 16 MiB limit.
-        (Z, {"行": ["xing" + "a" * 80, "hang" + "a" * 80]}, "行" * 14, {"max_paths": 16384}, True),
-        (Z, {"行": ["xing" + "a" * 80, "hang"]}, "行" * 14, {"max_paths": 16384}, False),
-        (Z, {"行": ["xing", "hang"], "中": ["zhong"]}, "行中" * 3 + "鬱行" * 3, {"max_paths": 16384}, False),
+        (Z, {"行": ["xing" + "a" * 80, "hang" + "a" * 80]}, "行" * 14, {"max_paths": 16384}, True, ["ratio"]),
+        (Z, {"行": ["xing" + "a" * 80, "hang"]}, "行" * 14, {"max_paths": 16384}, False, ["ratio"]),
+        (Z, {"行": ["xing", "hang"], "中": ["zhong"]}, "行中" * 3 + "鬱行" * 3, {"max_paths": 16384}, False, ["distance", "ratio"]),
         # Four readings of 300 kana: 1200 kana, past the 1024 of one path.
-        (J, {"長": ["あ" * 300]}, "長長x長長長長", {}, True),
-        (J, {"長": ["あ" * 300], "行": ["いく", "ぎょう", "こう"]}, "長行" * 2 + "鬱行行", {"max_paths": 64}, False),
+        (J, {"長": ["あ" * 300]}, "長長x長長長長", {}, True, ["distance", "ratio"]),
+        (J, {"長": ["あ" * 300]}, "長長長鬱長長長長", {}, True, ["distance", "ratio"]),
+        (J, {"長": ["あ" * 300], "行": ["いく", "ぎょう", "こう"]}, "長行" * 2 + "鬱行行", {"max_paths": 64}, False, ["distance", "ratio"]),
     ],
 )
-def test_spans_beyond_the_best_fail_in_turn(tmp_path, cls, entries, text, options, fails):
+def test_spans_beyond_the_best_fail_in_turn(tmp_path, cls, entries, text, options, fails, forms):
     kind = JA_PAYLOAD_TYPE if cls is J else ZH_PAYLOAD_TYPE
     extra = {} if cls is J else {"pinyin_view": "no-tone"}
     d = cls.load_payload(write_payload(tmp_path / "payload.yaml", kind, entries, **extra))
     query = text[0]
-    for form in ("distance", "ratio"):
+    for form in forms:
         expected = outcome(lambda: brute_force(d, SKIP[cls], form, query, text, len(text), None, **options))
         assert (expected[0] == "ValueError") == fails, expected
         method = getattr(d, f"_partial_{form}_alignment")

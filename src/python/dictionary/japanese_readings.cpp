@@ -5,7 +5,7 @@
 #include <variant>
 
 #include "ja/reading/reading_lattice.h"
-#include "ja/reading/reading_string_set.h"
+#include "ja/forecast/reading_strings_forecast.h"
 #include "ja/reading/reading_strings.h"
 #include "ja/reading/validate_reading_options.h"
 
@@ -53,10 +53,12 @@ JapaneseReadings::similarity_form(const Index& index, std::string_view text,
 
 SpanOutlook JapaneseReadings::span_outlook(const Index& index, std::string_view text,
                                            const ja::ReadingOptions& options, Scratch&) {
-  auto set = ja::ReadingStringSet::of(index, text, options);
-  if (set.ok()) return SpanOutlook{SpanOutlook::Kind::kReadings, std::nullopt};
-  if (has_no_readings(set.error())) {
-    return SpanOutlook{SpanOutlook::Kind::kNoReadings, std::nullopt};
+  switch (ja::forecast_reading_strings(index, text, options)) {
+    case ja::ReadingStringsForecast::kUnsure: break;
+    case ja::ReadingStringsForecast::kNoReadings:
+      return SpanOutlook{SpanOutlook::Kind::kNoReadings, std::nullopt};
+    case ja::ReadingStringsForecast::kReadings:
+      return SpanOutlook{SpanOutlook::Kind::kReadings, std::nullopt};
   }
   return SpanOutlook{};
 }

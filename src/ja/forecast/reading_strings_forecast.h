@@ -1,0 +1,36 @@
+// Whether reading_strings of a text would give strings, fail, or say that
+// the text has no readings, found out by counting instead of writing.
+//
+// A partial alignment by readings must convert every span that might fail,
+// even one that can no longer win, as the first failure ends the call. A
+// long span of an ambiguous text may hold thousands of reading paths and
+// megabytes of romaji; whether any of it fails follows from the lengths of
+// its readings and the sizes of its expansions (expansion_size.h), which
+// take a walk over the paths that keeps what neighbouring paths share
+// (ReadingPathWalker) and no strings at all.
+//
+// The forecast is never optimistic: kReadings and kNoReadings are certain,
+// and whatever it cannot settle cheaply (mixed ASCII text, strings whose
+// count with repeats passes the bound on their distinct bytes, any failure)
+// is kUnsure, for the caller to convert.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "ja/reading/reading_options.h"
+#include "ja/unidic/reading_index.h"
+
+namespace lumra::ja {
+
+enum class ReadingStringsForecast : std::uint8_t {
+  kUnsure,      // reading_strings may fail
+  kNoReadings,  // it certainly fails with UnsupportedCharacter
+  kReadings,    // it certainly gives strings
+};
+
+ReadingStringsForecast forecast_reading_strings(const UnidicReadingIndex& index,
+                                                std::string_view text,
+                                                const ReadingOptions& options);
+
+}  // namespace lumra::ja
