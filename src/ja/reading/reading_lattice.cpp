@@ -9,6 +9,7 @@
 #include "ja/reading/ascii_token.h"
 #include "ja/reading/dictionary_error.h"
 #include "ja/reading/path_romaji.h"
+#include "ja/reading/reading_text_speller.h"
 #include "ja/reading/table_path_adder.h"
 #include "ja/reading/validate_reading_options.h"
 #include "ja/romaji/lattice_builder.h"
@@ -56,15 +57,32 @@ Status<JapaneseDistanceError> add_table_paths(const ReadingPathTable& table,
   return add_all(builder);
 }
 
-Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicReadingIndex& index,
-                                                                 std::string_view text,
-                                                                 const ReadingOptions& options,
-                                                                 RomajiLatticeBuilder& builder) {
+// The builder's lattice so far with the node count it was written with, or
+// nothing when nothing was added.
+Result<std::optional<CompactReadingLattice>, JapaneseDistanceError> finished(
+    RomajiLatticeBuilder& builder) {
+  LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
+  if (!lattice) return std::optional<CompactReadingLattice>();
+  return std::optional<CompactReadingLattice>(
+      CompactReadingLattice{std::move(*lattice), builder.built_node_count()});
+}
+
+// `spell_directly`: the builder is compact, with `max_nodes` as its limit,
+// so the texts of a segmentation may be spelled from the graph they share
+// (reading_text_speller.h) when that is cheap to tell; the builder still
+// adds them when it is not, and reports the failures.
+Result<CompactReadingLattice, JapaneseDistanceError> build_reading_lattice(
+    const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options,
+    RomajiLatticeBuilder& builder, std::optional<std::uint64_t> spell_directly) {
   LUMRA_TRY_DICTIONARY(validate_reading_options(options));
   PathRomajiConverter converter;
   TablePathAdder adder;
   ReadingPathTable table;
   bool segmented_without_fallback = false;
+  auto plain = [&]() -> Result<CompactReadingLattice, JapaneseDistanceError> {
+    LUMRA_TRY_ASSIGN(PathLattice lattice, plain_lattice(text, builder));
+    return CompactReadingLattice{std::move(lattice), builder.built_node_count()};
+  };
 
   if (has_ascii_alnum(text)) {
     if (is_romaji_expandable(text)) {
@@ -84,20 +102,28 @@ Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicRea
         LUMRA_TRY_DICTIONARY(table.build(index, text, options, true));
         LUMRA_TRY(add_table_paths(table, text, false, adder, builder));
       }
-      LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
+      LUMRA_TRY_ASSIGN(std::optional<CompactReadingLattice> lattice, finished(builder));
       if (lattice) return std::move(*lattice);
     }
   } else {
-    auto plain = plain_lattice(text, builder);
+    auto read_plainly = plain();
     // Only a text that cannot be spelled plainly is read by segmentation;
     // a plain lattice beyond the node limit is an answer of its own. A
     // failed add leaves the builder empty for what follows.
-    if (plain.ok() || !is_romaji_path_failure(plain.error())) return plain;
+    if (read_plainly.ok() || !is_romaji_path_failure(read_plainly.error())) return read_plainly;
     LUMRA_TRY_DICTIONARY(table.build(index, text, options, false));
     segmented_without_fallback = true;
-    LUMRA_TRY(add_table_paths(table, text, true, adder, builder));
-    LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
-    if (lattice) return std::move(*lattice);
+    std::optional<SpelledReadingTexts> spelled;
+    if (spell_directly) spelled = spell_reading_texts(table, *spell_directly);
+    if (spelled) {
+      if (spelled->lattice) {
+        return CompactReadingLattice{std::move(*spelled->lattice), spelled->built_nodes};
+      }
+    } else {
+      LUMRA_TRY(add_table_paths(table, text, true, adder, builder));
+      LUMRA_TRY_ASSIGN(std::optional<CompactReadingLattice> lattice, finished(builder));
+      if (lattice) return std::move(*lattice);
+    }
   }
 
   // Segmentation: dictionary words alone first, then with runs read as
@@ -107,15 +133,15 @@ Result<PathLattice, JapaneseDistanceError> build_reading_lattice(const UnidicRea
   }
   if (table.path_count() > 0) {
     LUMRA_TRY(add_table_paths(table, text, false, adder, builder));
-    LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
+    LUMRA_TRY_ASSIGN(std::optional<CompactReadingLattice> lattice, finished(builder));
     if (lattice) return std::move(*lattice);
   }
   LUMRA_TRY_DICTIONARY(table.build(index, text, options, true));
   LUMRA_TRY(add_table_paths(table, text, false, adder, builder));
-  LUMRA_TRY_ASSIGN(std::optional<PathLattice> lattice, builder.finish());
+  LUMRA_TRY_ASSIGN(std::optional<CompactReadingLattice> lattice, finished(builder));
   if (lattice) return std::move(*lattice);
   // Nothing reads: report why the text does not read plainly.
-  return plain_lattice(text, builder);
+  return plain();
 }
 
 }  // namespace
@@ -124,22 +150,33 @@ Result<PathLattice, JapaneseDistanceError> reading_lattice(const UnidicReadingIn
                                                            std::string_view text,
                                                            const ReadingOptions& options) {
   RomajiLatticeBuilder builder;
-  return build_reading_lattice(index, text, options, builder);
+  LUMRA_TRY_ASSIGN(CompactReadingLattice read,
+                   build_reading_lattice(index, text, options, builder, std::nullopt));
+  return std::move(read.lattice);
 }
 
 Result<PathLattice, JapaneseDistanceError> searchable_reading_lattice(
     const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options) {
   RomajiLatticeBuilder builder(kMaxLatticeStates);
-  return build_reading_lattice(index, text, options, builder);
+  LUMRA_TRY_ASSIGN(CompactReadingLattice read,
+                   build_reading_lattice(index, text, options, builder, std::nullopt));
+  return std::move(read.lattice);
 }
 
 Result<CompactReadingLattice, JapaneseDistanceError> compact_reading_lattice(
     const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options,
     std::uint64_t max_nodes) {
   RomajiLatticeBuilder builder = RomajiLatticeBuilder::compact(max_nodes);
-  LUMRA_TRY_ASSIGN(PathLattice lattice, build_reading_lattice(index, text, options, builder));
-  // The lattice came from the builder's last finish().
-  return CompactReadingLattice{std::move(lattice), builder.built_node_count()};
+  return build_reading_lattice(index, text, options, builder, max_nodes);
+}
+
+// The same without spelling the texts from their shared graph, for
+// comparing the two ways.
+Result<CompactReadingLattice, JapaneseDistanceError> compact_reading_lattice_text_by_text(
+    const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options,
+    std::uint64_t max_nodes) {
+  RomajiLatticeBuilder builder = RomajiLatticeBuilder::compact(max_nodes);
+  return build_reading_lattice(index, text, options, builder, std::nullopt);
 }
 
 }  // namespace lumra::ja

@@ -49,4 +49,12 @@ Result<CompactReadingLattice, JapaneseDistanceError> compact_reading_lattice(
     const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options,
     std::uint64_t max_nodes = kMaxLatticeStates);
 
+// compact_reading_lattice with every reading text added to the builder one
+// by one, never spelled from the graph the texts share
+// (reading_text_speller.h): the way that decides whenever the other cannot,
+// kept callable so that the two can be compared.
+Result<CompactReadingLattice, JapaneseDistanceError> compact_reading_lattice_text_by_text(
+    const UnidicReadingIndex& index, std::string_view text, const ReadingOptions& options,
+    std::uint64_t max_nodes = kMaxLatticeStates);
+
 }  // namespace lumra::ja

@@ -204,14 +204,27 @@ Result<PathLattice, LatticeError> SpellingTrie::take_lattice() {
   std::vector<std::uint32_t> first(n + 1, 0);
   for (std::size_t node = 1; node < n; ++node) ++first[parents_[node] + 1];
   for (std::size_t node = 0; node < n; ++node) first[node + 1] += first[node];
-  std::vector<std::uint32_t> kids(n > 0 ? n - 1 : 0);
+  std::vector<ListEdge> edges(n > 0 ? n - 1 : 0);
   {
     std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
     for (std::size_t node = 1; node < n; ++node) {
-      kids[next[parents_[node]]++] = static_cast<std::uint32_t>(node);
+      edges[next[parents_[node]]++] = {lists_of_nodes_[node], static_cast<std::uint32_t>(node)};
     }
   }
+  std::vector<char> ends = std::move(ends_);
+  return spell_graph(first, edges, ends);
+}
 
+Result<PathLattice, LatticeError> SpellingTrie::take_graph_lattice(
+    std::span<const std::uint32_t> first_edge, std::span<const ListEdge> edges,
+    std::span<const char> ends) {
+  return spell_graph(first_edge, edges, ends);
+}
+
+Result<PathLattice, LatticeError> SpellingTrie::spell_graph(
+    std::span<const std::uint32_t> first, std::span<const ListEdge> graph_edges,
+    std::span<const char> ends) {
+  const std::size_t n = ends.size();
   // Trie nodes with the same endings, children first: a class is numbered
   // after the classes its edges lead to.
   std::vector<std::uint32_t> class_of(n);
@@ -224,17 +237,17 @@ Result<PathLattice, LatticeError> SpellingTrie::take_lattice() {
     for (std::size_t node = n; node-- > 0;) {
       own.clear();
       for (std::uint32_t k = first[node]; k < first[node + 1]; ++k) {
-        own.emplace_back(lists_of_nodes_[kids[k]], class_of[kids[k]]);
+        own.emplace_back(graph_edges[k].list, class_of[graph_edges[k].target]);
       }
       std::sort(own.begin(), own.end());
-      signature.assign(1, ends_[node]);
+      signature.assign(1, ends[node]);
       for (const auto& [list, cls] : own) {
         signature.push_back(list);
         signature.push_back(cls);
       }
       const std::uint32_t cls = numbers.number(signature);
       if (cls == classes.size()) {
-        classes.push_back({ends_[node] != 0, static_cast<std::uint32_t>(edges.size()),
+        classes.push_back({ends[node] != 0, static_cast<std::uint32_t>(edges.size()),
                            static_cast<std::uint32_t>(own.size())});
         edges.insert(edges.end(), own.begin(), own.end());
       }

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "core/base/result.h"
@@ -36,14 +37,39 @@ class SpellingTrie {
   // trie empty. Fails only with Interrupted (core/base/interruption.h).
   Result<PathLattice, LatticeError> take_lattice();
 
+  // A small number for each distinct variant list, equal for equal lists;
+  // 0 for the long vowel mark, whose spellings depend on the vowel before
+  // it.
+  std::uint32_t list_number(const std::optional<VariantList>& list);
+  // The list numbered `number` (not 0).
+  const VariantList& numbered_list(std::uint32_t number) const { return lists_[number]; }
+
+  // One edge of a graph of variant lists: the list's number (list_number)
+  // and the node it leads to.
+  struct ListEdge {
+    std::uint32_t list;
+    std::uint32_t target;
+  };
+
+  // take_lattice() for a graph of lists made elsewhere instead of the added
+  // ones (the trie must be empty): node 0 is where every sequence starts,
+  // node k's edges are edges[first_edge[k], first_edge[k + 1]), every edge
+  // leads to a higher node, no node has two edges of one list, every node
+  // lies on a way to a node that `ends`, and the lists were numbered by
+  // this trie. A lattice of the same strings as the trie of the graph's
+  // sequences would give. Leaves the trie empty.
+  Result<PathLattice, LatticeError> take_graph_lattice(std::span<const std::uint32_t> first_edge,
+                                                       std::span<const ListEdge> edges,
+                                                       std::span<const char> ends);
+
  private:
   // A variant list packed into four words: its size, then each spelling's
   // byte count and bytes.
   using PackedList = std::array<std::uint64_t, 4>;
 
-  // A small number for each distinct variant list; 0 for the long vowel
-  // mark, whose spellings depend on the vowel before it.
-  std::uint32_t list_number(const std::optional<VariantList>& list);
+  Result<PathLattice, LatticeError> spell_graph(std::span<const std::uint32_t> first_edge,
+                                                std::span<const ListEdge> edges,
+                                                std::span<const char> ends);
   std::uint32_t hashed_list_number(const VariantList& list);
   std::uint32_t child(std::uint32_t node, std::uint32_t list);
   void grow_lists();

@@ -72,6 +72,11 @@ class ReadingPathTable {
   // All paths of the whole text, in the byte order of their texts.
   std::vector<ReadingPath> paths() const;
 
+  // The reading texts of every position as the table holds them, position
+  // 0's being those of the paths (core/segmentation/tail_table.h), for
+  // whoever works on the texts without walking the paths one by one.
+  const TailTable& tails() const { return paths_; }
+
  private:
   friend class ReadingPathWalker;
 
