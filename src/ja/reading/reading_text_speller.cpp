@@ -102,6 +102,10 @@ std::uint64_t saturating_mul(std::uint64_t a, std::uint64_t b) {
 // text's reading texts need; past it the builder answers instead.
 constexpr std::size_t kMaxSubsetMembers = std::size_t{1} << 20;
 
+// The fewest kana nodes the texts' own lattice may have before the builder
+// is left to answer.
+constexpr std::uint64_t kMinKanaNodes = 4096;
+
 class Speller {
  public:
   explicit Speller(const PathLattice& kana) : kana_(kana) {}
@@ -445,7 +449,9 @@ std::optional<SpelledReadingTexts> Speller::run(std::uint64_t max_nodes) {
 std::optional<SpelledReadingTexts> spell_reading_texts(const ReadingPathTable& table,
                                                        std::uint64_t max_nodes) {
   if (table.path_count() == 0) return std::nullopt;
-  auto kana = compact_tail_lattice(table.tails(), max_nodes);
+  // Texts that cannot be spelled count for nothing in the builder, so a
+  // tight limit on its nodes says little about the texts' own lattice.
+  auto kana = compact_tail_lattice(table.tails(), std::max(max_nodes, kMinKanaNodes));
   if (!kana.ok() || !kana.value() || !kana.value()->lattice) return std::nullopt;
   Speller speller(*kana.value()->lattice);
   return speller.run(max_nodes);
