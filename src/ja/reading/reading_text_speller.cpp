@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "core/base/interruption.h"
@@ -133,7 +134,8 @@ class Speller {
     return static_cast<std::uint32_t>(spans_.size() - 1);
   }
   std::uint32_t state_at(std::uint64_t kana_node, const Pending& pending);
-  FirstUnit first_unit(const Pending& window);
+  FirstUnit first_unit(const Pending& window);  // remembered
+  FirstUnit unit_of(const Pending& window);
   bool build_unit_graph();
   bool count_built_nodes(std::uint64_t& end);
   bool determinize(std::vector<std::uint32_t>& first_edge,
@@ -142,7 +144,11 @@ class Speller {
 
   const PathLattice& kana_;
   SpellingTrie trie_;
-  std::unordered_map<std::uint64_t, FirstUnit> first_units_;
+  // first_unit's answers by window key (never 0), open addressing.
+  std::vector<std::uint64_t> window_keys_ = std::vector<std::uint64_t>(256, 0);
+  std::vector<FirstUnit> window_units_ = std::vector<FirstUnit>(256);
+  std::size_t windows_ = 0;
+  UnitVariantLists lists_;
   std::vector<std::uint32_t> state_heads_;  // per kana node
   std::vector<State> states_;
   // The unit graph: its nodes' edges, and its nodes in an order where every
@@ -170,12 +176,41 @@ std::uint32_t Speller::state_at(std::uint64_t kana_node, const Pending& pending)
 }
 
 FirstUnit Speller::first_unit(const Pending& window) {
-  const auto [known, fresh] = first_units_.try_emplace(window.key());
-  if (!fresh) return known->second;
-  FirstUnit& out = known->second;
-  out = {false, 0, 0};
-  std::string bytes;
-  for (std::size_t k = 0; k < window.size; ++k) append_char(bytes, window.chars[k]);
+  const std::uint64_t key = window.key();
+  std::size_t mask = window_keys_.size() - 1;
+  std::size_t slot = (key * 0x9E3779B97F4A7C15ull) >> 40 & mask;
+  for (; window_keys_[slot] != 0; slot = (slot + 1) & mask) {
+    if (window_keys_[slot] == key) return window_units_[slot];
+  }
+  const FirstUnit out = unit_of(window);
+  if (2 * (windows_ + 1) > window_keys_.size()) {
+    std::vector<std::uint64_t> keys(2 * window_keys_.size(), 0);
+    std::vector<FirstUnit> units(keys.size());
+    mask = keys.size() - 1;
+    for (std::size_t old = 0; old < window_keys_.size(); ++old) {
+      if (window_keys_[old] == 0) continue;
+      std::size_t to = (window_keys_[old] * 0x9E3779B97F4A7C15ull) >> 40 & mask;
+      while (keys[to] != 0) to = (to + 1) & mask;
+      keys[to] = window_keys_[old];
+      units[to] = window_units_[old];
+    }
+    window_keys_ = std::move(keys);
+    window_units_ = std::move(units);
+    slot = (key * 0x9E3779B97F4A7C15ull) >> 40 & mask;
+    while (window_keys_[slot] != 0) slot = (slot + 1) & mask;
+  }
+  window_keys_[slot] = key;
+  window_units_[slot] = out;
+  ++windows_;
+  return out;
+}
+
+FirstUnit Speller::unit_of(const Pending& window) {
+  const FirstUnit out{false, 0, 0};
+  char buffer[3 * 4];
+  std::size_t size = 0;
+  for (std::size_t k = 0; k < window.size; ++k) size += encode_char(window.chars[k], buffer + size);
+  const std::string_view bytes(buffer, size);
   std::array<RomajiUnit, 2> units;
   const UnitAt first = romaji_unit_at(bytes, 0, false);
   if (!first.ok) return out;
@@ -192,12 +227,10 @@ FirstUnit Speller::first_unit(const Pending& window) {
     chars += second.chars;
     ++count;
   }
-  UnitVariantLists lists;
-  if (!fill_unit_variant_lists(std::span(units.data(), count), lists).ok()) return out;
-  const bool combined = count == 2 && lists.size() == 1;
-  out = {true, trie_.list_number(lists[0]),
-         static_cast<std::uint8_t>(combined ? chars : first.chars)};
-  return out;
+  if (!fill_unit_variant_lists(std::span(units.data(), count), lists_).ok()) return out;
+  const bool combined = count == 2 && lists_.size() == 1;
+  return {true, trie_.list_number(lists_[0]),
+          static_cast<std::uint8_t>(combined ? chars : first.chars)};
 }
 
 bool Speller::build_unit_graph() {
@@ -349,17 +382,26 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
     for (const std::uint32_t node : set) h = (h ^ node) * 0xBF58476D1CE4E5B9ull;
     return h;
   };
+  // Most subsets are a single node, found without hashing.
+  std::vector<std::uint32_t> single(spans_.size(), kNone);
   auto number = [&](const std::vector<std::uint32_t>& set) -> std::uint32_t {
+    const auto next = static_cast<std::uint32_t>(member_starts.size() - 1);
+    if (set.size() == 1) {
+      if (single[set[0]] != kNone) return single[set[0]];
+      single[set[0]] = next;
+      members.push_back(set[0]);
+      member_starts.push_back(static_cast<std::uint32_t>(members.size()));
+      return next;
+    }
     const std::uint64_t h = hash_of(set);
     const auto [lo, hi] = subsets.equal_range(h);
     for (auto it = lo; it != hi; ++it) {
       if (std::ranges::equal(subset(it->second), set)) return it->second;
     }
-    const auto s = static_cast<std::uint32_t>(member_starts.size() - 1);
     members.insert(members.end(), set.begin(), set.end());
     member_starts.push_back(static_cast<std::uint32_t>(members.size()));
-    subsets.emplace(h, s);
-    return s;
+    subsets.emplace(h, next);
+    return next;
   };
 
   std::vector<std::uint32_t> set = {start_};
