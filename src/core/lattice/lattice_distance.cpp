@@ -99,6 +99,25 @@ Result<bool, DistanceMatrixTooLarge> within(const PathLattice& left, const PathL
 }
 
 template <Metric kMetric>
+Result<bool, DistanceMatrixTooLarge> prepared_within(const PreparedLattice& left,
+                                                     const PreparedLattice& right,
+                                                     std::uint64_t threshold,
+                                                     LatticeWorkspace& workspace) {
+  const LatticeSearchUse use{kMetric, true};
+  if (!left.laid_out_for(use, LatticeSide::kLeft) ||
+      !right.laid_out_for(use, LatticeSide::kRight)) {
+    auto states = lattice_state_count(left.lattice(), right.lattice());
+    if (!states) return Fail(states.error());
+    lay_out(left.lattice(), right.lattice(), use, workspace);
+    return bounded_search<kMetric>(workspace.left, workspace.right, threshold, workspace)
+        .reached_end;
+  }
+  auto states = lattice_state_count(left.lattice(), right.lattice());
+  if (!states) return Fail(states.error());
+  return bounded_search<kMetric>(left, right, threshold, workspace).reached_end;
+}
+
+template <Metric kMetric>
 Result<std::uint64_t, DistanceMatrixTooLarge> with_cutoff(const PathLattice& left,
                                                           const PathLattice& right,
                                                           std::optional<std::uint64_t> cutoff,
@@ -181,6 +200,16 @@ Result<std::uint64_t, DistanceMatrixTooLarge> lattice_distance_with_cutoff(
   return metric == LatticeMetric::kLevenshtein
              ? prepared_with_cutoff<Metric::kLevenshtein>(left, right, cutoff, workspace)
              : prepared_with_cutoff<Metric::kDamerau>(left, right, cutoff, workspace);
+}
+
+Result<bool, DistanceMatrixTooLarge> lattice_within(LatticeMetric metric,
+                                                    const PreparedLattice& left,
+                                                    const PreparedLattice& right,
+                                                    std::uint64_t threshold,
+                                                    LatticeWorkspace& workspace) {
+  return metric == LatticeMetric::kLevenshtein
+             ? prepared_within<Metric::kLevenshtein>(left, right, threshold, workspace)
+             : prepared_within<Metric::kDamerau>(left, right, threshold, workspace);
 }
 
 }  // namespace lumra

@@ -84,4 +84,14 @@ Result<std::uint64_t, DistanceMatrixTooLarge> lattice_distance_with_cutoff(
     LatticeMetric metric, const PreparedLattice& left, const PreparedLattice& right,
     std::optional<std::uint64_t> cutoff, LatticeWorkspace& workspace);
 
+// The threshold tests on laid-out operands: what lattice_within_levenshtein
+// or lattice_within_damerau answers on the lattices themselves. The search
+// takes `workspace` as the fresh buffers it needs; operands laid out for
+// another use are read again, as a lattice is.
+Result<bool, DistanceMatrixTooLarge> lattice_within(LatticeMetric metric,
+                                                    const PreparedLattice& left,
+                                                    const PreparedLattice& right,
+                                                    std::uint64_t threshold,
+                                                    LatticeWorkspace& workspace);
+
 }  // namespace lumra

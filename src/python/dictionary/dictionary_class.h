@@ -45,8 +45,8 @@ class DictionaryClass {
         method_entry<kDistance, &integer_metric<LatticeMetric::kLevenshtein>>(),
         method_entry<kDamerauDistance, &integer_metric<LatticeMetric::kDamerau>>(),
         method_entry<kCombinedDistance, &combined_distance>(),
-        method_entry<kWithinDistance, &threshold_test<lattice_within_levenshtein>>(),
-        method_entry<kWithinDamerauDistance, &threshold_test<lattice_within_damerau>>(),
+        method_entry<kWithinDistance, &threshold_test<LatticeMetric::kLevenshtein>>(),
+        method_entry<kWithinDamerauDistance, &threshold_test<LatticeMetric::kDamerau>>(),
         method_entry<kNormalizedSimilarity, &similarity_score<Score::kSimilarity>>(),
         method_entry<kNormalizedDistance, &similarity_score<Score::kDistance>>(),
         method_entry<kRatio, &similarity_score<Score::kSimilarity>>(),
@@ -241,13 +241,13 @@ class DictionaryClass {
     return value_or_raise(std::move(*cell), only_cell<std::uint64_t>);
   }
 
-  template <LatticeTest kTest>
+  template <LatticeMetric kMetric>
   static PyObject* threshold_test(PyObject* self, PyTypeObject*,
                                   const DictionaryThresholdCall& call) {
     const auto options = options_for(self, call.options);
     if (!options) return nullptr;
     auto within = compute_without_lock(self, *options, [&](Queries& queries) {
-      return queries.within(call.left, call.right, kTest, call.threshold);
+      return queries.within(call.left, call.right, kMetric, call.threshold);
     });
     if (!within) return nullptr;
     return to_python_or_raise(std::move(*within));

@@ -41,10 +41,6 @@ namespace lumra::python {
 
 using Texts = std::span<const std::string>;
 
-// A lattice threshold test.
-using LatticeTest = Result<bool, DistanceMatrixTooLarge> (*)(const PathLattice&,
-                                                             const PathLattice&, std::uint64_t);
-
 template <class Language>
 class ReadingQueries {
  public:
@@ -121,13 +117,20 @@ class ReadingQueries {
         });
   }
 
-  // Whether the lattice distance of the two texts is at most `threshold`.
+  // Whether the lattice distance of the two texts is at most `threshold`,
+  // on the lattices laid out as the matrices lay out theirs.
   Result<bool, QueryError> within(std::string_view left, std::string_view right,
-                                  LatticeTest test, std::uint64_t threshold) {
+                                  LatticeMetric metric, std::uint64_t threshold) {
     LUMRA_TRY_ASSIGN(const QueryLattice left_lattice, lattice(left));
     LUMRA_TRY_ASSIGN(const QueryLattice right_lattice, lattice(right));
-    return searched(left_lattice, right_lattice, [&](const PathLattice& l, const PathLattice& r) {
-      return test(l, r, threshold);
+    const LatticeSearchUse use{metric, true};
+    const PreparedQuery left_prepared = prepared(left_lattice, use, LatticeSide::kLeft);
+    const PreparedQuery right_prepared = prepared(right_lattice, use, LatticeSide::kRight);
+    // The threshold test's buffers are its own.
+    LatticeWorkspace workspace;
+    return searched(left_lattice, right_lattice, [&](const PathLattice&, const PathLattice&) {
+      return lattice_within(metric, left_prepared.laid_out, right_prepared.laid_out, threshold,
+                            workspace);
     });
   }
 

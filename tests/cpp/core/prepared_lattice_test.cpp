@@ -102,6 +102,33 @@ TEST(PreparedLattice, CombinedDistanceAgrees) {
   }
 }
 
+// The threshold tests on prepared operands, laid out for them or for
+// another search, against the reference distance, one workspace reused.
+TEST(PreparedLattice, ThresholdTestsAgree) {
+  constexpr LatticeShape kShapes[] = {LatticeShape::kChain, LatticeShape::kChainWithExtraArcs,
+                                      LatticeShape::kCompact, LatticeShape::kAny};
+  LatticeGenerator generate(41, 3);
+  LatticeWorkspace workspace;
+  for (int round = 0; round < 300; ++round) {
+    const PathLattice left = generate.lattice(kShapes[generate.below(4)]);
+    const PathLattice right = generate.lattice(kShapes[generate.below(4)]);
+    for (const LatticeMetric metric : {LatticeMetric::kLevenshtein, LatticeMetric::kDamerau}) {
+      const std::uint64_t distance = *reference_cell(metric, left, right, std::nullopt);
+      for (const bool bounded : {true, false}) {
+        const LatticeSearchUse use{metric, bounded};
+        const PreparedLattice l = PreparedLattice::of(left, use, LatticeSide::kLeft);
+        const PreparedLattice r = PreparedLattice::of(right, use, LatticeSide::kRight);
+        for (const std::uint64_t threshold : {0, 1, 2, 5}) {
+          SCOPED_TRACE(testing::dump(left) + " | " + testing::dump(right));
+          const auto got = lattice_within(metric, l, r, threshold, workspace);
+          ASSERT_TRUE(got.ok());
+          EXPECT_EQ(got.value(), distance <= threshold);
+        }
+      }
+    }
+  }
+}
+
 // Operands beyond the state limit are not laid out, and fail with the
 // same message as their lattices, before the workspace takes any memory.
 TEST(PreparedLattice, StateLimitErrorsMatch) {
@@ -121,6 +148,12 @@ TEST(PreparedLattice, StateLimitErrorsMatch) {
       ASSERT_FALSE(got.ok());
       ASSERT_FALSE(want.ok());
       EXPECT_EQ(message(got.error()), message(want.error()));
+      const auto within = lattice_within(LatticeMetric::kDamerau,
+                                         PreparedLattice::of(left, use, LatticeSide::kLeft),
+                                         PreparedLattice::of(right, use, LatticeSide::kRight), 1,
+                                         workspace);
+      ASSERT_FALSE(within.ok());
+      EXPECT_EQ(message(within.error()), message(want.error()));
       EXPECT_EQ(workspace.reserved_bytes(), 0u);
     }
   }
