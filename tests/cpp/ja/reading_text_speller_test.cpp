@@ -125,6 +125,7 @@ TEST(ReadingTextSpeller, ReadingLatticesMatchTheTextByTextWay) {
     ReadingOptions options;
     options.max_span_chars = random() % 3;
     options.max_paths = std::vector<std::uint64_t>{1, 7, 64}[random() % 3];
+    if (random() % 3 == 0) options.max_readings_per_segment = random() % 3;
     const std::uint64_t max_nodes = random() % 3 == 0 ? 2 + random() % 200 : 16000000;
     auto expected = compact_reading_lattice_text_by_text(index, text, options, max_nodes);
     auto got = compact_reading_lattice(index, text, options, max_nodes);
