@@ -11,8 +11,7 @@
 #include "ja/reading/validate_reading_options.h"
 #include "ja/romaji/expansion.h"
 #include "ja/romaji/expansion_size.h"
-#include "ja/romaji/split_units.h"
-#include "ja/romaji/variant_lists.h"
+#include "ja/romaji/path_unit_lists.h"
 #include "ja/text/next_char.h"
 #include "ja/unidic/reading_path_walker.h"
 #include "ja/unidic/segmentation.h"
@@ -35,13 +34,9 @@ std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
 // decides it but without writing it.
 bool plain_fits(std::string_view text) {
   if (char_count(text) > kReadingExpansionLimits.max_input_chars) return false;
-  std::vector<RomajiUnit> units;
-  UnitVariantLists lists;
-  if (!append_romaji_units(text, true, units).ok()) return false;
-  if (!fill_unit_variant_lists(units, lists).ok()) return false;
-  return expansion_size(lists, kReadingExpansionLimits.max_paths,
-                        kReadingExpansionLimits.max_symbols)
-      .within_limits;
+  PathUnitLists plain(kReadingExpansionLimits.max_paths, kReadingExpansionLimits.max_symbols);
+  return plain.append_segment(text, true).ok() && plain.extend_lists().ok() &&
+         plain.measure().within_limits;
 }
 
 // Measures the paths of segmentations as the string form expands them: the
@@ -55,13 +50,15 @@ class PathMeter {
  public:
   TableOutcome measure(const ReadingPathTable& table) {
     ReadingPathWalker walker(table);
-    forget();
+    chars_.clear();
+    path_.forget();
     bool spelled = false;
     std::uint64_t bytes = 0;
     while (walker.next()) {
       const std::span<const ReadingSegment> segments = walker.segments();
-      std::size_t k = std::min({walker.same_segments(), unit_ends_.size(), chars_.size()});
-      resume(k);
+      const std::size_t k = std::min({walker.same_segments(), path_.segment_count(), chars_.size()});
+      chars_.resize(k);
+      path_.keep_segments(k);
       std::uint64_t chars = k == 0 ? 0 : chars_[k - 1];
       for (std::size_t s = k; s < segments.size(); ++s) {
         chars += char_count(segments[s].reading);
@@ -70,22 +67,19 @@ class PathMeter {
       if (chars > kReadingExpansionLimits.max_input_chars) return TableOutcome::kMayFail;
       bool split = true;
       for (std::size_t s = k; s < segments.size() && split; ++s) {
-        auto appended = append_romaji_units(segments[s].reading, segments[s].raw, units_);
+        auto appended = path_.append_segment(segments[s].reading, segments[s].raw);
         if (!appended.ok()) {
           if (!is_romaji_path_failure(appended.error())) return TableOutcome::kMayFail;
           split = false;
-        } else {
-          unit_ends_.push_back(units_.size());
         }
       }
       if (!split) continue;  // cannot be spelled: passed over
-      auto listed = extend_unit_variant_lists(units_, lists_, &list_ends_);
+      auto listed = path_.extend_lists();
       if (!listed.ok()) {
         if (!is_romaji_path_failure(listed.error())) return TableOutcome::kMayFail;
         continue;
       }
-      const ExpansionSize size = meter_.measure(lists_, measured_);
-      measured_ = lists_.size();
+      const ExpansionSize size = path_.measure();
       if (!size.within_limits) return TableOutcome::kMayFail;
       bytes = saturating_add(bytes, size.bytes);
       if (bytes > kMaxGatheredRomajiSymbols) return TableOutcome::kMayFail;
@@ -95,38 +89,11 @@ class PathMeter {
   }
 
  private:
-  // Keeps what the first `k` segments of the last path gave: their
-  // character counts and units, and the lists that neither look past those
-  // units nor at the unit after them (a small tsu looks ahead).
-  void resume(std::size_t k) {
-    chars_.resize(k);
-    unit_ends_.resize(k);
-    const std::size_t kept_units = k == 0 ? 0 : unit_ends_.back();
-    units_.resize(kept_units);
-    std::size_t kept_lists = 0;
-    while (kept_lists < list_ends_.size() && list_ends_[kept_lists] < kept_units) ++kept_lists;
-    lists_.resize(kept_lists);
-    list_ends_.resize(kept_lists);
-    measured_ = std::min(measured_, kept_lists);
-  }
-  void forget() {
-    chars_.clear();
-    unit_ends_.clear();
-    units_.clear();
-    lists_.clear();
-    list_ends_.clear();
-    measured_ = 0;
-  }
-
   // Per segment of the last path, as far as it was taken: the reading
-  // characters up to its end, and the units up to its end.
+  // characters up to its end.
   std::vector<std::uint64_t> chars_;
-  std::vector<std::size_t> unit_ends_;
-  std::vector<RomajiUnit> units_;
-  UnitVariantLists lists_;
-  std::vector<std::size_t> list_ends_;  // the unit after each list
-  ExpansionMeter meter_{kReadingExpansionLimits.max_paths, kReadingExpansionLimits.max_symbols};
-  std::size_t measured_ = 0;  // the first lists of lists_ that the meter measured last
+  // Its units and lists, as far as they were made.
+  PathUnitLists path_{kReadingExpansionLimits.max_paths, kReadingExpansionLimits.max_symbols};
 };
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include "ja/reading/validate_reading_options.h"
 #include "ja/romaji/expansion.h"
 #include "ja/romaji/expansion_size.h"
-#include "ja/romaji/split_units.h"
+#include "ja/romaji/path_unit_lists.h"
 #include "ja/text/next_char.h"
 #include "ja/unidic/segmentation.h"
 
@@ -55,12 +55,11 @@ class PathSpeller {
   // computed again.
   bool plain_fits(std::string_view text) {
     if (char_count(text) > kReadingExpansionLimits.max_input_chars) return false;
-    forget_path();
-    units_.clear();
-    if (!append_romaji_units(text, true, units_).ok()) return false;
-    if (!fill_unit_variant_lists(units_, lists_).ok()) return false;
-    size_ = expansion_size(lists_, kReadingExpansionLimits.max_paths,
-                           kReadingExpansionLimits.max_symbols);
+    split_.clear();
+    path_.forget();
+    if (!path_.append_segment(text, true).ok()) return false;
+    if (!path_.extend_lists().ok()) return false;
+    size_ = path_.measure();
     return size_.within_limits;
   }
   // Adds the lists plain_fits() just accepted.
@@ -74,13 +73,11 @@ class PathSpeller {
     if (chars > kReadingExpansionLimits.max_input_chars) return written_failure(segments);
     resume(segments);
     for (std::size_t s = split_.size(); s < segments.size(); ++s) {
-      if (!append_romaji_units(segments[s].reading, segments[s].raw, units_).ok()) return skipped();
+      if (!path_.append_segment(segments[s].reading, segments[s].raw).ok()) return skipped();
       split_.push_back(segments[s]);
-      split_ends_.push_back(units_.size());
     }
-    if (!extend_unit_variant_lists(units_, lists_, &list_ends_).ok()) return skipped();
-    size_ = meter_.measure(lists_, measured_);
-    measured_ = lists_.size();
+    if (!path_.extend_lists().ok()) return skipped();
+    size_ = path_.measure();
     if (!size_.within_limits) return written_failure(segments);
     LUMRA_TRY(add_lists());
     return Status<JapaneseDistanceError>(Unit{});
@@ -126,11 +123,8 @@ class PathSpeller {
     return converter.strings(segments, strings);
   }
 
-  // Paths come in the byte order of their reading texts, so most begin
-  // with the segments of the path before. The units of the segments they
-  // share stand, and so do the lists of those units, unless a list looked
-  // at the unit after them (a small tsu), which may have changed; the meter
-  // takes up its totals after the lists that stand.
+  // The units and lists of the segments this path shares with the last
+  // one stand (PathUnitLists).
   void resume(std::span<const ReadingSegment> segments) {
     std::size_t same = 0;
     while (same < segments.size() && same < split_.size() &&
@@ -139,34 +133,20 @@ class PathSpeller {
       ++same;
     }
     split_.resize(same);
-    split_ends_.resize(same);
-    const std::size_t kept_units = same == 0 ? 0 : split_ends_.back();
-    units_.resize(kept_units);
-    std::size_t kept_lists = 0;
-    while (kept_lists < list_ends_.size() && list_ends_[kept_lists] < kept_units) ++kept_lists;
-    lists_.resize(kept_lists);
-    list_ends_.resize(kept_lists);
-    measured_ = std::min(measured_, kept_lists);
-  }
-  // Nothing of the last path stands (plain_fits() used the buffers).
-  void forget_path() {
-    split_.clear();
-    split_ends_.clear();
-    list_ends_.clear();
-    measured_ = 0;
+    path_.keep_segments(same);
   }
 
   // The lists just made (every limit passed) into the tree or the trie.
   Status<NotGathered> add_lists() {
     if (tree_ != nullptr) {
       // A tree is quick to make: its work is counted per path.
-      if (poll_.stop_after(lists_.size() + 1)) return Fail(NotGathered{true});
+      if (poll_.stop_after(path_.lists().size() + 1)) return Fail(NotGathered{true});
       spelled_bytes_ = saturating_add(spelled_bytes_, size_.bytes);
       spelled_strings_ = saturating_add(spelled_strings_, size_.strings);
-      if (!tree_->add(lists_)) return Fail(NotGathered{false});
+      if (!tree_->add(path_.lists())) return Fail(NotGathered{false});
       return Unit{};
     }
-    const TrieSpeller::Outcome outcome = speller_->add(lists_);
+    const TrieSpeller::Outcome outcome = speller_->add(path_.lists());
     if (outcome != TrieSpeller::Outcome::Added) return Fail(not_gathered(outcome));
     return Unit{};
   }
@@ -180,16 +160,9 @@ class PathSpeller {
   // What the tree's paths spell, repeats counted.
   std::uint64_t spelled_bytes_ = 0;
   std::uint64_t spelled_strings_ = 0;
-  std::vector<RomajiUnit> units_;
-  UnitVariantLists lists_;
-  // The segments whose units are in units_, the units up to the end of
-  // each, and the unit after each list of lists_.
+  // The segments of the last path whose units path_ holds.
   std::vector<ReadingSegment> split_;
-  std::vector<std::size_t> split_ends_;
-  std::vector<std::size_t> list_ends_;
-  ExpansionMeter meter_{kReadingExpansionLimits.max_paths, kReadingExpansionLimits.max_symbols};
-  // The first lists of lists_ that the meter measured last.
-  std::size_t measured_ = 0;
+  PathUnitLists path_{kReadingExpansionLimits.max_paths, kReadingExpansionLimits.max_symbols};
   std::vector<ReadingSegment> segments_;
 };
 
