@@ -37,7 +37,7 @@ TailTable::PieceView TailTable::piece(std::size_t position, std::uint32_t k) con
   const std::uint32_t rank_end = k + 1 < p.piece_count ? pieces_[p.first_piece + k + 1].rank_first
                                                        : p.count;
   const Run& run = runs_[x.run];
-  return {x.rank_first, rank_end, run.front, run.end, x.rest_first, run.flag};
+  return {x.rank_first, rank_end, run.front, run.end, x.rest_first, run.flag, x.run};
 }
 
 std::uint32_t TailTable::piece_of_rank(std::size_t position, std::uint32_t rank) const {

@@ -7,6 +7,8 @@
 #include "ja/reading/ascii_token.h"
 #include "ja/reading/dictionary_error.h"
 #include "ja/reading/pair_similarity.h"
+#include "ja/reading/path_list_walker.h"
+#include "ja/reading/path_lists.h"
 #include "ja/reading/path_romaji.h"
 #include "ja/reading/reading_strings.h"
 #include "ja/reading/tree_pair_similarity.h"
@@ -14,7 +16,6 @@
 #include "ja/reading/validate_reading_options.h"
 #include "ja/romaji/expansion.h"
 #include "ja/romaji/expansion_size.h"
-#include "ja/romaji/path_unit_lists.h"
 #include "ja/text/next_char.h"
 #include "ja/unidic/segmentation.h"
 
@@ -54,32 +55,21 @@ class PathSpeller {
   // failure is not needed unless nothing else reads, and then it is
   // computed again.
   bool plain_fits(std::string_view text) {
-    if (char_count(text) > kReadingExpansionLimits.max_input_chars) return false;
-    split_.clear();
-    path_.forget();
-    if (!path_.append_segment(text, true).ok()) return false;
-    if (!path_.extend_lists().ok()) return false;
-    size_ = path_.measure();
-    return size_.within_limits;
+    const ReadingSegment whole{text, text, true};
+    return single_.make(std::span(&whole, 1)) == PathListKind::kSpelled;
   }
   // Adds the lists plain_fits() just accepted.
-  Status<NotGathered> add_plain() { return add_lists(); }
+  Status<NotGathered> add_plain() { return add_lists(single_.lists(), single_.size(), 0); }
 
   // Adds the strings of the path made of `segments`, skipping a path that
   // cannot be spelled.
   Result<Status<JapaneseDistanceError>, NotGathered> add(std::span<const ReadingSegment> segments) {
-    std::uint64_t chars = 0;
-    for (const ReadingSegment& segment : segments) chars += char_count(segment.reading);
-    if (chars > kReadingExpansionLimits.max_input_chars) return written_failure(segments);
-    resume(segments);
-    for (std::size_t s = split_.size(); s < segments.size(); ++s) {
-      if (!path_.append_segment(segments[s].reading, segments[s].raw).ok()) return skipped();
-      split_.push_back(segments[s]);
+    switch (single_.make(segments)) {
+      case PathListKind::kTooLong:
+      case PathListKind::kOverLimits: return written_failure(segments);
+      case PathListKind::kUnspellable: break;
+      case PathListKind::kSpelled: LUMRA_TRY(add_lists(single_.lists(), single_.size(), 0)); break;
     }
-    if (!path_.extend_lists().ok()) return skipped();
-    size_ = path_.measure();
-    if (!size_.within_limits) return written_failure(segments);
-    LUMRA_TRY(add_lists());
     return Status<JapaneseDistanceError>(Unit{});
   }
 
@@ -87,12 +77,16 @@ class PathSpeller {
   // take at most kMaxGatheredRomajiSymbols bytes, counted after each path
   // over the distinct strings so far.
   Result<Status<JapaneseDistanceError>, NotGathered> add(const ReadingPathTable& table) {
-    for (std::size_t path = 0; path < table.path_count(); ++path) {
-      segments_.clear();
-      table.for_each_segment(
-          path, [this](const ReadingSegment& segment) { segments_.push_back(segment); });
-      LUMRA_TRY_ASSIGN(Status<JapaneseDistanceError> added, add(segments_));
-      if (!added.ok()) return added;
+    PathListWalker paths(table, kReadingExpansionLimits);
+    while (paths.next()) {
+      switch (paths.kind()) {
+        case PathListKind::kTooLong:
+        case PathListKind::kOverLimits: return written_failure(paths.segments());
+        case PathListKind::kUnspellable: break;
+        case PathListKind::kSpelled:
+          LUMRA_TRY(add_lists(paths.lists(), paths.size(), paths.lists_as_last_spelled()));
+          break;
+      }
       if (tree_ != nullptr) {
         // The strings of the paths so far, repeats counted, bound their
         // distinct bytes: within the bound the set is within it too.
@@ -110,9 +104,6 @@ class PathSpeller {
   }
 
  private:
-  static Result<Status<JapaneseDistanceError>, NotGathered> skipped() {
-    return Status<JapaneseDistanceError>(Unit{});
-  }
   // The failure of a path that the counts say fails, as the written
   // expansion reports it (rare: worth expanding again for its exact
   // numbers).
@@ -123,30 +114,19 @@ class PathSpeller {
     return converter.strings(segments, strings);
   }
 
-  // The units and lists of the segments this path shares with the last
-  // one stand (PathUnitLists).
-  void resume(std::span<const ReadingSegment> segments) {
-    std::size_t same = 0;
-    while (same < segments.size() && same < split_.size() &&
-           segments[same].reading == split_[same].reading &&
-           segments[same].raw == split_[same].raw) {
-      ++same;
-    }
-    split_.resize(same);
-    path_.keep_segments(same);
-  }
-
-  // The lists just made (every limit passed) into the tree or the trie.
-  Status<NotGathered> add_lists() {
+  // Lists whose expansion passed every limit into the tree or the trie;
+  // their first `same_as_last` lists are those of the lists added last.
+  Status<NotGathered> add_lists(const UnitVariantLists& lists, const ExpansionSize& size,
+                                std::size_t same_as_last) {
     if (tree_ != nullptr) {
       // A tree is quick to make: its work is counted per path.
-      if (poll_.stop_after(path_.lists().size() + 1)) return Fail(NotGathered{true});
-      spelled_bytes_ = saturating_add(spelled_bytes_, size_.bytes);
-      spelled_strings_ = saturating_add(spelled_strings_, size_.strings);
-      if (!tree_->add(path_.lists())) return Fail(NotGathered{false});
+      if (poll_.stop_after(lists.size() + 1)) return Fail(NotGathered{true});
+      spelled_bytes_ = saturating_add(spelled_bytes_, size.bytes);
+      spelled_strings_ = saturating_add(spelled_strings_, size.strings);
+      if (!tree_->add(lists, same_as_last)) return Fail(NotGathered{false});
       return Unit{};
     }
-    const TrieSpeller::Outcome outcome = speller_->add(path_.lists());
+    const TrieSpeller::Outcome outcome = speller_->add(lists);
     if (outcome != TrieSpeller::Outcome::Added) return Fail(not_gathered(outcome));
     return Unit{};
   }
@@ -155,15 +135,10 @@ class PathSpeller {
   SpellingTree* tree_ = nullptr;
   std::optional<TrieSpeller> speller_;  // spelling into trie_ only
   InterruptionPoll poll_;
-  // The size of the lists just made.
-  ExpansionSize size_{};
   // What the tree's paths spell, repeats counted.
   std::uint64_t spelled_bytes_ = 0;
   std::uint64_t spelled_strings_ = 0;
-  // The segments of the last path whose units path_ holds.
-  std::vector<ReadingSegment> split_;
-  PathUnitLists path_{kReadingExpansionLimits.max_paths, kReadingExpansionLimits.max_symbols};
-  std::vector<ReadingSegment> segments_;
+  PathLists single_{kReadingExpansionLimits};
 };
 
 // LUMRA_TRY for the nested results of PathSpeller, inside a function that

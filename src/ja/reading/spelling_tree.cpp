@@ -8,7 +8,10 @@ namespace {
 
 bool same_list(const std::optional<VariantList>& a, const std::optional<VariantList>& b) {
   if (a.has_value() != b.has_value()) return false;
-  return !a || std::ranges::equal(*a, *b);
+  if (!a) return true;
+  // Lists that carry the same row number are that row's spellings.
+  if (a->row() != 0 && a->row() == b->row()) return true;
+  return std::ranges::equal(*a, *b);
 }
 
 }  // namespace
@@ -33,12 +36,12 @@ SpellingTree::NodeId SpellingTree::child_with(NodeId parent,
   return c;
 }
 
-bool SpellingTree::add(const UnitVariantLists& lists) {
+bool SpellingTree::add(const UnitVariantLists& lists, std::size_t same_as_last) {
   // Paths come in the byte order of their reading texts, so most begin with
   // the lists of the path before: its nodes are taken up again as far as
   // the lists agree, without a search among siblings.
   if (last_path_.empty()) last_path_.push_back(kRoot);
-  std::size_t shared = 0;
+  std::size_t shared = std::min({same_as_last, lists.size(), last_path_.size() - 1});
   while (shared < lists.size() && shared + 1 < last_path_.size() &&
          same_list(nodes_[last_path_[shared + 1]].list, lists[shared])) {
     ++shared;

@@ -10,7 +10,7 @@ void ReadingPathWalker::descend(std::size_t depth, std::size_t position, std::ui
   while (position != tails.char_count()) {
     const TailTable::PieceView piece =
         tails.piece(position, tails.piece_of_rank(position, rank));
-    levels_.push_back({position, rank, piece.rank_end, text_.size()});
+    levels_.push_back({position, rank, piece.rank_end, piece.run, text_.size()});
     segments_.push_back({table_.surface(position, piece.end), piece.front.first, piece.flag});
     text_ += piece.front.first;
     rank = piece.rest_first + (rank - piece.rank_first);

@@ -41,13 +41,21 @@ class ReadingPathWalker {
   // Where segment `k` starts in text().
   std::size_t text_offset(std::size_t k) const { return levels_[k].text_offset; }
 
+  // Segments of the table's paths come from its runs (TailTable): the run
+  // of segment `k` (< run_count()). Segments of one run have the same
+  // reading and the same raw flag.
+  std::uint32_t run(std::size_t k) const { return levels_[k].run; }
+  std::size_t run_count() const { return table_.paths_.run_count(); }
+
  private:
   // One segment of the current path: the table position it starts at, the
-  // path's rank there, and the end of the piece that rank lies in.
+  // path's rank there, the end of the piece that rank lies in, and the run
+  // of that piece.
   struct Level {
     std::size_t position;
     std::uint32_t rank;
     std::uint32_t piece_end;
+    std::uint32_t run;
     std::size_t text_offset;
   };
 
