@@ -9,7 +9,7 @@
 namespace lumra::ja {
 
 PathListWalker::PathListWalker(const ReadingPathTable& table, const RomajiExpansionLimits& limits)
-    : paths_(table),
+    : paths_(table, false),
       limits_(limits),
       forms_(paths_.run_count()),
       meter_(limits.max_paths, limits.max_symbols) {}

@@ -23,7 +23,9 @@ namespace lumra::ja {
 class ReadingPathWalker {
  public:
   // The table must outlive the walker and stay unchanged while it walks.
-  explicit ReadingPathWalker(const ReadingPathTable& table) : table_(table) {}
+  // Without `with_text`, text() and text_offset() are not kept.
+  explicit ReadingPathWalker(const ReadingPathTable& table, bool with_text = true)
+      : table_(table), with_text_(with_text) {}
 
   // Moves to the first path, then to each next one; false once there are
   // no more (at once for a table without paths).
@@ -64,6 +66,7 @@ class ReadingPathWalker {
   void descend(std::size_t depth, std::size_t position, std::uint32_t rank);
 
   const ReadingPathTable& table_;
+  bool with_text_;
   bool started_ = false;
   std::vector<Level> levels_;
   std::vector<ReadingSegment> segments_;
