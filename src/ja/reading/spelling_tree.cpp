@@ -1,6 +1,8 @@
 #include "ja/reading/spelling_tree.h"
 
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
 
 namespace lumra::ja {
 
@@ -11,7 +13,11 @@ bool same_list(const std::optional<VariantList>& a, const std::optional<VariantL
   if (!a) return true;
   // Lists that carry the same row number are that row's spellings.
   if (a->row() != 0 && a->row() == b->row()) return true;
-  return std::ranges::equal(*a, *b);
+  // A spelling's bytes are its text, zeros after it, and counts taken from
+  // the text: equal spellings have equal bytes.
+  static_assert(std::has_unique_object_representations_v<RomajiVariant>);
+  return a->size() == b->size() &&
+         std::memcmp(a->begin(), b->begin(), a->size() * sizeof(RomajiVariant)) == 0;
 }
 
 }  // namespace
@@ -28,11 +34,11 @@ SpellingTree::NodeId SpellingTree::child_with(NodeId parent,
   }
   if (nodes_.size() >= max_nodes_) return kNone;
   const auto c = static_cast<NodeId>(nodes_.size());
-  Node fresh;
-  fresh.next_sibling = nodes_[parent].first_child;
-  fresh.list = list;
+  const NodeId sibling = nodes_[parent].first_child;
   nodes_[parent].first_child = c;
-  nodes_.push_back(fresh);
+  Node& fresh = nodes_.emplace_back();
+  fresh.next_sibling = sibling;
+  fresh.list = list;
   return c;
 }
 
