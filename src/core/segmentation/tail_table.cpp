@@ -37,7 +37,7 @@ TailTable::PieceView TailTable::piece(std::size_t position, std::uint32_t k) con
   const std::uint32_t rank_end = k + 1 < p.piece_count ? pieces_[p.first_piece + k + 1].rank_first
                                                        : p.count;
   const Run& run = runs_[x.run];
-  return {x.rank_first, rank_end, run.front, run.end, x.rest_first, run.flag};
+  return {x.rank_first, rank_end, run.front, run.end, x.rest_first, run.flag, x.run};
 }
 
 std::uint32_t TailTable::piece_of_rank(std::size_t position, std::uint32_t rank) const {
@@ -112,10 +112,36 @@ bool TailTable::offer_run(Front front, std::size_t end, bool flag) {
   std::size_t total = entries_.size();
   for (std::uint32_t q = 0; q < tails && total < max_paths_; ++q) {
     const Cursor offered = cursor(front, end, q);
+    // The first entry from `kept` on that is not below the offered string:
+    // galloping from `kept`, since a run's strings mostly fall close to
+    // each other, then halving. Entries before it are below, and `order`
+    // is its comparison with the offered string.
+    std::size_t below = kept;
+    std::size_t not_below = entries_.size();
     int order = 1;
-    while (kept < entries_.size() && (order = compare(cursor(entries_[kept]), offered)) < 0) {
-      merged_.push_back(entries_[kept++]);
+    for (std::size_t stride = 1; below < not_below; stride *= 2) {
+      const std::size_t probe = std::min(below + stride - 1, not_below - 1);
+      const int c = compare(cursor(entries_[probe]), offered);
+      if (c >= 0) {
+        not_below = probe;
+        order = c;
+        break;
+      }
+      below = probe + 1;
     }
+    while (below < not_below) {
+      const std::size_t middle = below + (not_below - below) / 2;
+      const int c = compare(cursor(entries_[middle]), offered);
+      if (c < 0) {
+        below = middle + 1;
+      } else {
+        not_below = middle;
+        order = c;
+      }
+    }
+    merged_.insert(merged_.end(), entries_.begin() + static_cast<std::ptrdiff_t>(kept),
+                   entries_.begin() + static_cast<std::ptrdiff_t>(below));
+    kept = below;
     if (kept < entries_.size() && order == 0) continue;  // formed already
     merged_.push_back({run, q});
     ++total;

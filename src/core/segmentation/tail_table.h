@@ -70,7 +70,10 @@ class TailTable {
 
   // The strings of a finished position as pieces: ranks [rank_first,
   // rank_end) are `front` followed by the strings rest_first, rest_first +
-  // 1, ... of `end`. Pieces cover the ranks in order, without gaps.
+  // 1, ... of `end`. Pieces cover the ranks in order, without gaps. `run`
+  // numbers the run the piece comes from (< run_count()): pieces of one run
+  // share its front, end and flag, so whoever derives something from those
+  // may keep it by run.
   struct PieceView {
     std::uint32_t rank_first;
     std::uint32_t rank_end;
@@ -78,6 +81,7 @@ class TailTable {
     std::size_t end;
     std::uint32_t rest_first;
     bool flag;
+    std::uint32_t run;
   };
   std::uint32_t piece_count(std::size_t position) const {
     return positions_[position].piece_count;
@@ -85,6 +89,9 @@ class TailTable {
   PieceView piece(std::size_t position, std::uint32_t k) const;
   // The first piece of `position` that holds rank `rank` (< count).
   std::uint32_t piece_of_rank(std::size_t position, std::uint32_t rank) const;
+
+  // The runs of the finished positions that gave strings.
+  std::size_t run_count() const { return runs_.size(); }
 
   // The position at the end of the text, which holds the empty string only.
   std::size_t char_count() const { return char_count_; }

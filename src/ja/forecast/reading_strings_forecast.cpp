@@ -1,20 +1,18 @@
 #include "ja/forecast/reading_strings_forecast.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <variant>
 #include <vector>
 
 #include "core/base/utf8.h"
 #include "ja/japanese_distance_error.h"
+#include "ja/reading/path_list_walker.h"
+#include "ja/reading/path_lists.h"
 #include "ja/reading/path_romaji.h"
 #include "ja/reading/validate_reading_options.h"
 #include "ja/romaji/expansion.h"
 #include "ja/romaji/expansion_size.h"
-#include "ja/romaji/split_units.h"
-#include "ja/romaji/variant_lists.h"
 #include "ja/text/next_char.h"
-#include "ja/unidic/reading_path_walker.h"
 #include "ja/unidic/segmentation.h"
 
 namespace lumra::ja {
@@ -34,100 +32,33 @@ std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
 // Whether the plain expansion of `text` succeeds, as expand_romaji_text
 // decides it but without writing it.
 bool plain_fits(std::string_view text) {
-  if (char_count(text) > kReadingExpansionLimits.max_input_chars) return false;
-  std::vector<RomajiUnit> units;
-  UnitVariantLists lists;
-  if (!append_romaji_units(text, true, units).ok()) return false;
-  if (!fill_unit_variant_lists(units, lists).ok()) return false;
-  return expansion_size(lists, kReadingExpansionLimits.max_paths,
-                        kReadingExpansionLimits.max_symbols)
-      .within_limits;
+  const ReadingSegment whole{text, text, true};
+  return PathLists(kReadingExpansionLimits).make(std::span(&whole, 1)) == PathListKind::kSpelled;
 }
 
-// Measures the paths of segmentations as the string form expands them: the
-// same checks per path (its reading characters, then its units and their
-// spellings, then the expansion limits), the same paths passed over (those
+// Measures the paths of a segmentation as the string form expands them: the
+// same checks per path (PathListWalker), the same paths passed over (those
 // that cannot be spelled), and the bound on the bytes of all paths' strings
 // taken over their strings with repeats, which is never below the distinct
-// strings' bytes that the string form bounds. Each path redoes only what
-// follows the segments it shares with the path before.
-class PathMeter {
- public:
-  TableOutcome measure(const ReadingPathTable& table) {
-    ReadingPathWalker walker(table);
-    forget();
-    bool spelled = false;
-    std::uint64_t bytes = 0;
-    while (walker.next()) {
-      const std::span<const ReadingSegment> segments = walker.segments();
-      std::size_t k = std::min({walker.same_segments(), unit_ends_.size(), chars_.size()});
-      resume(k);
-      std::uint64_t chars = k == 0 ? 0 : chars_[k - 1];
-      for (std::size_t s = k; s < segments.size(); ++s) {
-        chars += char_count(segments[s].reading);
-        chars_.push_back(chars);
-      }
-      if (chars > kReadingExpansionLimits.max_input_chars) return TableOutcome::kMayFail;
-      bool split = true;
-      for (std::size_t s = k; s < segments.size() && split; ++s) {
-        auto appended = append_romaji_units(segments[s].reading, segments[s].raw, units_);
-        if (!appended.ok()) {
-          if (!is_romaji_path_failure(appended.error())) return TableOutcome::kMayFail;
-          split = false;
-        } else {
-          unit_ends_.push_back(units_.size());
-        }
-      }
-      if (!split) continue;  // cannot be spelled: passed over
-      auto listed = extend_unit_variant_lists(units_, lists_, &list_ends_);
-      if (!listed.ok()) {
-        if (!is_romaji_path_failure(listed.error())) return TableOutcome::kMayFail;
-        continue;
-      }
-      const ExpansionSize size = meter_.measure(lists_, measured_);
-      measured_ = lists_.size();
-      if (!size.within_limits) return TableOutcome::kMayFail;
-      bytes = saturating_add(bytes, size.bytes);
-      if (bytes > kMaxGatheredRomajiSymbols) return TableOutcome::kMayFail;
-      spelled = true;
+// strings' bytes that the string form bounds.
+TableOutcome measure_paths(const ReadingPathTable& table) {
+  PathListWalker paths(table, kReadingExpansionLimits);
+  bool spelled = false;
+  std::uint64_t bytes = 0;
+  while (paths.next()) {
+    switch (paths.kind()) {
+      case PathListKind::kTooLong:
+      case PathListKind::kOverLimits: return TableOutcome::kMayFail;
+      case PathListKind::kUnspellable: break;
+      case PathListKind::kSpelled:
+        bytes = saturating_add(bytes, paths.size().bytes);
+        if (bytes > kMaxGatheredRomajiSymbols) return TableOutcome::kMayFail;
+        spelled = true;
+        break;
     }
-    return spelled ? TableOutcome::kSpelled : TableOutcome::kNothingSpelled;
   }
-
- private:
-  // Keeps what the first `k` segments of the last path gave: their
-  // character counts and units, and the lists that neither look past those
-  // units nor at the unit after them (a small tsu looks ahead).
-  void resume(std::size_t k) {
-    chars_.resize(k);
-    unit_ends_.resize(k);
-    const std::size_t kept_units = k == 0 ? 0 : unit_ends_.back();
-    units_.resize(kept_units);
-    std::size_t kept_lists = 0;
-    while (kept_lists < list_ends_.size() && list_ends_[kept_lists] < kept_units) ++kept_lists;
-    lists_.resize(kept_lists);
-    list_ends_.resize(kept_lists);
-    measured_ = std::min(measured_, kept_lists);
-  }
-  void forget() {
-    chars_.clear();
-    unit_ends_.clear();
-    units_.clear();
-    lists_.clear();
-    list_ends_.clear();
-    measured_ = 0;
-  }
-
-  // Per segment of the last path, as far as it was taken: the reading
-  // characters up to its end, and the units up to its end.
-  std::vector<std::uint64_t> chars_;
-  std::vector<std::size_t> unit_ends_;
-  std::vector<RomajiUnit> units_;
-  UnitVariantLists lists_;
-  std::vector<std::size_t> list_ends_;  // the unit after each list
-  ExpansionMeter meter_{kReadingExpansionLimits.max_paths, kReadingExpansionLimits.max_symbols};
-  std::size_t measured_ = 0;  // the first lists of lists_ that the meter measured last
-};
+  return spelled ? TableOutcome::kSpelled : TableOutcome::kNothingSpelled;
+}
 
 }  // namespace
 
@@ -140,10 +71,9 @@ ReadingStringsForecast forecast_reading_strings(const UnidicReadingIndex& index,
   if (has_ascii_alnum(text)) return Forecast::kUnsure;
   if (plain_fits(text)) return Forecast::kReadings;
   ReadingPathTable table;
-  PathMeter meter;
   for (const bool fallback : {false, true}) {
     if (!table.build(index, text, options, fallback).ok()) return Forecast::kUnsure;
-    switch (meter.measure(table)) {
+    switch (measure_paths(table)) {
       case TableOutcome::kMayFail: return Forecast::kUnsure;
       case TableOutcome::kSpelled: return Forecast::kReadings;
       case TableOutcome::kNothingSpelled: break;

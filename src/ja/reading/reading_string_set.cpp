@@ -7,6 +7,8 @@
 #include "ja/reading/ascii_token.h"
 #include "ja/reading/dictionary_error.h"
 #include "ja/reading/pair_similarity.h"
+#include "ja/reading/path_list_walker.h"
+#include "ja/reading/path_lists.h"
 #include "ja/reading/path_romaji.h"
 #include "ja/reading/reading_strings.h"
 #include "ja/reading/tree_pair_similarity.h"
@@ -14,7 +16,6 @@
 #include "ja/reading/validate_reading_options.h"
 #include "ja/romaji/expansion.h"
 #include "ja/romaji/expansion_size.h"
-#include "ja/romaji/split_units.h"
 #include "ja/text/next_char.h"
 #include "ja/unidic/segmentation.h"
 
@@ -54,35 +55,21 @@ class PathSpeller {
   // failure is not needed unless nothing else reads, and then it is
   // computed again.
   bool plain_fits(std::string_view text) {
-    if (char_count(text) > kReadingExpansionLimits.max_input_chars) return false;
-    forget_path();
-    units_.clear();
-    if (!append_romaji_units(text, true, units_).ok()) return false;
-    if (!fill_unit_variant_lists(units_, lists_).ok()) return false;
-    size_ = expansion_size(lists_, kReadingExpansionLimits.max_paths,
-                           kReadingExpansionLimits.max_symbols);
-    return size_.within_limits;
+    const ReadingSegment whole{text, text, true};
+    return single_.make(std::span(&whole, 1)) == PathListKind::kSpelled;
   }
   // Adds the lists plain_fits() just accepted.
-  Status<NotGathered> add_plain() { return add_lists(); }
+  Status<NotGathered> add_plain() { return add_lists(single_.lists(), single_.size(), 0); }
 
   // Adds the strings of the path made of `segments`, skipping a path that
   // cannot be spelled.
   Result<Status<JapaneseDistanceError>, NotGathered> add(std::span<const ReadingSegment> segments) {
-    std::uint64_t chars = 0;
-    for (const ReadingSegment& segment : segments) chars += char_count(segment.reading);
-    if (chars > kReadingExpansionLimits.max_input_chars) return written_failure(segments);
-    resume(segments);
-    for (std::size_t s = split_.size(); s < segments.size(); ++s) {
-      if (!append_romaji_units(segments[s].reading, segments[s].raw, units_).ok()) return skipped();
-      split_.push_back(segments[s]);
-      split_ends_.push_back(units_.size());
+    switch (single_.make(segments)) {
+      case PathListKind::kTooLong:
+      case PathListKind::kOverLimits: return written_failure(segments);
+      case PathListKind::kUnspellable: break;
+      case PathListKind::kSpelled: LUMRA_TRY(add_lists(single_.lists(), single_.size(), 0)); break;
     }
-    if (!extend_unit_variant_lists(units_, lists_, &list_ends_).ok()) return skipped();
-    size_ = meter_.measure(lists_, measured_);
-    measured_ = lists_.size();
-    if (!size_.within_limits) return written_failure(segments);
-    LUMRA_TRY(add_lists());
     return Status<JapaneseDistanceError>(Unit{});
   }
 
@@ -90,12 +77,16 @@ class PathSpeller {
   // take at most kMaxGatheredRomajiSymbols bytes, counted after each path
   // over the distinct strings so far.
   Result<Status<JapaneseDistanceError>, NotGathered> add(const ReadingPathTable& table) {
-    for (std::size_t path = 0; path < table.path_count(); ++path) {
-      segments_.clear();
-      table.for_each_segment(
-          path, [this](const ReadingSegment& segment) { segments_.push_back(segment); });
-      LUMRA_TRY_ASSIGN(Status<JapaneseDistanceError> added, add(segments_));
-      if (!added.ok()) return added;
+    PathListWalker paths(table, kReadingExpansionLimits);
+    while (paths.next()) {
+      switch (paths.kind()) {
+        case PathListKind::kTooLong:
+        case PathListKind::kOverLimits: return written_failure(paths.segments());
+        case PathListKind::kUnspellable: break;
+        case PathListKind::kSpelled:
+          LUMRA_TRY(add_lists(paths.lists(), paths.size(), paths.lists_as_last_spelled()));
+          break;
+      }
       if (tree_ != nullptr) {
         // The strings of the paths so far, repeats counted, bound their
         // distinct bytes: within the bound the set is within it too.
@@ -113,9 +104,6 @@ class PathSpeller {
   }
 
  private:
-  static Result<Status<JapaneseDistanceError>, NotGathered> skipped() {
-    return Status<JapaneseDistanceError>(Unit{});
-  }
   // The failure of a path that the counts say fails, as the written
   // expansion reports it (rare: worth expanding again for its exact
   // numbers).
@@ -126,47 +114,19 @@ class PathSpeller {
     return converter.strings(segments, strings);
   }
 
-  // Paths come in the byte order of their reading texts, so most begin
-  // with the segments of the path before. The units of the segments they
-  // share stand, and so do the lists of those units, unless a list looked
-  // at the unit after them (a small tsu), which may have changed; the meter
-  // takes up its totals after the lists that stand.
-  void resume(std::span<const ReadingSegment> segments) {
-    std::size_t same = 0;
-    while (same < segments.size() && same < split_.size() &&
-           segments[same].reading == split_[same].reading &&
-           segments[same].raw == split_[same].raw) {
-      ++same;
-    }
-    split_.resize(same);
-    split_ends_.resize(same);
-    const std::size_t kept_units = same == 0 ? 0 : split_ends_.back();
-    units_.resize(kept_units);
-    std::size_t kept_lists = 0;
-    while (kept_lists < list_ends_.size() && list_ends_[kept_lists] < kept_units) ++kept_lists;
-    lists_.resize(kept_lists);
-    list_ends_.resize(kept_lists);
-    measured_ = std::min(measured_, kept_lists);
-  }
-  // Nothing of the last path stands (plain_fits() used the buffers).
-  void forget_path() {
-    split_.clear();
-    split_ends_.clear();
-    list_ends_.clear();
-    measured_ = 0;
-  }
-
-  // The lists just made (every limit passed) into the tree or the trie.
-  Status<NotGathered> add_lists() {
+  // Lists whose expansion passed every limit into the tree or the trie;
+  // their first `same_as_last` lists are those of the lists added last.
+  Status<NotGathered> add_lists(const UnitVariantLists& lists, const ExpansionSize& size,
+                                std::size_t same_as_last) {
     if (tree_ != nullptr) {
       // A tree is quick to make: its work is counted per path.
-      if (poll_.stop_after(lists_.size() + 1)) return Fail(NotGathered{true});
-      spelled_bytes_ = saturating_add(spelled_bytes_, size_.bytes);
-      spelled_strings_ = saturating_add(spelled_strings_, size_.strings);
-      if (!tree_->add(lists_)) return Fail(NotGathered{false});
+      if (poll_.stop_after(lists.size() + 1)) return Fail(NotGathered{true});
+      spelled_bytes_ = saturating_add(spelled_bytes_, size.bytes);
+      spelled_strings_ = saturating_add(spelled_strings_, size.strings);
+      if (!tree_->add(lists, same_as_last)) return Fail(NotGathered{false});
       return Unit{};
     }
-    const TrieSpeller::Outcome outcome = speller_->add(lists_);
+    const TrieSpeller::Outcome outcome = speller_->add(lists);
     if (outcome != TrieSpeller::Outcome::Added) return Fail(not_gathered(outcome));
     return Unit{};
   }
@@ -175,22 +135,10 @@ class PathSpeller {
   SpellingTree* tree_ = nullptr;
   std::optional<TrieSpeller> speller_;  // spelling into trie_ only
   InterruptionPoll poll_;
-  // The size of the lists just made.
-  ExpansionSize size_{};
   // What the tree's paths spell, repeats counted.
   std::uint64_t spelled_bytes_ = 0;
   std::uint64_t spelled_strings_ = 0;
-  std::vector<RomajiUnit> units_;
-  UnitVariantLists lists_;
-  // The segments whose units are in units_, the units up to the end of
-  // each, and the unit after each list of lists_.
-  std::vector<ReadingSegment> split_;
-  std::vector<std::size_t> split_ends_;
-  std::vector<std::size_t> list_ends_;
-  ExpansionMeter meter_{kReadingExpansionLimits.max_paths, kReadingExpansionLimits.max_symbols};
-  // The first lists of lists_ that the meter measured last.
-  std::size_t measured_ = 0;
-  std::vector<ReadingSegment> segments_;
+  PathLists single_{kReadingExpansionLimits};
 };
 
 // LUMRA_TRY for the nested results of PathSpeller, inside a function that

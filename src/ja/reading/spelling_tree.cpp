@@ -1,6 +1,8 @@
 #include "ja/reading/spelling_tree.h"
 
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
 
 namespace lumra::ja {
 
@@ -8,7 +10,14 @@ namespace {
 
 bool same_list(const std::optional<VariantList>& a, const std::optional<VariantList>& b) {
   if (a.has_value() != b.has_value()) return false;
-  return !a || std::ranges::equal(*a, *b);
+  if (!a) return true;
+  // Lists that carry the same row number are that row's spellings.
+  if (a->row() != 0 && a->row() == b->row()) return true;
+  // A spelling's bytes are its text, zeros after it, and counts taken from
+  // the text: equal spellings have equal bytes.
+  static_assert(std::has_unique_object_representations_v<RomajiVariant>);
+  return a->size() == b->size() &&
+         std::memcmp(a->begin(), b->begin(), a->size() * sizeof(RomajiVariant)) == 0;
 }
 
 }  // namespace
@@ -25,20 +34,20 @@ SpellingTree::NodeId SpellingTree::child_with(NodeId parent,
   }
   if (nodes_.size() >= max_nodes_) return kNone;
   const auto c = static_cast<NodeId>(nodes_.size());
-  Node fresh;
-  fresh.next_sibling = nodes_[parent].first_child;
-  fresh.list = list;
+  const NodeId sibling = nodes_[parent].first_child;
   nodes_[parent].first_child = c;
-  nodes_.push_back(fresh);
+  Node& fresh = nodes_.emplace_back();
+  fresh.next_sibling = sibling;
+  fresh.list = list;
   return c;
 }
 
-bool SpellingTree::add(const UnitVariantLists& lists) {
+bool SpellingTree::add(const UnitVariantLists& lists, std::size_t same_as_last) {
   // Paths come in the byte order of their reading texts, so most begin with
   // the lists of the path before: its nodes are taken up again as far as
   // the lists agree, without a search among siblings.
   if (last_path_.empty()) last_path_.push_back(kRoot);
-  std::size_t shared = 0;
+  std::size_t shared = std::min({same_as_last, lists.size(), last_path_.size() - 1});
   while (shared < lists.size() && shared + 1 < last_path_.size() &&
          same_list(nodes_[last_path_[shared + 1]].list, lists[shared])) {
     ++shared;

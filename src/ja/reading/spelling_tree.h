@@ -48,8 +48,10 @@ class SpellingTree {
   explicit SpellingTree(std::size_t max_nodes = kDefaultMaxNodes);
 
   // Adds the path whose variant lists are `lists`; false when the tree is
-  // full, after which it is incomplete.
-  bool add(const UnitVariantLists& lists);
+  // full, after which it is incomplete. The caller may tell that the first
+  // `same_as_last` lists are those of the path added last, which are then
+  // not compared again.
+  bool add(const UnitVariantLists& lists, std::size_t same_as_last = 0);
   // Computes the lengths; call once, when all paths are in.
   void finish();
 

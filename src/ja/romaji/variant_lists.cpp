@@ -67,6 +67,10 @@ bool can_combine_ascii_small_kana(const RomajiUnit& unit, const RomajiUnit& next
          !small_y_syllable(next).empty();
 }
 
+bool list_looks_ahead(const RomajiUnit& unit) {
+  return is_small_tsu(unit) || (unit.kind == RomajiUnitKind::Ascii && is_ascii_consonant(unit.first));
+}
+
 Status<JapaneseDistanceError> extend_unit_variant_lists(std::span<const RomajiUnit> units,
                                                         UnitVariantLists& lists,
                                                         std::vector<std::size_t>* ends) {

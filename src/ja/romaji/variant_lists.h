@@ -21,6 +21,11 @@ Result<VariantList, JapaneseDistanceError> romaji_variants(const RomajiUnit& uni
 // "kゃ" for "kya".
 bool can_combine_ascii_small_kana(const RomajiUnit& unit, const RomajiUnit& next);
 
+// Whether the list made at `unit` depends on the unit after it: a small
+// tsu doubles the next consonant, and an ASCII consonant may join a small
+// ya, yu or yo. Every other unit's list is its own.
+bool list_looks_ahead(const RomajiUnit& unit);
+
 // The spellings of every position of `units`, in order, each without
 // repeats. Absent marks the long vowel mark, whose spellings depend on what
 // precedes it. A combined ASCII consonant and small kana give one list; a

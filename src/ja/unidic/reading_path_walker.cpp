@@ -6,13 +6,16 @@ void ReadingPathWalker::descend(std::size_t depth, std::size_t position, std::ui
   const TailTable& tails = table_.paths_;
   levels_.resize(depth);
   segments_.resize(depth);
-  text_.resize(depth == 0 ? 0 : levels_[depth - 1].text_offset + segments_[depth - 1].reading.size());
+  if (with_text_) {
+    text_.resize(depth == 0 ? 0
+                            : levels_[depth - 1].text_offset + segments_[depth - 1].reading.size());
+  }
   while (position != tails.char_count()) {
     const TailTable::PieceView piece =
         tails.piece(position, tails.piece_of_rank(position, rank));
-    levels_.push_back({position, rank, piece.rank_end, text_.size()});
+    levels_.push_back({position, rank, piece.rank_end, piece.run, text_.size()});
     segments_.push_back({table_.surface(position, piece.end), piece.front.first, piece.flag});
-    text_ += piece.front.first;
+    if (with_text_) text_ += piece.front.first;
     rank = piece.rest_first + (rank - piece.rank_first);
     position = piece.end;
   }

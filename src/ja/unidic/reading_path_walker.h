@@ -23,7 +23,9 @@ namespace lumra::ja {
 class ReadingPathWalker {
  public:
   // The table must outlive the walker and stay unchanged while it walks.
-  explicit ReadingPathWalker(const ReadingPathTable& table) : table_(table) {}
+  // Without `with_text`, text() and text_offset() are not kept.
+  explicit ReadingPathWalker(const ReadingPathTable& table, bool with_text = true)
+      : table_(table), with_text_(with_text) {}
 
   // Moves to the first path, then to each next one; false once there are
   // no more (at once for a table without paths).
@@ -41,13 +43,21 @@ class ReadingPathWalker {
   // Where segment `k` starts in text().
   std::size_t text_offset(std::size_t k) const { return levels_[k].text_offset; }
 
+  // Segments of the table's paths come from its runs (TailTable): the run
+  // of segment `k` (< run_count()). Segments of one run have the same
+  // reading and the same raw flag.
+  std::uint32_t run(std::size_t k) const { return levels_[k].run; }
+  std::size_t run_count() const { return table_.paths_.run_count(); }
+
  private:
   // One segment of the current path: the table position it starts at, the
-  // path's rank there, and the end of the piece that rank lies in.
+  // path's rank there, the end of the piece that rank lies in, and the run
+  // of that piece.
   struct Level {
     std::size_t position;
     std::uint32_t rank;
     std::uint32_t piece_end;
+    std::uint32_t run;
     std::size_t text_offset;
   };
 
@@ -56,6 +66,7 @@ class ReadingPathWalker {
   void descend(std::size_t depth, std::size_t position, std::uint32_t rank);
 
   const ReadingPathTable& table_;
+  bool with_text_;
   bool started_ = false;
   std::vector<Level> levels_;
   std::vector<ReadingSegment> segments_;

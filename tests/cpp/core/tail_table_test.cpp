@@ -33,7 +33,10 @@ TEST(TailTable, EveryPositionHoldsTheFirstDistinctStringsOfferedInByteOrder) {
   std::mt19937 random(11);
   for (int round = 0; round < 300; ++round) {
     const std::size_t n = 1 + random() % 7;
-    const std::uint32_t max_paths = 1 + random() % 9;
+    // Now and then positions of a hundred strings and more, so that a run
+    // merges into many strings at once.
+    const bool many = round % 3 == 0;
+    const std::uint32_t max_paths = 1 + random() % (many ? 300 : 9);
     TailTable table;
     table.reset(n, max_paths);
     std::vector<std::vector<std::string>> model(n + 1);
@@ -41,7 +44,7 @@ TEST(TailTable, EveryPositionHoldsTheFirstDistinctStringsOfferedInByteOrder) {
     for (std::size_t i = n; i-- > 0;) {
       std::vector<std::string> formed;  // in the order they were formed
       bool full = false;
-      for (int r = random() % 5; r > 0 && !full; --r) {
+      for (int r = random() % (many ? 9 : 5); r > 0 && !full; --r) {
         const TailTable::Front& front = kFronts[random() % kFronts.size()];
         const std::size_t end = i + 1 + random() % std::min<std::size_t>(3, n - i);
         const bool flag = random() % 2;

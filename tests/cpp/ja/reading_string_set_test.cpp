@@ -241,6 +241,10 @@ TEST(ExpansionSize, AgreesWithTheWrittenExpansion) {
     if (written.ok()) {
       EXPECT_EQ(size.strings, written.value().size());
       EXPECT_EQ(size.bytes, written.value().total_bytes());
+      // Limits past 32 bits are counted with saturating sums instead.
+      const ExpansionSize wide = expansion_size(lists.value(), 1ull << 40, 1ull << 40);
+      EXPECT_EQ(wide.strings, written.value().size());
+      EXPECT_EQ(wide.bytes, written.value().total_bytes());
     }
   }
 }

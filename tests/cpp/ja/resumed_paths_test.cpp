@@ -1,7 +1,8 @@
 // Paths added where they differ from the path before, against the same
 // paths taken one by one from scratch: the walk over a segmentation, the
-// resuming splitter and the resuming lattice builders must give exactly
-// what the plain forms give, failures and node limits included.
+// resuming splitter, the joined variant lists and the resuming lattice
+// builders must give exactly what the plain forms give, failures and node
+// and expansion limits included.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -9,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "ja/reading/path_list_walker.h"
+#include "ja/reading/path_lists.h"
 #include "ja/reading/path_romaji.h"
 #include "ja/reading/table_path_adder.h"
 #include "ja/romaji/lattice_builder.h"
@@ -124,6 +127,70 @@ TEST(ReadingPathWalker, WalksThePathsOfTheTable) {
     EXPECT_FALSE(walker.next());
   }
   EXPECT_GT(paths, 4000u);
+}
+
+std::vector<std::string> spellings(const UnitVariantLists& lists) {
+  std::vector<std::string> out;
+  for (const std::optional<VariantList>& list : lists) {
+    std::string& joined = out.emplace_back(list ? "" : "ー");
+    for (std::size_t v = 0; list && v < list->size(); ++v) joined += std::string((*list)[v]) + "|";
+  }
+  return out;
+}
+
+// Each path's lists joined from its segments' own lists, against the lists
+// of the path made alone, under limits tight enough to stop paths in every
+// way; what the walker says stands from the last spelled path does.
+TEST(PathListWalker, JoinsEachPathAsMadeAlone) {
+  std::mt19937 random(31);
+  std::map<PathListKind, int> kinds;
+  std::size_t stood = 0;
+  int straddling = 0;  // an ASCII consonant before a small ya in the next segment
+  for (int round = 0; round < 1500; ++round) {
+    Dictionary d = random_dictionary(random);
+    // Now and then an empty reading, which a waiting small tsu or ASCII
+    // consonant looks past.
+    if (random() % 4 == 0 && !d.entries.empty()) d.entries.begin()->second.push_back("");
+    const MapReadingIndex index(d.entries);
+    ReadingOptions options;
+    options.max_paths = std::vector<std::uint64_t>{1, 7, 1024}[random() % 3];
+    ReadingPathTable table;
+    ASSERT_TRUE(table.build(index, d.text, options, random() % 2 == 0).ok());
+    const RomajiExpansionLimits limits{4 + random() % 12, 1 + random() % 64, 8 + random() % 64};
+    PathListWalker walker(table, limits);
+    PathLists alone(limits);
+    std::vector<std::string> last_spelled;
+    for (std::size_t path = 0; path < table.path_count(); ++path) {
+      ASSERT_TRUE(walker.next());
+      std::vector<ReadingSegment> segments;
+      table.for_each_segment(path, [&](const ReadingSegment& s) { segments.push_back(s); });
+      for (std::size_t k = 1; k < segments.size(); ++k) {
+        straddling += segments[k - 1].reading.ends_with("k") && segments[k].reading.starts_with("ゃ");
+      }
+      const PathListKind expected = alone.make(segments);
+      ASSERT_EQ(walker.kind(), expected) << d.text << " path " << path;
+      ++kinds[expected];
+      if (expected == PathListKind::kTooLong || expected == PathListKind::kUnspellable) continue;
+      const std::vector<std::string> lists = spellings(walker.lists());
+      ASSERT_EQ(lists, spellings(alone.lists())) << d.text << " path " << path;
+      if (expected != PathListKind::kSpelled) continue;
+      EXPECT_EQ(walker.size().strings, alone.size().strings);
+      EXPECT_EQ(walker.size().bytes, alone.size().bytes);
+      const std::size_t same = walker.lists_as_last_spelled();
+      ASSERT_LE(same, std::min(lists.size(), last_spelled.size()));
+      EXPECT_TRUE(std::equal(lists.begin(), lists.begin() + static_cast<std::ptrdiff_t>(same),
+                             last_spelled.begin()));
+      stood += same;
+      last_spelled = lists;
+    }
+    EXPECT_FALSE(walker.next());
+  }
+  for (const PathListKind kind : {PathListKind::kTooLong, PathListKind::kUnspellable,
+                                  PathListKind::kOverLimits, PathListKind::kSpelled}) {
+    EXPECT_GT(kinds[kind], 300) << static_cast<int>(kind);
+  }
+  EXPECT_GT(straddling, 20);
+  EXPECT_GT(stood, 1000u);
 }
 
 // The resumed adds against the plain per-path adds of the same builder
