@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -31,17 +32,23 @@ std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
   return __builtin_add_overflow(a, b, &sum) ? ~std::uint64_t{0} : sum;
 }
 
+// The bound on the strings' lengths less one each, from their bytes and
+// number with repeats: every string of a step with units is non-empty.
+std::uint64_t inner_symbols_of(const ExpansionSize& size) { return size.bytes - size.strings; }
+
 // Whether the plain expansion of `text` succeeds, as expand_romaji_text
-// decides it but without writing it.
-bool plain_fits(std::string_view text) {
-  if (char_count(text) > kReadingExpansionLimits.max_input_chars) return false;
+// decides it but without writing it, and if so the bound on its strings.
+std::optional<std::uint64_t> plain_fits(std::string_view text) {
+  if (char_count(text) > kReadingExpansionLimits.max_input_chars) return std::nullopt;
   std::vector<RomajiUnit> units;
   UnitVariantLists lists;
-  if (!append_romaji_units(text, true, units).ok()) return false;
-  if (!fill_unit_variant_lists(units, lists).ok()) return false;
-  return expansion_size(lists, kReadingExpansionLimits.max_paths,
-                        kReadingExpansionLimits.max_symbols)
-      .within_limits;
+  if (!append_romaji_units(text, true, units).ok()) return std::nullopt;
+  if (!fill_unit_variant_lists(units, lists).ok()) return std::nullopt;
+  const ExpansionSize size = expansion_size(lists, kReadingExpansionLimits.max_paths,
+                                            kReadingExpansionLimits.max_symbols);
+  if (!size.within_limits) return std::nullopt;
+  // No units: the one empty string.
+  return lists.empty() ? 0 : inner_symbols_of(size);
 }
 
 // Measures the paths of segmentations as the string form expands them: the
@@ -58,6 +65,8 @@ class PathMeter {
     forget();
     bool spelled = false;
     std::uint64_t bytes = 0;
+    inner_symbols_ = 0;
+    inner_known_ = true;
     while (walker.next()) {
       const std::span<const ReadingSegment> segments = walker.segments();
       std::size_t k = std::min({walker.same_segments(), unit_ends_.size(), chars_.size()});
@@ -89,9 +98,22 @@ class PathMeter {
       if (!size.within_limits) return TableOutcome::kMayFail;
       bytes = saturating_add(bytes, size.bytes);
       if (bytes > kMaxGatheredRomajiSymbols) return TableOutcome::kMayFail;
+      // A path without units spells the empty string, which may stand
+      // beside the others' non-empty ones.
+      if (lists_.empty()) {
+        inner_known_ = false;
+      } else {
+        inner_symbols_ = saturating_add(inner_symbols_, inner_symbols_of(size));
+      }
       spelled = true;
     }
     return spelled ? TableOutcome::kSpelled : TableOutcome::kNothingSpelled;
+  }
+
+  // After kSpelled: the bound on the strings' lengths less one each.
+  std::optional<std::uint64_t> inner_symbols() const {
+    if (!inner_known_) return std::nullopt;
+    return inner_symbols_;
   }
 
  private:
@@ -127,34 +149,43 @@ class PathMeter {
   std::vector<std::size_t> list_ends_;  // the unit after each list
   ExpansionMeter meter_{kReadingExpansionLimits.max_paths, kReadingExpansionLimits.max_symbols};
   std::size_t measured_ = 0;  // the first lists of lists_ that the meter measured last
+  std::uint64_t inner_symbols_ = 0;
+  bool inner_known_ = true;
 };
 
 }  // namespace
 
-ReadingStringsForecast forecast_reading_strings(const UnidicReadingIndex& index,
-                                                std::string_view text,
-                                                const ReadingOptions& options) {
-  if (!validate_reading_options(options).ok()) return Forecast::kUnsure;
+ReadingStringsExtent forecast_reading_strings_extent(const UnidicReadingIndex& index,
+                                                     std::string_view text,
+                                                     const ReadingOptions& options) {
+  const ReadingStringsExtent unsure;
+  if (!validate_reading_options(options).ok()) return unsure;
   // Text with ASCII letters or digits is also looked up whole and by its
   // words: left to the conversion.
-  if (has_ascii_alnum(text)) return Forecast::kUnsure;
-  if (plain_fits(text)) return Forecast::kReadings;
+  if (has_ascii_alnum(text)) return unsure;
+  if (const auto plain = plain_fits(text)) return {Forecast::kReadings, plain};
   ReadingPathTable table;
   PathMeter meter;
   for (const bool fallback : {false, true}) {
-    if (!table.build(index, text, options, fallback).ok()) return Forecast::kUnsure;
+    if (!table.build(index, text, options, fallback).ok()) return unsure;
     switch (meter.measure(table)) {
-      case TableOutcome::kMayFail: return Forecast::kUnsure;
-      case TableOutcome::kSpelled: return Forecast::kReadings;
+      case TableOutcome::kMayFail: return unsure;
+      case TableOutcome::kSpelled: return {Forecast::kReadings, meter.inner_symbols()};
       case TableOutcome::kNothingSpelled: break;
     }
   }
   // Nothing reads: the string form fails as the plain expansion does.
   const auto plain = expand_romaji_text(text, kReadingExpansionLimits);
   if (!plain.ok() && std::holds_alternative<distance_errors::UnsupportedCharacter>(plain.error())) {
-    return Forecast::kNoReadings;
+    return {Forecast::kNoReadings, std::nullopt};
   }
-  return Forecast::kUnsure;
+  return unsure;
+}
+
+ReadingStringsForecast forecast_reading_strings(const UnidicReadingIndex& index,
+                                                std::string_view text,
+                                                const ReadingOptions& options) {
+  return forecast_reading_strings_extent(index, text, options).forecast;
 }
 
 }  // namespace lumra::ja
