@@ -44,7 +44,7 @@ struct Japanese {
   static std::string describe(const ja::JapaneseDistanceError& error) { return ja::message(error); }
   // The forecast that a partial alignment takes instead of converting a
   // span is never optimistic.
-  // Nor is its bound on the strings' chain lattice.
+  // Nor are its bounds on the strings' chain lattice and shortest string.
   static void check_text(const ja::UnidicReadingIndex& index, std::string_view text,
                          const ja::ReadingOptions& options) {
     const ja::ReadingStringsExtent extent =
@@ -58,9 +58,13 @@ struct Japanese {
     if (forecast == ja::ReadingStringsForecast::kReadings ? !strings.ok() : !unread) {
       __builtin_trap();
     }
-    if (!strings.ok() || !extent.inner_symbols) return;
+    if (!strings.ok()) return;
     std::vector<std::vector<Symbol>> decoded;
-    for (std::string_view s : strings.value()) decoded.push_back(decode_utf8(s));
+    for (std::string_view s : strings.value()) {
+      decoded.push_back(decode_utf8(s));
+      if (extent.min_symbols && decoded.back().size() < *extent.min_symbols) __builtin_trap();
+    }
+    if (!extent.inner_symbols) return;
     const auto nodes = path_list_lattice_node_count(decoded);
     if (!nodes.ok() || nodes.value() > *extent.inner_symbols + 2) __builtin_trap();
   }

@@ -13,7 +13,7 @@ SpanOutlook reading_strings_outlook(const UnidicReadingIndex& index, std::string
   switch (extent.forecast) {
     case ReadingStringsForecast::kUnsure: break;
     case ReadingStringsForecast::kNoReadings:
-      return SpanOutlook{SpanOutlook::Kind::kNoReadings, std::nullopt};
+      return SpanOutlook{SpanOutlook::Kind::kNoReadings, std::nullopt, std::nullopt};
     case ReadingStringsForecast::kReadings: {
       // A chain lattice has a shared start and end, and one node after
       // every symbol but the last of each string.
@@ -22,7 +22,7 @@ SpanOutlook reading_strings_outlook(const UnidicReadingIndex& index, std::string
       if (extent.inner_symbols && !__builtin_add_overflow(*extent.inner_symbols, 2, &nodes)) {
         chain_nodes = nodes;
       }
-      return SpanOutlook{SpanOutlook::Kind::kReadings, chain_nodes};
+      return SpanOutlook{SpanOutlook::Kind::kReadings, chain_nodes, extent.min_symbols};
     }
   }
   return SpanOutlook{};

@@ -11,9 +11,9 @@
 namespace lumra::ja {
 
 // Whether unordered_reading_strings of `text` would give strings, fail, or
-// report that the text has none, and with strings, when known, a bound on
-// the node count of their chain lattice: forecast by counting
-// (forecast_reading_strings_extent), never optimistic.
+// report that the text has none, and with strings, when known, bounds on
+// the node count of their chain lattice and on the shortest: forecast by
+// counting (forecast_reading_strings_extent), never optimistic.
 SpanOutlook reading_strings_outlook(const UnidicReadingIndex& index, std::string_view text,
                                     const ReadingOptions& options);
 

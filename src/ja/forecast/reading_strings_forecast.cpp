@@ -36,9 +36,21 @@ std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
 // number with repeats: every string of a step with units is non-empty.
 std::uint64_t inner_symbols_of(const ExpansionSize& size) { return size.bytes - size.strings; }
 
+// The fewest symbols that a position's spellings write (a long vowel mark
+// writes one); every string of the lists writes at least their sum.
+std::uint64_t fewest_symbols(const std::optional<VariantList>& list) {
+  if (!list) return 1;
+  if (list->empty()) return 0;
+  std::uint64_t fewest = ~std::uint64_t{0};
+  for (const RomajiVariant& variant : *list) {
+    fewest = std::min<std::uint64_t>(fewest, variant.chars());
+  }
+  return fewest;
+}
+
 // Whether the plain expansion of `text` succeeds, as expand_romaji_text
-// decides it but without writing it, and if so the bound on its strings.
-std::optional<std::uint64_t> plain_fits(std::string_view text) {
+// decides it but without writing it, and if so the bounds on its strings.
+std::optional<ReadingStringsExtent> plain_fits(std::string_view text) {
   if (char_count(text) > kReadingExpansionLimits.max_input_chars) return std::nullopt;
   std::vector<RomajiUnit> units;
   UnitVariantLists lists;
@@ -47,8 +59,11 @@ std::optional<std::uint64_t> plain_fits(std::string_view text) {
   const ExpansionSize size = expansion_size(lists, kReadingExpansionLimits.max_paths,
                                             kReadingExpansionLimits.max_symbols);
   if (!size.within_limits) return std::nullopt;
+  std::uint64_t shortest = 0;
+  for (const auto& list : lists) shortest += fewest_symbols(list);
   // No units: the one empty string.
-  return lists.empty() ? 0 : inner_symbols_of(size);
+  return ReadingStringsExtent{Forecast::kReadings, lists.empty() ? 0 : inner_symbols_of(size),
+                              shortest};
 }
 
 // Measures the paths of segmentations as the string form expands them: the
@@ -67,6 +82,7 @@ class PathMeter {
     std::uint64_t bytes = 0;
     inner_symbols_ = 0;
     inner_known_ = true;
+    shortest_ = ~std::uint64_t{0};
     while (walker.next()) {
       const std::span<const ReadingSegment> segments = walker.segments();
       std::size_t k = std::min({walker.same_segments(), unit_ends_.size(), chars_.size()});
@@ -105,15 +121,21 @@ class PathMeter {
       } else {
         inner_symbols_ = saturating_add(inner_symbols_, inner_symbols_of(size));
       }
+      for (std::size_t i = fewest_.size(); i < lists_.size(); ++i) {
+        fewest_.push_back((i == 0 ? 0 : fewest_[i - 1]) + fewest_symbols(lists_[i]));
+      }
+      shortest_ = std::min(shortest_, fewest_.empty() ? 0 : fewest_.back());
       spelled = true;
     }
     return spelled ? TableOutcome::kSpelled : TableOutcome::kNothingSpelled;
   }
 
-  // After kSpelled: the bound on the strings' lengths less one each.
-  std::optional<std::uint64_t> inner_symbols() const {
-    if (!inner_known_) return std::nullopt;
-    return inner_symbols_;
+  // After kSpelled: the bounds on the strings' lengths less one each, and
+  // on the shortest.
+  ReadingStringsExtent extent() const {
+    return {Forecast::kReadings,
+            inner_known_ ? std::optional<std::uint64_t>(inner_symbols_) : std::nullopt,
+            shortest_};
   }
 
  private:
@@ -129,6 +151,7 @@ class PathMeter {
     while (kept_lists < list_ends_.size() && list_ends_[kept_lists] < kept_units) ++kept_lists;
     lists_.resize(kept_lists);
     list_ends_.resize(kept_lists);
+    fewest_.resize(std::min(fewest_.size(), kept_lists));
     measured_ = std::min(measured_, kept_lists);
   }
   void forget() {
@@ -137,6 +160,7 @@ class PathMeter {
     units_.clear();
     lists_.clear();
     list_ends_.clear();
+    fewest_.clear();
     measured_ = 0;
   }
 
@@ -151,6 +175,10 @@ class PathMeter {
   std::size_t measured_ = 0;  // the first lists of lists_ that the meter measured last
   std::uint64_t inner_symbols_ = 0;
   bool inner_known_ = true;
+  // fewest_[i]: the fewest symbols the first i + 1 lists of lists_ write,
+  // as far as they were summed.
+  std::vector<std::uint64_t> fewest_;
+  std::uint64_t shortest_ = 0;  // the fewest symbols of a spelled path
 };
 
 }  // namespace
@@ -163,21 +191,21 @@ ReadingStringsExtent forecast_reading_strings_extent(const UnidicReadingIndex& i
   // Text with ASCII letters or digits is also looked up whole and by its
   // words: left to the conversion.
   if (has_ascii_alnum(text)) return unsure;
-  if (const auto plain = plain_fits(text)) return {Forecast::kReadings, plain};
+  if (const auto plain = plain_fits(text)) return *plain;
   ReadingPathTable table;
   PathMeter meter;
   for (const bool fallback : {false, true}) {
     if (!table.build(index, text, options, fallback).ok()) return unsure;
     switch (meter.measure(table)) {
       case TableOutcome::kMayFail: return unsure;
-      case TableOutcome::kSpelled: return {Forecast::kReadings, meter.inner_symbols()};
+      case TableOutcome::kSpelled: return meter.extent();
       case TableOutcome::kNothingSpelled: break;
     }
   }
   // Nothing reads: the string form fails as the plain expansion does.
   const auto plain = expand_romaji_text(text, kReadingExpansionLimits);
   if (!plain.ok() && std::holds_alternative<distance_errors::UnsupportedCharacter>(plain.error())) {
-    return {Forecast::kNoReadings, std::nullopt};
+    return {Forecast::kNoReadings, std::nullopt, std::nullopt};
   }
   return unsure;
 }

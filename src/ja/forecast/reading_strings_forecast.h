@@ -43,9 +43,13 @@ ReadingStringsForecast forecast_reading_strings(const UnidicReadingIndex& index,
 // chain lattice can be built and has at most inner_symbols + 2 nodes. It is
 // the strings' bytes less their number, repeats counted, which is never
 // below the distinct strings' symbols less theirs.
+// With kReadings, `min_symbols` is at most the length of the shortest
+// string: each string spells every unit of its path (or of the text), and
+// every spelling has a symbol or more.
 struct ReadingStringsExtent {
   ReadingStringsForecast forecast = ReadingStringsForecast::kUnsure;
   std::optional<std::uint64_t> inner_symbols;
+  std::optional<std::uint64_t> min_symbols;
 };
 ReadingStringsExtent forecast_reading_strings_extent(const UnidicReadingIndex& index,
                                                      std::string_view text,

@@ -120,9 +120,12 @@ TEST(JapaneseSpanOutlook, AlignmentsAreThoseOfConvertingEverySpan) {
       auto converted = convert(span);
       ASSERT_TRUE(converted.ok()) << span;
       ASSERT_EQ(converted.value().has_value(), outlook.kind == SpanOutlook::Kind::kReadings);
-      if (!outlook.chain_nodes) continue;
+      if (!outlook.chain_nodes || !outlook.min_symbols) continue;
       std::vector<std::vector<Symbol>> strings;
-      for (std::string_view s : *converted.value()) strings.push_back(decode_utf8(s));
+      for (std::string_view s : *converted.value()) {
+        strings.push_back(decode_utf8(s));
+        ASSERT_LE(*outlook.min_symbols, strings.back().size()) << span;
+      }
       const auto nodes = path_list_lattice_node_count(strings);
       ASSERT_TRUE(nodes.ok()) << span;
       ASSERT_LE(nodes.value(), *outlook.chain_nodes) << span;
