@@ -159,6 +159,14 @@ CASES = {
         " {'行': ['いく', 'こう']})); t = '行' * 256",
         "ja2._partial_distance_alignment('行', t, 256, max_paths=16384)",
     ),
+    "reading_alignment_distance_far": (
+        "the same with the query 東京 (とうきょう): the best is 2, and the longer spans, whose"
+        " readings are all longer than the query's by more than 1, cannot win",
+        "16,000,000 lattice states, `max_paths` 16384",
+        "ja2 = _lumra.JapaneseDictionary.load_payload(payload(work / 'ja2.yaml', JA,"
+        " {'行': ['いく', 'こう'], '東京': ['とうきょう']})); t = '行' * 256",
+        "ja2._partial_distance_alignment('東京', t, 256, max_paths=16384)",
+    ),
     "alignment_states": (
         "partial distance alignment, 3999-symbol query over 4000 symbols, window 3999",
         "16,000,000 lattice states",
