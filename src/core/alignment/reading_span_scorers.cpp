@@ -84,11 +84,13 @@ Result<std::optional<std::uint64_t>, CoreError> ReadingDistanceScorer::score(
   return state.nearest;
 }
 
-bool ReadingDistanceScorer::worth_an_outlook(
-    std::uint64_t span_length, const std::optional<Alignment<std::uint64_t>>& best) const {
+bool ReadingDistanceScorer::worth_an_outlook(std::uint64_t span_length,
+                                             const std::optional<Alignment<std::uint64_t>>& best,
+                                             bool lengths_told) const {
   const std::optional<std::uint64_t> most = wanted(span_length, best);
   if (!most) return true;
-  return *most < kUnbounded - longest_query_ && span_length > longest_query_ + *most;
+  return lengths_told && *most < kUnbounded - longest_query_ &&
+         span_length > longest_query_ + *most;
 }
 
 bool ReadingDistanceScorer::passes_over(const SpanOutlook& outlook, std::uint64_t span_length,

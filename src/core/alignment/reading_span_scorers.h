@@ -63,11 +63,13 @@ class ReadingDistanceScorer {
       const std::optional<Alignment<std::uint64_t>>& best);
 
   // Whether the outlook of a span of `span_length` symbols might spare it:
-  // it cannot beat `best` whatever its distance, or it has more symbols
+  // it cannot beat `best` whatever its distance, or, when the outlook
+  // tells the shortest reading (`lengths_told`), the span has more symbols
   // than the query's longest reading and the distance it may have (a hint:
   // most characters read as one romaji or pinyin symbol or more).
   bool worth_an_outlook(std::uint64_t span_length,
-                        const std::optional<Alignment<std::uint64_t>>& best) const;
+                        const std::optional<Alignment<std::uint64_t>>& best,
+                        bool lengths_told) const;
   // Whether a span with `outlook` can be left out unconverted: it cannot
   // be kept and beat `best` (no readings, or readings all longer than the
   // query's by more than the distance it may have), and score() could not
@@ -104,8 +106,8 @@ class ReadingRatioScorer {
   // outlook.
   static bool beyond_reach(std::uint64_t span_length,
                            const std::optional<Alignment<double>>& best);
-  bool worth_an_outlook(std::uint64_t span_length,
-                        const std::optional<Alignment<double>>& best) const {
+  bool worth_an_outlook(std::uint64_t span_length, const std::optional<Alignment<double>>& best,
+                        bool /*lengths_told*/) const {
     return beyond_reach(span_length, best);
   }
   // Whether a span beyond reach with `outlook` could not fail score(): its

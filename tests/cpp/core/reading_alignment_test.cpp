@@ -651,7 +651,10 @@ TEST(ReadingSpanScorers, DistanceScorerPassesOverOnlySpansThatCannotWin) {
     ReadingList query;
     query.assign(Readings{"ka"});
     const ReadingDistanceScorer scorer(query, 3, c.cutoff);
-    EXPECT_EQ(scorer.worth_an_outlook(c.span_length, c.best), c.worth_an_outlook);
+    EXPECT_EQ(scorer.worth_an_outlook(c.span_length, c.best, true), c.worth_an_outlook);
+    // Without the shortest reading, only the spans beyond reach.
+    EXPECT_EQ(scorer.worth_an_outlook(c.span_length, c.best, false),
+              c.best && c.best->score == 0 && c.span_length >= 3);
     EXPECT_EQ(scorer.passes_over(c.outlook, c.span_length, c.best), c.passes_over);
   }
 }
