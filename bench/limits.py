@@ -145,7 +145,8 @@ CASES = {
     ),
     "reading_alignment_strings": (
         "Chinese partial ratio alignment of 行 in 行 × 256, window 256, `max_paths` 16384: every"
-        " span's reading strings are written out (at most 16 MiB each), though none can beat the first",
+        " span's reading strings (at most 16 MiB each) are counted, not written, as none can beat"
+        " the first",
         "16 MiB of reading strings a text",
         ZH_SETUP + "t = '行' * 256",
         "zh._partial_ratio_alignment('行', t, 256, max_paths=16384)",
