@@ -145,10 +145,28 @@ CASES = {
     ),
     "reading_alignment_strings": (
         "Chinese partial ratio alignment of 行 in 行 × 256, window 256, `max_paths` 16384: every"
-        " span's reading strings are written out (at most 16 MiB each), though none can beat the first",
+        " span's reading strings (at most 16 MiB each) are counted, not written, as none can beat"
+        " the first",
         "16 MiB of reading strings a text",
         ZH_SETUP + "t = '行' * 256",
         "zh._partial_ratio_alignment('行', t, 256, max_paths=16384)",
+    ),
+    "reading_alignment_distance": (
+        "Japanese partial distance alignment of 行 in 行 × 256 (行 read いく or こう), window 256,"
+        " `max_paths` 16384: the spans after the first cannot win, and the first whose chain"
+        " lattice passes the state limit ends the call",
+        "16,000,000 lattice states, `max_paths` 16384",
+        "ja2 = _lumra.JapaneseDictionary.load_payload(payload(work / 'ja2.yaml', JA,"
+        " {'行': ['いく', 'こう']})); t = '行' * 256",
+        "ja2._partial_distance_alignment('行', t, 256, max_paths=16384)",
+    ),
+    "reading_alignment_distance_far": (
+        "the same with the query 東京 (とうきょう): the best is 2, and the longer spans, whose"
+        " readings are all longer than the query's by more than 1, cannot win",
+        "16,000,000 lattice states, `max_paths` 16384",
+        "ja2 = _lumra.JapaneseDictionary.load_payload(payload(work / 'ja2.yaml', JA,"
+        " {'行': ['いく', 'こう'], '東京': ['とうきょう']})); t = '行' * 256",
+        "ja2._partial_distance_alignment('東京', t, 256, max_paths=16384)",
     ),
     "alignment_states": (
         "partial distance alignment, 3999-symbol query over 4000 symbols, window 3999",

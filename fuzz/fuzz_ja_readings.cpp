@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "core/base/utf8.h"
+#include "core/lattice/path_list.h"
 #include "fuzz/reading_fuzz.h"
 #include "ja/forecast/reading_strings_forecast.h"
 #include "ja/japanese_distance_error.h"
@@ -42,9 +44,12 @@ struct Japanese {
   static std::string describe(const ja::JapaneseDistanceError& error) { return ja::message(error); }
   // The forecast that a partial alignment takes instead of converting a
   // span is never optimistic.
+  // Nor are its bounds on the strings' chain lattice and shortest string.
   static void check_text(const ja::UnidicReadingIndex& index, std::string_view text,
                          const ja::ReadingOptions& options) {
-    const ja::ReadingStringsForecast forecast = ja::forecast_reading_strings(index, text, options);
+    const ja::ReadingStringsExtent extent =
+        ja::forecast_reading_strings_extent(index, text, options);
+    const ja::ReadingStringsForecast forecast = extent.forecast;
     if (forecast == ja::ReadingStringsForecast::kUnsure) return;
     const auto strings = ja::unordered_reading_strings(index, text, options);
     const bool unread =
@@ -53,6 +58,15 @@ struct Japanese {
     if (forecast == ja::ReadingStringsForecast::kReadings ? !strings.ok() : !unread) {
       __builtin_trap();
     }
+    if (!strings.ok()) return;
+    std::vector<std::vector<Symbol>> decoded;
+    for (std::string_view s : strings.value()) {
+      decoded.push_back(decode_utf8(s));
+      if (extent.min_symbols && decoded.back().size() < *extent.min_symbols) __builtin_trap();
+    }
+    if (!extent.inner_symbols) return;
+    const auto nodes = path_list_lattice_node_count(decoded);
+    if (!nodes.ok() || nodes.value() > *extent.inner_symbols + 2) __builtin_trap();
   }
   static auto lattice(const ja::UnidicReadingIndex& index, std::string_view text,
                       const ja::ReadingOptions& options) {

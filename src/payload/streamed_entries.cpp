@@ -59,10 +59,9 @@ Status<YamlError> read_entry(YamlDecoder& decoder, std::string_view record_name,
           YamlDecoder::error_at(fill_message("duplicate field `{}`", kEntryKeys[key]), key_mark));
     }
     seen[key] = true;
-    if (key == kSurface) {
-      LUMRA_TRY(decoder.read_string(entry.surface));
-    } else {
-      LUMRA_TRY(read_readings(decoder, keep, entry));
+    switch (key) {
+      case kSurface: LUMRA_TRY(decoder.read_string(entry.surface)); break;
+      case kReadings: LUMRA_TRY(read_readings(decoder, keep, entry)); break;
     }
   }
   for (std::size_t key = 0; key < kEntryKeys.size(); ++key) {

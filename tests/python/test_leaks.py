@@ -18,7 +18,7 @@ import time
 import pytest
 
 import _lumra
-from dictionary_support import JA_PAYLOAD_TYPE, ZH_PAYLOAD_TYPE, write_payload
+from dictionary_support import JA_PAYLOAD_TYPE, ZH_PAYLOAD_TYPE, binary_payload, write_payload
 
 
 class Broken:
@@ -152,6 +152,70 @@ CALLS += [
 ]
 
 
+
+
+# Indexed and binary payloads of both languages, whole and cut short. The
+# debug interpreter of dev/leaks cannot import the release-built writer, so
+# a release interpreter writes them in a child process then.
+def _indexed_payload(language, entries, **extra):
+    kind = JA_PAYLOAD_TYPE if language == "ja" else ZH_PAYLOAD_TYPE
+    source = write_payload(_PAYLOADS / f"{language}-source.yaml", kind, entries, **extra)
+    target = str(_PAYLOADS / f"{language}.indexed")
+    try:
+        import _lumra_payload_writer
+        _lumra_payload_writer.write_indexed(language, source, target)
+    except ImportError:
+        release = pathlib.Path(__file__).resolve().parents[2] / "build" / "python"
+        write = "import sys, _lumra_payload_writer; _lumra_payload_writer.write_indexed(*sys.argv[1:])"
+        subprocess.run(["python3", "-c", write, language, source, target], check=True,
+                       env={**os.environ, "PYTHONPATH": str(release)})
+    data = pathlib.Path(target).read_bytes()
+    cut = _PAYLOADS / f"{language}-cut.indexed"
+    cut.write_bytes(data[: len(data) * 2 // 3])
+    return target, str(cut)
+
+
+_GYOU = {"行": ["いく", "こう"], "東京": ["とうきょう"], "日": ["ひ", "にち"]}
+_JA_INDEXED, _JA_CUT = _indexed_payload("ja", _GYOU)
+_ZH_INDEXED, _ZH_CUT = _indexed_payload("zh", {"行": ["xing", "hang"], "中国": ["zhongguo"]},
+                                        pinyin_view="no-tone")
+_JA_BINARY = binary_payload(_PAYLOADS / "ja.bin", _GYOU)
+(_PAYLOADS / "ja-cut.bin").write_bytes(pathlib.Path(_JA_BINARY).read_bytes()[:-3])
+JA_INDEXED = _lumra.JapaneseDictionary.load_payload(_JA_INDEXED, "indexed")
+ZH_INDEXED = _lumra.ChineseDictionary.load_payload(_ZH_INDEXED, "indexed")
+CALLS += [
+    lambda: _lumra.JapaneseDictionary.load_payload(_JA_INDEXED, "indexed"),
+    lambda: _lumra.JapaneseDictionary.load_payload(_JA_CUT, "fst"),
+    lambda: _lumra.JapaneseDictionary.load_payload(_ZH_INDEXED, "indexed"),
+    lambda: _lumra.JapaneseDictionary.load_payload(_JA_BINARY, "binary"),
+    lambda: _lumra.JapaneseDictionary.load_payload(str(_PAYLOADS / "ja-cut.bin"), "binary"),
+    lambda: _lumra.ChineseDictionary.load_payload(_ZH_INDEXED, "indexed"),
+    lambda: _lumra.ChineseDictionary.load_payload(_ZH_CUT, "indexed"),
+]
+
+# The span alignments by readings, on every outcome: an alignment, none,
+# a query without readings, option, argument and cutoff errors, spans
+# passed over unconverted, and the state limit of the distance form; and
+# the string form's searches over many readings or ASCII words.
+for _d, _known, _other, _unknown in ((JA_INDEXED, "行", "東京", "漢"),
+                                     (ZH_INDEXED, "行", "中国", "é")):
+    CALLS += [
+        lambda d=_d, k=_known, o=_other: d._partial_distance_alignment(k, "xx" + k + o, 0),
+        lambda d=_d, k=_known: d._partial_ratio_alignment(k, k * 3, 2, score_cutoff=0.5),
+        lambda d=_d, k=_known: d._partial_ratio_alignment(k, k, 2, score_cutoff=1.5),
+        lambda d=_d, k=_known, u=_unknown: d._partial_distance_alignment(u, k, 2),
+        lambda d=_d, k=_known, u=_unknown: d._partial_distance_alignment(k, u * 3, 2),
+        lambda d=_d, k=_known: d._partial_ratio_alignment(k, k, 2, max_paths=10**6),
+        lambda d=_d, k=_known: d._partial_distance_alignment(k, k, Broken()),
+        lambda d=_d, k=_known: d._partial_ratio_alignment(k, k * 14, 14, max_paths=16384),
+        lambda d=_d, k=_known: d._partial_distance_alignment(k, k * 14, 14, max_paths=16384),
+        lambda d=_d, k=_known: d._partial_distance_alignment(k * 8, k * 14, 14, max_paths=16384),
+        lambda d=_d, k=_known, o=_other: d.normalized_similarity(k * 9, k * 8 + o, max_paths=4096),
+        lambda d=_d, k=_known: d._cdist_normalized_distance([k * 6, "abc" + k], ["x" + k * 5]),
+        lambda d=_d, k=_known, o=_other: d.ratio("Tokyo " + o + k, "toukyou"),
+    ]
+
+
 class Stop(Exception):
     pass
 
@@ -177,6 +241,7 @@ def interrupted(call):
 CALLS += [
     interrupted(lambda: _lumra._cdist_distance(["ab" * 300] * 40, ["ba" * 300] * 40)),
     interrupted(lambda: JA._cdist_distance(["日東京" * 30] * 20, ["ひとうきょう" * 30] * 20)),
+    interrupted(lambda: JA_INDEXED._partial_distance_alignment("行" * 9, "行" * 200, 12)),
 ]
 
 

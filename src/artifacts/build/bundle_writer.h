@@ -41,7 +41,7 @@ struct UnidicBuildSettings {
   bool exclude_symbol_pos = false;
   bool include_normalized_surfaces = false;
   bool exclude_unsupported_readings = false;
-  std::optional<std::uint64_t> max_readings_per_surface;
+  std::optional<std::uint64_t> max_readings_per_surface = std::nullopt;
 };
 
 // "yaml", "binary" (Japanese only) or "indexed": the name written into the

@@ -25,8 +25,9 @@
 // A caller may also pass an outlook, called as outlook(std::string_view
 // span_text) and returning a SpanOutlook (span_outlook.h): what the
 // conversion of the span would give, told without writing its readings
-// out. It is asked only about spans that can no longer beat the best one
-// whatever their score, and a span whose outlook shows that neither its
+// out. It is asked only about spans that may no longer beat the best one
+// (whatever their score, or with readings as long as the span suggests),
+// and a span whose outlook shows that it cannot win and that neither its
 // conversion nor its scoring could fail is left out unconverted. The
 // outcome is that of converting every span, errors and their order
 // included.
@@ -128,15 +129,19 @@ Outcome<Form, Converter> align(std::string_view query, std::uint64_t longest_que
   const std::uint64_t window =
       reading_alignment_window(max_span_chars, query_symbols.size(), longest_query_reading);
   SeenSpanTexts seen;
-  ReadingList readings;  // refilled for every span
+  bool lengths_told = true;  // until an outlook shows otherwise
+  ReadingList readings;      // refilled for every span
   auto scorer = [&](const TextSpan& span, const std::optional<Alignment<Score>>& best)
       -> Result<std::optional<Score>, Error> {
     const std::string_view span_text = spans.text(span.start, span.end);
     if (!seen.insert(span_text)) return std::optional<Score>();
     const std::uint64_t span_length = span.end - span.start;
-    if (SpanScorer::beyond_reach(span_length, best) &&
-        span_scorer.safe_unread(outlook(span_text))) {
-      return std::optional<Score>();
+    if (span_scorer.worth_an_outlook(span_length, best, lengths_told)) {
+      const SpanOutlook told = outlook(span_text);
+      // An outlook that does not tell the shortest reading is not asked
+      // again on those grounds.
+      if (told.kind == SpanOutlook::Kind::kReadings && !told.min_symbols) lengths_told = false;
+      if (span_scorer.passes_over(told, span_length, best)) return std::optional<Score>();
     }
     auto converted = convert(span_text);
     if (!converted) return Fail(Error(std::in_place_index<0>, converted.take_error()));

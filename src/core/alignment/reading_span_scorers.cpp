@@ -32,7 +32,25 @@ Result<std::uint64_t, CoreError> ReadingDistanceScorer::query_node_count(const R
 ReadingDistanceScorer::ReadingDistanceScorer(ReadingList query, std::uint64_t query_nodes,
                                              std::optional<std::uint64_t> cutoff,
                                              PairSearch search)
-    : pairs_(std::move(query), search), query_nodes_(query_nodes), cutoff_(cutoff) {}
+    : longest_query_(query.longest()),
+      pairs_(std::move(query), search),
+      query_nodes_(query_nodes),
+      cutoff_(cutoff) {}
+
+std::optional<std::uint64_t> ReadingDistanceScorer::wanted(
+    std::uint64_t span_length, const std::optional<Alignment<std::uint64_t>>& best) const {
+  std::uint64_t wanted = cutoff_.value_or(kUnbounded);
+  if (best) {
+    if (span_length < span_length_of(*best)) {
+      wanted = std::min(wanted, best->score);
+    } else if (best->score == 0) {
+      return std::nullopt;
+    } else {
+      wanted = std::min(wanted, best->score - 1);
+    }
+  }
+  return wanted;
+}
 
 Result<std::optional<std::uint64_t>, CoreError> ReadingDistanceScorer::score(
     const ReadingList& span, std::uint64_t span_length,
@@ -40,19 +58,9 @@ Result<std::optional<std::uint64_t>, CoreError> ReadingDistanceScorer::score(
   // No reading: the best-pair similarity is 0.0.
   if (span.empty()) return std::optional<std::uint64_t>();
 
-  // The largest distance with which the span is kept and beats the best so
-  // far, when some distance does.
-  bool can_win = true;
-  std::uint64_t wanted = cutoff_.value_or(kUnbounded);
-  if (best) {
-    if (span_length < span_length_of(*best)) {
-      wanted = std::min(wanted, best->score);
-    } else if (best->score == 0) {
-      can_win = false;
-    } else {
-      wanted = std::min(wanted, best->score - 1);
-    }
-  }
+  const std::optional<std::uint64_t> most = wanted(span_length, best);
+  const bool can_win = most.has_value();
+  const std::uint64_t wanted = most.value_or(0);
   // A span that passes the prefilter ends the search when its lattice
   // cannot be built or searched, whatever its distance.
   const auto span_nodes = path_list_lattice_node_count(span);
@@ -76,16 +84,28 @@ Result<std::optional<std::uint64_t>, CoreError> ReadingDistanceScorer::score(
   return state.nearest;
 }
 
-bool ReadingDistanceScorer::beyond_reach(std::uint64_t span_length,
-                                         const std::optional<Alignment<std::uint64_t>>& best) {
-  return best && best->score == 0 && span_length >= span_length_of(*best);
+bool ReadingDistanceScorer::worth_an_outlook(std::uint64_t span_length,
+                                             const std::optional<Alignment<std::uint64_t>>& best,
+                                             bool lengths_told) const {
+  const std::optional<std::uint64_t> most = wanted(span_length, best);
+  if (!most) return true;
+  return lengths_told && *most < kUnbounded - longest_query_ &&
+         span_length > longest_query_ + *most;
 }
 
-bool ReadingDistanceScorer::safe_unread(const SpanOutlook& outlook) const {
+bool ReadingDistanceScorer::passes_over(const SpanOutlook& outlook, std::uint64_t span_length,
+                                        const std::optional<Alignment<std::uint64_t>>& best) const {
   switch (outlook.kind) {
     case SpanOutlook::Kind::kUnknown: return false;
-    case SpanOutlook::Kind::kNoReadings: return true;
+    case SpanOutlook::Kind::kNoReadings: return true;  // left out whatever it scores
     case SpanOutlook::Kind::kReadings: break;
+  }
+  // A reading pair is at least as far apart as their lengths.
+  const std::optional<std::uint64_t> most = wanted(span_length, best);
+  if (most) {
+    const bool too_far = outlook.min_symbols && *outlook.min_symbols > longest_query_ &&
+                         *outlook.min_symbols - longest_query_ > *most;
+    if (!too_far) return false;
   }
   // Readings that pass the prefilter are searched, or fail at the limit.
   return outlook.chain_nodes && lattice_state_count(query_nodes_, *outlook.chain_nodes).ok();
@@ -118,7 +138,9 @@ bool ReadingRatioScorer::beyond_reach(std::uint64_t span_length,
   return best && best->score == 1.0 && span_length >= span_length_of(*best);
 }
 
-bool ReadingRatioScorer::safe_unread(const SpanOutlook& outlook) const {
+bool ReadingRatioScorer::passes_over(const SpanOutlook& outlook, std::uint64_t span_length,
+                                     const std::optional<Alignment<double>>& best) const {
+  if (!beyond_reach(span_length, best)) return false;
   if (cutoff_ && !fractional_cutoff_in_range(*cutoff_)) return false;
   return outlook.kind != SpanOutlook::Kind::kUnknown;
 }

@@ -23,10 +23,12 @@
 // whatever its score; the ratio form's cutoff is checked on every span
 // with readings.
 //
-// Before a span is converted at all, the search asks whether it is beyond
-// reach (no score could beat the best so far) and, if so, whether its
-// outlook (span_outlook.h) shows that scoring it could not fail either:
-// such a span is left out unconverted.
+// Before a span is converted at all, the search asks whether an outlook
+// (span_outlook.h) might spare it: when the span is beyond reach (no score
+// could beat the best so far), or, for the distance form, when it is long
+// enough that its readings may all be too long to come near the query's.
+// A span whose outlook shows that it cannot win and that scoring it could
+// not fail either is left out unconverted.
 //
 // Finding the best pair of readings is best_reading_pairs.h's.
 #pragma once
@@ -60,16 +62,29 @@ class ReadingDistanceScorer {
       const ReadingList& span, std::uint64_t span_length,
       const std::optional<Alignment<std::uint64_t>>& best);
 
-  // Whether a span of `span_length` symbols cannot beat `best` whatever its
-  // distance: `best` is 0 and not longer.
-  static bool beyond_reach(std::uint64_t span_length,
-                           const std::optional<Alignment<std::uint64_t>>& best);
-  // Whether a span with this outlook could not fail score(): it has no
-  // readings, or its chain lattice certainly fits the state limit beside
-  // the query's.
-  bool safe_unread(const SpanOutlook& outlook) const;
+  // Whether the outlook of a span of `span_length` symbols might spare it:
+  // it cannot beat `best` whatever its distance, or, when the outlook
+  // tells the shortest reading (`lengths_told`), the span has more symbols
+  // than the query's longest reading and the distance it may have (a hint:
+  // most characters read as one romaji or pinyin symbol or more).
+  bool worth_an_outlook(std::uint64_t span_length,
+                        const std::optional<Alignment<std::uint64_t>>& best,
+                        bool lengths_told) const;
+  // Whether a span with `outlook` can be left out unconverted: it cannot
+  // be kept and beat `best` (no readings, or readings all longer than the
+  // query's by more than the distance it may have), and score() could not
+  // fail on it (no readings, or a chain lattice certain to fit the state
+  // limit beside the query's).
+  bool passes_over(const SpanOutlook& outlook, std::uint64_t span_length,
+                   const std::optional<Alignment<std::uint64_t>>& best) const;
 
  private:
+  // The largest distance with which a span of `span_length` symbols is
+  // kept and beats `best`, nothing when no distance does.
+  std::optional<std::uint64_t> wanted(std::uint64_t span_length,
+                                      const std::optional<Alignment<std::uint64_t>>& best) const;
+
+  std::uint64_t longest_query_;  // set before the query moves into pairs_
   BestReadingPairs pairs_;
   std::uint64_t query_nodes_;
   std::optional<std::uint64_t> cutoff_;
@@ -87,12 +102,18 @@ class ReadingRatioScorer {
                                                  const std::optional<Alignment<double>>& best);
 
   // Whether a span of `span_length` symbols cannot beat `best` whatever its
-  // similarity: `best` is 1.0 and not longer.
+  // similarity: `best` is 1.0 and not longer. Only such spans are worth an
+  // outlook.
   static bool beyond_reach(std::uint64_t span_length,
                            const std::optional<Alignment<double>>& best);
-  // Whether a span with this outlook could not fail score(): its
+  bool worth_an_outlook(std::uint64_t span_length, const std::optional<Alignment<double>>& best,
+                        bool /*lengths_told*/) const {
+    return beyond_reach(span_length, best);
+  }
+  // Whether a span beyond reach with `outlook` could not fail score(): its
   // conversion is certain and the cutoff in range.
-  bool safe_unread(const SpanOutlook& outlook) const;
+  bool passes_over(const SpanOutlook& outlook, std::uint64_t span_length,
+                   const std::optional<Alignment<double>>& best) const;
 
  private:
   BestReadingPairs pairs_;

@@ -10,8 +10,9 @@
 // the search converts only the spans that may still win or may still fail.
 //
 // An outlook must never be optimistic: it says NoReadings or Readings only
-// when the conversion certainly gives that outcome, and `chain_nodes` is
-// never below the true count. Unknown is always a correct answer.
+// when the conversion certainly gives that outcome, `chain_nodes` is never
+// below the true count and `min_symbols` never above the shortest reading.
+// Unknown is always a correct answer.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,10 @@ struct SpanOutlook {
   // be buildable (no empty reading beside non-empty ones). A span that the
   // distance form would search must fit the lattice state limit.
   std::optional<std::uint64_t> chain_nodes;
+  // With kReadings, when known: at most the length in scalar values of
+  // the shortest reading, so that a span whose readings are all much
+  // longer than the query's is known to be far from it.
+  std::optional<std::uint64_t> min_symbols;
 };
 
 // The outlook of a language that cannot tell: every span is converted.

@@ -65,13 +65,16 @@ std::string fill_message(MessageTemplate<std::type_identity_t<Fields>...> messag
                          const Fields&... fields) {
   std::string out;
   std::string_view rest = message.text;
-  auto next = [&](const auto& field) {
-    std::size_t at = rest.find("{}");
-    out += rest.substr(0, at);
-    message_detail::append_field(out, field);
-    rest.remove_prefix(at + 2);
-  };
-  (next(fields), ...);
+  // A template without placeholders takes no field and needs no filling.
+  if constexpr (sizeof...(Fields) > 0) {
+    auto next = [&](const auto& field) {
+      std::size_t at = rest.find("{}");
+      out += rest.substr(0, at);
+      message_detail::append_field(out, field);
+      rest.remove_prefix(at + 2);
+    };
+    (next(fields), ...);
+  }
   out += rest;
   return out;
 }

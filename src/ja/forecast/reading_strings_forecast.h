@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "ja/reading/reading_options.h"
@@ -32,5 +33,26 @@ enum class ReadingStringsForecast : std::uint8_t {
 ReadingStringsForecast forecast_reading_strings(const UnidicReadingIndex& index,
                                                 std::string_view text,
                                                 const ReadingOptions& options);
+
+// The forecast with a bound on the size of the strings, for callers that
+// lay them out as one chain per string between a shared start and end (the
+// distance form of a partial alignment, which must know whether such a
+// lattice would pass the state limit). With kReadings, `inner_symbols`,
+// when known, is at least the sum over the strings of their lengths less
+// one, and the strings are then either all empty or all non-empty: the
+// chain lattice can be built and has at most inner_symbols + 2 nodes. It is
+// the strings' bytes less their number, repeats counted, which is never
+// below the distinct strings' symbols less theirs.
+// With kReadings, `min_symbols` is at most the length of the shortest
+// string: each string spells every unit of its path (or of the text), and
+// every spelling has a symbol or more.
+struct ReadingStringsExtent {
+  ReadingStringsForecast forecast = ReadingStringsForecast::kUnsure;
+  std::optional<std::uint64_t> inner_symbols;
+  std::optional<std::uint64_t> min_symbols;
+};
+ReadingStringsExtent forecast_reading_strings_extent(const UnidicReadingIndex& index,
+                                                     std::string_view text,
+                                                     const ReadingOptions& options);
 
 }  // namespace lumra::ja

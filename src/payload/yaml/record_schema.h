@@ -125,7 +125,10 @@ template <class Record, class Fields, std::size_t... I>
 Status<YamlError> read_field_at(YamlDecoder& decoder, Record& record, const Fields& fields,
                                 std::size_t index, std::index_sequence<I...>) {
   Status<YamlError> status = Unit{};
-  ((I == index ? (status = read_field(decoder, record, std::get<I>(fields)), true) : false) || ...);
+  // The fold stops at the field asked for; its value is not needed.
+  static_cast<void>(
+      ((I == index ? (status = read_field(decoder, record, std::get<I>(fields)), true) : false) ||
+       ...));
   return status;
 }
 

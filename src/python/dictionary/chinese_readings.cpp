@@ -56,7 +56,9 @@ SpanOutlook ChineseReadings::span_outlook(const Index& index, std::string_view t
                                           const ja::ReadingOptions& options, Scratch& scratch) {
   auto extent = zh::pinyin_reading_strings_extent(index, text, options, scratch);
   if (!extent.ok()) {
-    if (has_no_readings(extent.error())) return SpanOutlook{SpanOutlook::Kind::kNoReadings, {}};
+    if (has_no_readings(extent.error())) {
+      return SpanOutlook{SpanOutlook::Kind::kNoReadings, std::nullopt, std::nullopt};
+    }
     return SpanOutlook{};
   }
   const auto [strings, longest] = extent.value();
@@ -68,7 +70,7 @@ SpanOutlook ChineseReadings::span_outlook(const Index& index, std::string_view t
   // last of each string; a symbol takes a byte or more. The strings of a
   // segmented text hold dictionary readings, never empty, and direct input
   // gives one string, so no empty string stands beside others.
-  return SpanOutlook{SpanOutlook::Kind::kReadings, bytes + 2};
+  return SpanOutlook{SpanOutlook::Kind::kReadings, bytes + 2, std::nullopt};
 }
 
 }  // namespace lumra::python

@@ -5,7 +5,7 @@
 #include <variant>
 
 #include "ja/reading/reading_lattice.h"
-#include "ja/forecast/reading_strings_forecast.h"
+#include "ja/alignment/span_outlook.h"
 #include "ja/reading/reading_strings.h"
 #include "ja/reading/validate_reading_options.h"
 
@@ -53,14 +53,7 @@ JapaneseReadings::similarity_form(const Index& index, std::string_view text,
 
 SpanOutlook JapaneseReadings::span_outlook(const Index& index, std::string_view text,
                                            const ja::ReadingOptions& options, Scratch&) {
-  switch (ja::forecast_reading_strings(index, text, options)) {
-    case ja::ReadingStringsForecast::kUnsure: break;
-    case ja::ReadingStringsForecast::kNoReadings:
-      return SpanOutlook{SpanOutlook::Kind::kNoReadings, std::nullopt};
-    case ja::ReadingStringsForecast::kReadings:
-      return SpanOutlook{SpanOutlook::Kind::kReadings, std::nullopt};
-  }
-  return SpanOutlook{};
+  return ja::reading_strings_outlook(index, text, options);
 }
 
 }  // namespace lumra::python

@@ -68,8 +68,8 @@ struct JapaneseReadings {
   }
 
   // What a partial alignment may know of a span's strings without writing
-  // them out: whether they would fail, forecast by counting (their lengths
-  // are not told).
+  // them out: whether they would fail, and a bound on their chain lattice,
+  // forecast by counting.
   static SpanOutlook span_outlook(const Index& index, std::string_view text,
                                   const ja::ReadingOptions& options, Scratch&);
 

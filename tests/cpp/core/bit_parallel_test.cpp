@@ -57,7 +57,9 @@ std::vector<std::uint64_t> bounds_for(std::uint64_t distance, std::uint64_t long
 void expect_bounded(std::optional<std::uint64_t> got, std::uint64_t distance, std::uint64_t bound,
                     const char* what) {
   EXPECT_EQ(got.has_value(), distance <= bound) << what << ", bound " << bound;
-  if (got && distance <= bound) EXPECT_EQ(*got, distance) << what << ", bound " << bound;
+  if (got && distance <= bound) {
+    EXPECT_EQ(*got, distance) << what << ", bound " << bound;
+  }
 }
 
 void expect_bounded(BoundedDistance got, std::uint64_t distance, std::uint64_t bound,
@@ -100,7 +102,9 @@ void check_levenshtein(const Text& a, const Text& b, StringWorkspace& ws) {
     const CachedLevenshtein cached(p);
 
     EXPECT_EQ(levenshtein(p, t, ws), expected);
-    if (fits) EXPECT_EQ(levenshtein_word(word_pattern, t), expected);
+    if (fits) {
+      EXPECT_EQ(levenshtein_word(word_pattern, t), expected);
+    }
     with_words_table(p, [&](const auto& table) {
       EXPECT_EQ(levenshtein_words(table, t), expected) << "words";
       for (const std::uint64_t k : bounds_for(expected, longer)) {
@@ -108,7 +112,9 @@ void check_levenshtein(const Text& a, const Text& b, StringWorkspace& ws) {
       }
     });
     const bool fits_short = p.size() <= PatternMatchShort::kMaxLength;
-    if (fits_short) EXPECT_EQ(levenshtein_short(PatternMatchShort(p), t), expected);
+    if (fits_short) {
+      EXPECT_EQ(levenshtein_short(PatternMatchShort(p), t), expected);
+    }
     EXPECT_EQ(levenshtein_blocks(blocks, t, ws), expected);
     EXPECT_EQ(cached.distance(t, ws), expected);
     for (const std::uint64_t k : bounds_for(expected, longer)) {
@@ -155,7 +161,9 @@ void check_osa(const Text& a, const Text& b, StringWorkspace& ws) {
     const CachedOsa cached(p);
 
     EXPECT_EQ(osa_distance(p, t, ws), expected);
-    if (fits) EXPECT_EQ(osa_word(word_pattern, t), expected);
+    if (fits) {
+      EXPECT_EQ(osa_word(word_pattern, t), expected);
+    }
     with_words_table(p, [&](const auto& table) {
       EXPECT_EQ(osa_words(table, t), expected) << "words";
       for (const std::uint64_t k : bounds_for(expected, longer)) {
@@ -163,7 +171,9 @@ void check_osa(const Text& a, const Text& b, StringWorkspace& ws) {
       }
     });
     const bool fits_short = p.size() <= PatternMatchShort::kMaxLength;
-    if (fits_short) EXPECT_EQ(osa_short(PatternMatchShort(p), t), expected);
+    if (fits_short) {
+      EXPECT_EQ(osa_short(PatternMatchShort(p), t), expected);
+    }
     EXPECT_EQ(osa_blocks(blocks, t, ws), expected);
     EXPECT_EQ(cached.distance(t, ws), expected);
     for (const std::uint64_t k : bounds_for(expected, longer)) {

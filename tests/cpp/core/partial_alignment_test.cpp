@@ -38,7 +38,9 @@ Spans spans_of(std::string_view text, std::uint64_t limit, bool query_is_empty) 
   SpanEnumeration spans = enumerate_spans(t, limit, query_is_empty);
   while (auto span = spans.next()) {
     EXPECT_EQ(span->symbols.size(), span->end - span->start);
-    if (!span->symbols.empty()) EXPECT_EQ(span->symbols.data(), t.data() + span->start);
+    if (!span->symbols.empty()) {
+      EXPECT_EQ(span->symbols.data(), t.data() + span->start);
+    }
     out.emplace_back(span->start, span->end);
   }
   return out;

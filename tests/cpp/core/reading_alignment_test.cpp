@@ -76,8 +76,9 @@ class FakeConverter {
 };
 
 // What FakeConverter gives a span, told without the search's converter:
-// truthfully, but Unknown for about one span in `unknown_in`, and with a
-// chain node count up to two above the true one (an outlook may overstate).
+// truthfully, but Unknown for about one span in `unknown_in`, with a chain
+// node count up to two above the true one and a shortest reading up to two
+// below (an outlook may be pessimistic).
 class FakeOutlook {
  public:
   explicit FakeOutlook(std::uint64_t seed, std::uint64_t unknown_in = 4)
@@ -88,14 +89,18 @@ class FakeOutlook {
     FakeConverter convert;
     Converted converted = convert(span);
     if (!converted || rng_() % unknown_in_ == 0) return SpanOutlook{};
-    if (!converted.value()) return SpanOutlook{SpanOutlook::Kind::kNoReadings, std::nullopt};
+    if (!converted.value()) return SpanOutlook{SpanOutlook::Kind::kNoReadings, std::nullopt, std::nullopt};
     std::vector<std::vector<Symbol>> readings;
-    for (const std::string& r : *converted.value()) readings.push_back(decode_utf8(r));
-    const auto nodes = path_list_lattice_node_count(readings);
-    if (!nodes || rng_() % unknown_in_ == 0) {
-      return SpanOutlook{SpanOutlook::Kind::kReadings, std::nullopt};
+    std::uint64_t shortest = kMax;
+    for (const std::string& r : *converted.value()) {
+      readings.push_back(decode_utf8(r));
+      shortest = std::min<std::uint64_t>(shortest, readings.back().size());
     }
-    return SpanOutlook{SpanOutlook::Kind::kReadings, nodes.value() + rng_() % 3};
+    SpanOutlook told{SpanOutlook::Kind::kReadings, std::nullopt, std::nullopt};
+    if (rng_() % unknown_in_ != 0) told.min_symbols = shortest - std::min<std::uint64_t>(shortest, rng_() % 3);
+    const auto nodes = path_list_lattice_node_count(readings);
+    if (nodes && rng_() % unknown_in_ != 0) told.chain_nodes = nodes.value() + rng_() % 3;
+    return told;
   }
   int asked = 0;
 
@@ -582,12 +587,75 @@ TEST(ReadingAlignment, OutlookSparesOnlySpansThatCannotFail) {
     auto outlook = [&](std::string_view span) {
       const std::uint64_t nodes = span == "L" ? 2 : span == "M" ? 8001 : 8002;
       return SpanOutlook{SpanOutlook::Kind::kReadings,
-                         nodes_known ? std::optional(nodes) : std::nullopt};
+                         nodes_known ? std::optional(nodes) : std::nullopt, std::nullopt};
     };
     auto aligned = partial_distance_alignment_by_readings("q", query, "LM", 2, std::nullopt,
                                                           convert, outlook);
     EXPECT_EQ(describe(aligned),
               "core error: distance matrix 2001x8002 exceeds the maximum of 16000000 cells");
+  }
+}
+
+}  // namespace
+}  // namespace lumra
+
+namespace lumra {
+namespace {
+
+// Where the distance scorer draws the line for spans it may pass over
+// unconverted: a span whose readings are all longer than the query's
+// longest ("ka", 2 symbols) by more than the distance it may have cannot
+// win; it is passed over only if its chain lattice surely fits beside the
+// query's (3 nodes).
+TEST(ReadingSpanScorers, DistanceScorerPassesOverOnlySpansThatCannotWin) {
+  using Best = std::optional<Alignment<std::uint64_t>>;
+  constexpr auto kReadings = SpanOutlook::Kind::kReadings;
+  constexpr std::uint64_t kFits = kMaxLatticeStates / 3;
+  struct Case {
+    std::optional<std::uint64_t> cutoff;
+    Best best;
+    std::uint64_t span_length;
+    SpanOutlook outlook;
+    bool worth_an_outlook;
+    bool passes_over;
+  };
+  const Best best_2 = Alignment<std::uint64_t>{2, 0, 1, 0, 3};  // distance 2, 3 long
+  const Best best_0 = Alignment<std::uint64_t>{0, 0, 1, 0, 3};
+  const Case cases[] = {
+      // Cutoff 3, no best: readings of 5 symbols may be 3 away, of 6 not.
+      {3, std::nullopt, 6, {kReadings, 8, 5}, true, false},
+      {3, std::nullopt, 6, {kReadings, 8, 6}, true, true},
+      {3, std::nullopt, 5, {kReadings, 8, 6}, false, true},
+      {3, std::nullopt, 6, {kReadings, kFits + 1, 6}, true, false},  // might fail
+      {3, std::nullopt, 6, {kReadings, std::nullopt, 6}, true, false},
+      {3, std::nullopt, 6, {kReadings, kFits, std::nullopt}, true, false},
+      {3, std::nullopt, 6, {SpanOutlook::Kind::kUnknown, 8, 6}, true, false},
+      {3, std::nullopt, 6, {SpanOutlook::Kind::kNoReadings, std::nullopt, std::nullopt}, true, true},
+      // Best 2 over 3 symbols: as long or longer must come within 1 ...
+      {std::nullopt, best_2, 4, {kReadings, 8, 3}, true, false},
+      {std::nullopt, best_2, 4, {kReadings, 8, 4}, true, true},
+      {std::nullopt, best_2, 3, {kReadings, 8, 4}, false, true},
+      // ... shorter within 2.
+      {std::nullopt, best_2, 2, {kReadings, 8, 4}, false, false},
+      {std::nullopt, best_2, 2, {kReadings, 8, 5}, false, true},
+      // Best 0: nothing as long wins, nothing shorter is too far by length.
+      {std::nullopt, best_0, 3, {kReadings, 8, 0}, true, true},
+      {std::nullopt, best_0, 3, {kReadings, kFits + 1, 0}, true, false},
+      {std::nullopt, best_0, 2, {kReadings, 8, 2}, false, false},
+      // No cutoff and no best: any distance is kept.
+      {std::nullopt, std::nullopt, 1000, {kReadings, 8, 1000}, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("span " + std::to_string(c.span_length) + " shortest " +
+                 (c.outlook.min_symbols ? std::to_string(*c.outlook.min_symbols) : "unknown"));
+    ReadingList query;
+    query.assign(Readings{"ka"});
+    const ReadingDistanceScorer scorer(query, 3, c.cutoff);
+    EXPECT_EQ(scorer.worth_an_outlook(c.span_length, c.best, true), c.worth_an_outlook);
+    // Without the shortest reading, only the spans beyond reach.
+    EXPECT_EQ(scorer.worth_an_outlook(c.span_length, c.best, false),
+              c.best && c.best->score == 0 && c.span_length >= 3);
+    EXPECT_EQ(scorer.passes_over(c.outlook, c.span_length, c.best), c.passes_over);
   }
 }
 

@@ -39,13 +39,17 @@ TEST_P(StringDistances, BothMetricsBothOrdersAndEveryBound) {
     for (std::uint64_t k = 0; k <= c.levenshtein + 1; ++k) {
       const auto bounded = levenshtein_bounded(a, b, k, ws);
       EXPECT_EQ(bounded.has_value(), c.levenshtein <= k) << "bound " << k;
-      if (bounded) EXPECT_EQ(*bounded, c.levenshtein);
+      if (bounded) {
+        EXPECT_EQ(*bounded, c.levenshtein);
+      }
       EXPECT_EQ(levenshtein_with_cutoff(a, b, k, ws), std::min(c.levenshtein, k + 1));
     }
     for (std::uint64_t k = 0; k <= c.osa + 1; ++k) {
       const auto bounded = osa_distance_bounded(a, b, k, ws);
       EXPECT_EQ(bounded.within, c.osa <= k) << "bound " << k;
-      if (bounded.within) EXPECT_EQ(bounded.value, c.osa);
+      if (bounded.within) {
+        EXPECT_EQ(bounded.value, c.osa);
+      }
       EXPECT_EQ(osa_with_cutoff(a, b, k, ws), std::min(c.osa, k + 1));
     }
   }

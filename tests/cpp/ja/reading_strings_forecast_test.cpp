@@ -2,12 +2,15 @@
 // optimistic, and decisive for the texts that read or plainly do not.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "core/base/utf8.h"
+#include "core/lattice/path_list.h"
 #include "ja/forecast/reading_strings_forecast.h"
 #include "ja/reading/reading_strings.h"
 #include "ja_test_support.h"
@@ -35,6 +38,8 @@ TEST(ReadingStringsForecast, IsNeverOptimistic) {
                                           "A",  "x",  " ",  "、", "漢", "ゐ", "ち"};
   std::mt19937 random(17);
   std::map<std::string, int> seen;  // written outcome / forecast
+  int bounded = 0;                   // readings forecast with a bound on their size
+  int shortest_exact = 0;            // ... and the shortest one's length exactly
   for (int round = 0; round < 1500; ++round) {
     std::map<std::string, std::vector<std::string>> entries;
     for (const std::string& surface : surfaces) {
@@ -53,13 +58,32 @@ TEST(ReadingStringsForecast, IsNeverOptimistic) {
                                  ? pick(random, {"し", "ち", "日", "本", "ー"}, 8 + random() % 12)
                                  : pick(random, chars, 1 + random() % 6);
     const auto written = reading_strings(index, text, options);
-    const ReadingStringsForecast forecast = forecast_reading_strings(index, text, options);
+    const ReadingStringsExtent extent = forecast_reading_strings_extent(index, text, options);
+    const ReadingStringsForecast forecast = extent.forecast;
+    ASSERT_EQ(forecast_reading_strings(index, text, options), forecast);
     SCOPED_TRACE("round " + std::to_string(round) + " text '" + text + "'");
     const bool unread =
         !written.ok() &&
         std::holds_alternative<distance_errors::UnsupportedCharacter>(written.error());
     if (forecast == ReadingStringsForecast::kReadings) {
       ASSERT_TRUE(written.ok());
+      std::vector<std::vector<Symbol>> strings;
+      std::size_t shortest = ~std::size_t{0};
+      for (std::string_view s : written.value()) {
+        strings.push_back(decode_utf8(s));
+        shortest = std::min(shortest, strings.back().size());
+      }
+      if (extent.min_symbols) {
+        ASSERT_LE(*extent.min_symbols, shortest);
+        if (*extent.min_symbols == shortest) ++shortest_exact;
+      }
+      // The bound holds for the strings' chain lattice, which can be built.
+      if (extent.inner_symbols) {
+        const auto nodes = path_list_lattice_node_count(strings);
+        ASSERT_TRUE(nodes.ok());
+        ASSERT_LE(nodes.value(), *extent.inner_symbols + 2);
+        ++bounded;
+      }
     }
     if (forecast == ReadingStringsForecast::kNoReadings) {
       ASSERT_TRUE(unread);
@@ -74,6 +98,8 @@ TEST(ReadingStringsForecast, IsNeverOptimistic) {
   EXPECT_GT(seen["failed/0"], 50);
   EXPECT_GT(seen["read/2"], 10 * seen["read/0"]);
   EXPECT_GT(seen["unread/1"], 5 * seen["unread/0"]);
+  EXPECT_GT(bounded, seen["read/2"] * 9 / 10);
+  EXPECT_GT(shortest_exact, seen["read/2"] / 4);
 }
 
 }  // namespace

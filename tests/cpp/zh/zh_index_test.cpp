@@ -28,7 +28,9 @@ TEST_P(NormalizePinyinTest, NormalizesInOrder) {
   // The allocation-free check agrees with the full normalisation.
   auto different = pinyin_normal_form_if_different(c.reading, c.view);
   EXPECT_EQ(different.has_value(), c.normalized != c.reading);
-  if (different) EXPECT_EQ(*different, c.normalized);
+  if (different) {
+    EXPECT_EQ(*different, c.normalized);
+  }
 }
 
 constexpr PinyinView kTone3 = PinyinView::kTone3;
@@ -51,7 +53,9 @@ TEST(NormalizePinyinTest, WordChecksAgreeWithTheFullNormalisation) {
       const std::string normalized = normalize_pinyin_reading(reading, view);
       const std::optional<std::string> different = pinyin_normal_form_if_different(reading, view);
       ASSERT_EQ(different.has_value(), normalized != reading) << reading;
-      if (different) ASSERT_EQ(*different, normalized) << reading;
+      if (different) {
+        ASSERT_EQ(*different, normalized) << reading;
+      }
     }
   }
 }
