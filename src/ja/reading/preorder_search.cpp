@@ -14,33 +14,34 @@ PreorderSearch::PreorderSearch(const PreorderTrie& trie)
       beating_(std::size_t{trie.longest()} + 1) {}
 
 bool PreorderSearch::set_limits(double best) {
-  const std::uint64_t m = length_;
-  // Up to the text's length the longer length, and so the limit, stays.
-  std::uint64_t previous_longer = 0;
-  std::uint32_t previous = 0;
-  for (std::uint64_t length = 0; length < beating_.size(); ++length) {
-    const std::uint64_t longer = std::max(m, length);
-    if (length > 0 && longer == previous_longer) {
-      beating_[length] = previous;
-      continue;
-    }
-    auto beats = [&](std::uint64_t d) { return similarity_from_distance(d, m, length) > best; };
-    std::uint32_t limit = 0;
-    if (beats(0)) {
-      const double estimate = std::floor((1.0 - best) * static_cast<double>(longer));
-      std::uint64_t d = estimate <= 0.0                               ? 0
-                        : estimate >= static_cast<double>(longer) ? longer
-                                                                    : static_cast<std::uint64_t>(estimate);
-      while (d > 0 && !beats(d)) --d;
-      while (d < longer && beats(d + 1)) ++d;
-      limit = static_cast<std::uint32_t>(d + 1);
-    }
-    beating_[length] = limit;
-    previous_longer = longer;
-    previous = limit;
-  }
   // Nothing beats a perfect pair, whatever the length.
-  return best < 1.0;
+  if (!(best < 1.0)) {
+    std::ranges::fill(beating_, 0);
+    return false;
+  }
+  const std::uint64_t m = length_;
+  auto beats = [&](std::uint64_t d, std::uint64_t length) {
+    return similarity_from_distance(d, m, length) > best;
+  };
+  // Up to the text's length the longer length, and so the limit, stays:
+  // there it is found from an estimate.
+  const double estimate = std::floor((1.0 - best) * static_cast<double>(m));
+  std::uint64_t d = estimate <= 0.0                          ? 0
+                    : estimate >= static_cast<double>(m) ? m
+                                                           : static_cast<std::uint64_t>(estimate);
+  while (d > 0 && !beats(d, m)) --d;
+  while (d < m && beats(d + 1, m)) ++d;
+  const std::size_t count = beating_.size();
+  std::size_t length = 0;
+  for (; length < count && length <= m; ++length) beating_[length] = static_cast<std::uint32_t>(d + 1);
+  // Past it the limit never falls as the length grows (a distance that
+  // beats the best at one length beats it at a longer one), and rises by
+  // about 1 - best a step.
+  for (; length < count; ++length) {
+    while (d < length && beats(d + 1, length)) ++d;
+    beating_[length] = static_cast<std::uint32_t>(d + 1);
+  }
+  return true;
 }
 
 namespace {

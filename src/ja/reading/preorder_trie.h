@@ -38,8 +38,9 @@ class PreorderTrie {
     std::uint16_t shortest_below;
     std::uint16_t longest_below;
   };
-  // Depths and letters fit their fields.
-  static constexpr std::uint32_t kMaxLength = 0xFFFF;
+  // Depths and letters fit their fields; a search sets up a limit for
+  // every length, for each text.
+  static constexpr std::uint32_t kMaxLength = 4096;
   static constexpr std::size_t kMaxLetters = 0x7FFF;
 
   // The distinct strings of `tree` (finished), or none when spelling them
