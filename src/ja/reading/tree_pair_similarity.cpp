@@ -326,12 +326,13 @@ double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& 
   double best = 0.0;
   TreeSearch search(inner);
   // The inner side is first searched as the tree, which spells only what
-  // each text visits. Once the texts together have filled as many rows as
-  // spelling the whole of it into a PreorderTrie would take, it is
-  // spelled so, within that many steps (a larger tree is tried again after
-  // the rows have grown fourfold): the walk of the trie costs a fraction of
-  // the tree's per row, so a search that was going to be long ends soon
-  // after, and a short one never pays for the trie.
+  // each text visits. Once the texts together have filled rows worth
+  // several times what spelling the whole of it into a PreorderTrie would
+  // take (a step of the spelling costs a few rows), it is spelled so,
+  // within that many steps (a larger tree is tried again after the rows
+  // have grown fourfold): the walk of the trie costs a fraction of the
+  // tree's per row, so a search that was going to be long ends soon after,
+  // and a short one never pays for the trie.
   std::optional<PreorderTrie> trie;
   std::optional<PreorderSearch> trie_search;
   std::uint64_t next_spelling = rows_before_spelling;
@@ -345,7 +346,8 @@ double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& 
     }
     search.raise_best(text, best);
     if (!trie && search.rows_filled() >= next_spelling) {
-      trie = PreorderTrie::spell(inner, search.rows_filled(), kMaxSpelledNodes);
+      trie = PreorderTrie::spell(inner, search.rows_filled() / kRowsPerSpellingStep,
+                                 kMaxSpelledNodes);
       if (trie) {
         trie_search.emplace(*trie);
       } else {

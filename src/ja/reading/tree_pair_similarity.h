@@ -13,7 +13,9 @@ inline constexpr std::uint64_t kMostRepeatedOuterStrings = 256;
 // The rows that the tree search fills before the inner side is spelled
 // into a trie at the earliest, and the nodes that trie may take (some
 // 50 MB with the trie it is spelled through).
-inline constexpr std::uint64_t kRowsBeforeSpelling = 4096;
+inline constexpr std::uint64_t kRowsBeforeSpelling = std::uint64_t{1} << 15;
+// Rows filled for each step that the spelling may take.
+inline constexpr std::uint64_t kRowsPerSpellingStep = 4;
 inline constexpr std::size_t kMaxSpelledNodes = std::size_t{1} << 20;
 
 // Exactly best_pair_similarity over the two trees' strings: the highest
