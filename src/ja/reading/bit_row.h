@@ -71,6 +71,23 @@ struct BitRow {
     return smallest;
   }
 
+  // Whether some entry from column `from` to column `to` (from <= to) is
+  // below `limit`. A search asks this of most rows it fills, and the
+  // first entry, or the first less every step down on the way, mostly
+  // answers it.
+  bool any_below(std::uint32_t from, std::uint32_t to, std::uint32_t limit) const {
+    std::uint32_t entry = at(from);
+    if (entry < limit) return true;
+    const std::uint64_t between = low_bits(to) & ~low_bits(from);
+    if (entry >= limit + static_cast<std::uint32_t>(ones(down & between))) return false;
+    for (std::uint32_t i = from; i < to; ++i) {
+      entry = entry + static_cast<std::uint32_t>((up >> i) & 1) -
+              static_cast<std::uint32_t>((down >> i) & 1);
+      if (entry < limit) return true;
+    }
+    return false;
+  }
+
   // The set bits of `word`, counted in the word itself: the library's
   // count is a call into libgcc on a build for any x86-64.
   static int ones(std::uint64_t word) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <utility>
 #include <cstdint>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "core/base/interruption.h"
 #include "core/strings/similarity.h"
 #include "ja/reading/bit_row.h"
+#include "ja/reading/preorder_search.h"
+#include "ja/reading/preorder_trie.h"
 #include "ja/reading/string_trie.h"
 #include "ja/text/next_char.h"
 
@@ -91,6 +94,7 @@ class TreeSearch {
         b += c.size;
         if (poll_.stop_after(std::min<std::uint64_t>(width_, 2 * limit_ + 1))) return;
         ++at;
+        ++rows_filled_;
         if (bits_) {
           bit_rows_[at] = bit_rows_[at - 1].next(matches_of(c.value), static_cast<std::uint32_t>(m));
         } else {
@@ -107,6 +111,9 @@ class TreeSearch {
       push_children(at_node, vowel, at, best);
     }
   }
+
+  // The rows filled so far, over every text.
+  std::uint64_t rows_filled() const { return rows_filled_; }
 
  private:
   struct Frame {
@@ -306,21 +313,47 @@ class TreeSearch {
   std::array<std::uint64_t, 128> ascii_matches_{};
   std::vector<SymbolMatches> other_matches_;
   std::vector<Frame> stack_;
+  std::uint64_t rows_filled_ = 0;
   InterruptionPoll poll_;
 };
 
 }  // namespace
 
 double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer,
-                                 std::uint64_t outer_spelled) {
+                                 std::uint64_t outer_spelled,
+                                 std::uint64_t rows_before_spelling) {
   if (inner.empty() || outer.empty()) return 0.0;
   double best = 0.0;
   TreeSearch search(inner);
+  // The inner side is first searched as the tree, which spells only what
+  // each text visits. Once the texts together have filled rows worth
+  // several times what spelling the whole of it into a PreorderTrie would
+  // take (a step of the spelling costs a few rows), it is spelled so,
+  // within that many steps (a larger tree is tried again after the rows
+  // have grown fourfold): the walk of the trie costs a fraction of the
+  // tree's per row, so a search that was going to be long ends soon after,
+  // and a short one never pays for the trie.
+  std::optional<PreorderTrie> trie;
+  std::optional<PreorderSearch> trie_search;
+  std::uint64_t next_spelling = rows_before_spelling;
   // A stopped call returns what it has, which the caller discards.
   InterruptionPoll poll;
   auto raise = [&](Symbols text) {
     if (poll.stop_after(64 * (text.size() + 1))) return false;
+    if (trie_search && PreorderSearch::takes(text)) {
+      trie_search->raise_best(text, best);
+      return best < 1.0;
+    }
     search.raise_best(text, best);
+    if (!trie && search.rows_filled() >= next_spelling) {
+      trie = PreorderTrie::spell(inner, search.rows_filled() / kRowsPerSpellingStep,
+                                 kMaxSpelledNodes);
+      if (trie) {
+        trie_search.emplace(*trie);
+      } else {
+        next_spelling = 4 * search.rows_filled();
+      }
+    }
     return best < 1.0;
   };
   if (outer_spelled > kMostRepeatedOuterStrings) {

@@ -2,11 +2,21 @@
 // spelled only as far as the search needs them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "ja/reading/spelling_tree.h"
 
 namespace lumra::ja {
+
+inline constexpr std::uint64_t kMostRepeatedOuterStrings = 256;
+// The rows that the tree search fills before the inner side is spelled
+// into a trie at the earliest, and the nodes that trie may take (some
+// 50 MB with the trie it is spelled through).
+inline constexpr std::uint64_t kRowsBeforeSpelling = std::uint64_t{1} << 15;
+// Rows filled for each step that the spelling may take.
+inline constexpr std::uint64_t kRowsPerSpellingStep = 4;
+inline constexpr std::size_t kMaxSpelledNodes = std::size_t{1} << 20;
 
 // Exactly best_pair_similarity over the two trees' strings: the highest
 // similarity of a string of `outer` with a string of `inner`, 0.0 when
@@ -16,10 +26,11 @@ namespace lumra::ja {
 // may still spell) is not entered. The rows take (longest of `outer` + 1) x
 // (longest of `inner` + 1) cells: callers keep that small. `outer_spelled`
 // is the number of strings that `outer`'s paths spell, repeats counted:
-// past kMostRepeatedOuterStrings they are made distinct first.
+// past kMostRepeatedOuterStrings they are made distinct first. Once the
+// texts have filled `rows_before_spelling` rows, `inner` is spelled into a
+// PreorderTrie for the texts after (see the definition).
 double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer,
-                                 std::uint64_t outer_spelled);
-
-inline constexpr std::uint64_t kMostRepeatedOuterStrings = 256;
+                                 std::uint64_t outer_spelled,
+                                 std::uint64_t rows_before_spelling = kRowsBeforeSpelling);
 
 }  // namespace lumra::ja

@@ -2,6 +2,7 @@
 // and the best pair over tries against the plain pair loop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <set>
@@ -12,6 +13,8 @@
 #include "core/base/utf8.h"
 #include "core/strings/similarity.h"
 #include "ja/reading/pair_similarity.h"
+#include "ja/reading/preorder_search.h"
+#include "ja/reading/preorder_trie.h"
 #include "ja/reading/reading_similarity.h"
 #include "ja/reading/reading_string_set.h"
 #include "ja/reading/reading_strings.h"
@@ -180,12 +183,42 @@ TEST(ReadingStringSet, BestSimilarityOverRepeatedSpellings) {
   }
 }
 
+// The strings of a PreorderTrie, sorted, after checking each node's
+// subtree and the lengths below it against the strings it holds.
+std::vector<std::vector<Symbol>> preorder_strings(const PreorderTrie& trie) {
+  const auto& nodes = trie.nodes();
+  std::vector<std::vector<Symbol>> out;
+  std::vector<Symbol> prefix;
+  for (std::size_t k = 0; k < nodes.size(); ++k) {
+    const PreorderTrie::Node& node = nodes[k];
+    EXPECT_GT(node.end, k);
+    EXPECT_LE(node.end, nodes.size());
+    std::uint32_t shortest = ~std::uint32_t{0};
+    std::uint32_t longest = 0;
+    for (std::size_t below = k + 1; below < node.end; ++below) {
+      EXPECT_GT(nodes[below].depth, node.depth);
+      if (!nodes[below].ends_string) continue;
+      shortest = std::min<std::uint32_t>(shortest, nodes[below].depth - node.depth);
+      longest = std::max<std::uint32_t>(longest, nodes[below].depth - node.depth);
+    }
+    if (node.end == k + 1) shortest = 0;
+    EXPECT_EQ(node.shortest_below, shortest) << k;
+    EXPECT_EQ(node.longest_below, longest) << k;
+    prefix.resize(node.depth);
+    if (k > 0) prefix.back() = trie.letters()[node.letter];
+    if (node.ends_string) out.push_back(prefix);
+  }
+  std::ranges::sort(out);
+  return out;
+}
+
 // The tree search against the plain pair loop over the written-out strings
 // of random trees: many paths of kana with several spellings each, long
 // vowel marks, raw ASCII and punctuation. Sides that share little keep the
 // best low and the rows wide (bit rows), a high best narrows them (banded
 // rows), and now and then texts past 64 symbols take banded rows whatever
-// their width.
+// their width. Each search runs with the inner side spelled into a trie
+// after the first text as well, and the trie walk runs alone.
 TEST(TreeBestPairSimilarity, EqualsThePlainPairLoopOnRandomTrees) {
   std::mt19937 random(17);
   const std::vector<std::vector<std::string>> pools = {
@@ -216,8 +249,29 @@ TEST(TreeBestPairSimilarity, EqualsThePlainPairLoopOnRandomTrees) {
     const auto outer_strings = outer.strings();
     if (inner_strings.size() * outer_strings.size() > 50000) continue;
     const double expected = best_pair_similarity(inner_strings, outer_strings, workspace);
-    EXPECT_EQ(tree_best_pair_similarity(inner, outer, outer_spelled), expected) << round;
-    EXPECT_EQ(tree_best_pair_similarity(outer, inner, inner_spelled), expected) << round;
+    for (const std::uint64_t rows_before_spelling : {kRowsBeforeSpelling, std::uint64_t{0}}) {
+      EXPECT_EQ(tree_best_pair_similarity(inner, outer, outer_spelled, rows_before_spelling),
+                expected)
+          << round;
+      EXPECT_EQ(tree_best_pair_similarity(outer, inner, inner_spelled, rows_before_spelling),
+                expected)
+          << round;
+    }
+    // The trie walk alone, each outer string through the inner trie.
+    const auto trie = PreorderTrie::spell(inner, ~std::uint64_t{0}, 1 << 20);
+    ASSERT_TRUE(trie.has_value());
+    EXPECT_EQ(preorder_strings(*trie), inner_strings) << round;
+    PreorderSearch search(*trie);
+    double best = 0.0;
+    auto taken = [](const std::vector<Symbol>& text) { return PreorderSearch::takes(text); };
+    for (const auto& text : outer_strings) {
+      if (taken(text)) search.raise_best(text, best);
+    }
+    if (std::ranges::all_of(outer_strings, taken)) {
+      EXPECT_EQ(best, expected) << round;
+    } else {
+      EXPECT_LE(best, expected) << round;
+    }
     ++compared;
   }
   EXPECT_GT(compared, 1000);
