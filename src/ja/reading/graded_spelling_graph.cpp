@@ -48,6 +48,7 @@ class NodeTable {
   }
 
   std::size_t size() const { return depths_.size(); }
+  std::size_t arc_count() const { return arcs_.size(); }
   bool final(NodeId n) const { return finals_[n] != 0; }
   std::span<const OutArc> arcs(NodeId n) const {
     const std::size_t end = n + 1 < first_out_.size() ? first_out_[n + 1] : arcs_.size();
@@ -111,10 +112,37 @@ class NodeTable {
 // A state is the place after a tree node's list: the node, the class of
 // the last vowel spelled (which the long vowel mark below reads) and the
 // length spelled. Strings through one state go on alike, so each state is
-// one graph node, made after those of the states below it.
-std::uint64_t state_key(SpellingTree::NodeId node, VowelClass vowel, std::uint32_t depth) {
-  return std::uint64_t{node} << 32 | std::uint64_t{depth} << 3 | static_cast<std::uint64_t>(vowel);
-}
+// one graph node, made after those of the states below it. A tree node has
+// a few states at most: they are kept in a list per node.
+class StateTable {
+ public:
+  explicit StateTable(std::size_t tree_nodes) : first_(tree_nodes, kNoState) {}
+
+  // The graph node of a state made before, or nullopt.
+  std::optional<NodeId> find(SpellingTree::NodeId node, VowelClass vowel,
+                             std::uint32_t depth) const {
+    for (std::uint32_t s = first_[node]; s != kNoState; s = states_[s].next) {
+      if (states_[s].depth == depth && states_[s].vowel == vowel) return states_[s].id;
+    }
+    return std::nullopt;
+  }
+  void add(SpellingTree::NodeId node, VowelClass vowel, std::uint32_t depth, NodeId id) {
+    states_.push_back({depth, id, first_[node], vowel});
+    first_[node] = static_cast<std::uint32_t>(states_.size() - 1);
+  }
+  std::size_t size() const { return states_.size(); }
+
+ private:
+  static constexpr std::uint32_t kNoState = ~std::uint32_t{0};
+  struct State {
+    std::uint32_t depth;
+    NodeId id;
+    std::uint32_t next;
+    VowelClass vowel;
+  };
+  std::vector<std::uint32_t> first_;
+  std::vector<State> states_;
+};
 
 // The node from which a spelling's last `bytes` bytes `rest` lead to the
 // node `target`.
@@ -136,8 +164,6 @@ struct ChainKeyHash {
 }  // namespace
 
 std::optional<GradedDag> graded_spelling_graph(const SpellingTree& tree, std::size_t max_states) {
-  // Depths go into the 29 bits a state key leaves them.
-  if (tree.longest() >= (std::uint32_t{1} << 29)) return std::nullopt;
   struct Frame {
     SpellingTree::NodeId node;
     VowelClass vowel;
@@ -148,7 +174,7 @@ std::optional<GradedDag> graded_spelling_graph(const SpellingTree& tree, std::si
     std::size_t first_arc;  // of this frame's arcs in `pending`
   };
   NodeTable nodes;
-  std::unordered_map<std::uint64_t, NodeId> made;
+  StateTable made(tree.node_count());
   // The arcs of the frames on the stack, the top frame's last.
   std::vector<OutArc> pending;
   std::vector<OutArc> scratch;
@@ -164,13 +190,14 @@ std::optional<GradedDag> graded_spelling_graph(const SpellingTree& tree, std::si
   std::vector<std::size_t> scratch_starts;
   std::unordered_map<ChainKey, NodeId, ChainKeyHash> chains;
   while (!stack.empty()) {
-    if (made.size() + nodes.size() + chains.size() > max_states || poll.stop_after(8)) return std::nullopt;
+    if (made.size() + nodes.size() + chains.size() > max_states ||
+        nodes.arc_count() + pending.size() > 4 * max_states || poll.stop_after(8)) return std::nullopt;
     const std::size_t top = stack.size() - 1;
     if (stack[top].child == SpellingTree::kNone) {
       const Frame& done = stack[top];
       scratch.assign(pending.begin() + static_cast<std::ptrdiff_t>(done.first_arc), pending.end());
       const NodeId id = nodes.node_of(done.depth, done.final, scratch);
-      made.emplace(state_key(done.node, done.vowel, done.depth), id);
+      made.add(done.node, done.vowel, done.depth, id);
       if (done.node == SpellingTree::kRoot) root = id;
       pending.resize(done.first_arc);
       stack.pop_back();
@@ -188,13 +215,13 @@ std::optional<GradedDag> graded_spelling_graph(const SpellingTree& tree, std::si
     const VowelClass vowel = vowel_class_after(frame.vowel, variant);
     const auto chars = static_cast<std::uint32_t>(variant.chars());
     const std::uint32_t depth = frame.depth + chars;
-    const auto below = made.find(state_key(frame.child, vowel, depth));
-    if (below == made.end()) {
+    const std::optional<NodeId> below = made.find(frame.child, vowel, depth);
+    if (!below) {
       push(frame.child, vowel, depth);
       continue;
     }
     ++stack[top].variant;
-    const NodeId target = below->second;
+    const NodeId target = *below;
     if (target == kDead) continue;
     if (chars == 0) {
       // An empty spelling leaves the string where it was: whatever ends or

@@ -18,14 +18,15 @@
 
 namespace lumra::ja {
 
-// The states a graph of a tree may go through, and its nodes (some 20 MB
-// for both together).
+// The states a graph of a tree may go through and its nodes, together;
+// their arcs may be four times as many (some 40 MB in all).
 inline constexpr std::size_t kMaxGradedStates = std::size_t{1} << 18;
 
 // The distinct strings of `tree` (finished) as a graded graph, or nullopt
-// when building it would go through more than `max_states` states (a
-// branch of the tree with a given vowel class before it and a given length
-// spelled up to it). Interrupted builds return nullopt too.
+// when building it would go through more than `max_states` states and
+// nodes (a state is a branch of the tree with a given vowel class before it
+// and a given length spelled up to it) or four times as many arcs.
+// Interrupted builds return nullopt too.
 std::optional<GradedDag> graded_spelling_graph(const SpellingTree& tree,
                                                std::size_t max_states = kMaxGradedStates);
 

@@ -321,6 +321,9 @@ class TreeSearch {
   InterruptionPoll poll_;
 };
 
+// Symbols spelled into a trie that cost about as much as a row.
+constexpr std::uint64_t kSymbolsPerRow = 4;
+
 }  // namespace
 
 double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer,
@@ -375,10 +378,18 @@ std::optional<double> tree_best_pair_similarity_within(const SpellingTree& inner
     // characters): each distinct string is searched once.
     StringTrie distinct;
     bool complete = true;
+    // Making them distinct counts against the rows too, a row for some
+    // symbols spelled.
+    std::uint64_t symbols = 0;
+    const std::uint64_t max_symbols =
+        max_rows > ~std::uint64_t{0} / kSymbolsPerRow ? ~std::uint64_t{0} : max_rows * kSymbolsPerRow;
     outer.for_each_string([&](Symbols text) {
+      symbols += text.size() + 1;
+      if (symbols > max_symbols) return false;
       complete = !poll.stop_after(text.size() + 1) && distinct.insert(text);
       return complete;
     });
+    if (symbols > max_symbols) return std::nullopt;
     if (complete) {
       distinct.for_each_string(raise);
       if (search.over_budget()) return std::nullopt;

@@ -296,6 +296,7 @@ TEST(TreeBestPairSimilarity, EqualsThePlainPairLoopOnRandomTrees) {
     EXPECT_EQ(graded_strings(*outer_graph), outer_strings) << round;
     EXPECT_EQ(graded_best_similarity(*inner_graph, *outer_graph), expected) << round;
     EXPECT_EQ(graded_best_similarity(*outer_graph, *inner_graph), expected) << round;
+    if (inner.node_count() > 8) EXPECT_FALSE(graded_spelling_graph(inner, 4).has_value());
     for (const std::uint64_t rows_before_spelling : {kRowsBeforeSpelling, std::uint64_t{0}}) {
       EXPECT_EQ(tree_best_pair_similarity(inner, outer, outer_spelled, rows_before_spelling),
                 expected)
