@@ -1,10 +1,12 @@
 #include "ja/reading/graded_spelling_graph.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -161,6 +163,39 @@ struct ChainKeyHash {
   }
 };
 
+// Numbers the tree's nodes so that nodes with equal branches (the same
+// list, ending a path or not, and children with equal branches) share a
+// number. Readings that differ early and go on alike leave many equal
+// branches, whose states are then made once.
+std::vector<std::uint32_t> branch_numbers(const SpellingTree& tree) {
+  static_assert(std::has_unique_object_representations_v<RomajiVariant>);
+  std::vector<std::uint32_t> number(tree.node_count());
+  std::unordered_map<std::string, std::uint32_t> known;
+  std::string key;
+  std::vector<std::uint32_t> children;
+  // Children come after their parents: a backward sweep numbers them first.
+  for (std::size_t n = tree.node_count(); n-- > 0;) {
+    const SpellingTree::Node& at = tree.node(n);
+    key.clear();
+    key.push_back(at.ends_path ? '\1' : '\0');
+    key.push_back(at.list ? static_cast<char>(at.list->size()) : '\xff');
+    if (at.list) {
+      key.append(reinterpret_cast<const char*>(at.list->begin()),
+                 at.list->size() * sizeof(RomajiVariant));
+    }
+    children.clear();
+    for (SpellingTree::NodeId c = at.first_child; c != SpellingTree::kNone;
+         c = tree.node(c).next_sibling) {
+      children.push_back(number[c]);
+    }
+    std::ranges::sort(children);
+    key.append(reinterpret_cast<const char*>(children.data()),
+               children.size() * sizeof(std::uint32_t));
+    number[n] = known.try_emplace(key, static_cast<std::uint32_t>(known.size())).first->second;
+  }
+  return number;
+}
+
 }  // namespace
 
 std::optional<GradedDag> graded_spelling_graph(const SpellingTree& tree, std::size_t max_states) {
@@ -173,6 +208,17 @@ std::optional<GradedDag> graded_spelling_graph(const SpellingTree& tree, std::si
     bool final;
     std::size_t first_arc;  // of this frame's arcs in `pending`
   };
+  // Whether a long vowel mark lies below a node: only then does the vowel
+  // class after its list tell its states apart (children come after their
+  // parents, so a backward sweep sees them first).
+  std::vector<std::uint8_t> reads_vowel(tree.node_count(), 0);
+  for (std::size_t n = tree.node_count(); n-- > 0;) {
+    for (SpellingTree::NodeId c = tree.node(n).first_child; c != SpellingTree::kNone;
+         c = tree.node(c).next_sibling) {
+      if (!tree.node(c).list || reads_vowel[c] != 0) reads_vowel[n] = 1;
+    }
+  }
+  const std::vector<std::uint32_t> branch = branch_numbers(tree);
   NodeTable nodes;
   StateTable made(tree.node_count());
   // The arcs of the frames on the stack, the top frame's last.
@@ -186,8 +232,6 @@ std::optional<GradedDag> graded_spelling_graph(const SpellingTree& tree, std::si
   };
   push(SpellingTree::kRoot, VowelClass::None, 0);
   NodeId root = kDead;
-  std::vector<Symbol> spelled;
-  std::vector<std::size_t> scratch_starts;
   std::unordered_map<ChainKey, NodeId, ChainKeyHash> chains;
   while (!stack.empty()) {
     if (made.size() + nodes.size() + chains.size() > max_states ||
@@ -197,7 +241,7 @@ std::optional<GradedDag> graded_spelling_graph(const SpellingTree& tree, std::si
       const Frame& done = stack[top];
       scratch.assign(pending.begin() + static_cast<std::ptrdiff_t>(done.first_arc), pending.end());
       const NodeId id = nodes.node_of(done.depth, done.final, scratch);
-      made.add(done.node, done.vowel, done.depth, id);
+      made.add(branch[done.node], done.vowel, done.depth, id);
       if (done.node == SpellingTree::kRoot) root = id;
       pending.resize(done.first_arc);
       stack.pop_back();
@@ -212,10 +256,20 @@ std::optional<GradedDag> graded_spelling_graph(const SpellingTree& tree, std::si
       continue;
     }
     const RomajiVariant& variant = variants.begin()[frame.variant];
-    const VowelClass vowel = vowel_class_after(frame.vowel, variant);
-    const auto chars = static_cast<std::uint32_t>(variant.chars());
+    const VowelClass vowel =
+        reads_vowel[frame.child] != 0 ? vowel_class_after(frame.vowel, variant) : VowelClass::None;
+    const std::string_view text = variant.text();
+    std::array<Symbol, RomajiVariant::kMaxBytes> spelled;
+    std::array<std::uint8_t, RomajiVariant::kMaxBytes> starts;
+    std::uint32_t chars = 0;
+    for (std::size_t b = 0; b < text.size(); ++chars) {
+      const NextChar c = next_char(text, b);
+      spelled[chars] = c.value;
+      starts[chars] = static_cast<std::uint8_t>(b);
+      b += c.size;
+    }
     const std::uint32_t depth = frame.depth + chars;
-    const std::optional<NodeId> below = made.find(frame.child, vowel, depth);
+    const std::optional<NodeId> below = made.find(branch[frame.child], vowel, depth);
     if (!below) {
       push(frame.child, vowel, depth);
       continue;
@@ -234,11 +288,6 @@ std::optional<GradedDag> graded_spelling_graph(const SpellingTree& tree, std::si
     // A spelling of several symbols is a chain of nodes, made from its end.
     // A chain node is known by what it spells up to the state's node and
     // that node: spellings that end alike share their chains.
-    spelled.clear();
-    std::vector<std::size_t>& starts = scratch_starts;
-    starts.clear();
-    const std::string_view text = variant.text();
-    append_utf8(text, spelled, &starts);
     NodeId next = target;
     for (std::uint32_t j = chars; j-- > 1;) {
       const std::string_view rest = text.substr(starts[j]);

@@ -278,6 +278,9 @@ const GradedDag* ReadingStringSet::graph() const {
 
 namespace {
 
+// Rows of the tree search worth as much as making any two graphs and
+// their table, however small.
+constexpr std::uint64_t kRowsBeforeGraphs = 1024;
 // Table cell updates that cost about as much as a row of the tree search:
 // once both graphs are made, a search gives way when it has cost as much as
 // their table.
@@ -321,7 +324,8 @@ double best_similarity(const ReadingStringSet& left, const ReadingStringSet& rig
       // Most pairs that read alike settle within a few rows of the tree
       // search, and a pair of dissimilar texts may take millions: the
       // search runs while it costs less than making the graphs would.
-      const std::uint64_t max_rows = rows_per_tree_node * (inner.node_count() + outer.node_count());
+      const std::uint64_t max_rows =
+          kRowsBeforeGraphs + rows_per_tree_node * (inner.node_count() + outer.node_count());
       if (auto searched = tree_best_pair_similarity_within(inner, outer, outer_spelled, max_rows)) {
         return *searched;
       }

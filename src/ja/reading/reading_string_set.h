@@ -77,7 +77,7 @@ class ReadingStringSet {
 
 // Rows of the tree search worth as much as making the graph of a tree
 // node.
-inline constexpr std::uint64_t kRowsPerTreeNode = 8;
+inline constexpr std::uint64_t kRowsPerTreeNode = 4;
 
 double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
                        StringWorkspace& workspace,
