@@ -9,7 +9,8 @@
 // counting instead of writing. A text whose spellings, repeats counted,
 // may pass the bound on its distinct strings has them spelled into a
 // StringTrie, which counts them exactly; one whose trie would grow too
-// large keeps them as a list.
+// large keeps them as a list. A tree is turned into a graded graph when a
+// pair search needs one, and keeps it.
 #pragma once
 
 #include <algorithm>
@@ -43,8 +44,10 @@ class ReadingStringSet {
 
   // The best similarity of a string of `left` with one of `right`
   // (best_pair_similarity), 0.0 when either is empty. Two trees are first
-  // searched string by string, for at most `rows_per_tree_node` rows per
-  // node of the two trees, and then through their graphs.
+  // searched string by string, for a thousand rows and `rows_per_tree_node`
+  // more per node of the two trees, and then, if it has not ended, through
+  // one table over their graded graphs (graded_spelling_graph.h), which
+  // costs the same whether the texts read alike or not.
   friend double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
                                 StringWorkspace& workspace,
                                 std::uint64_t rows_per_tree_node);
