@@ -111,26 +111,28 @@ class NodeTable {
   std::vector<OutArc> arcs_;
 };
 
-// A state is the place after a tree node's list: the node, the class of
-// the last vowel spelled (which the long vowel mark below reads) and the
-// length spelled. Strings through one state go on alike, so each state is
-// one graph node, made after those of the states below it. A tree node has
-// a few states at most: they are kept in a list per node.
+// A state is the place after a tree node's list: the node's branch (equal
+// branches spell alike), the class of the last vowel spelled (which a long
+// vowel mark below reads; None when there is none below) and the length
+// spelled. Strings through one state go on alike, so each state is one
+// graph node, made after those of the states below it. A branch has a few
+// states at most, as many as the lengths its prefixes spell (each length
+// more doubles the strings, which the expansion limits bound): they are
+// kept in a list per branch.
 class StateTable {
  public:
-  explicit StateTable(std::size_t tree_nodes) : first_(tree_nodes, kNoState) {}
+  explicit StateTable(std::size_t branches) : first_(branches, kNoState) {}
 
   // The graph node of a state made before, or nullopt.
-  std::optional<NodeId> find(SpellingTree::NodeId node, VowelClass vowel,
-                             std::uint32_t depth) const {
-    for (std::uint32_t s = first_[node]; s != kNoState; s = states_[s].next) {
+  std::optional<NodeId> find(std::uint32_t branch, VowelClass vowel, std::uint32_t depth) const {
+    for (std::uint32_t s = first_[branch]; s != kNoState; s = states_[s].next) {
       if (states_[s].depth == depth && states_[s].vowel == vowel) return states_[s].id;
     }
     return std::nullopt;
   }
-  void add(SpellingTree::NodeId node, VowelClass vowel, std::uint32_t depth, NodeId id) {
-    states_.push_back({depth, id, first_[node], vowel});
-    first_[node] = static_cast<std::uint32_t>(states_.size() - 1);
+  void add(std::uint32_t branch, VowelClass vowel, std::uint32_t depth, NodeId id) {
+    states_.push_back({depth, id, first_[branch], vowel});
+    first_[branch] = static_cast<std::uint32_t>(states_.size() - 1);
   }
   std::size_t size() const { return states_.size(); }
 

@@ -412,6 +412,15 @@ TEST(ReadingStringSet, PollsTheInterruptionSource) {
   ScopedInterruptionSource installed(searching);
   best_similarity(left.value(), right.value(), workspace);
   EXPECT_GE(searching.polls, 3);
+  // Through the graphs at once: making them and filling their table poll
+  // too.
+  const auto fresh_left = ReadingStringSet::of(index, text, options);
+  const auto fresh_right = ReadingStringSet::of(index, "月月月月", options);
+  ASSERT_TRUE(fresh_left.ok() && fresh_right.ok());
+  test_support::CountingSource graphs(0);
+  ScopedInterruptionSource graphs_installed(graphs);
+  best_similarity(fresh_left.value(), fresh_right.value(), workspace, 0);
+  EXPECT_GE(graphs.polls, 2);
 }
 
 // Eighteen readings of about a megabyte of romaji each pass the bound on a
