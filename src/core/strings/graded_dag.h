@@ -29,7 +29,8 @@ struct GradedDag {
   // Nodes are numbered by nondecreasing depth, the root (depth 0) first, so
   // that every arc goes from a lower number to a higher one. Node n's
   // entering arcs are in_arcs[first_in[n] .. first_in[n + 1]), and each
-  // goes from a node one shallower.
+  // goes from a node one shallower. Every node but the root has one at
+  // least: every node lies on a path from the root.
   std::vector<std::uint32_t> depth;
   std::vector<std::uint8_t> final;
   std::vector<std::uint32_t> first_in;
