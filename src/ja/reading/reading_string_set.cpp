@@ -6,6 +6,7 @@
 
 #include "ja/reading/ascii_token.h"
 #include "ja/reading/dictionary_error.h"
+#include "ja/reading/graded_spelling_graph.h"
 #include "ja/reading/pair_similarity.h"
 #include "ja/reading/path_list_walker.h"
 #include "ja/reading/path_lists.h"
@@ -267,8 +268,34 @@ std::vector<std::vector<Symbol>> ReadingStringSet::strings() const {
   return list_;
 }
 
+const GradedDag* ReadingStringSet::graph() const {
+  if (!graph_tried_) {
+    graph_tried_ = true;
+    graph_ = graded_spelling_graph(tree_);
+  }
+  return graph_ ? &*graph_ : nullptr;
+}
+
+namespace {
+
+// Rows of the tree search worth as much as making any two graphs and
+// their table, however small.
+constexpr std::uint64_t kRowsBeforeGraphs = 1024;
+// Table cell updates that cost about as much as a row of the tree search:
+// once both graphs are made, a search gives way when it has cost as much as
+// their table.
+constexpr std::uint64_t kTableWorkPerRow = 16;
+
+// Whether the table of two graphs stays within its cells.
+bool table_fits(const GradedDag* left, const GradedDag* right) {
+  return left != nullptr && right != nullptr &&
+         std::uint64_t{left->node_count()} * right->node_count() <= kMaxGradedTableCells;
+}
+
+}  // namespace
+
 double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
-                       StringWorkspace& workspace) {
+                       StringWorkspace& workspace, std::uint64_t rows_per_tree_node) {
   using Form = ReadingStringSet::Form;
   if (left.form_ == Form::Tree && right.form_ == Form::Tree) {
     // The side that spells more is searched, each string of the other is
@@ -277,7 +304,34 @@ double best_similarity(const ReadingStringSet& left, const ReadingStringSet& rig
     const SpellingTree& inner = left_inner ? left.tree_ : right.tree_;
     const SpellingTree& outer = left_inner ? right.tree_ : left.tree_;
     const std::uint64_t outer_spelled = left_inner ? right.spelled_strings_ : left.spelled_strings_;
-    if (rows_fit(inner.longest(), outer.longest())) {
+    if (!rows_fit(inner.longest(), outer.longest())) {
+      if (table_fits(left.graph(), right.graph())) {
+        return *graded_best_similarity(*left.graph_, *right.graph_);
+      }
+    } else if (left.graph_tried_ && right.graph_tried_) {
+      if (!table_fits(left.graph(), right.graph())) {
+        return tree_best_pair_similarity(inner, outer, outer_spelled);
+      }
+      // The graphs are made (an earlier cell of a matrix needed them): the
+      // search runs while it costs less than their table.
+      const std::uint64_t max_rows =
+          graded_table_work(*left.graph_, *right.graph_) / kTableWorkPerRow;
+      if (auto searched = tree_best_pair_similarity_within(inner, outer, outer_spelled, max_rows)) {
+        return *searched;
+      }
+      return *graded_best_similarity(*left.graph_, *right.graph_);
+    } else {
+      // Most pairs that read alike settle within a few rows of the tree
+      // search, and a pair of dissimilar texts may take millions: the
+      // search runs while it costs less than making the graphs would.
+      const std::uint64_t max_rows =
+          kRowsBeforeGraphs + rows_per_tree_node * (inner.node_count() + outer.node_count());
+      if (auto searched = tree_best_pair_similarity_within(inner, outer, outer_spelled, max_rows)) {
+        return *searched;
+      }
+      if (table_fits(left.graph(), right.graph())) {
+        return *graded_best_similarity(*left.graph_, *right.graph_);
+      }
       return tree_best_pair_similarity(inner, outer, outer_spelled);
     }
   }

@@ -9,15 +9,18 @@
 // counting instead of writing. A text whose spellings, repeats counted,
 // may pass the bound on its distinct strings has them spelled into a
 // StringTrie, which counts them exactly; one whose trie would grow too
-// large keeps them as a list.
+// large keeps them as a list. A tree is turned into a graded graph when a
+// pair search needs one, and keeps it.
 #pragma once
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "core/base/result.h"
 #include "core/base/symbols.h"
+#include "core/strings/graded_dag.h"
 #include "core/strings/string_workspace.h"
 #include "ja/japanese_distance_error.h"
 #include "ja/reading/reading_options.h"
@@ -40,9 +43,14 @@ class ReadingStringSet {
       std::size_t max_trie_nodes = StringTrie::kDefaultMaxNodes, bool spelling_tree = true);
 
   // The best similarity of a string of `left` with one of `right`
-  // (best_pair_similarity), 0.0 when either is empty.
+  // (best_pair_similarity), 0.0 when either is empty. Two trees are first
+  // searched string by string, for a thousand rows and `rows_per_tree_node`
+  // more per node of the two trees, and then, if it has not ended, through
+  // one table over their graded graphs (graded_spelling_graph.h), which
+  // costs the same whether the texts read alike or not.
   friend double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
-                                StringWorkspace& workspace);
+                                StringWorkspace& workspace,
+                                std::uint64_t rows_per_tree_node);
 
   std::uint64_t size() const;
   // The distinct strings as a list, written out from the tree or the trie
@@ -59,11 +67,23 @@ class ReadingStringSet {
   Form form_ = Form::Tree;
   SpellingTree tree_;
   std::uint64_t spelled_strings_ = 0;  // by the tree's paths, repeats counted
+  // The tree's strings as a graded graph, made the first time a search
+  // needs it (most pairs never do) and kept for the other cells of a
+  // matrix. A set belongs to one call, on one thread, like every other
+  // buffer of the call: the cache is not guarded.
+  const GradedDag* graph() const;
+  mutable std::optional<GradedDag> graph_;
+  mutable bool graph_tried_ = false;
   StringTrie trie_;
   std::vector<std::vector<Symbol>> list_;
 };
 
+// Rows of the tree search worth as much as making the graph of a tree
+// node.
+inline constexpr std::uint64_t kRowsPerTreeNode = 4;
+
 double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
-                       StringWorkspace& workspace);
+                       StringWorkspace& workspace,
+                       std::uint64_t rows_per_tree_node = kRowsPerTreeNode);
 
 }  // namespace lumra::ja

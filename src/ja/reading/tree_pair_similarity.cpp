@@ -22,7 +22,7 @@ namespace {
 
 class TreeSearch {
  public:
-  explicit TreeSearch(const SpellingTree& tree) : tree_(tree) {}
+  TreeSearch(const SpellingTree& tree, std::uint64_t max_rows) : tree_(tree), max_rows_(max_rows) {}
 
   // Raises `best` to the best similarity of `text` with a string of the
   // tree that beats it. Every alignment of `text` with a string below a
@@ -93,6 +93,7 @@ class TreeSearch {
         const NextChar c = next_char(spelled, b);
         b += c.size;
         if (poll_.stop_after(std::min<std::uint64_t>(width_, 2 * limit_ + 1))) return;
+        if (rows_filled_ >= max_rows_) return;
         ++at;
         ++rows_filled_;
         if (bits_) {
@@ -114,6 +115,8 @@ class TreeSearch {
 
   // The rows filled so far, over every text.
   std::uint64_t rows_filled() const { return rows_filled_; }
+  // Whether the search gave up, having filled its rows.
+  bool over_budget() const { return rows_filled_ >= max_rows_; }
 
  private:
   struct Frame {
@@ -314,17 +317,30 @@ class TreeSearch {
   std::vector<SymbolMatches> other_matches_;
   std::vector<Frame> stack_;
   std::uint64_t rows_filled_ = 0;
+  std::uint64_t max_rows_;
   InterruptionPoll poll_;
 };
+
+// Symbols spelled into a trie that cost about as much as a row.
+constexpr std::uint64_t kSymbolsPerRow = 4;
 
 }  // namespace
 
 double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer,
                                  std::uint64_t outer_spelled,
                                  std::uint64_t rows_before_spelling) {
+  return *tree_best_pair_similarity_within(inner, outer, outer_spelled, ~std::uint64_t{0},
+                                           rows_before_spelling);
+}
+
+std::optional<double> tree_best_pair_similarity_within(const SpellingTree& inner,
+                                                       const SpellingTree& outer,
+                                                       std::uint64_t outer_spelled,
+                                                       std::uint64_t max_rows,
+                                                       std::uint64_t rows_before_spelling) {
   if (inner.empty() || outer.empty()) return 0.0;
   double best = 0.0;
-  TreeSearch search(inner);
+  TreeSearch search(inner, max_rows);
   // The inner side is first searched as the tree, which spells only what
   // each text visits. Once the texts together have filled rows worth
   // several times what spelling the whole of it into a PreorderTrie would
@@ -345,6 +361,7 @@ double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& 
       return best < 1.0;
     }
     search.raise_best(text, best);
+    if (search.over_budget()) return false;
     if (!trie && search.rows_filled() >= next_spelling) {
       trie = PreorderTrie::spell(inner, search.rows_filled() / kRowsPerSpellingStep,
                                  kMaxSpelledNodes);
@@ -361,16 +378,26 @@ double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& 
     // characters): each distinct string is searched once.
     StringTrie distinct;
     bool complete = true;
+    // Making them distinct counts against the rows too, a row for some
+    // symbols spelled.
+    std::uint64_t symbols = 0;
+    const std::uint64_t max_symbols =
+        max_rows > ~std::uint64_t{0} / kSymbolsPerRow ? ~std::uint64_t{0} : max_rows * kSymbolsPerRow;
     outer.for_each_string([&](Symbols text) {
+      symbols += text.size() + 1;
+      if (symbols > max_symbols) return false;
       complete = !poll.stop_after(text.size() + 1) && distinct.insert(text);
       return complete;
     });
+    if (symbols > max_symbols) return std::nullopt;
     if (complete) {
       distinct.for_each_string(raise);
+      if (search.over_budget()) return std::nullopt;
       return best;
     }
   }
   outer.for_each_string(raise);
+  if (search.over_budget()) return std::nullopt;
   return best;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "ja/reading/spelling_tree.h"
 
@@ -32,5 +33,13 @@ inline constexpr std::size_t kMaxSpelledNodes = std::size_t{1} << 20;
 double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer,
                                  std::uint64_t outer_spelled,
                                  std::uint64_t rows_before_spelling = kRowsBeforeSpelling);
+
+// The same, or nullopt once the search has filled `max_rows` rows of its
+// own (the trie's, once spelled, are not counted; making the outer strings
+// distinct is counted as rows): a search that long is better left to a
+// table over the two sides' graphs.
+std::optional<double> tree_best_pair_similarity_within(
+    const SpellingTree& inner, const SpellingTree& outer, std::uint64_t outer_spelled,
+    std::uint64_t max_rows, std::uint64_t rows_before_spelling = kRowsBeforeSpelling);
 
 }  // namespace lumra::ja

@@ -12,6 +12,8 @@
 #include "core/base/interruption.h"
 #include "core/base/utf8.h"
 #include "core/strings/similarity.h"
+#include "core/strings/graded_dag.h"
+#include "ja/reading/graded_spelling_graph.h"
 #include "ja/reading/pair_similarity.h"
 #include "ja/reading/preorder_search.h"
 #include "ja/reading/preorder_trie.h"
@@ -151,6 +153,15 @@ TEST(ReadingStringSet, BestSimilarityEqualsTheListSearch) {
       EXPECT_EQ(best_similarity(l.value(), r.value(), workspace), expected)
           << left << " / " << right << " " << trees;
     }
+    // Two trees through their graphs at once, then again with the graphs
+    // made, as the later cells of a matrix find them.
+    const auto l = ReadingStringSet::of(index, left, options);
+    const auto r = ReadingStringSet::of(index, right, options);
+    ASSERT_TRUE(l.ok() && r.ok());
+    for (int cell = 0; cell < 2; ++cell) {
+      EXPECT_EQ(best_similarity(l.value(), r.value(), workspace, 0), expected)
+          << left << " / " << right << " " << cell;
+    }
     ++compared;
   }
   EXPECT_GT(compared, 250);
@@ -212,6 +223,35 @@ std::vector<std::vector<Symbol>> preorder_strings(const PreorderTrie& trie) {
   return out;
 }
 
+// The strings of a graded graph, written out and sorted, each checked to
+// be as long as the depth of the node it ends at; every arc must go one
+// depth down.
+std::vector<std::vector<Symbol>> graded_strings(const GradedDag& graph) {
+  std::vector<std::vector<std::pair<std::uint32_t, Symbol>>> out(graph.node_count());
+  for (std::uint32_t n = 0; n < graph.node_count(); ++n) {
+    for (std::uint32_t a = graph.first_in[n]; a < graph.first_in[n + 1]; ++a) {
+      const GradedDag::InArc arc = graph.in_arcs[a];
+      EXPECT_EQ(graph.depth[arc.source] + 1, graph.depth[n]);
+      out[arc.source].emplace_back(n, arc.symbol);
+    }
+  }
+  std::vector<std::vector<Symbol>> strings;
+  std::vector<Symbol> prefix;
+  auto walk = [&](auto& self, std::uint32_t n) -> void {
+    EXPECT_EQ(prefix.size(), graph.depth[n]);
+    if (graph.final[n] != 0) strings.push_back(prefix);
+    for (const auto& [to, symbol] : out[n]) {
+      prefix.push_back(symbol);
+      self(self, to);
+      prefix.pop_back();
+    }
+  };
+  walk(walk, 0);
+  std::ranges::sort(strings);
+  strings.erase(std::unique(strings.begin(), strings.end()), strings.end());
+  return strings;
+}
+
 // The tree search against the plain pair loop over the written-out strings
 // of random trees: many paths of kana with several spellings each, long
 // vowel marks, raw ASCII and punctuation. Sides that share little keep the
@@ -249,6 +289,14 @@ TEST(TreeBestPairSimilarity, EqualsThePlainPairLoopOnRandomTrees) {
     const auto outer_strings = outer.strings();
     if (inner_strings.size() * outer_strings.size() > 50000) continue;
     const double expected = best_pair_similarity(inner_strings, outer_strings, workspace);
+    const auto inner_graph = graded_spelling_graph(inner);
+    const auto outer_graph = graded_spelling_graph(outer);
+    ASSERT_TRUE(inner_graph.has_value() && outer_graph.has_value());
+    EXPECT_EQ(graded_strings(*inner_graph), inner_strings) << round;
+    EXPECT_EQ(graded_strings(*outer_graph), outer_strings) << round;
+    EXPECT_EQ(graded_best_similarity(*inner_graph, *outer_graph), expected) << round;
+    EXPECT_EQ(graded_best_similarity(*outer_graph, *inner_graph), expected) << round;
+    if (inner.node_count() > 8) EXPECT_FALSE(graded_spelling_graph(inner, 4).has_value());
     for (const std::uint64_t rows_before_spelling : {kRowsBeforeSpelling, std::uint64_t{0}}) {
       EXPECT_EQ(tree_best_pair_similarity(inner, outer, outer_spelled, rows_before_spelling),
                 expected)
@@ -364,6 +412,15 @@ TEST(ReadingStringSet, PollsTheInterruptionSource) {
   ScopedInterruptionSource installed(searching);
   best_similarity(left.value(), right.value(), workspace);
   EXPECT_GE(searching.polls, 3);
+  // Through the graphs at once: making them and filling their table poll
+  // too.
+  const auto fresh_left = ReadingStringSet::of(index, text, options);
+  const auto fresh_right = ReadingStringSet::of(index, "月月月月", options);
+  ASSERT_TRUE(fresh_left.ok() && fresh_right.ok());
+  test_support::CountingSource graphs(0);
+  ScopedInterruptionSource graphs_installed(graphs);
+  best_similarity(fresh_left.value(), fresh_right.value(), workspace, 0);
+  EXPECT_GE(graphs.polls, 2);
 }
 
 // Eighteen readings of about a megabyte of romaji each pass the bound on a
