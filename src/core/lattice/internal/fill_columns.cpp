@@ -1,12 +1,18 @@
 #include "core/lattice/internal/fill_columns.h"
 
+#include <algorithm>
+
+#include "core/lattice/internal/table_rows.h"
+
 namespace lumra::internal {
 
 void FillColumns::plan(const NodeSteps& into_right, std::uint32_t cols, bool damerau) {
   segments.clear();
   simple.assign(cols, 0);
   source.resize(cols);
-  symbol.resize(cols);
+  // Padded to whole lanes, which a lane fill (lane_rows.h) reads.
+  symbol.resize(lane_width(cols));
+  std::fill(symbol.begin() + cols, symbol.end(), Symbol{0});
   if (damerau) {
     has_before.assign(cols, 0);
     source_before.resize(cols);
@@ -35,6 +41,18 @@ void FillColumns::plan(const NodeSteps& into_right, std::uint32_t cols, bool dam
       segments.back().followers = segments.back().end = c + 1;
     } else {
       segments.push_back({c, c + 1, c + 1});
+    }
+  }
+  heads.clear();
+  head_steps.clear();
+  if (damerau) return;
+  for (const auto [begin, followers, end] : segments) {
+    for (std::uint32_t c = begin; c < followers; ++c) {
+      const auto ys = into_right.of(c);
+      const auto first = static_cast<std::uint32_t>(head_steps.size());
+      head_steps.insert(head_steps.end(), ys.begin(), ys.end());
+      heads.push_back({c, c + 1 == followers ? end : c + 1, first,
+                       static_cast<std::uint32_t>(head_steps.size())});
     }
   }
 }

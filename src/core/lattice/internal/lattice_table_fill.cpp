@@ -6,6 +6,7 @@
 
 #include "core/base/interruption.h"
 #include "core/lattice/lattice_distance.h"
+#include "core/lattice/internal/lane_rows.h"
 #include "core/lattice/internal/lattice_fill_rows.h"
 #include "core/lattice/internal/node_steps.h"
 
@@ -31,8 +32,11 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
   // Both fit in 32 bits: their product is within the state limit.
   const std::uint32_t rows = left.span();
   const std::uint32_t cols = right.span();
+  // Levenshtein rows of a lane or more are filled in lanes (lane_rows.h);
+  // narrower ones would pay for the lanes' extra cells more than they gain.
+  const bool lanes = !kDamerau && cols >= kRowLanes;
   TableRows& table = workspace.table;
-  table.use(left.row_slots(), cols);
+  table.use(left.row_slots(), cols, lanes);
   const Grid grid{into_left, into_right, table, cols, right.columns()};
 
   // Most rows of a chain lattice have one arc in, and so does its source;
@@ -47,6 +51,11 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
   for (std::uint32_t r = 0; r < rows;) {
     if (poll.stop_after(2 * std::uint64_t{cols})) return kLatticeInfinity;
     std::uint32_t* const cell = table.row(r);
+    if (lanes) {
+      table_fill::lane_row(grid, cell, r);
+      r += 1;
+      continue;
+    }
     if (!single_arc(r)) {
       table_fill::any_row<kDamerau>(grid, cell, r);
       r += 1;

@@ -1,0 +1,158 @@
+// Levenshtein rows of the unbounded lattice table filled a lane of
+// columns at a time.
+//
+// Internal to lattice_table_fill.cpp. A row's cell is the cheapest of two
+// kinds of ways in: down from the rows of the arcs into its left node
+// (deletion, match or substitution), and along the row from the cells of
+// the arcs into its right node (insertion). Only the second kind depends
+// on other cells of the same row, so the first is computed apart, for
+// every column and every arc into the row, kRowLanes columns at once:
+//
+//   1. every column as if it were a follower (its one arc in coming from
+//      the column just before, fill_columns.h), which most columns of a
+//      reading lattice are: the cell above it, the one before that, and
+//      the symbols of a lane of columns against the arc's;
+//   2. the other columns (a segment's columns taken one by one) over again
+//      the general way, their insertions with them, since the step before
+//      took a wrong source for them;
+//   3. the insertions along each run of followers, the previous cell in a
+//      register.
+// The same minimum of the same terms as the rows of lattice_fill_rows.h,
+// which stay the reference, in a fraction of the instructions: most of a
+// row is step 1, some eight cells per handful of vector operations.
+//
+// Rows are stored as TableRows lays them out with lanes: one cell before
+// column 0 (read by lane 0, whose column, the start column, has no arc in
+// and is always redone in step 2) and the columns up to whole lanes, whose
+// values mean nothing. Both are written before any row below reads them,
+// so nothing uninitialised is ever read.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+#include "core/base/symbols.h"
+#include "core/lattice/internal/fill_cells.h"
+#include "core/lattice/internal/fill_columns.h"
+#include "core/lattice/internal/lattice_fill_rows.h"
+#include "core/lattice/internal/node_steps.h"
+#include "core/lattice/internal/table_rows.h"
+
+namespace lumra::internal::table_fill {
+
+// Distances stay below kUnreached + the node counts, well within the
+// signed range, where comparisons of any instruction set are plain. A
+// vector is the baseline instruction set's 16 bytes (wider ones change the
+// calling convention of these helpers); whole lanes of kRowLanes cells are
+// a whole number of them.
+inline constexpr std::uint32_t kVectorCells = 4;
+using Lanes = std::int32_t __attribute__((vector_size(kVectorCells * sizeof(std::int32_t))));
+static_assert(kRowLanes % kVectorCells == 0);
+
+inline Lanes load_lanes(const std::uint32_t* cells) {
+  Lanes lanes;
+  std::memcpy(&lanes, cells, sizeof lanes);
+  return lanes;
+}
+
+inline void store_lanes(std::uint32_t* cells, Lanes lanes) {
+  std::memcpy(cells, &lanes, sizeof lanes);
+}
+
+inline Lanes min_lanes(Lanes a, Lanes b) { return a < b ? a : b; }
+
+// Step 1 for the arc `x` from the row `above`: each lane's way down as if
+// its column's arc came from the column before. The first arc writes the
+// row, the others lower it.
+template <bool kFirst>
+inline void lanes_from_above(const std::uint32_t* above, Symbol x_symbol,
+                             const Symbol* column_symbols, std::uint32_t width,
+                             std::uint32_t* cell) {
+  const Lanes x = Lanes{} + static_cast<std::int32_t>(x_symbol);
+  for (std::uint32_t c = 0; c < width; c += kVectorCells) {
+    // A comparison gives -1 in the lanes where it holds: subtracting it
+    // adds the substitution's 1 where the symbols differ.
+    const Lanes differ = load_lanes(column_symbols + c) != x;
+    Lanes way = min_lanes(load_lanes(above + c) + 1, load_lanes(above + c - 1) - differ);
+    if constexpr (!kFirst) way = min_lanes(way, load_lanes(cell + c));
+    store_lanes(cell + c, way);
+  }
+}
+
+// The rows of the arcs into a row's node, looked up once per row.
+struct ArcsAbove {
+  std::size_t count;
+  const std::uint32_t* above[kOnePassArcs];
+  Symbol symbol[kOnePassArcs];
+};
+
+// Steps 2 and 3: each column taken one by one, every way in over again,
+// then the run of followers after it.
+template <bool kOneArc>
+void heads_and_runs(const FillColumns& columns, const ArcsAbove& arcs, std::uint32_t* cell) {
+  const Step* const steps = columns.head_steps.data();
+  const std::size_t count = kOneArc ? 1 : arcs.count;
+  for (const auto [c, run_end, first, last] : columns.heads) {
+    std::uint32_t best = kUnreached;
+    for (std::uint32_t s = first; s < last; ++s) best = std::min(best, cell[steps[s].node] + 1);
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::uint32_t* const above = arcs.above[k];
+      const Symbol x = arcs.symbol[k];
+      std::uint32_t way = above[c] + 1;
+      for (std::uint32_t s = first; s < last; ++s) {
+        way = std::min(way, above[steps[s].node] + (x != steps[s].symbol ? 1u : 0u));
+      }
+      best = std::min(best, way);
+    }
+    cell[c] = best;
+    std::uint32_t left = best;
+#pragma GCC unroll 4
+    for (std::uint32_t f = c + 1; f < run_end; ++f) {
+      left = std::min(cell[f], left + 1);
+      cell[f] = left;
+    }
+  }
+}
+
+// Any row the lanes do not take: with no arc in (the start row, or a node
+// the start does not reach within the ranges), or with more arcs in than
+// are looked up at once. Filled as lattice_fill_rows.h fills it, with the
+// lanes' extra cells written too.
+inline void lane_row_by_arcs(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
+  const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
+  std::fill(cell - 1, cell + width, kUnreached);
+  any_row_by_arcs<false>(grid, cell, r);
+}
+
+// Any row. The table must be laid out with lanes.
+inline void lane_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
+  const auto xs = grid.into_left.of(r);
+  if (xs.empty() || xs.size() > kOnePassArcs) {
+    lane_row_by_arcs(grid, cell, r);
+    return;
+  }
+  ArcsAbove arcs;
+  arcs.count = xs.size();
+  for (std::size_t k = 0; k < arcs.count; ++k) {
+    arcs.above[k] = grid.row(xs[k].node);
+    arcs.symbol[k] = xs[k].symbol;
+  }
+  const FillColumns& columns = grid.columns;
+  const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
+  const Symbol* const symbols = columns.symbol.data();
+  lanes_from_above<true>(arcs.above[0], arcs.symbol[0], symbols, width, cell);
+  for (std::size_t k = 1; k < arcs.count; ++k) {
+    lanes_from_above<false>(arcs.above[k], arcs.symbol[k], symbols, width, cell);
+  }
+  cell[-1] = kUnreached;
+  if (arcs.count == 1) {
+    heads_and_runs<true>(columns, arcs, cell);
+  } else {
+    heads_and_runs<false>(columns, arcs, cell);
+  }
+}
+
+}  // namespace lumra::internal::table_fill
