@@ -31,7 +31,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <span>
 
 #include "core/base/symbols.h"
@@ -43,44 +42,18 @@
 
 namespace lumra::internal::table_fill {
 
-// Distances stay below kUnreached + the node counts, well within the
-// signed range, where comparisons of any instruction set are plain. A
-// vector is the baseline instruction set's 16 bytes (wider ones change the
-// calling convention of these helpers); whole lanes of kRowLanes cells are
-// a whole number of them.
-inline constexpr std::uint32_t kVectorCells = 4;
-using Lanes = std::int32_t __attribute__((vector_size(kVectorCells * sizeof(std::int32_t))));
-static_assert(kRowLanes % kVectorCells == 0);
-
-inline Lanes load_lanes(const std::uint32_t* cells) {
-  Lanes lanes;
-  std::memcpy(&lanes, cells, sizeof lanes);
-  return lanes;
-}
-
-inline void store_lanes(std::uint32_t* cells, Lanes lanes) {
-  std::memcpy(cells, &lanes, sizeof lanes);
-}
-
-inline Lanes min_lanes(Lanes a, Lanes b) { return a < b ? a : b; }
-
-// Step 1 for the arc `x` from the row `above`: each lane's way down as if
-// its column's arc came from the column before. The first arc writes the
-// row, the others lower it.
-template <bool kFirst>
-inline void lanes_from_above(const std::uint32_t* above, Symbol x_symbol,
-                             const Symbol* column_symbols, std::uint32_t width,
-                             std::uint32_t* cell) {
-  const Lanes x = Lanes{} + static_cast<std::int32_t>(x_symbol);
-  for (std::uint32_t c = 0; c < width; c += kVectorCells) {
-    // A comparison gives -1 in the lanes where it holds: subtracting it
-    // adds the substitution's 1 where the symbols differ.
-    const Lanes differ = load_lanes(column_symbols + c) != x;
-    Lanes way = min_lanes(load_lanes(above + c) + 1, load_lanes(above + c - 1) - differ);
-    if constexpr (!kFirst) way = min_lanes(way, load_lanes(cell + c));
-    store_lanes(cell + c, way);
-  }
-}
+// Step 1 for the arc of symbol `x_symbol` from the row `above`, over
+// `width` cells (whole lanes): each lane's way down as if its column's arc
+// came from the column before. With `first` it writes the row, else it
+// lowers what the arcs before wrote.
+// Built for the baseline instruction set and for the 256-bit one, taken
+// where the processor has it.
+void lanes_from_above(const std::uint32_t* above, Symbol x_symbol, const Symbol* column_symbols,
+                      std::uint32_t width, std::uint32_t* cell, bool first);
+// The baseline build alone, which the tests compare with the other.
+void lanes_from_above_baseline(const std::uint32_t* above, Symbol x_symbol,
+                               const Symbol* column_symbols, std::uint32_t width,
+                               std::uint32_t* cell, bool first);
 
 // The rows of the arcs into a row's node, looked up once per row.
 struct ArcsAbove {
@@ -143,9 +116,8 @@ inline void lane_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
   const FillColumns& columns = grid.columns;
   const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
   const Symbol* const symbols = columns.symbol.data();
-  lanes_from_above<true>(arcs.above[0], arcs.symbol[0], symbols, width, cell);
-  for (std::size_t k = 1; k < arcs.count; ++k) {
-    lanes_from_above<false>(arcs.above[k], arcs.symbol[k], symbols, width, cell);
+  for (std::size_t k = 0; k < arcs.count; ++k) {
+    lanes_from_above(arcs.above[k], arcs.symbol[k], symbols, width, cell, k == 0);
   }
   cell[-1] = kUnreached;
   if (arcs.count == 1) {

@@ -6,6 +6,7 @@
 
 #include "core/base/interruption.h"
 #include "core/lattice/lattice_distance.h"
+#include "core/lattice/lattice_state_limit.h"
 #include "core/lattice/internal/lane_rows.h"
 #include "core/lattice/internal/lattice_fill_rows.h"
 #include "core/lattice/internal/node_steps.h"
@@ -34,7 +35,11 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
   const std::uint32_t cols = right.span();
   // Levenshtein rows of a lane or more are filled in lanes (lane_rows.h);
   // narrower ones would pay for the lanes' extra cells more than they gain.
-  const bool lanes = !kDamerau && cols >= kRowLanes;
+  // The lanes' extra cells never take the table beyond what the state
+  // limit lets an unpadded one take: a table that large is filled cell by
+  // cell.
+  const bool lanes = !kDamerau && cols >= kRowLanes &&
+                     TableRows::cells(left.row_slots(), cols, true) <= kMaxLatticeStates;
   TableRows& table = workspace.table;
   table.use(left.row_slots(), cols, lanes);
   const Grid grid{into_left, into_right, table, cols, right.columns()};

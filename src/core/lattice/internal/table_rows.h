@@ -63,13 +63,17 @@ class TableRows {
   // table is used), `cols` cells each; with `lanes`, each row has room for
   // lane_width(cols) cells and kRowLanes more before column 0 (of which a
   // lane fill reads one), so that a row is read in whole lanes without
-  // touching its neighbours. Lanes cost at most twice the cells for rows
-  // of kRowLanes columns or more, the only rows filled that way.
+  // touching its neighbours.
   void use(const RowSlots& slots, std::uint32_t cols, bool lanes = false) {
-    cols_ = lanes ? lane_width(cols) + kRowLanes : cols;
+    cols_ = stride(cols, lanes);
     const std::size_t lead = lanes ? kRowLanes : 0;
     slot_ = slots.slots();
-    cells_ = storage_.reserve(std::size_t{slots.slot_count()} * cols_) + lead;
+    cells_ = storage_.reserve(cells(slots, cols, lanes)) + lead;
+  }
+
+  // The cells use() takes.
+  static std::uint64_t cells(const RowSlots& slots, std::uint32_t cols, bool lanes) {
+    return std::uint64_t{slots.slot_count()} * stride(cols, lanes);
   }
 
   // The cells of row `r`, valid from when the row is filled until its
@@ -81,6 +85,10 @@ class TableRows {
   std::size_t reserved_bytes() const { return storage_.reserved_bytes(); }
 
  private:
+  static std::uint32_t stride(std::uint32_t cols, bool lanes) {
+    return lanes ? lane_width(cols) + kRowLanes : cols;
+  }
+
   std::uint32_t cols_ = 0;  // the cells from one row to the next
   const std::uint32_t* slot_ = nullptr;
   ScratchArray<std::uint32_t> storage_;
