@@ -22,24 +22,30 @@ TEST(LaneRows, BothBuildsGiveEachColumnItsWayDownAsAFollower) {
   };
   for (int round = 0; round < 200; ++round) {
     const std::uint32_t width = kRowLanes * (1 + below(5));
-    // One cell before column 0, as the table lays rows out.
-    std::vector<std::uint32_t> above(width + 1);
-    for (std::uint32_t& v : above) v = below(4) == 0 ? kUnreached + below(40) : below(60);
+    const std::size_t arcs = 1 + below(3);
+    // Each row with one cell before column 0, as the table lays rows out:
+    // column c is rows[k][c + 1].
+    std::vector<std::vector<std::uint32_t>> rows(arcs, std::vector<std::uint32_t>(width + 1));
+    const std::uint32_t* above[3];
+    Symbol x[3];
+    for (std::size_t k = 0; k < arcs; ++k) {
+      for (std::uint32_t& v : rows[k]) v = below(4) == 0 ? kUnreached + below(40) : below(60);
+      above[k] = rows[k].data() + 1;
+      x[k] = 'a' + below(3);
+    }
     std::vector<Symbol> symbols(width);
     for (Symbol& s : symbols) s = 'a' + below(3);
-    const Symbol x = 'a' + below(3);
-    std::vector<std::uint32_t> earlier(width);
-    for (std::uint32_t& v : earlier) v = below(70);
-    const bool first = below(2) == 0;
 
-    std::vector<std::uint32_t> want(width);
-    for (std::uint32_t c = 0; c < width; ++c) {
-      want[c] = std::min(above[c + 1] + 1, above[c] + (symbols[c] != x ? 1u : 0u));
-      if (!first) want[c] = std::min(want[c], earlier[c]);
+    std::vector<std::uint32_t> want(width, kUnreached * 2);
+    for (std::size_t k = 0; k < arcs; ++k) {
+      for (std::uint32_t c = 0; c < width; ++c) {
+        want[c] = std::min({want[c], rows[k][c + 1] + 1,
+                            rows[k][c] + (symbols[c] != x[k] ? 1u : 0u)});
+      }
     }
-    std::vector<std::uint32_t> given = earlier, baseline = earlier;
-    lanes_from_above(above.data() + 1, x, symbols.data(), width, given.data(), first);
-    lanes_from_above_baseline(above.data() + 1, x, symbols.data(), width, baseline.data(), first);
+    std::vector<std::uint32_t> given(width, 0), baseline(width, 0);
+    lanes_from_above(above, x, arcs, symbols.data(), width, given.data());
+    lanes_from_above_baseline(above, x, arcs, symbols.data(), width, baseline.data());
     ASSERT_EQ(given, want) << "round " << round;
     ASSERT_EQ(baseline, want) << "round " << round;
   }

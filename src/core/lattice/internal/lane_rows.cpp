@@ -1,5 +1,6 @@
 #include "core/lattice/internal/lane_rows.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace lumra::internal::table_fill {
@@ -14,58 +15,64 @@ using Lane = std::int32_t __attribute__((vector_size(kRowLanes * sizeof(std::int
 // The loop itself, compiled into each instruction set's function below.
 // Everything stays inside one body: a 256-bit value passed between
 // functions would change the calling convention with the instruction set.
-[[gnu::always_inline]] inline void fill_lanes(const std::uint32_t* above, Symbol x_symbol,
+[[gnu::always_inline]] inline void fill_lanes(const std::uint32_t* const* above,
+                                              const Symbol* x_symbols, std::size_t arcs,
                                               const Symbol* column_symbols, std::uint32_t width,
-                                              std::uint32_t* cell, bool first) {
-  const Lane x = Lane{} + static_cast<std::int32_t>(x_symbol);
-  for (std::uint32_t c = 0; c < width; c += kRowLanes) {
-    Lane up, diagonal, symbols;
-    std::memcpy(&up, above + c, sizeof up);
-    std::memcpy(&diagonal, above + c - 1, sizeof diagonal);
-    std::memcpy(&symbols, column_symbols + c, sizeof symbols);
-    // A comparison gives -1 in the lanes where it holds: subtracting it
-    // adds the substitution's 1 where the symbols differ.
-    const Lane deleted = up + 1;
-    const Lane crossed = diagonal - (symbols != x);
-    Lane way = deleted < crossed ? deleted : crossed;
-    if (!first) {
-      Lane before;
-      std::memcpy(&before, cell + c, sizeof before);
-      way = way < before ? way : before;
+                                              std::uint32_t* cell) {
+  for (std::size_t k = 0; k < arcs; ++k) {
+    const std::uint32_t* const row = above[k];
+    const Lane x = Lane{} + static_cast<std::int32_t>(x_symbols[k]);
+    for (std::uint32_t c = 0; c < width; c += kRowLanes) {
+      Lane up, diagonal, symbols;
+      std::memcpy(&up, row + c, sizeof up);
+      std::memcpy(&diagonal, row + c - 1, sizeof diagonal);
+      std::memcpy(&symbols, column_symbols + c, sizeof symbols);
+      // A comparison gives -1 in the lanes where it holds: subtracting it
+      // adds the substitution's 1 where the symbols differ.
+      const Lane deleted = up + 1;
+      const Lane crossed = diagonal - (symbols != x);
+      Lane way = deleted < crossed ? deleted : crossed;
+      if (k > 0) {
+        Lane before;
+        std::memcpy(&before, cell + c, sizeof before);
+        way = way < before ? way : before;
+      }
+      std::memcpy(cell + c, &way, sizeof way);
     }
-    std::memcpy(cell + c, &way, sizeof way);
   }
 }
 
 // The 256-bit instructions take a lane in one operation, and its minimum
 // in one instruction, which the baseline lacks.
 __attribute__((target("avx2"))) void lanes_from_above_avx2(
-    const std::uint32_t* above, Symbol x_symbol, const Symbol* column_symbols,
-    std::uint32_t width, std::uint32_t* cell, bool first) {
-  fill_lanes(above, x_symbol, column_symbols, width, cell, first);
+    const std::uint32_t* const* above, const Symbol* x_symbols, std::size_t arcs,
+    const Symbol* column_symbols, std::uint32_t width, std::uint32_t* cell) {
+  fill_lanes(above, x_symbols, arcs, column_symbols, width, cell);
 }
 
-bool has_avx2() {
+using LanesFromAbove = void (*)(const std::uint32_t* const*, const Symbol*, std::size_t,
+                                const Symbol*, std::uint32_t, std::uint32_t*);
+
+LanesFromAbove pick_lanes_from_above() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
+  return __builtin_cpu_supports("avx2") ? &lanes_from_above_avx2 : &lanes_from_above_baseline;
 }
+
+// Chosen once, when the library is loaded.
+const LanesFromAbove chosen_lanes_from_above = pick_lanes_from_above();
 
 }  // namespace
 
-void lanes_from_above_baseline(const std::uint32_t* above, Symbol x_symbol,
-                               const Symbol* column_symbols, std::uint32_t width,
-                               std::uint32_t* cell, bool first) {
-  fill_lanes(above, x_symbol, column_symbols, width, cell, first);
+void lanes_from_above_baseline(const std::uint32_t* const* above, const Symbol* x_symbols,
+                               std::size_t arcs, const Symbol* column_symbols,
+                               std::uint32_t width, std::uint32_t* cell) {
+  fill_lanes(above, x_symbols, arcs, column_symbols, width, cell);
 }
 
-void lanes_from_above(const std::uint32_t* above, Symbol x_symbol, const Symbol* column_symbols,
-                      std::uint32_t width, std::uint32_t* cell, bool first) {
-  static const bool avx2 = has_avx2();
-  if (avx2) {
-    lanes_from_above_avx2(above, x_symbol, column_symbols, width, cell, first);
-  } else {
-    lanes_from_above_baseline(above, x_symbol, column_symbols, width, cell, first);
-  }
+void lanes_from_above(const std::uint32_t* const* above, const Symbol* x_symbols,
+                      std::size_t arcs, const Symbol* column_symbols, std::uint32_t width,
+                      std::uint32_t* cell) {
+  chosen_lanes_from_above(above, x_symbols, arcs, column_symbols, width, cell);
 }
 
 }  // namespace lumra::internal::table_fill

@@ -42,18 +42,18 @@
 
 namespace lumra::internal::table_fill {
 
-// Step 1 for the arc of symbol `x_symbol` from the row `above`, over
-// `width` cells (whole lanes): each lane's way down as if its column's arc
-// came from the column before. With `first` it writes the row, else it
-// lowers what the arcs before wrote.
-// Built for the baseline instruction set and for the 256-bit one, taken
-// where the processor has it.
-void lanes_from_above(const std::uint32_t* above, Symbol x_symbol, const Symbol* column_symbols,
-                      std::uint32_t width, std::uint32_t* cell, bool first);
+// Step 1 for the `arcs` arcs of symbols `x_symbols` from the rows
+// `above`, over `width` cells (whole lanes): each lane's way down as if its
+// column's arc came from the column before, the cheapest over the arcs,
+// written into `cell`. Built for the baseline instruction set and for the
+// 256-bit one, taken where the processor has it.
+void lanes_from_above(const std::uint32_t* const* above, const Symbol* x_symbols,
+                      std::size_t arcs, const Symbol* column_symbols, std::uint32_t width,
+                      std::uint32_t* cell);
 // The baseline build alone, which the tests compare with the other.
-void lanes_from_above_baseline(const std::uint32_t* above, Symbol x_symbol,
-                               const Symbol* column_symbols, std::uint32_t width,
-                               std::uint32_t* cell, bool first);
+void lanes_from_above_baseline(const std::uint32_t* const* above, const Symbol* x_symbols,
+                               std::size_t arcs, const Symbol* column_symbols,
+                               std::uint32_t width, std::uint32_t* cell);
 
 // The rows of the arcs into a row's node, looked up once per row.
 struct ArcsAbove {
@@ -115,10 +115,7 @@ inline void lane_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
   }
   const FillColumns& columns = grid.columns;
   const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
-  const Symbol* const symbols = columns.symbol.data();
-  for (std::size_t k = 0; k < arcs.count; ++k) {
-    lanes_from_above(arcs.above[k], arcs.symbol[k], symbols, width, cell, k == 0);
-  }
+  lanes_from_above(arcs.above, arcs.symbol, arcs.count, columns.symbol.data(), width, cell);
   cell[-1] = kUnreached;
   if (arcs.count == 1) {
     heads_and_runs<true>(columns, arcs, cell);
