@@ -67,18 +67,31 @@ struct ArcsAbove {
 template <bool kOneArc>
 void heads_and_runs(const FillColumns& columns, const ArcsAbove& arcs, std::uint32_t* cell) {
   const Step* const steps = columns.head_steps.data();
-  const std::size_t count = kOneArc ? 1 : arcs.count;
   for (const auto [c, run_end, first, last] : columns.heads) {
     std::uint32_t best = kUnreached;
-    for (std::uint32_t s = first; s < last; ++s) best = std::min(best, cell[steps[s].node] + 1);
-    for (std::size_t k = 0; k < count; ++k) {
-      const std::uint32_t* const above = arcs.above[k];
-      const Symbol x = arcs.symbol[k];
+    if constexpr (kOneArc) {
+      // The insertions and the ways down over the column's arcs in one
+      // pass.
+      const std::uint32_t* const above = arcs.above[0];
+      const Symbol x = arcs.symbol[0];
       std::uint32_t way = above[c] + 1;
       for (std::uint32_t s = first; s < last; ++s) {
-        way = std::min(way, above[steps[s].node] + (x != steps[s].symbol ? 1u : 0u));
+        const Step y = steps[s];
+        best = std::min(best, cell[y.node] + 1);
+        way = std::min(way, above[y.node] + (x != y.symbol ? 1u : 0u));
       }
       best = std::min(best, way);
+    } else {
+      for (std::uint32_t s = first; s < last; ++s) best = std::min(best, cell[steps[s].node] + 1);
+      for (std::size_t k = 0; k < arcs.count; ++k) {
+        const std::uint32_t* const above = arcs.above[k];
+        const Symbol x = arcs.symbol[k];
+        std::uint32_t way = above[c] + 1;
+        for (std::uint32_t s = first; s < last; ++s) {
+          way = std::min(way, above[steps[s].node] + (x != steps[s].symbol ? 1u : 0u));
+        }
+        best = std::min(best, way);
+      }
     }
     cell[c] = best;
     std::uint32_t left = best;
