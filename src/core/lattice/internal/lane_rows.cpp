@@ -58,9 +58,6 @@ LanesFromAbove pick_lanes_from_above() {
   return __builtin_cpu_supports("avx2") ? &lanes_from_above_avx2 : &lanes_from_above_baseline;
 }
 
-// Chosen once, when the library is loaded.
-const LanesFromAbove chosen_lanes_from_above = pick_lanes_from_above();
-
 }  // namespace
 
 void lanes_from_above_baseline(const std::uint32_t* const* above, const Symbol* x_symbols,
@@ -72,7 +69,10 @@ void lanes_from_above_baseline(const std::uint32_t* const* above, const Symbol* 
 void lanes_from_above(const std::uint32_t* const* above, const Symbol* x_symbols,
                       std::size_t arcs, const Symbol* column_symbols, std::uint32_t width,
                       std::uint32_t* cell) {
-  chosen_lanes_from_above(above, x_symbols, arcs, column_symbols, width, cell);
+  // Chosen once, on first use (so whatever runs before, static
+  // initialisers too, finds it chosen).
+  static const LanesFromAbove chosen = pick_lanes_from_above();
+  chosen(above, x_symbols, arcs, column_symbols, width, cell);
 }
 
 }  // namespace lumra::internal::table_fill

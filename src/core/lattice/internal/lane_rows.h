@@ -12,14 +12,15 @@
 //      the column just before, fill_columns.h), which most columns of a
 //      reading lattice are: the cell above it, the one before that, and
 //      the symbols of a lane of columns against the arc's;
-//   2. the other columns (a segment's columns taken one by one) over again
-//      the general way, their insertions with them, since the step before
-//      took a wrong source for them;
-//   3. the insertions along each run of followers, the previous cell in a
-//      register.
+//   2. the other columns, taken one by one in column order from the flat
+//      list FillColumns::heads, over again the general way, their
+//      insertions with them, since step 1 took a wrong source for them;
+//   3. after each of them, the insertions along its run of followers.
 // The same minimum of the same terms as the rows of lattice_fill_rows.h,
-// which stay the reference, in a fraction of the instructions: most of a
-// row is step 1, some eight cells per handful of vector operations.
+// which stay the reference (and fill Damerau's rows, narrow rows and the
+// rows of more arcs in than kOnePassArcs): step 1 takes kRowLanes cells in
+// a few vector operations, and steps 2 and 3 read no column flags and no
+// per-node arc offsets.
 //
 // Rows are stored as TableRows lays them out with lanes: one cell before
 // column 0 (read by lane 0, whose column, the start column, has no arc in
