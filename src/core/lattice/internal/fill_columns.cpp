@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/lattice/internal/fill_cells.h"
 #include "core/lattice/internal/table_rows.h"
 
 namespace lumra::internal {
@@ -45,7 +46,17 @@ void FillColumns::plan(const NodeSteps& into_right, std::uint32_t cols, bool dam
   }
   heads.clear();
   head_steps.clear();
+  start_row.clear();
   if (damerau) return;
+  // As the reference row fill computes it (any_row_by_arcs): no way in but
+  // the start pair's 0 and the insertions.
+  start_row.assign(lane_width(cols), table_fill::kUnreached);
+  if (cols > 0) start_row[0] = 0;
+  for (std::uint32_t c = 1; c < cols; ++c) {
+    for (const Step& y : into_right.of(c)) {
+      start_row[c] = std::min(start_row[c], start_row[y.node] + 1);
+    }
+  }
   for (const auto [begin, followers, end] : segments) {
     for (std::uint32_t c = begin; c < followers; ++c) {
       const auto ys = into_right.of(c);

@@ -50,6 +50,11 @@ struct FillColumns {
   };
   std::vector<Head> heads;
   std::vector<Step> head_steps;
+  // The start row of a lane fill, which depends on the columns alone: each
+  // column's insertions from the start column, kUnreached (plus the arcs
+  // after it) where no path leads, over whole lanes (the extra cells
+  // kUnreached). Levenshtein only.
+  std::vector<std::uint32_t> start_row;
   // Per column: whether it is simple, and then its one arc in. `symbol`
   // runs on to whole lanes of table_rows.h, the extra columns of symbol 0.
   std::vector<std::uint8_t> simple;
@@ -66,7 +71,8 @@ struct FillColumns {
            (simple.capacity() + has_before.capacity()) * sizeof(std::uint8_t) +
            (source.capacity() + source_before.capacity()) * sizeof(std::uint32_t) +
            (symbol.capacity() + symbol_before.capacity()) * sizeof(Symbol) +
-           heads.capacity() * sizeof(Head) + head_steps.capacity() * sizeof(Step);
+           heads.capacity() * sizeof(Head) + head_steps.capacity() * sizeof(Step) +
+           start_row.capacity() * sizeof(std::uint32_t);
   }
 };
 

@@ -33,6 +33,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "core/base/symbols.h"
 #include "core/lattice/internal/fill_cells.h"
@@ -117,6 +118,13 @@ inline void lane_row_by_arcs(const Grid& grid, std::uint32_t* cell, std::uint32_
 // Any row. The table must be laid out with lanes.
 inline void lane_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
   const auto xs = grid.into_left.of(r);
+  if (r == 0) {
+    // The start row, planned with the columns.
+    const std::vector<std::uint32_t>& start = grid.columns.start_row;
+    cell[-1] = kUnreached;
+    std::copy(start.begin(), start.end(), cell);
+    return;
+  }
   if (xs.empty() || xs.size() > kOnePassArcs) {
     lane_row_by_arcs(grid, cell, r);
     return;
