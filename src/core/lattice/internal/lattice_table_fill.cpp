@@ -36,8 +36,8 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
   // Levenshtein rows of a lane or more are filled in lanes (lane_rows.h);
   // narrower ones would pay for the lanes' extra cells more than they gain.
   // The lanes' extra cells never take the table beyond what the state
-  // limit lets an unpadded one take: a table that large is filled cell by
-  // cell.
+  // limit lets an unpadded one take: a table that large is filled row by
+  // row the narrower way below.
   const bool lanes = !kDamerau && cols >= kRowLanes &&
                      TableRows::cells(left.row_slots(), cols, true) <= kMaxLatticeStates;
   TableRows& table = workspace.table;
