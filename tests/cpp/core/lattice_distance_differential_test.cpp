@@ -3,6 +3,7 @@
 // error must be the same, for every bound from 0 to one past the distance.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -152,6 +153,45 @@ TEST(LatticeDistanceDifferential, RowsWhereArcsOfOneSymbolMeet) {
     expect_same_as_reference<Metric::kLevenshtein>(left, right, workspace);
     expect_same_as_reference<Metric::kLevenshtein>(right, left, workspace);
     if (HasFatalFailure()) return;
+  }
+}
+
+// Levenshtein rows of eight columns or more are filled a lane of columns
+// at a time, over whole lanes past the last column. Right operands of
+// every width around a lane's multiples: a chain of the exact width with
+// arcs that skip ahead or run parallel (so columns whose one arc comes
+// from afar, columns of several arcs in, and runs of followers cut
+// anywhere in a lane), against left operands of every shape, rows of no
+// arc in and of many included. One workspace throughout, and laid-out
+// operands too, so that what a wider or narrower table left behind is
+// there to be misread.
+TEST(LatticeDistanceDifferential, RowsFilledInLanesOfEveryWidth) {
+  LatticeGenerator generate(77, 3);
+  LatticeWorkspace workspace;
+  const LatticeShape shapes[] = {LatticeShape::kChain, LatticeShape::kChainWithExtraArcs,
+                                 LatticeShape::kCompact, LatticeShape::kAny};
+  for (int round = 0; round < 200; ++round) {
+    const std::uint64_t width = round % 2 == 0 ? 6 + generate.below(14) : 20 + generate.below(30);
+    std::vector<LatticeArc> arcs;
+    for (std::uint64_t n = 0; n + 1 < width; ++n) arcs.push_back({n, n + 1, generate.symbol()});
+    for (std::size_t extra = generate.below(width / 2 + 1); extra > 0; --extra) {
+      const std::uint64_t src = generate.below(width - 1);
+      const std::uint64_t dst = src + 1 + generate.below(std::min<std::uint64_t>(4, width - 1 - src));
+      arcs.push_back({src, dst, generate.symbol()});
+    }
+    const PathLattice right = PathLattice::from_arcs(width, 0, width - 1, arcs).value();
+    const PathLattice left = generate.lattice(shapes[round % 4], 4, 12);
+    SCOPED_TRACE("round " + std::to_string(round) + ": " + testing::dump(left) + " | " +
+                 testing::dump(right));
+    const std::uint64_t want = reference::unbounded<Metric::kLevenshtein>(left, right).value();
+    ASSERT_EQ(lattice_levenshtein(left, right, workspace).value(), want);
+    const LatticeSearchUse use{LatticeMetric::kLevenshtein, false};
+    const auto laid_left = PreparedLattice::of(left, use, LatticeSide::kLeft);
+    const auto laid_right = PreparedLattice::of(right, use, LatticeSide::kRight);
+    ASSERT_EQ(lattice_distance_with_cutoff(LatticeMetric::kLevenshtein, laid_left, laid_right,
+                                           std::nullopt, workspace)
+                  .value(),
+              want);
   }
 }
 

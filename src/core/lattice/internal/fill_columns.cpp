@@ -1,12 +1,19 @@
 #include "core/lattice/internal/fill_columns.h"
 
+#include <algorithm>
+
+#include "core/lattice/internal/fill_cells.h"
+#include "core/lattice/internal/table_rows.h"
+
 namespace lumra::internal {
 
 void FillColumns::plan(const NodeSteps& into_right, std::uint32_t cols, bool damerau) {
   segments.clear();
   simple.assign(cols, 0);
   source.resize(cols);
-  symbol.resize(cols);
+  // Padded to whole lanes, which a lane fill (lane_rows.h) reads.
+  symbol.resize(lane_width(cols));
+  std::fill(symbol.begin() + cols, symbol.end(), Symbol{0});
   if (damerau) {
     has_before.assign(cols, 0);
     source_before.resize(cols);
@@ -35,6 +42,28 @@ void FillColumns::plan(const NodeSteps& into_right, std::uint32_t cols, bool dam
       segments.back().followers = segments.back().end = c + 1;
     } else {
       segments.push_back({c, c + 1, c + 1});
+    }
+  }
+  heads.clear();
+  head_steps.clear();
+  start_row.clear();
+  if (damerau) return;
+  // As the reference row fill computes it (any_row_by_arcs): no way in but
+  // the start pair's 0 and the insertions.
+  start_row.assign(lane_width(cols), table_fill::kUnreached);
+  if (cols > 0) start_row[0] = 0;
+  for (std::uint32_t c = 1; c < cols; ++c) {
+    for (const Step& y : into_right.of(c)) {
+      start_row[c] = std::min(start_row[c], start_row[y.node] + 1);
+    }
+  }
+  for (const auto [begin, followers, end] : segments) {
+    for (std::uint32_t c = begin; c < followers; ++c) {
+      const auto ys = into_right.of(c);
+      const auto first = static_cast<std::uint32_t>(head_steps.size());
+      head_steps.insert(head_steps.end(), ys.begin(), ys.end());
+      heads.push_back({c, c + 1 == followers ? end : c + 1, first,
+                       static_cast<std::uint32_t>(head_steps.size())});
     }
   }
 }

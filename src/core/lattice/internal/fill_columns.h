@@ -36,7 +36,27 @@ struct FillColumns {
   void plan(const NodeSteps& into_right, std::uint32_t cols, bool damerau);
 
   std::vector<Segment> segments;  // in column order, covering every column
-  // Per column: whether it is simple, and then its one arc in.
+
+  // The columns taken one by one, in column order, each with the run of
+  // followers after it (up to `run_end`, none when it is col + 1) and its
+  // arcs in, head_steps[first_step, last_step): a row filled in lanes
+  // (lane_rows.h) walks these alone, with no column flags or arc lists to
+  // look up. Levenshtein only.
+  struct Head {
+    std::uint32_t col;
+    std::uint32_t run_end;
+    std::uint32_t first_step;
+    std::uint32_t last_step;
+  };
+  std::vector<Head> heads;
+  std::vector<Step> head_steps;
+  // The start row of a lane fill, which depends on the columns alone: each
+  // column's insertions from the start column, kUnreached (plus the arcs
+  // after it) where no path leads, over whole lanes (the extra cells
+  // kUnreached). Levenshtein only.
+  std::vector<std::uint32_t> start_row;
+  // Per column: whether it is simple, and then its one arc in. `symbol`
+  // runs on to whole lanes of table_rows.h, the extra columns of symbol 0.
   std::vector<std::uint8_t> simple;
   std::vector<std::uint32_t> source;
   std::vector<Symbol> symbol;
@@ -50,7 +70,9 @@ struct FillColumns {
     return segments.capacity() * sizeof(Segment) +
            (simple.capacity() + has_before.capacity()) * sizeof(std::uint8_t) +
            (source.capacity() + source_before.capacity()) * sizeof(std::uint32_t) +
-           (symbol.capacity() + symbol_before.capacity()) * sizeof(Symbol);
+           (symbol.capacity() + symbol_before.capacity()) * sizeof(Symbol) +
+           heads.capacity() * sizeof(Head) + head_steps.capacity() * sizeof(Step) +
+           start_row.capacity() * sizeof(std::uint32_t);
   }
 };
 

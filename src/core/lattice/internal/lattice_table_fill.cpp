@@ -6,6 +6,8 @@
 
 #include "core/base/interruption.h"
 #include "core/lattice/lattice_distance.h"
+#include "core/lattice/lattice_state_limit.h"
+#include "core/lattice/internal/lane_rows.h"
 #include "core/lattice/internal/lattice_fill_rows.h"
 #include "core/lattice/internal/node_steps.h"
 
@@ -31,8 +33,15 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
   // Both fit in 32 bits: their product is within the state limit.
   const std::uint32_t rows = left.span();
   const std::uint32_t cols = right.span();
+  // Levenshtein rows of a lane or more are filled in lanes (lane_rows.h);
+  // narrower ones would pay for the lanes' extra cells more than they gain.
+  // The lanes' extra cells never take the table beyond what the state
+  // limit lets an unpadded one take: a table that large is filled row by
+  // row the narrower way below.
+  const bool lanes = !kDamerau && cols >= kRowLanes &&
+                     TableRows::cells(left.row_slots(), cols, true) <= kMaxLatticeStates;
   TableRows& table = workspace.table;
-  table.use(left.row_slots(), cols);
+  table.use(left.row_slots(), cols, lanes);
   const Grid grid{into_left, into_right, table, cols, right.columns()};
 
   // Most rows of a chain lattice have one arc in, and so does its source;
@@ -47,6 +56,11 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
   for (std::uint32_t r = 0; r < rows;) {
     if (poll.stop_after(2 * std::uint64_t{cols})) return kLatticeInfinity;
     std::uint32_t* const cell = table.row(r);
+    if (lanes) {
+      table_fill::lane_row(grid, cell, r);
+      r += 1;
+      continue;
+    }
     if (!single_arc(r)) {
       table_fill::any_row<kDamerau>(grid, cell, r);
       r += 1;

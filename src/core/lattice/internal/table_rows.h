@@ -48,14 +48,32 @@ class RowSlots {
   std::uint32_t slot_count_ = 0;
 };
 
+// Rows filled in lanes (lane_rows.h) are read and written kRowLanes cells
+// at a time, from the cell before column 0 up to the columns rounded up to
+// whole lanes.
+inline constexpr std::uint32_t kRowLanes = 8;
+
+inline std::uint32_t lane_width(std::uint32_t cols) {
+  return (cols + kRowLanes - 1) / kRowLanes * kRowLanes;
+}
+
 class TableRows {
  public:
   // Storage for the rows of `slots` (which must stay unchanged while the
-  // table is used), `cols` cells each.
-  void use(const RowSlots& slots, std::uint32_t cols) {
-    cols_ = cols;
+  // table is used), `cols` cells each; with `lanes`, each row has room for
+  // lane_width(cols) cells and kRowLanes more before column 0 (of which a
+  // lane fill reads one), so that a row is read in whole lanes without
+  // touching its neighbours.
+  void use(const RowSlots& slots, std::uint32_t cols, bool lanes = false) {
+    cols_ = stride(cols, lanes);
+    const std::size_t lead = lanes ? kRowLanes : 0;
     slot_ = slots.slots();
-    cells_ = storage_.reserve(std::size_t{slots.slot_count()} * cols);
+    cells_ = storage_.reserve(cells(slots, cols, lanes)) + lead;
+  }
+
+  // The cells use() takes.
+  static std::uint64_t cells(const RowSlots& slots, std::uint32_t cols, bool lanes) {
+    return std::uint64_t{slots.slot_count()} * stride(cols, lanes);
   }
 
   // The cells of row `r`, valid from when the row is filled until its
@@ -67,7 +85,11 @@ class TableRows {
   std::size_t reserved_bytes() const { return storage_.reserved_bytes(); }
 
  private:
-  std::uint32_t cols_ = 0;
+  static std::uint32_t stride(std::uint32_t cols, bool lanes) {
+    return lanes ? lane_width(cols) + kRowLanes : cols;
+  }
+
+  std::uint32_t cols_ = 0;  // the cells from one row to the next
   const std::uint32_t* slot_ = nullptr;
   ScratchArray<std::uint32_t> storage_;
   std::uint32_t* cells_ = nullptr;

@@ -1,0 +1,149 @@
+// Levenshtein rows of the unbounded lattice table filled a lane of
+// columns at a time.
+//
+// Internal to lattice_table_fill.cpp. A row's cell is the cheapest of two
+// kinds of ways in: down from the rows of the arcs into its left node
+// (deletion, match or substitution), and along the row from the cells of
+// the arcs into its right node (insertion). Only the second kind depends
+// on other cells of the same row, so the first is computed apart, for
+// every column and every arc into the row, kRowLanes columns at once:
+//
+//   1. every column as if it were a follower (its one arc in coming from
+//      the column just before, fill_columns.h), which most columns of a
+//      reading lattice are: the cell above it, the one before that, and
+//      the symbols of a lane of columns against the arc's;
+//   2. the other columns, taken one by one in column order from the flat
+//      list FillColumns::heads, over again the general way, their
+//      insertions with them, since step 1 took a wrong source for them;
+//   3. after each of them, the insertions along its run of followers.
+// The same minimum of the same terms as the rows of lattice_fill_rows.h,
+// which stay the reference (and fill Damerau's rows, narrow rows and the
+// rows of more arcs in than kOnePassArcs): step 1 takes kRowLanes cells in
+// a few vector operations, and steps 2 and 3 read no column flags and no
+// per-node arc offsets.
+//
+// Rows are stored as TableRows lays them out with lanes: one cell before
+// column 0 (read by lane 0, whose column, the start column, has no arc in
+// and is always redone in step 2) and the columns up to whole lanes, whose
+// values mean nothing. Both are written before any row below reads them,
+// so nothing uninitialised is ever read.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "core/base/symbols.h"
+#include "core/lattice/internal/fill_cells.h"
+#include "core/lattice/internal/fill_columns.h"
+#include "core/lattice/internal/lattice_fill_rows.h"
+#include "core/lattice/internal/node_steps.h"
+#include "core/lattice/internal/table_rows.h"
+
+namespace lumra::internal::table_fill {
+
+// Step 1 for the `arcs` arcs of symbols `x_symbols` from the rows
+// `above`, over `width` cells (whole lanes): each lane's way down as if its
+// column's arc came from the column before, the cheapest over the arcs,
+// written into `cell`. Built for the baseline instruction set and for the
+// 256-bit one, taken where the processor has it.
+void lanes_from_above(const std::uint32_t* const* above, const Symbol* x_symbols,
+                      std::size_t arcs, const Symbol* column_symbols, std::uint32_t width,
+                      std::uint32_t* cell);
+// The baseline build alone, which the tests compare with the other.
+void lanes_from_above_baseline(const std::uint32_t* const* above, const Symbol* x_symbols,
+                               std::size_t arcs, const Symbol* column_symbols,
+                               std::uint32_t width, std::uint32_t* cell);
+
+// The rows of the arcs into a row's node, looked up once per row.
+struct ArcsAbove {
+  std::size_t count;
+  const std::uint32_t* above[kOnePassArcs];
+  Symbol symbol[kOnePassArcs];
+};
+
+// Steps 2 and 3: each column taken one by one, every way in over again,
+// then the run of followers after it.
+template <bool kOneArc>
+void heads_and_runs(const FillColumns& columns, const ArcsAbove& arcs, std::uint32_t* cell) {
+  const Step* const steps = columns.head_steps.data();
+  for (const auto [c, run_end, first, last] : columns.heads) {
+    std::uint32_t best = kUnreached;
+    if constexpr (kOneArc) {
+      // The insertions and the ways down over the column's arcs in one
+      // pass.
+      const std::uint32_t* const above = arcs.above[0];
+      const Symbol x = arcs.symbol[0];
+      std::uint32_t way = above[c] + 1;
+      for (std::uint32_t s = first; s < last; ++s) {
+        const Step y = steps[s];
+        best = std::min(best, cell[y.node] + 1);
+        way = std::min(way, above[y.node] + (x != y.symbol ? 1u : 0u));
+      }
+      best = std::min(best, way);
+    } else {
+      for (std::uint32_t s = first; s < last; ++s) best = std::min(best, cell[steps[s].node] + 1);
+      for (std::size_t k = 0; k < arcs.count; ++k) {
+        const std::uint32_t* const above = arcs.above[k];
+        const Symbol x = arcs.symbol[k];
+        std::uint32_t way = above[c] + 1;
+        for (std::uint32_t s = first; s < last; ++s) {
+          way = std::min(way, above[steps[s].node] + (x != steps[s].symbol ? 1u : 0u));
+        }
+        best = std::min(best, way);
+      }
+    }
+    cell[c] = best;
+    std::uint32_t left = best;
+#pragma GCC unroll 4
+    for (std::uint32_t f = c + 1; f < run_end; ++f) {
+      left = std::min(cell[f], left + 1);
+      cell[f] = left;
+    }
+  }
+}
+
+// Any row the lanes do not take: with no arc in (the start row, or a node
+// the start does not reach within the ranges), or with more arcs in than
+// are looked up at once. Filled as lattice_fill_rows.h fills it, with the
+// lanes' extra cells written too.
+inline void lane_row_by_arcs(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
+  const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
+  std::fill(cell - 1, cell + width, kUnreached);
+  any_row_by_arcs<false>(grid, cell, r);
+}
+
+// Any row. The table must be laid out with lanes.
+inline void lane_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
+  const auto xs = grid.into_left.of(r);
+  if (r == 0) {
+    // The start row, planned with the columns.
+    const std::vector<std::uint32_t>& start = grid.columns.start_row;
+    cell[-1] = kUnreached;
+    std::copy(start.begin(), start.end(), cell);
+    return;
+  }
+  if (xs.empty() || xs.size() > kOnePassArcs) {
+    lane_row_by_arcs(grid, cell, r);
+    return;
+  }
+  ArcsAbove arcs;
+  arcs.count = xs.size();
+  for (std::size_t k = 0; k < arcs.count; ++k) {
+    arcs.above[k] = grid.row(xs[k].node);
+    arcs.symbol[k] = xs[k].symbol;
+  }
+  const FillColumns& columns = grid.columns;
+  const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
+  lanes_from_above(arcs.above, arcs.symbol, arcs.count, columns.symbol.data(), width, cell);
+  cell[-1] = kUnreached;
+  if (arcs.count == 1) {
+    heads_and_runs<true>(columns, arcs, cell);
+  } else {
+    heads_and_runs<false>(columns, arcs, cell);
+  }
+}
+
+}  // namespace lumra::internal::table_fill
