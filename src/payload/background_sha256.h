@@ -41,7 +41,7 @@ namespace lumra::payload {
 
 struct BackgroundHashing {
   // Hashed inline before a thread is started.
-  std::size_t inline_bytes = 4u << 20;
+  std::size_t inline_bytes = 1u << 20;
   // Behaves as if the system refused the thread: the fallback's test hook.
   bool refuse_thread = false;
 };
