@@ -285,7 +285,7 @@ def large_entries(language, count=30_000):
     def reading(n):
         return "".join(syllables[(n >> (3 * k)) % len(syllables)] for k in range(8 if language == "ja" else 4))
 
-    return {chr(0x4E00 + i % 4000) + chr(0x6000 + i // 4000): [reading(i), reading(i * 7 + 1)] for i in range(count)}
+    return {chr(0x4E00 + i % 4000) + chr(0x6000 + i // 4000): [reading(i), reading(i) + syllables[0]] for i in range(count)}
 
 
 @pytest.mark.parametrize("language, payload_format", FORMATS)
@@ -293,14 +293,15 @@ def test_large_payloads_check_from_several_threads_at_once(tmp_path, language, p
     import threading
 
     entries = large_entries(language)
-    assert len(canonical_text(language, entries)) > 2 << 20
-    write_bundle(tmp_path / "good", language, payload_format, entries=entries)
-    write_bundle(tmp_path / "bad", language, payload_format, entries=entries, edit=lambda m: m["payload"].update(checksum="0" * 64))
+    assert len(canonical_text(language, entries)) > 1 << 20
+    data = write_bundle(tmp_path, language, payload_format, entries=entries)
+    data["payload"]["checksum"] = "0" * 64
+    write_metadata(tmp_path / "bad.yaml", data)
     results = [None] * 4
 
     def worker(k):
-        directory = tmp_path / ("good" if k % 2 else "bad")
-        results[k] = outcome(lambda: load(language, str(directory)).artifact_name)
+        metadata = tmp_path / ("metadata.yaml" if k % 2 else "bad.yaml")
+        results[k] = outcome(lambda: load(language, str(metadata)).artifact_name)
 
     threads = [threading.Thread(target=worker, args=(k,)) for k in range(len(results))]
     for thread in threads:
