@@ -7,10 +7,11 @@
 //   hash.update(second_part);
 //   std::string hex = hash.hex_digest();
 //
-// SHA-256 runs at about a gigabyte a second, as fast as a payload's entries
-// are checked and written out as text: hashed on the walking thread, the
-// checksum of a large index costs half as much again as its load. A small
-// input is hashed inline (a thread costs tens of microseconds to start); the
+// SHA-256 runs at little over a gigabyte a second, about as fast as a
+// payload's entries are checked and written out as text: hashed on the
+// walking thread, it made the checksum of a large index cost half as much
+// again as its load. A small input is hashed inline, where starting a
+// thread would cost more than it spares; the
 // thread starts once the input passes BackgroundHashing::inline_bytes, and
 // takes over the same hash, so the digest is the one Sha256 gives whatever
 // happens. The caller's bytes pass through a few slots of fixed size: a
