@@ -2,16 +2,10 @@
 
 namespace lumra::payload {
 
-namespace {
-
-std::variant<Sha256, Fnv1a64> make_hash(CanonicalHash hash) {
-  if (hash == CanonicalHash::kFnv1a64) return Fnv1a64();
-  return Sha256();
+CanonicalDigest::CanonicalDigest(CanonicalHash hash, BackgroundHashing threading) {
+  // The hash is made in place: the threaded one cannot move.
+  if (hash == CanonicalHash::kSha256) sink_.hash.emplace<BackgroundSha256>(threading);
 }
-
-}  // namespace
-
-CanonicalDigest::CanonicalDigest(CanonicalHash hash) : sink_{make_hash(hash)} {}
 
 std::string CanonicalDigest::hex_digest() {
   writer_.flush();

@@ -11,13 +11,16 @@
 //   std::string hex = digest.hex_digest();
 //
 // The text itself is never held whole; the writer hands it to the hash in
-// chunks.
+// chunks. SHA-256 of a long text is taken on a thread of its own
+// (background_sha256.h), beside the walk that writes it; FNV-1a costs
+// little beside the walk and stays inline.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <variant>
 
+#include "payload/background_sha256.h"
 #include "payload/canonical_text.h"
 #include "payload/fnv1a64.h"
 #include "payload/sha256.h"
@@ -31,13 +34,14 @@ class CanonicalDigest {
   // Either hash behind one update(); the choice is made once per chunk of
   // the writer, not per piece of the text.
   struct HashSink {
-    std::variant<Sha256, Fnv1a64> hash;
+    // Fnv1a64 first: the one that is cheap to make before the choice.
+    std::variant<Fnv1a64, BackgroundSha256> hash;
     void update(std::string_view bytes) {
       std::visit([bytes](auto& h) { h.update(bytes); }, hash);
     }
   };
 
-  explicit CanonicalDigest(CanonicalHash hash);
+  explicit CanonicalDigest(CanonicalHash hash, BackgroundHashing threading = {});
   // The writer refers to the sink beside it.
   CanonicalDigest(const CanonicalDigest&) = delete;
   CanonicalDigest& operator=(const CanonicalDigest&) = delete;

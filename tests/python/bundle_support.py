@@ -45,14 +45,15 @@ def canonical_text(language, entries, view="no-tone"):
         data = text.encode()
         return tag.encode() + str(len(data)).encode() + b"\n" + data + b"\n"
 
-    out = LANGUAGES[language]["header"].encode() + b"\n"
+    # Joined once at the end: adding to one bytes object is quadratic.
+    out = [LANGUAGES[language]["header"].encode() + b"\n"]
     if language == "zh":
-        out += field("V", view)
+        out.append(field("V", view))
     for surface in sorted(entries, key=str.encode):
         readings = entries[surface]
-        out += field("S", surface) + f"R{len(readings)}\n".encode()
-        out += b"".join(field("r", r) for r in readings)
-    return out
+        out.append(field("S", surface) + f"R{len(readings)}\n".encode())
+        out.extend(field("r", r) for r in readings)
+    return b"".join(out)
 
 
 def fnv1a64(data):

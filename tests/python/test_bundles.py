@@ -275,3 +275,38 @@ def test_licence_files_are_judged_after_following_links(tmp_path, language):
     (tmp_path / "LINKED").symlink_to(tmp_path / "LICENSE")
     (tmp_path / "DIR").symlink_to(tmp_path)
     assert outcome(lambda: load(language, str(tmp_path))) == ("ValueError", f"missing license reference to a directory at {tmp_path}/DIR")
+
+
+def large_entries(language, count=30_000):
+    """Entries whose canonical text runs past the few megabytes beyond which
+    its SHA-256 is taken on a thread of its own."""
+    syllables = ["zhong", "qing", "chong", "xing", "hang"] if language == "zh" else list("あいうえおかきくけこさしすせそ")
+
+    def reading(n):
+        return "".join(syllables[(n >> (3 * k)) % len(syllables)] for k in range(8 if language == "ja" else 4))
+
+    return {chr(0x4E00 + i % 4000) + chr(0x6000 + i // 4000): [reading(i), reading(i) + syllables[0]] for i in range(count)}
+
+
+@pytest.mark.parametrize("language, payload_format", FORMATS)
+def test_large_payloads_check_from_several_threads_at_once(tmp_path, language, payload_format):
+    import threading
+
+    entries = large_entries(language)
+    assert len(canonical_text(language, entries)) > 1 << 20
+    data = write_bundle(tmp_path, language, payload_format, entries=entries)
+    data["payload"]["checksum"] = "0" * 64
+    write_metadata(tmp_path / "bad.yaml", data)
+    results = [None] * 4
+
+    def worker(k):
+        metadata = tmp_path / ("metadata.yaml" if k % 2 else "bad.yaml")
+        results[k] = outcome(lambda: load(language, str(metadata)).artifact_name)
+
+    threads = [threading.Thread(target=worker, args=(k,)) for k in range(len(results))]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    mismatch = f"payload checksum mismatch: metadata has {'0' * 64}, recomputed {checksum(language, entries)}"
+    assert results == [("ValueError", mismatch), f"test-{language}"] * 2
