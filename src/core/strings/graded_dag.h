@@ -45,10 +45,14 @@ inline constexpr std::uint64_t kMaxGradedTableCells = std::uint64_t{1} << 22;
 // The best normalized similarity of a string of `left` with one of `right`,
 // exactly as best_pair_similarity over the written-out strings: the largest
 // similarity_from_distance(lev(a, b), |a|, |b|), 0.0 when either set is
-// empty. nullopt when the table would take more than `max_cells` cells. A
-// stop asked by the thread's interruption source returns a value that means
-// nothing.
+// empty. `reached` is a similarity that some pair of the two sets is known
+// to reach (0.0 when none is known): only distances that could beat it
+// matter, so the table fills only the cells whose depths differ by no more
+// than the largest such distance, and the higher it is the fewer. nullopt
+// when the table would take more than `max_cells` cells. A stop asked by
+// the thread's interruption source returns a value that means nothing.
 std::optional<double> graded_best_similarity(const GradedDag& left, const GradedDag& right,
+                                             double reached = 0.0,
                                              std::uint64_t max_cells = kMaxGradedTableCells);
 
 // The work of graded_best_similarity, in table cell updates.

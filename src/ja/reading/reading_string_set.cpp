@@ -316,21 +316,27 @@ double best_similarity(const ReadingStringSet& left, const ReadingStringSet& rig
       // search runs while it costs less than their table.
       const std::uint64_t max_rows =
           graded_table_work(*left.graph_, *right.graph_) / kTableWorkPerRow;
-      if (auto searched = tree_best_pair_similarity_within(inner, outer, outer_spelled, max_rows)) {
+      double reached = 0.0;
+      if (auto searched =
+              tree_best_pair_similarity_within(inner, outer, outer_spelled, max_rows, reached)) {
         return *searched;
       }
-      return *graded_best_similarity(*left.graph_, *right.graph_);
+      return *graded_best_similarity(*left.graph_, *right.graph_, reached);
     } else {
       // Most pairs that read alike settle within a few rows of the tree
       // search, and a pair of dissimilar texts may take millions: the
       // search runs while it costs less than making the graphs would.
       const std::uint64_t max_rows =
           kRowsBeforeGraphs + rows_per_tree_node * (inner.node_count() + outer.node_count());
-      if (auto searched = tree_best_pair_similarity_within(inner, outer, outer_spelled, max_rows)) {
+      double reached = 0.0;
+      if (auto searched =
+              tree_best_pair_similarity_within(inner, outer, outer_spelled, max_rows, reached)) {
         return *searched;
       }
+      // What the search reached narrows the table to the distances that
+      // could beat it.
       if (table_fits(left.graph(), right.graph())) {
-        return *graded_best_similarity(*left.graph_, *right.graph_);
+        return *graded_best_similarity(*left.graph_, *right.graph_, reached);
       }
       return tree_best_pair_similarity(inner, outer, outer_spelled);
     }

@@ -329,17 +329,20 @@ constexpr std::uint64_t kSymbolsPerRow = 4;
 double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer,
                                  std::uint64_t outer_spelled,
                                  std::uint64_t rows_before_spelling) {
+  double reached = 0.0;
   return *tree_best_pair_similarity_within(inner, outer, outer_spelled, ~std::uint64_t{0},
-                                           rows_before_spelling);
+                                           reached, rows_before_spelling);
 }
 
 std::optional<double> tree_best_pair_similarity_within(const SpellingTree& inner,
                                                        const SpellingTree& outer,
                                                        std::uint64_t outer_spelled,
                                                        std::uint64_t max_rows,
+                                                       double& reached,
                                                        std::uint64_t rows_before_spelling) {
+  reached = 0.0;
   if (inner.empty() || outer.empty()) return 0.0;
-  double best = 0.0;
+  double& best = reached;
   TreeSearch search(inner, max_rows);
   // The inner side is first searched as the tree, which spells only what
   // each text visits. Once the texts together have filled rows worth

@@ -37,9 +37,11 @@ double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& 
 // The same, or nullopt once the search has filled `max_rows` rows of its
 // own (the trie's, once spelled, are not counted; making the outer strings
 // distinct is counted as rows): a search that long is better left to a
-// table over the two sides' graphs.
+// table over the two sides' graphs. `reached` is then set to the best
+// similarity found so far, which some pair of the two sides reaches.
 std::optional<double> tree_best_pair_similarity_within(
     const SpellingTree& inner, const SpellingTree& outer, std::uint64_t outer_spelled,
-    std::uint64_t max_rows, std::uint64_t rows_before_spelling = kRowsBeforeSpelling);
+    std::uint64_t max_rows, double& reached,
+    std::uint64_t rows_before_spelling = kRowsBeforeSpelling);
 
 }  // namespace lumra::ja

@@ -296,7 +296,18 @@ TEST(TreeBestPairSimilarity, EqualsThePlainPairLoopOnRandomTrees) {
     EXPECT_EQ(graded_strings(*outer_graph), outer_strings) << round;
     EXPECT_EQ(graded_best_similarity(*inner_graph, *outer_graph), expected) << round;
     EXPECT_EQ(graded_best_similarity(*outer_graph, *inner_graph), expected) << round;
-    if (inner.node_count() > 8) EXPECT_FALSE(graded_spelling_graph(inner, 4).has_value());
+    // Narrowed by what some pair reaches, from a loose band (a pair of
+    // strings drawn at random) to the tightest (the best itself).
+    for (int draw = 0; draw < 4 && !inner_strings.empty() && !outer_strings.empty(); ++draw) {
+      const std::vector<std::vector<Symbol>> a = {inner_strings[random() % inner_strings.size()]};
+      const std::vector<std::vector<Symbol>> b = {outer_strings[random() % outer_strings.size()]};
+      const double reached = draw == 3 ? expected : best_pair_similarity(a, b, workspace);
+      EXPECT_EQ(graded_best_similarity(*inner_graph, *outer_graph, reached), expected) << round;
+      EXPECT_EQ(graded_best_similarity(*outer_graph, *inner_graph, reached), expected) << round;
+    }
+    if (inner.node_count() > 8) {
+      EXPECT_FALSE(graded_spelling_graph(inner, 4).has_value());
+    }
     for (const std::uint64_t rows_before_spelling : {kRowsBeforeSpelling, std::uint64_t{0}}) {
       EXPECT_EQ(tree_best_pair_similarity(inner, outer, outer_spelled, rows_before_spelling),
                 expected)
