@@ -1,12 +1,31 @@
 #include "payload/background_sha256.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace lumra::payload {
+
+namespace {
+
+// The objects whose thread runs, for the fork handlers. Never destroyed: a
+// fork may come while static objects are being destroyed at exit.
+struct RunningHashes {
+  std::mutex mutex;
+  std::vector<BackgroundSha256*> hashes;
+};
+
+RunningHashes& running_hashes() {
+  static RunningHashes* const running = new RunningHashes;
+  return *running;
+}
+
+}  // namespace
 
 BackgroundSha256::BackgroundSha256(BackgroundHashing options) : options_(options) {}
 
@@ -60,7 +79,20 @@ void BackgroundSha256::start_thread() {
     }
     // Not zeroed: every byte hashed was copied in first.
     if (!slots_) slots_.reset(new char[kSlots * kSlotBytes]);
+    static const bool fork_handled = [] {
+      return pthread_atfork(&hold_threads_for_fork, &release_threads_after_fork,
+                            &take_over_hashes_in_child) == 0;
+    }();
+    // Without the handlers a child forked mid-hash would wait for ever.
+    if (!fork_handled) {
+      thread_refused_ = true;
+      return;
+    }
+    RunningHashes& running = running_hashes();
+    std::lock_guard running_lock(running.mutex);
+    running.hashes.reserve(running.hashes.size() + 1);
     thread_ = std::thread([this] { hash_slots(); });
+    running.hashes.push_back(this);
   } catch (const std::system_error&) {
     thread_refused_ = true;
   } catch (const std::bad_alloc&) {
@@ -78,16 +110,19 @@ void BackgroundSha256::hash_slots() {
       if (dropping_ || ready_ == 0) return;
       slot = first_ready_;
       bytes = slot_bytes_[slot];
+      hashing_ = true;
     }
     // The slot is the caller's again only once it leaves the ready range
     // below, so it is read here unlocked.
     hash_.update(std::string_view(slots_.get() + slot * kSlotBytes, bytes));
     {
       std::lock_guard lock(mutex_);
+      hashing_ = false;
       first_ready_ = (first_ready_ + 1) % kSlots;
       --ready_;
     }
-    slot_free_.notify_one();
+    // Both the caller and a fork about to happen may be waiting.
+    slot_free_.notify_all();
   }
 }
 
@@ -105,6 +140,11 @@ void BackgroundSha256::hand_over_filling_slot() {
 
 void BackgroundSha256::stop_thread(bool drop_rest) {
   {
+    RunningHashes& running = running_hashes();
+    std::lock_guard running_lock(running.mutex);
+    std::erase(running.hashes, this);
+  }
+  {
     std::lock_guard lock(mutex_);
     ending_ = true;
     dropping_ = drop_rest;
@@ -119,6 +159,52 @@ void BackgroundSha256::stop_thread(bool drop_rest) {
   ready_ = 0;
   filling_ = 0;
   filled_bytes_ = 0;
+}
+
+void BackgroundSha256::hold_threads_for_fork() {
+  RunningHashes& running = running_hashes();
+  running.mutex.lock();
+  for (BackgroundSha256* hash : running.hashes) {
+    std::unique_lock lock(hash->mutex_);
+    hash->slot_free_.wait(lock, [hash] { return !hash->hashing_; });
+    // Held through the fork: the thread takes no new slot meanwhile.
+    lock.release();
+  }
+}
+
+void BackgroundSha256::release_threads_after_fork() {
+  RunningHashes& running = running_hashes();
+  for (BackgroundSha256* hash : running.hashes) hash->mutex_.unlock();
+  running.mutex.unlock();
+}
+
+void BackgroundSha256::take_over_hashes_in_child() {
+  RunningHashes& running = running_hashes();
+  for (BackgroundSha256* hash : running.hashes) {
+    // The slots handed over and the one being filled, in their order.
+    for (std::size_t k = 0; k < hash->ready_; ++k) {
+      const std::size_t slot = (hash->first_ready_ + k) % kSlots;
+      hash->hash_.update(
+          std::string_view(hash->slots_.get() + slot * kSlotBytes, hash->slot_bytes_[slot]));
+    }
+    hash->hash_.update(
+        std::string_view(hash->slots_.get() + hash->filling_ * kSlotBytes, hash->filled_bytes_));
+    hash->first_ready_ = 0;
+    hash->ready_ = 0;
+    hash->filling_ = 0;
+    hash->filled_bytes_ = 0;
+    hash->thread_refused_ = true;
+    // The handle names a thread the child does not have: it can be neither
+    // joined nor destroyed, so a handle to no thread is made over it. The
+    // same for the condition variables, whose destruction would wait for
+    // that thread to stop waiting.
+    new (&hash->thread_) std::thread();
+    new (&hash->slot_ready_) std::condition_variable();
+    new (&hash->slot_free_) std::condition_variable();
+    hash->mutex_.unlock();
+  }
+  running.hashes.clear();
+  running.mutex.unlock();
 }
 
 }  // namespace lumra::payload

@@ -24,7 +24,9 @@
 // it; the bytes not yet hashed are dropped.
 //
 // One object is used by one thread at a time; any number of them may run
-// at once on different threads.
+// at once on different threads. A process may fork while hashes run (a
+// signal handler run by the walk may fork): the child goes on with the
+// hashes of its one thread inline, and gets the same digests.
 #pragma once
 
 #include <array>
@@ -80,6 +82,14 @@ class BackgroundSha256 {
   // (`drop_rest`: at once) and joins it.
   void stop_thread(bool drop_rest);
 
+  // pthread_atfork handlers over every object whose thread runs: before a
+  // fork, each thread is held between two slots, so that the child's copy
+  // of the hash is whole; the child, which has no such thread, hashes the
+  // slots left inline and carries on without one.
+  static void hold_threads_for_fork();
+  static void release_threads_after_fork();
+  static void take_over_hashes_in_child();
+
   BackgroundHashing options_;
   Sha256 hash_;
   std::size_t inline_so_far_ = 0;
@@ -102,6 +112,8 @@ class BackgroundSha256 {
   std::array<std::size_t, kSlots> slot_bytes_{};
   bool ending_ = false;
   bool dropping_ = false;
+  // The thread is hashing a slot, outside the lock.
+  bool hashing_ = false;
 
   std::thread thread_;
 };

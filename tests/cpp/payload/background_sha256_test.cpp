@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -90,6 +93,37 @@ TEST(BackgroundSha256Test, DroppedMidwayStopsTheThread) {
   }
   CanonicalDigest digest(CanonicalHash::kSha256, BackgroundHashing{.inline_bytes = 0});
   digest.text().field('r', text);
+}
+
+// A fork while the thread hashes (a signal handler run by a load may fork):
+// the child, which has no such thread, finishes or drops the hash without
+// waiting for it, and both sides get the digest of the whole text.
+TEST(BackgroundSha256Test, ForkMidHashLeavesBothSidesWhole) {
+  const std::string text = text_of(24 * kSlot + 5);
+  const std::string expected = inline_sha256(text);
+  for (bool child_drops : {false, true}) {
+    for (std::size_t fork_at : {kSlot / 2, 3 * kSlot, 9 * kSlot + 1}) {
+      std::optional<BackgroundSha256> hash(std::in_place, BackgroundHashing{.inline_bytes = 0});
+      hash->update(std::string_view(text).substr(0, fork_at));
+      const pid_t child = fork();
+      ASSERT_NE(child, -1);
+      if (child == 0) {
+        alarm(30);  // a hang fails the test instead of stalling it
+        hash->update(std::string_view(text).substr(fork_at));
+        if (child_drops) {
+          hash.reset();
+          _exit(0);
+        }
+        _exit(hash->hex_digest() == expected ? 0 : 1);
+      }
+      hash->update(std::string_view(text).substr(fork_at));
+      EXPECT_EQ(hash->hex_digest(), expected);
+      int status = 0;
+      ASSERT_EQ(waitpid(child, &status, 0), child);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+          << "fork at " << fork_at << (child_drops ? ", dropped" : "") << ": status " << status;
+    }
+  }
 }
 
 TEST(BackgroundSha256Test, ManyAtOnce) {
