@@ -159,5 +159,23 @@ TEST(PreparedLattice, StateLimitErrorsMatch) {
   }
 }
 
+// The plan of a right operand's columns refers to its arcs and holds no
+// copy of them: with every column of two arcs in or of nine, as compact
+// lattices have, it takes the same room.
+TEST(PreparedLattice, ColumnPlanTakesTheSameRoomWhateverTheArcsIn) {
+  auto columns_bytes = [](std::uint64_t arcs_in) {
+    constexpr std::uint64_t kNodes = 4000;
+    std::vector<LatticeArc> arcs;
+    for (std::uint64_t n = 1; n < kNodes; ++n) {
+      for (std::uint64_t k = 0; k < arcs_in; ++k) arcs.push_back({n - 1, n, Symbol('a' + k)});
+    }
+    const PathLattice lattice = PathLattice::from_arcs(kNodes, 0, kNodes - 1, arcs).value();
+    const auto laid = PreparedLattice::of(lattice, {LatticeMetric::kLevenshtein, false},
+                                          LatticeSide::kRight);
+    return laid.columns().reserved_bytes();
+  };
+  EXPECT_EQ(columns_bytes(9), columns_bytes(2));
+}
+
 }  // namespace
 }  // namespace lumra

@@ -45,7 +45,6 @@ void FillColumns::plan(const NodeSteps& into_right, std::uint32_t cols, bool dam
     }
   }
   heads.clear();
-  head_steps.clear();
   start_row.clear();
   if (damerau) return;
   // As the reference row fill computes it (any_row_by_arcs): no way in but
@@ -60,10 +59,9 @@ void FillColumns::plan(const NodeSteps& into_right, std::uint32_t cols, bool dam
   for (const auto [begin, followers, end] : segments) {
     for (std::uint32_t c = begin; c < followers; ++c) {
       const auto ys = into_right.of(c);
-      const auto first = static_cast<std::uint32_t>(head_steps.size());
-      head_steps.insert(head_steps.end(), ys.begin(), ys.end());
+      const auto first = static_cast<std::uint32_t>(ys.data() - into_right.all());
       heads.push_back({c, c + 1 == followers ? end : c + 1, first,
-                       static_cast<std::uint32_t>(head_steps.size())});
+                       first + static_cast<std::uint32_t>(ys.size())});
     }
   }
 }

@@ -39,9 +39,10 @@ struct FillColumns {
 
   // The columns taken one by one, in column order, each with the run of
   // followers after it (up to `run_end`, none when it is col + 1) and its
-  // arcs in, head_steps[first_step, last_step): a row filled in lanes
-  // (lane_rows.h) walks these alone, with no column flags or arc lists to
-  // look up. Levenshtein only.
+  // arcs in, [first_step, last_step) of the planned NodeSteps' all(): a
+  // row filled in lanes (lane_rows.h) walks these alone, with no column
+  // flags or arc offsets to look up. The arcs themselves are not copied: a
+  // lattice of few followers would hold them twice. Levenshtein only.
   struct Head {
     std::uint32_t col;
     std::uint32_t run_end;
@@ -49,7 +50,6 @@ struct FillColumns {
     std::uint32_t last_step;
   };
   std::vector<Head> heads;
-  std::vector<Step> head_steps;
   // The start row of a lane fill, which depends on the columns alone: each
   // column's insertions from the start column, kUnreached (plus the arcs
   // after it) where no path leads, over whole lanes (the extra cells
@@ -71,7 +71,7 @@ struct FillColumns {
            (simple.capacity() + has_before.capacity()) * sizeof(std::uint8_t) +
            (source.capacity() + source_before.capacity()) * sizeof(std::uint32_t) +
            (symbol.capacity() + symbol_before.capacity()) * sizeof(Symbol) +
-           heads.capacity() * sizeof(Head) + head_steps.capacity() * sizeof(Step) +
+           heads.capacity() * sizeof(Head) +
            start_row.capacity() * sizeof(std::uint32_t);
   }
 };

@@ -67,8 +67,9 @@ struct ArcsAbove {
 // Steps 2 and 3: each column taken one by one, every way in over again,
 // then the run of followers after it.
 template <bool kOneArc>
-void heads_and_runs(const FillColumns& columns, const ArcsAbove& arcs, std::uint32_t* cell) {
-  const Step* const steps = columns.head_steps.data();
+void heads_and_runs(const FillColumns& columns, const NodeSteps& into_right,
+                    const ArcsAbove& arcs, std::uint32_t* cell) {
+  const Step* const steps = into_right.all();
   for (const auto [c, run_end, first, last] : columns.heads) {
     std::uint32_t best = kUnreached;
     if constexpr (kOneArc) {
@@ -140,9 +141,9 @@ inline void lane_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
   lanes_from_above(arcs.above, arcs.symbol, arcs.count, columns.symbol.data(), width, cell);
   cell[-1] = kUnreached;
   if (arcs.count == 1) {
-    heads_and_runs<true>(columns, arcs, cell);
+    heads_and_runs<true>(columns, grid.into_right, arcs, cell);
   } else {
-    heads_and_runs<false>(columns, arcs, cell);
+    heads_and_runs<false>(columns, grid.into_right, arcs, cell);
   }
 }
 

@@ -41,6 +41,10 @@ class NodeSteps {
     return {steps_.data() + offsets_[node], steps_.data() + offsets_[node + 1]};
   }
 
+  // Every node's arcs, one node after the other: of(node) is a stretch of
+  // it.
+  const Step* all() const { return steps_.data(); }
+
   std::size_t reserved_bytes() const {
     return offsets_.capacity() * sizeof(std::size_t) + steps_.capacity() * sizeof(Step);
   }
