@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "core/base/cpu_features.h"
+
 namespace lumra::internal::table_fill {
 
 namespace {
@@ -42,6 +44,7 @@ using Lane = std::int32_t __attribute__((vector_size(kRowLanes * sizeof(std::int
   }
 }
 
+#if defined(__x86_64__)
 // The 256-bit instructions take a lane in one operation, and its minimum
 // in one instruction, which the baseline lacks.
 __attribute__((target("avx2"))) void lanes_from_above_avx2(
@@ -49,14 +52,7 @@ __attribute__((target("avx2"))) void lanes_from_above_avx2(
     const Symbol* column_symbols, std::uint32_t width, std::uint32_t* cell) {
   fill_lanes(above, x_symbols, arcs, column_symbols, width, cell);
 }
-
-using LanesFromAbove = void (*)(const std::uint32_t* const*, const Symbol*, std::size_t,
-                                const Symbol*, std::uint32_t, std::uint32_t*);
-
-LanesFromAbove pick_lanes_from_above() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") ? &lanes_from_above_avx2 : &lanes_from_above_baseline;
-}
+#endif
 
 }  // namespace
 
@@ -69,10 +65,13 @@ void lanes_from_above_baseline(const std::uint32_t* const* above, const Symbol* 
 void lanes_from_above(const std::uint32_t* const* above, const Symbol* x_symbols,
                       std::size_t arcs, const Symbol* column_symbols, std::uint32_t width,
                       std::uint32_t* cell) {
-  // Chosen once, on first use (so whatever runs before, static
-  // initialisers too, finds it chosen).
-  static const LanesFromAbove chosen = pick_lanes_from_above();
-  chosen(above, x_symbols, arcs, column_symbols, width, cell);
+#if defined(__x86_64__)
+  if (avx2_available()) {
+    lanes_from_above_avx2(above, x_symbols, arcs, column_symbols, width, cell);
+    return;
+  }
+#endif
+  lanes_from_above_baseline(above, x_symbols, arcs, column_symbols, width, cell);
 }
 
 }  // namespace lumra::internal::table_fill
