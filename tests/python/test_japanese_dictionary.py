@@ -309,6 +309,36 @@ def test_metric_laws(scratch, entries, left, right, threshold, cutoff, options):
     check_metric_laws(WithOptions(), left, right, threshold, cutoff)
 
 
+option_sets = st.fixed_dictionaries(
+    {}, optional={"longest_only": st.booleans(), "max_span_chars": st.integers(0, 3),
+                  "max_readings_per_segment": st.integers(0, 2), "max_paths": st.integers(1, 3)}
+)
+
+
+@settings(max_examples=60, deadline=None)
+@given(entries=dictionaries, data=st.data())
+def test_a_dictionary_answers_every_repeat_as_a_fresh_one_would(scratch, entries, data):
+    # A dictionary keeps the readings it made of recent texts; a text asked
+    # for again, with the same options or others, in any metric, must get
+    # what a dictionary that never saw it gives.
+    texts = data.draw(st.lists(texts_of(entries) | mixed_texts, min_size=1, max_size=3))
+    calls = data.draw(st.lists(st.tuples(
+        st.sampled_from(["distance", "combined_distance", "normalized_similarity", "within_distance"]),
+        st.sampled_from(texts), st.sampled_from(texts), option_sets), min_size=2, max_size=10))
+    path = write_payload(scratch, JA_PAYLOAD_TYPE, entries)
+    d = J.load_payload(path)
+    for name, left, right, options in calls + calls:
+        extra = (2,) if name == "within_distance" else ()
+        fresh = J.load_payload(path)
+        assert outcome(lambda: getattr(d, name)(left, right, *extra, **options)) == outcome(
+            lambda: getattr(fresh, name)(left, right, *extra, **options)), (name, left, right, options)
+    matrix = data.draw(option_sets)
+    fresh = J.load_payload(path)
+    for name in ("_cdist_distance", "_cdist_normalized_similarity"):
+        assert outcome(lambda: getattr(d, name)(texts, texts[::-1], **matrix)) == outcome(
+            lambda: getattr(fresh, name)(texts, texts[::-1], **matrix))
+
+
 # --------------------------------------------------------------------------
 # Threads and interpreters
 

@@ -259,6 +259,13 @@ std::uint64_t ReadingStringSet::size() const {
   return list_.size();
 }
 
+std::size_t ReadingStringSet::memory_bytes() const {
+  std::size_t bytes = tree_.memory_bytes() + trie_.memory_bytes() +
+                      list_.capacity() * sizeof(std::vector<Symbol>);
+  for (const std::vector<Symbol>& string : list_) bytes += string.capacity() * sizeof(Symbol);
+  return bytes;
+}
+
 std::vector<std::vector<Symbol>> ReadingStringSet::strings() const {
   switch (form_) {
     case Form::Tree: return tree_.strings();

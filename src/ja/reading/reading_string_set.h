@@ -53,6 +53,8 @@ class ReadingStringSet {
                                 std::uint64_t rows_per_tree_node);
 
   std::uint64_t size() const;
+  // The heap the set takes, about, before any search has run on it.
+  std::size_t memory_bytes() const;
   // The distinct strings as a list, written out from the tree or the trie
   // when they are in one.
   std::vector<std::vector<Symbol>> strings() const;

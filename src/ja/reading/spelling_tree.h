@@ -57,6 +57,10 @@ class SpellingTree {
 
   const Node& node(NodeId n) const { return nodes_[n]; }
   std::size_t node_count() const { return nodes_.size(); }
+  // The heap the tree takes, about.
+  std::size_t memory_bytes() const {
+    return nodes_.capacity() * sizeof(Node) + last_path_.capacity() * sizeof(NodeId);
+  }
   bool empty() const { return paths_ == 0; }
   // The longest string (after finish()).
   std::uint32_t longest() const { return nodes_[kRoot].longest_rest; }

@@ -84,6 +84,8 @@ class StringTrie {
   bool full() const { return full_; }
   const Node& node(NodeId n) const { return nodes_[n]; }
   std::size_t node_count() const { return nodes_.size(); }
+  // The heap the trie takes, about.
+  std::size_t memory_bytes() const { return nodes_.capacity() * sizeof(Node); }
   // Distinct strings, and their UTF-8 bytes together.
   std::uint64_t string_count() const { return string_count_; }
   std::uint64_t string_bytes() const { return string_bytes_; }

@@ -58,6 +58,7 @@ struct ChineseReadings {
 
   // What the normalized metrics compare: the strings, decoded once.
   using SimilarityForm = QueryStrings;
+  static constexpr bool kSharesSimilarityForm = true;
   static Result<SimilarityForm, QueryError> similarity_form(const Index& index,
                                                             std::string_view text,
                                                             const ja::ReadingOptions& options,

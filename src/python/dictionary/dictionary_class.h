@@ -26,6 +26,7 @@
 #include "core/lattice/lattice_distance.h"
 #include "python/binding.h"
 #include "python/dictionary/dictionary_calls.h"
+#include "python/dictionary/conversion_memos.h"
 #include "python/dictionary/dictionary_record.h"
 #include "python/dictionary/option_resolution.h"
 #include "python/dictionary/reading_queries.h"
@@ -91,6 +92,8 @@ class DictionaryClass {
   struct Object {
     PyObject_HEAD
     const Record* record;
+    // The one part that calls change, guarded on its own.
+    ConversionMemos<Language>* memos;
   };
 
   static constexpr const char* kName = Language::kClassName;
@@ -136,15 +139,18 @@ class DictionaryClass {
 
   // A new instance of `type` holding `record`.
   static PyObject* new_instance(PyTypeObject* type, std::unique_ptr<Record> record) {
+    auto memos = std::make_unique<ConversionMemos<Language>>();
     PyObject* self = type->tp_alloc(type, 0);
     if (self == nullptr) return nullptr;
     reinterpret_cast<Object*>(self)->record = record.release();
+    reinterpret_cast<Object*>(self)->memos = memos.release();
     return self;
   }
 
   static void dealloc(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
     delete reinterpret_cast<Object*>(self)->record;
+    delete reinterpret_cast<Object*>(self)->memos;
     type->tp_free(self);
     Py_DECREF(type);  // instances of a heap type hold a reference to it
   }
@@ -212,8 +218,9 @@ class DictionaryClass {
   static auto compute_without_lock(PyObject* self, const ja::ReadingOptions& options,
                                    Compute&& compute) {
     const Record& record = record_of(self);
+    ConversionMemos<Language>* memos = reinterpret_cast<Object*>(self)->memos;
     return without_lock([&] {
-      Queries queries(*record.index, options);
+      Queries queries(*record.index, options, memos);
       return compute(queries);
     });
   }

@@ -58,6 +58,9 @@ struct JapaneseReadings {
   // What the normalized metrics compare: the strings as a set, spelled
   // straight into a trie.
   using SimilarityForm = ja::ReadingStringSet;
+  // A set keeps the graph its first long search makes (reading_string_set.h),
+  // so each call searches a copy of its own.
+  static constexpr bool kSharesSimilarityForm = false;
   static Result<SimilarityForm, QueryError> similarity_form(const Index& index,
                                                             std::string_view text,
                                                             const ja::ReadingOptions& options,

@@ -11,6 +11,7 @@
 // been built whole.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -38,6 +39,13 @@ struct QueryLattice {
 
   std::optional<PathLattice> lattice;  // absent when building stopped at the limit
   std::uint64_t nodes;  // its node count as built, or the nodes reached before stopping
+
+  // The heap the lattice takes, about: its arcs and both arc indexes.
+  std::size_t memory_bytes() const {
+    if (!lattice) return 0;
+    return lattice->arcs().size() * (sizeof(LatticeArc) + 2 * sizeof(ArcIndex)) +
+           static_cast<std::size_t>(lattice->node_count() + 1) * 2 * sizeof(std::size_t);
+  }
 };
 
 // Runs `search(left, right)` (returning Result<T, DistanceMatrixTooLarge>)

@@ -17,6 +17,9 @@ class QueryStrings {
   // Views into this object's own buffer, which moves along with it.
   PathListView view() const { return texts_; }
   std::size_t size() const { return texts_.size(); }
+  std::size_t memory_bytes() const {
+    return symbols_.capacity() * sizeof(Symbol) + texts_.capacity() * sizeof(Symbols);
+  }
 
  private:
   std::vector<Symbol> symbols_;

@@ -5,7 +5,9 @@
 // any choice, in a pair the left text before the right (a pair is a
 // one-by-one matrix, so each cell of a matrix is exactly what the pairwise
 // method returns). The first failing conversion ends the call, then the
-// first failing cell, and no partial result is returned.
+// first failing cell, and no partial result is returned. A form the
+// dictionary kept from an earlier call (conversion_memos.h) stands in for
+// converting its text again.
 //
 // `Language` supplies the index type, the reading forms and the error type
 // (japanese_readings.h, chinese_readings.h).
@@ -35,6 +37,7 @@
 #include "core/strings/string_workspace.h"
 #include "ja/reading/reading_options.h"
 #include "ja/romaji/text_list.h"
+#include "python/dictionary/conversion_memos.h"
 #include "python/dictionary/query_lattice.h"
 
 namespace lumra::python {
@@ -49,9 +52,11 @@ class ReadingQueries {
   // A partial alignment's failure: the readings' own, or the core's.
   using AlignmentError = ReadingAlignmentError<QueryError>;
 
-  // `options` have passed Language::check_options.
-  ReadingQueries(const Index& index, const ja::ReadingOptions& options)
-      : index_(index), options_(options) {}
+  // `options` have passed Language::check_options. Without `memos`, every
+  // text is converted.
+  ReadingQueries(const Index& index, const ja::ReadingOptions& options,
+                 ConversionMemos<Language>* memos = nullptr)
+      : index_(index), options_(options), memos_(memos) {}
 
   // Integer cells: the lattice distance of each query and choice, as the
   // methods report it with the integer cutoff.
@@ -62,7 +67,7 @@ class ReadingQueries {
     const LatticeSearchUse use{metric, cutoff.has_value()};
     return matrix<std::uint64_t>(
         queries, choices, [&](std::string_view text) { return lattice(text); },
-        [&](const QueryLattice& read, LatticeSide side) { return prepared(read, use, side); },
+        [&](const SharedLattice& read, LatticeSide side) { return prepared(*read, use, side); },
         [&](const PreparedQuery& query, const PreparedQuery& choice) {
           return searched(*query.read, *choice.read, [&](const PathLattice&, const PathLattice&) {
             return lattice_distance_with_cutoff(metric, query.laid_out, choice.laid_out, cutoff,
@@ -85,14 +90,14 @@ class ReadingQueries {
     return matrix<std::uint64_t>(
         queries, choices,
         [&](std::string_view text) -> Result<WrittenAndRead, QueryError> {
-          LUMRA_TRY_ASSIGN(QueryLattice read, lattice(text));
+          LUMRA_TRY_ASSIGN(SharedLattice read, lattice(text));
           return WrittenAndRead{decode_utf8(text), std::move(read)};
         },
         [&](const WrittenAndRead& text, LatticeSide side) {
-          return PreparedText{&text, prepared(text.read, use, side)};
+          return PreparedText{&text, prepared(*text.read, use, side)};
         },
         [&](const PreparedText& query, const PreparedText& choice) {
-          return searched(query.text->read, choice.text->read,
+          return searched(*query.text->read, *choice.text->read,
                           [&](const PathLattice&, const PathLattice&) {
                             return combined_text_distance(
                                 query.text->written, choice.text->written, query.read.laid_out,
@@ -107,11 +112,8 @@ class ReadingQueries {
     using Form = typename Language::SimilarityForm;
     StringWorkspace workspace;
     return matrix<double>(
-        queries, choices,
-        [&](std::string_view text) {
-          return Language::similarity_form(index_, text, options_, scratch_);
-        },
-        [](const Form& form, LatticeSide) { return &form; },
+        queries, choices, [&](std::string_view text) { return similarity_form(text); },
+        [](const std::shared_ptr<const Form>& form, LatticeSide) { return form.get(); },
         [&](const Form* query, const Form* choice) -> Result<double, QueryError> {
           return Language::best_similarity(*query, *choice, workspace);
         });
@@ -121,14 +123,14 @@ class ReadingQueries {
   // on the lattices laid out as the matrices lay out theirs.
   Result<bool, QueryError> within(std::string_view left, std::string_view right,
                                   LatticeMetric metric, std::uint64_t threshold) {
-    LUMRA_TRY_ASSIGN(const QueryLattice left_lattice, lattice(left));
-    LUMRA_TRY_ASSIGN(const QueryLattice right_lattice, lattice(right));
+    LUMRA_TRY_ASSIGN(const SharedLattice left_lattice, lattice(left));
+    LUMRA_TRY_ASSIGN(const SharedLattice right_lattice, lattice(right));
     const LatticeSearchUse use{metric, true};
-    const PreparedQuery left_prepared = prepared(left_lattice, use, LatticeSide::kLeft);
-    const PreparedQuery right_prepared = prepared(right_lattice, use, LatticeSide::kRight);
+    const PreparedQuery left_prepared = prepared(*left_lattice, use, LatticeSide::kLeft);
+    const PreparedQuery right_prepared = prepared(*right_lattice, use, LatticeSide::kRight);
     // The threshold test's buffers are its own.
     LatticeWorkspace workspace;
-    return searched(left_lattice, right_lattice, [&](const PathLattice&, const PathLattice&) {
+    return searched(*left_lattice, *right_lattice, [&](const PathLattice&, const PathLattice&) {
       return lattice_within(metric, left_prepared.laid_out, right_prepared.laid_out, threshold,
                             workspace);
     });
@@ -183,9 +185,13 @@ class ReadingQueries {
     };
   }
 
+  // Lattices are never changed once built, so one kept by the memo is
+  // searched by every call that finds it.
+  using SharedLattice = std::shared_ptr<const QueryLattice>;
+
   struct WrittenAndRead {
     std::vector<Symbol> written;
-    QueryLattice read;
+    SharedLattice read;
   };
 
   // A query lattice laid out for the searches of one matrix, once, however
@@ -201,8 +207,53 @@ class ReadingQueries {
     return {&read, PreparedLattice::of(*read.lattice, use, side)};
   }
 
-  Result<QueryLattice, QueryError> lattice(std::string_view text) {
-    return Language::lattice(index_, text, options_, scratch_);
+  Result<SharedLattice, QueryError> lattice(std::string_view text) {
+    BoundedMemo<QueryLattice>* memo = memos_ ? &memos_->lattices : nullptr;
+    const std::string key = memo_key(memo, text);
+    if (SharedLattice kept = memo ? memo->find(key) : nullptr) return kept;
+    LUMRA_TRY_ASSIGN(QueryLattice read, Language::lattice(index_, text, options_, scratch_));
+    auto made = std::make_shared<const QueryLattice>(std::move(read));
+    keep(memo, key, made);
+    return made;
+  }
+
+  // A string form of `text` for this call alone when the language's forms
+  // keep what their searches find (they are not safe to share between
+  // threads), the memo's own otherwise.
+  using SimilarityForm = typename Language::SimilarityForm;
+  Result<std::shared_ptr<const SimilarityForm>, QueryError> similarity_form(
+      std::string_view text) {
+    constexpr bool kShared = Language::kSharesSimilarityForm;
+    BoundedMemo<SimilarityForm>* memo = memos_ ? &memos_->similarity_forms : nullptr;
+    const std::string key = memo_key(memo, text);
+    if (std::shared_ptr<const SimilarityForm> kept = memo ? memo->find(key) : nullptr) {
+      if constexpr (kShared) return kept;
+      return std::make_shared<const SimilarityForm>(*kept);
+    }
+    LUMRA_TRY_ASSIGN(SimilarityForm form,
+                     Language::similarity_form(index_, text, options_, scratch_));
+    auto made = std::make_shared<const SimilarityForm>(std::move(form));
+    if constexpr (kShared) {
+      keep(memo, key, made);
+    } else if (memo != nullptr) {
+      keep(memo, key, std::make_shared<const SimilarityForm>(*made));
+    }
+    return made;
+  }
+
+  std::string memo_key(const void* memo, std::string_view text) const {
+    return memo ? conversion_memo_key(options_, text) : std::string();
+  }
+
+  // Keeps a form just made, unless a stop of the call may have cut its
+  // making short.
+  template <class Form>
+  void keep(BoundedMemo<Form>* memo, std::string_view key, std::shared_ptr<const Form> made) {
+    if (memo == nullptr) return;
+    const InterruptionSource* source = installed_interruption_source();
+    if (source != nullptr && source->stopped()) return;
+    const std::size_t bytes = made->memory_bytes();
+    memo->keep(key, std::move(made), bytes);
   }
 
   // A search on two query lattices, its state-limit failure as a query
@@ -275,6 +326,7 @@ class ReadingQueries {
 
   const Index& index_;
   const ja::ReadingOptions options_;
+  ConversionMemos<Language>* memos_;
   typename Language::Scratch scratch_;
 };
 

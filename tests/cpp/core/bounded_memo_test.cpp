@@ -1,0 +1,123 @@
+// BoundedMemo against a model that keeps its entries in a plain list, most
+// recently used first, and drops from the back while over budget.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/base/bounded_memo.h"
+
+namespace lumra {
+namespace {
+
+// What the memo charges an entry beyond its value: its key and 128 bytes.
+constexpr std::size_t kOverhead = 128;
+
+struct ModelEntry {
+  std::string key;
+  int value;
+  std::size_t charged;
+};
+
+class Model {
+ public:
+  Model(std::size_t budget, std::size_t largest) : budget_(budget), largest_(largest) {}
+
+  const int* find(const std::string& key) {
+    const auto at = std::find_if(entries_.begin(), entries_.end(),
+                                 [&](const ModelEntry& e) { return e.key == key; });
+    if (at == entries_.end()) return nullptr;
+    std::rotate(entries_.begin(), at, at + 1);
+    return &entries_.front().value;
+  }
+
+  void keep(const std::string& key, int value, std::size_t bytes) {
+    const std::size_t charged = bytes + key.size() + kOverhead;
+    if (charged > largest_ || charged > budget_) return;
+    for (const ModelEntry& e : entries_) {
+      if (e.key == key) return;
+    }
+    while (used() + charged > budget_) entries_.pop_back();
+    entries_.insert(entries_.begin(), {key, value, charged});
+  }
+
+  std::size_t used() const {
+    std::size_t total = 0;
+    for (const ModelEntry& e : entries_) total += e.charged;
+    return total;
+  }
+
+ private:
+  std::size_t budget_;
+  std::size_t largest_;
+  std::vector<ModelEntry> entries_;
+};
+
+TEST(BoundedMemo, KeepsAndDropsWhatTheLeastRecentlyUsedModelKeeps) {
+  std::mt19937 random(5);
+  for (int round = 0; round < 200; ++round) {
+    const std::size_t budget = 200 + random() % 2000;
+    const std::size_t largest = 150 + random() % 1000;
+    BoundedMemo<int> memo(budget, largest);
+    Model model(budget, largest);
+    for (int step = 0; step < 300; ++step) {
+      // Few keys, so that finds hit, keys repeat and entries are evicted.
+      const std::string key(1 + random() % 4, static_cast<char>('a' + random() % 5));
+      if (random() % 2 == 0) {
+        const std::shared_ptr<const int> got = memo.find(key);
+        const int* expected = model.find(key);
+        ASSERT_EQ(got != nullptr, expected != nullptr) << round << ' ' << step << ' ' << key;
+        if (got) ASSERT_EQ(*got, *expected);
+      } else {
+        const int value = static_cast<int>(random() % 1000);
+        const std::size_t bytes = random() % (largest + 64);
+        memo.keep(key, std::make_shared<const int>(value), bytes);
+        model.keep(key, value, bytes);
+      }
+      ASSERT_EQ(memo.bytes(), model.used()) << round << ' ' << step;
+      ASSERT_LE(memo.bytes(), budget);
+    }
+  }
+}
+
+TEST(BoundedMemo, ValuesOutliveTheirEviction) {
+  BoundedMemo<std::string> memo(1000, 1000);
+  memo.keep("a", std::make_shared<const std::string>("first"), 600);
+  const std::shared_ptr<const std::string> held = memo.find("a");
+  memo.keep("b", std::make_shared<const std::string>("second"), 600);  // evicts "a"
+  EXPECT_EQ(memo.find("a"), nullptr);
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(*held, "first");
+}
+
+TEST(BoundedMemo, ThreadsFindOnlyWhatWasKeptUnderTheKey) {
+  // A busy memo is passed over, never waited on: under contention some
+  // finds miss, but none returns another key's value.
+  BoundedMemo<std::string> memo(1 << 16, 1 << 12);
+  std::vector<std::thread> threads;
+  std::vector<int> wrong(8, 0);
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&, t] {
+      std::mt19937 random(t);
+      for (int i = 0; i < 20000; ++i) {
+        const std::string key = std::to_string(random() % 300);
+        if (const auto got = memo.find(key)) {
+          wrong[t] += *got != key;
+        } else {
+          memo.keep(key, std::make_shared<const std::string>(key), random() % 2000);
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < 8; ++t) EXPECT_EQ(wrong[t], 0);
+  EXPECT_LE(memo.bytes(), std::size_t{1} << 16);
+}
+
+}  // namespace
+}  // namespace lumra
