@@ -275,10 +275,10 @@ std::vector<std::vector<Symbol>> ReadingStringSet::strings() const {
   return list_;
 }
 
-const GradedDag* ReadingStringSet::graph() const {
+const GradedDag* SearchedStringSet::graph() {
   if (!graph_tried_) {
     graph_tried_ = true;
-    graph_ = graded_spelling_graph(tree_);
+    graph_ = graded_spelling_graph(set_->tree_);
   }
   return graph_ ? &*graph_ : nullptr;
 }
@@ -301,9 +301,11 @@ bool table_fits(const GradedDag* left, const GradedDag* right) {
 
 }  // namespace
 
-double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
+double best_similarity(SearchedStringSet& searched_left, SearchedStringSet& searched_right,
                        StringWorkspace& workspace, std::uint64_t rows_per_tree_node) {
   using Form = ReadingStringSet::Form;
+  const ReadingStringSet& left = *searched_left.set_;
+  const ReadingStringSet& right = *searched_right.set_;
   if (left.form_ == Form::Tree && right.form_ == Form::Tree) {
     // The side that spells more is searched, each string of the other is
     // run against it: which is which does not change the best pair.
@@ -312,23 +314,23 @@ double best_similarity(const ReadingStringSet& left, const ReadingStringSet& rig
     const SpellingTree& outer = left_inner ? right.tree_ : left.tree_;
     const std::uint64_t outer_spelled = left_inner ? right.spelled_strings_ : left.spelled_strings_;
     if (!rows_fit(inner.longest(), outer.longest())) {
-      if (table_fits(left.graph(), right.graph())) {
-        return *graded_best_similarity(*left.graph_, *right.graph_);
+      if (table_fits(searched_left.graph(), searched_right.graph())) {
+        return *graded_best_similarity(*searched_left.graph_, *searched_right.graph_);
       }
-    } else if (left.graph_tried_ && right.graph_tried_) {
-      if (!table_fits(left.graph(), right.graph())) {
+    } else if (searched_left.graph_tried_ && searched_right.graph_tried_) {
+      if (!table_fits(searched_left.graph(), searched_right.graph())) {
         return tree_best_pair_similarity(inner, outer, outer_spelled);
       }
       // The graphs are made (an earlier cell of a matrix needed them): the
       // search runs while it costs less than their table.
       const std::uint64_t max_rows =
-          graded_table_work(*left.graph_, *right.graph_) / kTableWorkPerRow;
+          graded_table_work(*searched_left.graph_, *searched_right.graph_) / kTableWorkPerRow;
       double reached = 0.0;
       if (auto searched =
               tree_best_pair_similarity_within(inner, outer, outer_spelled, max_rows, reached)) {
         return *searched;
       }
-      return *graded_best_similarity(*left.graph_, *right.graph_, reached);
+      return *graded_best_similarity(*searched_left.graph_, *searched_right.graph_, reached);
     } else {
       // Most pairs that read alike settle within a few rows of the tree
       // search, and a pair of dissimilar texts may take millions: the
@@ -342,8 +344,8 @@ double best_similarity(const ReadingStringSet& left, const ReadingStringSet& rig
       }
       // What the search reached narrows the table to the distances that
       // could beat it.
-      if (table_fits(left.graph(), right.graph())) {
-        return *graded_best_similarity(*left.graph_, *right.graph_, reached);
+      if (table_fits(searched_left.graph(), searched_right.graph())) {
+        return *graded_best_similarity(*searched_left.graph_, *searched_right.graph_, reached);
       }
       return tree_best_pair_similarity(inner, outer, outer_spelled);
     }

@@ -10,7 +10,8 @@
 // may pass the bound on its distinct strings has them spelled into a
 // StringTrie, which counts them exactly; one whose trie would grow too
 // large keeps them as a list. A tree is turned into a graded graph when a
-// pair search needs one, and keeps it.
+// pair search needs one, and the call keeps it (SearchedStringSet): a set
+// never changes once made, so calls and threads may share it.
 #pragma once
 
 #include <algorithm>
@@ -30,6 +31,8 @@
 
 namespace lumra::ja {
 
+class SearchedStringSet;
+
 // Exactly the strings of reading_strings, as a set. A text whose strings
 // would outgrow the trie keeps them as a list instead.
 class ReadingStringSet {
@@ -48,9 +51,10 @@ class ReadingStringSet {
   // more per node of the two trees, and then, if it has not ended, through
   // one table over their graded graphs (graded_spelling_graph.h), which
   // costs the same whether the texts read alike or not.
-  friend double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
+  friend double best_similarity(SearchedStringSet& left, SearchedStringSet& right,
                                 StringWorkspace& workspace,
                                 std::uint64_t rows_per_tree_node);
+  friend class SearchedStringSet;
 
   std::uint64_t size() const;
   // The heap the set takes, about, before any search has run on it.
@@ -69,13 +73,6 @@ class ReadingStringSet {
   Form form_ = Form::Tree;
   SpellingTree tree_;
   std::uint64_t spelled_strings_ = 0;  // by the tree's paths, repeats counted
-  // The tree's strings as a graded graph, made the first time a search
-  // needs it (most pairs never do) and kept for the other cells of a
-  // matrix. A set belongs to one call, on one thread, like every other
-  // buffer of the call: the cache is not guarded.
-  const GradedDag* graph() const;
-  mutable std::optional<GradedDag> graph_;
-  mutable bool graph_tried_ = false;
   StringTrie trie_;
   std::vector<std::vector<Symbol>> list_;
 };
@@ -84,8 +81,36 @@ class ReadingStringSet {
 // node.
 inline constexpr std::uint64_t kRowsPerTreeNode = 4;
 
-double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
+// A set as the searches of one call see it. The tree's strings as a graded
+// graph are made the first time a search needs them (most pairs never do)
+// and kept for the other cells of the call's matrix. Belongs to one call,
+// on one thread, like every other buffer of the call: nothing is guarded.
+class SearchedStringSet {
+ public:
+  explicit SearchedStringSet(const ReadingStringSet& set) : set_(&set) {}
+
+ private:
+  friend double best_similarity(SearchedStringSet& left, SearchedStringSet& right,
+                                StringWorkspace& workspace,
+                                std::uint64_t rows_per_tree_node);
+  const GradedDag* graph();
+
+  const ReadingStringSet* set_;
+  std::optional<GradedDag> graph_;
+  bool graph_tried_ = false;
+};
+
+double best_similarity(SearchedStringSet& left, SearchedStringSet& right,
                        StringWorkspace& workspace,
                        std::uint64_t rows_per_tree_node = kRowsPerTreeNode);
+
+// The same for one pair of sets.
+inline double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
+                              StringWorkspace& workspace,
+                              std::uint64_t rows_per_tree_node = kRowsPerTreeNode) {
+  SearchedStringSet searched_left(left);
+  SearchedStringSet searched_right(right);
+  return best_similarity(searched_left, searched_right, workspace, rows_per_tree_node);
+}
 
 }  // namespace lumra::ja

@@ -47,9 +47,9 @@ ChineseReadings::similarity_form(const Index& index, std::string_view text,
   return QueryStrings(readings);
 }
 
-double ChineseReadings::best_similarity(const SimilarityForm& left, const SimilarityForm& right,
+double ChineseReadings::best_similarity(SearchedForm left, SearchedForm right,
                                         StringWorkspace& workspace) {
-  return ja::pruned_best_pair_similarity(left.view(), right.view(), workspace);
+  return ja::pruned_best_pair_similarity(left->view(), right->view(), workspace);
 }
 
 SpanOutlook ChineseReadings::span_outlook(const Index& index, std::string_view text,

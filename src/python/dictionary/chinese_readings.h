@@ -58,12 +58,13 @@ struct ChineseReadings {
 
   // What the normalized metrics compare: the strings, decoded once.
   using SimilarityForm = QueryStrings;
-  static constexpr bool kSharesSimilarityForm = true;
+  using SearchedForm = const QueryStrings*;
+  static SearchedForm searched(const SimilarityForm& form) { return &form; }
   static Result<SimilarityForm, QueryError> similarity_form(const Index& index,
                                                             std::string_view text,
                                                             const ja::ReadingOptions& options,
                                                             Scratch& scratch);
-  static double best_similarity(const SimilarityForm& left, const SimilarityForm& right,
+  static double best_similarity(SearchedForm left, SearchedForm right,
                                 StringWorkspace& workspace);
 
   // What a partial alignment may know of a span's strings without writing

@@ -58,14 +58,15 @@ struct JapaneseReadings {
   // What the normalized metrics compare: the strings as a set, spelled
   // straight into a trie.
   using SimilarityForm = ja::ReadingStringSet;
-  // A set keeps the graph its first long search makes (reading_string_set.h),
-  // so each call searches a copy of its own.
-  static constexpr bool kSharesSimilarityForm = false;
   static Result<SimilarityForm, QueryError> similarity_form(const Index& index,
                                                             std::string_view text,
                                                             const ja::ReadingOptions& options,
                                                             Scratch&);
-  static double best_similarity(const SimilarityForm& left, const SimilarityForm& right,
+  // A set as one call's searches see it: with the graph the first long
+  // search makes of it, for the other cells.
+  using SearchedForm = ja::SearchedStringSet;
+  static SearchedForm searched(const SimilarityForm& form) { return SearchedForm(form); }
+  static double best_similarity(SearchedForm& left, SearchedForm& right,
                                 StringWorkspace& workspace) {
     return ja::best_similarity(left, right, workspace);
   }

@@ -110,12 +110,15 @@ class ReadingQueries {
   // query with one of the choice, before any cutoff.
   Result<DistanceMatrix<double>, QueryError> similarities(Texts queries, Texts choices) {
     using Form = typename Language::SimilarityForm;
+    using Searched = typename Language::SearchedForm;
     StringWorkspace workspace;
     return matrix<double>(
         queries, choices, [&](std::string_view text) { return similarity_form(text); },
-        [](const std::shared_ptr<const Form>& form, LatticeSide) { return form.get(); },
-        [&](const Form* query, const Form* choice) -> Result<double, QueryError> {
-          return Language::best_similarity(*query, *choice, workspace);
+        [](const std::shared_ptr<const Form>& form, LatticeSide) {
+          return Language::searched(*form);
+        },
+        [&](Searched& query, Searched& choice) -> Result<double, QueryError> {
+          return Language::best_similarity(query, choice, workspace);
         });
   }
 
@@ -217,27 +220,19 @@ class ReadingQueries {
     return made;
   }
 
-  // A string form of `text` for this call alone when the language's forms
-  // keep what their searches find (they are not safe to share between
-  // threads), the memo's own otherwise.
+  // Sets never change once made (the graphs their searches make belong to
+  // the call: Language::SearchedForm), so a kept one is searched by every
+  // call that finds it.
   using SimilarityForm = typename Language::SimilarityForm;
   Result<std::shared_ptr<const SimilarityForm>, QueryError> similarity_form(
       std::string_view text) {
-    constexpr bool kShared = Language::kSharesSimilarityForm;
     BoundedMemo<SimilarityForm>* memo = memos_ ? &memos_->similarity_forms : nullptr;
     const std::string key = memo_key(memo, text);
-    if (std::shared_ptr<const SimilarityForm> kept = memo ? memo->find(key) : nullptr) {
-      if constexpr (kShared) return kept;
-      return std::make_shared<const SimilarityForm>(*kept);
-    }
+    if (auto kept = memo ? memo->find(key) : nullptr) return kept;
     LUMRA_TRY_ASSIGN(SimilarityForm form,
                      Language::similarity_form(index_, text, options_, scratch_));
     auto made = std::make_shared<const SimilarityForm>(std::move(form));
-    if constexpr (kShared) {
-      keep(memo, key, made);
-    } else if (memo != nullptr) {
-      keep(memo, key, std::make_shared<const SimilarityForm>(*made));
-    }
+    keep(memo, key, made);
     return made;
   }
 
