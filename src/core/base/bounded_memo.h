@@ -6,7 +6,8 @@
 // moment is simply not used, as if it had nothing (find) or no room (keep).
 // A lookup costs a hash of its key, and a process forked while some thread
 // held the lock has a child that goes on without the memo instead of
-// waiting for ever on a lock nobody will release.
+// waiting for ever on a lock nobody will release. That child's copy of the
+// entries may be half changed, so it never frees them either.
 #pragma once
 
 #include <cstddef>
@@ -29,14 +30,22 @@ class BoundedMemo {
       : budget_bytes_(budget_bytes), largest_entry_bytes_(largest_entry_bytes) {}
   BoundedMemo(const BoundedMemo&) = delete;
   BoundedMemo& operator=(const BoundedMemo&) = delete;
+  // Nothing uses a memo while it is destroyed, so a held lock means that
+  // this is a forked copy of one that a vanished thread was changing:
+  // freeing its entries could follow a half-spliced list.
+  ~BoundedMemo() {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) static_cast<void>(entries_.release());
+  }
 
   // The value kept under `key`, or nullptr.
   std::shared_ptr<const Value> find(std::string_view key) {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (!lock.owns_lock()) return nullptr;
-    const auto found = by_key_.find(key);
-    if (found == by_key_.end()) return nullptr;
-    recent_.splice(recent_.begin(), recent_, found->second);
+    Entries& entries = *entries_;
+    const auto found = entries.by_key.find(key);
+    if (found == entries.by_key.end()) return nullptr;
+    entries.recent.splice(entries.recent.begin(), entries.recent, found->second);
     return found->second->value;
   }
 
@@ -46,22 +55,24 @@ class BoundedMemo {
     const std::size_t charged = bytes + key.size() + kEntryOverhead;
     if (charged > largest_entry_bytes_ || charged > budget_bytes_) return;
     std::unique_lock lock(mutex_, std::try_to_lock);
-    if (!lock.owns_lock() || by_key_.contains(key)) return;
-    while (bytes_ + charged > budget_bytes_) {
-      by_key_.erase(recent_.back().key);
-      bytes_ -= recent_.back().charged;
-      recent_.pop_back();
+    if (!lock.owns_lock()) return;
+    Entries& entries = *entries_;
+    if (entries.by_key.contains(key)) return;
+    while (entries.bytes + charged > budget_bytes_) {
+      entries.by_key.erase(entries.recent.back().key);
+      entries.bytes -= entries.recent.back().charged;
+      entries.recent.pop_back();
     }
-    recent_.push_front(Entry{std::string(key), std::move(value), charged});
+    entries.recent.push_front(Entry{std::string(key), std::move(value), charged});
     // The map's key views the entry's own string, which stays put in the
     // list node for as long as the entry lives.
-    by_key_.emplace(recent_.front().key, recent_.begin());
-    bytes_ += charged;
+    entries.by_key.emplace(entries.recent.front().key, entries.recent.begin());
+    entries.bytes += charged;
   }
 
   std::size_t bytes() const {
     std::lock_guard lock(mutex_);
-    return bytes_;
+    return entries_->bytes;
   }
 
  private:
@@ -75,12 +86,16 @@ class BoundedMemo {
     std::size_t charged;
   };
 
+  struct Entries {
+    std::list<Entry> recent;  // most recently used first
+    std::unordered_map<std::string_view, typename std::list<Entry>::iterator> by_key;
+    std::size_t bytes = 0;
+  };
+
   const std::size_t budget_bytes_;
   const std::size_t largest_entry_bytes_;
   mutable std::mutex mutex_;
-  std::list<Entry> recent_;  // most recently used first
-  std::unordered_map<std::string_view, typename std::list<Entry>::iterator> by_key_;
-  std::size_t bytes_ = 0;
+  std::unique_ptr<Entries> entries_ = std::make_unique<Entries>();
 };
 
 }  // namespace lumra

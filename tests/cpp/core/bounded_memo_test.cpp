@@ -1,8 +1,11 @@
 // BoundedMemo against a model that keeps its entries in a plain list, most
 // recently used first, and drops from the back while over budget.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <random>
@@ -117,6 +120,52 @@ TEST(BoundedMemo, ThreadsFindOnlyWhatWasKeptUnderTheKey) {
   for (std::thread& thread : threads) thread.join();
   for (int t = 0; t < 8; ++t) EXPECT_EQ(wrong[t], 0);
   EXPECT_LE(memo.bytes(), std::size_t{1} << 16);
+}
+
+// A value that counts its destruction, and may hold it up until released.
+struct Watched {
+  Watched(int* destroyed, std::atomic<bool>* destroying = nullptr,
+          const std::atomic<bool>* release = nullptr)
+      : destroyed(destroyed), destroying(destroying), release(release) {}
+  ~Watched() {
+    if (destroying) {
+      *destroying = true;
+      while (!*release) std::this_thread::yield();
+    }
+    ++*destroyed;
+  }
+  int* destroyed;
+  std::atomic<bool>* destroying;
+  const std::atomic<bool>* release;
+};
+
+TEST(BoundedMemo, AForkedCopyOfAMemoInUseIsNeitherUsedNorFreed) {
+  // The child of a fork made while another thread changed the memo has a
+  // lock nobody will release and entries that may be half linked: it must
+  // not wait for them, nor free them.
+  static int destroyed = 0;
+  std::atomic<bool> evicting = false;
+  std::atomic<bool> release = false;
+  auto* memo = new BoundedMemo<Watched>(1000, 1000);
+  memo->keep("old", std::make_shared<const Watched>(&destroyed, &evicting, &release), 300);
+  memo->keep("kept", std::make_shared<const Watched>(&destroyed), 300);
+  // Keeping a third evicts "old", whose destruction holds the lock.
+  std::thread evictor(
+      [&] { memo->keep("new", std::make_shared<const Watched>(&destroyed), 300); });
+  while (!evicting) std::this_thread::yield();
+  const pid_t child = fork();
+  if (child == 0) {
+    const bool passed_over = memo->find("kept") == nullptr;
+    delete memo;
+    _exit(passed_over && destroyed == 0 ? 0 : 1);
+  }
+  release = true;
+  evictor.join();
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  delete memo;  // here, with the lock free, every entry is freed
+  EXPECT_EQ(destroyed, 3);
 }
 
 }  // namespace
