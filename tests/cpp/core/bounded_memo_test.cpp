@@ -75,7 +75,9 @@ TEST(BoundedMemo, KeepsAndDropsWhatTheLeastRecentlyUsedModelKeeps) {
         const std::shared_ptr<const int> got = memo.find(key);
         const int* expected = model.find(key);
         ASSERT_EQ(got != nullptr, expected != nullptr) << round << ' ' << step << ' ' << key;
-        if (got) ASSERT_EQ(*got, *expected);
+        if (got) {
+          ASSERT_EQ(*got, *expected);
+        }
       } else {
         const int value = static_cast<int>(random() % 1000);
         const std::size_t bytes = random() % (largest + 64);
