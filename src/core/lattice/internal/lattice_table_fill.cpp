@@ -38,7 +38,7 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
   // The lanes' extra cells never take the table beyond what the state
   // limit lets an unpadded one take: a table that large is filled row by
   // row the narrower way below.
-  const bool lanes = !kDamerau && cols >= kRowLanes &&
+  const bool lanes = !kDamerau && right.columns().lanes_planned &&
                      TableRows::cells(left.row_slots(), cols, true) <= kMaxLatticeStates;
   TableRows& table = workspace.table;
   table.use(left.row_slots(), cols, lanes);
