@@ -56,9 +56,12 @@ __attribute__((target("avx2"))) void lanes_from_above_avx2(
 
 }  // namespace
 
-void lanes_from_above_baseline(const std::uint32_t* const* above, const Symbol* x_symbols,
-                               std::size_t arcs, const Symbol* column_symbols,
-                               std::uint32_t width, std::uint32_t* cell) {
+// Kept out of the choosing function below, which then only passes its
+// arguments on.
+[[gnu::noinline]] void lanes_from_above_baseline(const std::uint32_t* const* above,
+                                                 const Symbol* x_symbols, std::size_t arcs,
+                                                 const Symbol* column_symbols,
+                                                 std::uint32_t width, std::uint32_t* cell) {
   fill_lanes(above, x_symbols, arcs, column_symbols, width, cell);
 }
 

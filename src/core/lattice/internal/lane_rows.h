@@ -64,45 +64,60 @@ struct ArcsAbove {
   Symbol symbol[kOnePassArcs];
 };
 
-// Steps 2 and 3: each column taken one by one, every way in over again,
-// then the run of followers after it.
-template <bool kOneArc>
+// Along a run of followers, cells [from, to): each one's insertion from
+// the cell before it, `left` the cell just before `from`. Taken four, two
+// and one at a time, so that a short run pays no count of its own.
+inline void run_of_followers(std::uint32_t* from, std::uint32_t* const to, std::uint32_t left) {
+#pragma GCC unroll 1
+  for (; to - from >= 4; from += 4) {
+    left = std::min(from[0], left + 1);
+    from[0] = left;
+    left = std::min(from[1], left + 1);
+    from[1] = left;
+    left = std::min(from[2], left + 1);
+    from[2] = left;
+    left = std::min(from[3], left + 1);
+    from[3] = left;
+  }
+  if (to - from >= 2) {
+    left = std::min(from[0], left + 1);
+    from[0] = left;
+    left = std::min(from[1], left + 1);
+    from[1] = left;
+    from += 2;
+  }
+  if (from != to) from[0] = std::min(from[0], left + 1);
+}
+
+// Steps 2 and 3 for a row of `kArcs` arcs in: each column taken one by
+// one, every way in over again, then the run of followers after it. The
+// arcs' rows and symbols stay in registers over the whole row.
+template <std::size_t kArcs>
 void heads_and_runs(const FillColumns& columns, const NodeSteps& into_right,
                     const ArcsAbove& arcs, std::uint32_t* cell) {
   const Step* const steps = into_right.all();
+  const std::uint32_t* above[kArcs];
+  Symbol x[kArcs];
+  for (std::size_t k = 0; k < kArcs; ++k) {
+    above[k] = arcs.above[k];
+    x[k] = arcs.symbol[k];
+  }
   for (const auto [c, run_end, first, last] : columns.heads) {
+    // The insertions and the ways down over the column's arcs in one
+    // pass.
     std::uint32_t best = kUnreached;
-    if constexpr (kOneArc) {
-      // The insertions and the ways down over the column's arcs in one
-      // pass.
-      const std::uint32_t* const above = arcs.above[0];
-      const Symbol x = arcs.symbol[0];
-      std::uint32_t way = above[c] + 1;
-      for (std::uint32_t s = first; s < last; ++s) {
-        const Step y = steps[s];
-        best = std::min(best, cell[y.node] + 1);
-        way = std::min(way, above[y.node] + (x != y.symbol ? 1u : 0u));
-      }
-      best = std::min(best, way);
-    } else {
-      for (std::uint32_t s = first; s < last; ++s) best = std::min(best, cell[steps[s].node] + 1);
-      for (std::size_t k = 0; k < arcs.count; ++k) {
-        const std::uint32_t* const above = arcs.above[k];
-        const Symbol x = arcs.symbol[k];
-        std::uint32_t way = above[c] + 1;
-        for (std::uint32_t s = first; s < last; ++s) {
-          way = std::min(way, above[steps[s].node] + (x != steps[s].symbol ? 1u : 0u));
-        }
-        best = std::min(best, way);
+    std::uint32_t way[kArcs];
+    for (std::size_t k = 0; k < kArcs; ++k) way[k] = above[k][c] + 1;
+    for (std::uint32_t s = first; s < last; ++s) {
+      const Step y = steps[s];
+      best = std::min(best, cell[y.node] + 1);
+      for (std::size_t k = 0; k < kArcs; ++k) {
+        way[k] = std::min(way[k], above[k][y.node] + (x[k] != y.symbol ? 1u : 0u));
       }
     }
+    for (std::size_t k = 0; k < kArcs; ++k) best = std::min(best, way[k]);
     cell[c] = best;
-    std::uint32_t left = best;
-#pragma GCC unroll 4
-    for (std::uint32_t f = c + 1; f < run_end; ++f) {
-      left = std::min(cell[f], left + 1);
-      cell[f] = left;
-    }
+    run_of_followers(cell + c + 1, cell + run_end, best);
   }
 }
 
@@ -140,10 +155,16 @@ inline void lane_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
   const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
   lanes_from_above(arcs.above, arcs.symbol, arcs.count, columns.symbol.data(), width, cell);
   cell[-1] = kUnreached;
-  if (arcs.count == 1) {
-    heads_and_runs<true>(columns, grid.into_right, arcs, cell);
-  } else {
-    heads_and_runs<false>(columns, grid.into_right, arcs, cell);
+  static_assert(kOnePassArcs == 8, "a case for every count of arcs a lane row takes");
+  switch (arcs.count) {
+    case 1: heads_and_runs<1>(columns, grid.into_right, arcs, cell); break;
+    case 2: heads_and_runs<2>(columns, grid.into_right, arcs, cell); break;
+    case 3: heads_and_runs<3>(columns, grid.into_right, arcs, cell); break;
+    case 4: heads_and_runs<4>(columns, grid.into_right, arcs, cell); break;
+    case 5: heads_and_runs<5>(columns, grid.into_right, arcs, cell); break;
+    case 6: heads_and_runs<6>(columns, grid.into_right, arcs, cell); break;
+    case 7: heads_and_runs<7>(columns, grid.into_right, arcs, cell); break;
+    default: heads_and_runs<8>(columns, grid.into_right, arcs, cell); break;
   }
 }
 
