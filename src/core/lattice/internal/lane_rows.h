@@ -35,6 +35,7 @@
 #include <span>
 #include <vector>
 
+#include "core/base/interruption.h"
 #include "core/base/symbols.h"
 #include "core/lattice/internal/fill_cells.h"
 #include "core/lattice/internal/fill_columns.h"
@@ -131,41 +132,11 @@ inline void lane_row_by_arcs(const Grid& grid, std::uint32_t* cell, std::uint32_
   any_row_by_arcs<false>(grid, cell, r);
 }
 
-// Any row. The table must be laid out with lanes.
-inline void lane_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
-  const auto xs = grid.into_left.of(r);
-  if (r == 0) {
-    // The start row, planned with the columns.
-    const std::vector<std::uint32_t>& start = grid.columns.start_row;
-    cell[-1] = kUnreached;
-    std::copy(start.begin(), start.end(), cell);
-    return;
-  }
-  if (xs.empty() || xs.size() > kOnePassArcs) {
-    lane_row_by_arcs(grid, cell, r);
-    return;
-  }
-  ArcsAbove arcs;
-  arcs.count = xs.size();
-  for (std::size_t k = 0; k < arcs.count; ++k) {
-    arcs.above[k] = grid.row(xs[k].node);
-    arcs.symbol[k] = xs[k].symbol;
-  }
-  const FillColumns& columns = grid.columns;
-  const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
-  lanes_from_above(arcs.above, arcs.symbol, arcs.count, columns.symbol.data(), width, cell);
-  cell[-1] = kUnreached;
-  static_assert(kOnePassArcs == 8, "a case for every count of arcs a lane row takes");
-  switch (arcs.count) {
-    case 1: heads_and_runs<1>(columns, grid.into_right, arcs, cell); break;
-    case 2: heads_and_runs<2>(columns, grid.into_right, arcs, cell); break;
-    case 3: heads_and_runs<3>(columns, grid.into_right, arcs, cell); break;
-    case 4: heads_and_runs<4>(columns, grid.into_right, arcs, cell); break;
-    case 5: heads_and_runs<5>(columns, grid.into_right, arcs, cell); break;
-    case 6: heads_and_runs<6>(columns, grid.into_right, arcs, cell); break;
-    case 7: heads_and_runs<7>(columns, grid.into_right, arcs, cell); break;
-    default: heads_and_runs<8>(columns, grid.into_right, arcs, cell); break;
-  }
-}
+// Every row of a table laid out with lanes, in row order, the instruction
+// set chosen once for them all; false when interrupted (interruption.h),
+// the table then meaning nothing.
+bool lane_rows(const Grid& grid, std::uint32_t rows, InterruptionPoll& poll);
+// The baseline build alone, which the tests compare with the other.
+bool lane_rows_baseline(const Grid& grid, std::uint32_t rows, InterruptionPoll& poll);
 
 }  // namespace lumra::internal::table_fill
