@@ -48,7 +48,8 @@ struct FillColumns {
   // arcs in, [first_step, last_step) of the planned NodeSteps' all(): a
   // row filled in lanes walks these alone, with no column flags or arc
   // offsets to look up. The arcs themselves are not copied: a lattice of
-  // few followers would hold them twice.
+  // few followers would hold them twice. The first is the start column,
+  // which has no arc in.
   struct Head {
     std::uint32_t col;
     std::uint32_t run_end;

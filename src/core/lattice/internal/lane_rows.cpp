@@ -53,8 +53,8 @@ using Lane = std::int32_t __attribute__((vector_size(kRowLanes * sizeof(std::int
   if (r == 0) {
     // The start row, planned with the columns.
     const std::vector<std::uint32_t>& start = grid.columns.start_row;
-    cell[-1] = kUnreached;
     std::copy(start.begin(), start.end(), cell);
+    cell[-1] = cell[0] + 1;
     return;
   }
   if (xs.empty() || xs.size() > kOnePassArcs) {
@@ -70,7 +70,7 @@ using Lane = std::int32_t __attribute__((vector_size(kRowLanes * sizeof(std::int
   const FillColumns& columns = grid.columns;
   const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
   fill_lanes(arcs.above, arcs.symbol, arcs.count, columns.symbol.data(), width, cell);
-  cell[-1] = kUnreached;
+  cell[-1] = cell[0] + 1;
   static_assert(kOnePassArcs == 8, "a case for every count of arcs a lane row takes");
   switch (arcs.count) {
     case 1: heads_and_runs<1>(columns, grid.into_right, arcs, cell); break;

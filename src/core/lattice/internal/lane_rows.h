@@ -14,7 +14,8 @@
 //      the symbols of a lane of columns against the arc's;
 //   2. the other columns, taken one by one in column order from the flat
 //      list FillColumns::heads, over again the general way, their
-//      insertions with them, since step 1 took a wrong source for them;
+//      insertions with them, since step 1 took a wrong source for them
+//      (all but the start column, which step 1 gets right);
 //   3. after each of them, the insertions along its run of followers.
 // The same minimum of the same terms as the rows of lattice_fill_rows.h,
 // which stay the reference (and fill Damerau's rows, narrow rows and the
@@ -23,10 +24,12 @@
 // per-node arc offsets.
 //
 // Rows are stored as TableRows lays them out with lanes: one cell before
-// column 0 (read by lane 0, whose column, the start column, has no arc in
-// and is always redone in step 2) and the columns up to whole lanes, whose
-// values mean nothing. Both are written before any row below reads them,
-// so nothing uninitialised is ever read.
+// column 0 and the columns up to whole lanes, whose values mean nothing.
+// The cell before column 0 holds column 0's plus one: read by lane 0 as
+// the way across into the start column, which has no arc in, it is never
+// cheaper than the way down beside it, so step 1 leaves column 0 final.
+// Both are written before any row below reads them, so nothing
+// uninitialised is ever read.
 #pragma once
 
 #include <algorithm>
@@ -103,7 +106,11 @@ void heads_and_runs(const FillColumns& columns, const NodeSteps& into_right,
     above[k] = arcs.above[k];
     x[k] = arcs.symbol[k];
   }
-  for (const auto [c, run_end, first, last] : columns.heads) {
+  // The start column, the first head, has no arc in: step 1 made it
+  // final, and its run goes on from it.
+  run_of_followers(cell + 1, cell + columns.heads.front().run_end, cell[0]);
+  for (const auto [c, run_end, first, last] :
+       std::span<const FillColumns::Head>(columns.heads).subspan(1)) {
     // The insertions and the ways down over the column's arcs in one
     // pass.
     std::uint32_t best = kUnreached;
@@ -128,8 +135,9 @@ void heads_and_runs(const FillColumns& columns, const NodeSteps& into_right,
 // lanes' extra cells written too.
 inline void lane_row_by_arcs(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
   const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
-  std::fill(cell - 1, cell + width, kUnreached);
+  std::fill(cell, cell + width, kUnreached);
   any_row_by_arcs<false>(grid, cell, r);
+  cell[-1] = cell[0] + 1;
 }
 
 // Every row of a table laid out with lanes, in row order, the instruction
