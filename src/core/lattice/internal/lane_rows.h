@@ -52,7 +52,9 @@ namespace lumra::internal::table_fill {
 // `above`, over `width` cells (whole lanes): each lane's way down as if its
 // column's arc came from the column before, the cheapest over the arcs,
 // written into `cell`. Built for the baseline instruction set and for the
-// 256-bit one, taken where the processor has it.
+// 256-bit one, taken where the processor has it. lane_rows() runs the same
+// loop inside its own build of each instruction set; this entry takes it
+// alone, as the tests do.
 void lanes_from_above(const std::uint32_t* const* above, const Symbol* x_symbols,
                       std::size_t arcs, const Symbol* column_symbols, std::uint32_t width,
                       std::uint32_t* cell);
