@@ -4,6 +4,7 @@
 
 #include "core/lattice/internal/fill_cells.h"
 #include "core/lattice/internal/table_rows.h"
+#include "core/lattice/lattice_state_limit.h"
 
 namespace lumra::internal {
 
@@ -46,11 +47,13 @@ void FillColumns::plan(const NodeSteps& into_right, std::uint32_t cols, bool dam
   }
   heads.clear();
   start_row.clear();
-  if (damerau) return;
+  lanes_planned = !damerau && cols >= kRowLanes &&
+                  std::uint64_t{lane_width(cols)} + kRowLanes <= kMaxLatticeStates;
+  if (!lanes_planned) return;
   // As the reference row fill computes it (any_row_by_arcs): no way in but
   // the start pair's 0 and the insertions.
   start_row.assign(lane_width(cols), table_fill::kUnreached);
-  if (cols > 0) start_row[0] = 0;
+  start_row[0] = 0;
   for (std::uint32_t c = 1; c < cols; ++c) {
     for (const Step& y : into_right.of(c)) {
       start_row[c] = std::min(start_row[c], start_row[y.node] + 1);

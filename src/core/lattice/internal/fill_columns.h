@@ -37,12 +37,19 @@ struct FillColumns {
 
   std::vector<Segment> segments;  // in column order, covering every column
 
+  // The plan of a fill in lanes (lane_rows.h), made only for a right
+  // operand that some table can take in lanes (Levenshtein, a lane wide or
+  // more, and one row of it with the lanes' extra cells within the state
+  // limit): for one too wide it would take up to 20 bytes a column, never
+  // read.
+  bool lanes_planned = false;
   // The columns taken one by one, in column order, each with the run of
   // followers after it (up to `run_end`, none when it is col + 1) and its
   // arcs in, [first_step, last_step) of the planned NodeSteps' all(): a
-  // row filled in lanes (lane_rows.h) walks these alone, with no column
-  // flags or arc offsets to look up. The arcs themselves are not copied: a
-  // lattice of few followers would hold them twice. Levenshtein only.
+  // row filled in lanes walks these alone, with no column flags or arc
+  // offsets to look up. The arcs themselves are not copied: a lattice of
+  // few followers would hold them twice. The first is the start column,
+  // which has no arc in.
   struct Head {
     std::uint32_t col;
     std::uint32_t run_end;
@@ -53,7 +60,7 @@ struct FillColumns {
   // The start row of a lane fill, which depends on the columns alone: each
   // column's insertions from the start column, kUnreached (plus the arcs
   // after it) where no path leads, over whole lanes (the extra cells
-  // kUnreached). Levenshtein only.
+  // kUnreached).
   std::vector<std::uint32_t> start_row;
   // Per column: whether it is simple, and then its one arc in. `symbol`
   // runs on to whole lanes of table_rows.h, the extra columns of symbol 0.

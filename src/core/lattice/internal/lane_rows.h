@@ -14,7 +14,8 @@
 //      the symbols of a lane of columns against the arc's;
 //   2. the other columns, taken one by one in column order from the flat
 //      list FillColumns::heads, over again the general way, their
-//      insertions with them, since step 1 took a wrong source for them;
+//      insertions with them, since step 1 took a wrong source for them
+//      (all but the start column, which step 1 gets right);
 //   3. after each of them, the insertions along its run of followers.
 // The same minimum of the same terms as the rows of lattice_fill_rows.h,
 // which stay the reference (and fill Damerau's rows, narrow rows and the
@@ -23,10 +24,12 @@
 // per-node arc offsets.
 //
 // Rows are stored as TableRows lays them out with lanes: one cell before
-// column 0 (read by lane 0, whose column, the start column, has no arc in
-// and is always redone in step 2) and the columns up to whole lanes, whose
-// values mean nothing. Both are written before any row below reads them,
-// so nothing uninitialised is ever read.
+// column 0 and the columns up to whole lanes, whose values mean nothing.
+// The cell before column 0 holds column 0's plus one: read by lane 0 as
+// the way across into the start column, which has no arc in, it is never
+// cheaper than the way down beside it, so step 1 leaves column 0 final.
+// Both are written before any row below reads them, so nothing
+// uninitialised is ever read.
 #pragma once
 
 #include <algorithm>
@@ -35,6 +38,7 @@
 #include <span>
 #include <vector>
 
+#include "core/base/interruption.h"
 #include "core/base/symbols.h"
 #include "core/lattice/internal/fill_cells.h"
 #include "core/lattice/internal/fill_columns.h"
@@ -48,7 +52,9 @@ namespace lumra::internal::table_fill {
 // `above`, over `width` cells (whole lanes): each lane's way down as if its
 // column's arc came from the column before, the cheapest over the arcs,
 // written into `cell`. Built for the baseline instruction set and for the
-// 256-bit one, taken where the processor has it.
+// 256-bit one, taken where the processor has it. lane_rows() runs the same
+// loop inside its own build of each instruction set; this entry takes it
+// alone, as the tests do.
 void lanes_from_above(const std::uint32_t* const* above, const Symbol* x_symbols,
                       std::size_t arcs, const Symbol* column_symbols, std::uint32_t width,
                       std::uint32_t* cell);
@@ -64,45 +70,64 @@ struct ArcsAbove {
   Symbol symbol[kOnePassArcs];
 };
 
-// Steps 2 and 3: each column taken one by one, every way in over again,
-// then the run of followers after it.
-template <bool kOneArc>
+// Along a run of followers, cells [from, to): each one's insertion from
+// the cell before it, `left` the cell just before `from`. Taken four, two
+// and one at a time, so that a short run pays no count of its own.
+inline void run_of_followers(std::uint32_t* from, std::uint32_t* const to, std::uint32_t left) {
+#pragma GCC unroll 1
+  for (; to - from >= 4; from += 4) {
+    left = std::min(from[0], left + 1);
+    from[0] = left;
+    left = std::min(from[1], left + 1);
+    from[1] = left;
+    left = std::min(from[2], left + 1);
+    from[2] = left;
+    left = std::min(from[3], left + 1);
+    from[3] = left;
+  }
+  if (to - from >= 2) {
+    left = std::min(from[0], left + 1);
+    from[0] = left;
+    left = std::min(from[1], left + 1);
+    from[1] = left;
+    from += 2;
+  }
+  if (from != to) from[0] = std::min(from[0], left + 1);
+}
+
+// Steps 2 and 3 for a row of `kArcs` arcs in: each column taken one by
+// one, every way in over again, then the run of followers after it. The
+// arcs' rows and symbols stay in registers over the whole row.
+template <std::size_t kArcs>
 void heads_and_runs(const FillColumns& columns, const NodeSteps& into_right,
                     const ArcsAbove& arcs, std::uint32_t* cell) {
   const Step* const steps = into_right.all();
-  for (const auto [c, run_end, first, last] : columns.heads) {
+  const std::uint32_t* above[kArcs];
+  Symbol x[kArcs];
+  for (std::size_t k = 0; k < kArcs; ++k) {
+    above[k] = arcs.above[k];
+    x[k] = arcs.symbol[k];
+  }
+  // The start column, the first head, has no arc in: step 1 made it
+  // final, and its run goes on from it.
+  run_of_followers(cell + 1, cell + columns.heads.front().run_end, cell[0]);
+  for (const auto [c, run_end, first, last] :
+       std::span<const FillColumns::Head>(columns.heads).subspan(1)) {
+    // The insertions and the ways down over the column's arcs in one
+    // pass.
     std::uint32_t best = kUnreached;
-    if constexpr (kOneArc) {
-      // The insertions and the ways down over the column's arcs in one
-      // pass.
-      const std::uint32_t* const above = arcs.above[0];
-      const Symbol x = arcs.symbol[0];
-      std::uint32_t way = above[c] + 1;
-      for (std::uint32_t s = first; s < last; ++s) {
-        const Step y = steps[s];
-        best = std::min(best, cell[y.node] + 1);
-        way = std::min(way, above[y.node] + (x != y.symbol ? 1u : 0u));
-      }
-      best = std::min(best, way);
-    } else {
-      for (std::uint32_t s = first; s < last; ++s) best = std::min(best, cell[steps[s].node] + 1);
-      for (std::size_t k = 0; k < arcs.count; ++k) {
-        const std::uint32_t* const above = arcs.above[k];
-        const Symbol x = arcs.symbol[k];
-        std::uint32_t way = above[c] + 1;
-        for (std::uint32_t s = first; s < last; ++s) {
-          way = std::min(way, above[steps[s].node] + (x != steps[s].symbol ? 1u : 0u));
-        }
-        best = std::min(best, way);
+    std::uint32_t way[kArcs];
+    for (std::size_t k = 0; k < kArcs; ++k) way[k] = above[k][c] + 1;
+    for (std::uint32_t s = first; s < last; ++s) {
+      const Step y = steps[s];
+      best = std::min(best, cell[y.node] + 1);
+      for (std::size_t k = 0; k < kArcs; ++k) {
+        way[k] = std::min(way[k], above[k][y.node] + (x[k] != y.symbol ? 1u : 0u));
       }
     }
+    for (std::size_t k = 0; k < kArcs; ++k) best = std::min(best, way[k]);
     cell[c] = best;
-    std::uint32_t left = best;
-#pragma GCC unroll 4
-    for (std::uint32_t f = c + 1; f < run_end; ++f) {
-      left = std::min(cell[f], left + 1);
-      cell[f] = left;
-    }
+    run_of_followers(cell + c + 1, cell + run_end, best);
   }
 }
 
@@ -112,39 +137,16 @@ void heads_and_runs(const FillColumns& columns, const NodeSteps& into_right,
 // lanes' extra cells written too.
 inline void lane_row_by_arcs(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
   const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
-  std::fill(cell - 1, cell + width, kUnreached);
+  std::fill(cell, cell + width, kUnreached);
   any_row_by_arcs<false>(grid, cell, r);
+  cell[-1] = cell[0] + 1;
 }
 
-// Any row. The table must be laid out with lanes.
-inline void lane_row(const Grid& grid, std::uint32_t* cell, std::uint32_t r) {
-  const auto xs = grid.into_left.of(r);
-  if (r == 0) {
-    // The start row, planned with the columns.
-    const std::vector<std::uint32_t>& start = grid.columns.start_row;
-    cell[-1] = kUnreached;
-    std::copy(start.begin(), start.end(), cell);
-    return;
-  }
-  if (xs.empty() || xs.size() > kOnePassArcs) {
-    lane_row_by_arcs(grid, cell, r);
-    return;
-  }
-  ArcsAbove arcs;
-  arcs.count = xs.size();
-  for (std::size_t k = 0; k < arcs.count; ++k) {
-    arcs.above[k] = grid.row(xs[k].node);
-    arcs.symbol[k] = xs[k].symbol;
-  }
-  const FillColumns& columns = grid.columns;
-  const std::uint32_t width = lane_width(static_cast<std::uint32_t>(grid.cols));
-  lanes_from_above(arcs.above, arcs.symbol, arcs.count, columns.symbol.data(), width, cell);
-  cell[-1] = kUnreached;
-  if (arcs.count == 1) {
-    heads_and_runs<true>(columns, grid.into_right, arcs, cell);
-  } else {
-    heads_and_runs<false>(columns, grid.into_right, arcs, cell);
-  }
-}
+// Every row of a table laid out with lanes, in row order, the instruction
+// set chosen once for them all; false when interrupted (interruption.h),
+// the table then meaning nothing.
+bool lane_rows(const Grid& grid, std::uint32_t rows, InterruptionPoll& poll);
+// The baseline build alone, which the tests compare with the other.
+bool lane_rows_baseline(const Grid& grid, std::uint32_t rows, InterruptionPoll& poll);
 
 }  // namespace lumra::internal::table_fill

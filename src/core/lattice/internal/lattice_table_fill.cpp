@@ -38,7 +38,7 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
   // The lanes' extra cells never take the table beyond what the state
   // limit lets an unpadded one take: a table that large is filled row by
   // row the narrower way below.
-  const bool lanes = !kDamerau && cols >= kRowLanes &&
+  const bool lanes = !kDamerau && right.columns().lanes_planned &&
                      TableRows::cells(left.row_slots(), cols, true) <= kMaxLatticeStates;
   TableRows& table = workspace.table;
   table.use(left.row_slots(), cols, lanes);
@@ -53,14 +53,14 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
   // Interrupted (interruption.h), the fill ends and the distance means
   // nothing.
   InterruptionPoll poll;
+  auto end_distance = [&grid, rows, cols]() -> std::uint64_t {
+    const std::uint32_t end = grid.row(rows - 1)[cols - 1];
+    return end >= kUnreached ? kLatticeInfinity : end;
+  };
+  if (lanes) return table_fill::lane_rows(grid, rows, poll) ? end_distance() : kLatticeInfinity;
   for (std::uint32_t r = 0; r < rows;) {
     if (poll.stop_after(2 * std::uint64_t{cols})) return kLatticeInfinity;
     std::uint32_t* const cell = table.row(r);
-    if (lanes) {
-      table_fill::lane_row(grid, cell, r);
-      r += 1;
-      continue;
-    }
     if (!single_arc(r)) {
       table_fill::any_row<kDamerau>(grid, cell, r);
       r += 1;
@@ -78,8 +78,7 @@ std::uint64_t fill(const PreparedLattice& left, const PreparedLattice& right,
       r += 1;
     }
   }
-  const std::uint32_t end = grid.row(rows - 1)[cols - 1];
-  return end >= kUnreached ? kLatticeInfinity : end;
+  return end_distance();
 }
 
 }  // namespace
