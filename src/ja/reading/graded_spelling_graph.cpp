@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -165,35 +167,81 @@ struct ChainKeyHash {
   }
 };
 
+// What tells a node's branch apart: its finality, its list and the numbers
+// of its children's branches (sorted: siblings come in no order that
+// matters), written into `key`.
+void branch_key(const SpellingTree& tree, SpellingTree::NodeId n,
+                std::span<const std::uint32_t> number, std::vector<std::uint32_t>& children,
+                std::string& key) {
+  static_assert(std::has_unique_object_representations_v<RomajiVariant>);
+  const SpellingTree::Node& at = tree.node(n);
+  key.clear();
+  key.push_back(at.ends_path ? '\1' : '\0');
+  key.push_back(at.list ? static_cast<char>(at.list->size()) : '\xff');
+  if (at.list) {
+    key.append(reinterpret_cast<const char*>(at.list->begin()),
+               at.list->size() * sizeof(RomajiVariant));
+  }
+  children.clear();
+  for (SpellingTree::NodeId c = at.first_child; c != SpellingTree::kNone;
+       c = tree.node(c).next_sibling) {
+    children.push_back(number[c]);
+  }
+  std::ranges::sort(children);
+  key.append(reinterpret_cast<const char*>(children.data()),
+             children.size() * sizeof(std::uint32_t));
+}
+
 // Numbers the tree's nodes so that nodes with equal branches (the same
 // list, ending a path or not, and children with equal branches) share a
 // number. Readings that differ early and go on alike leave many equal
 // branches, whose states are then made once.
+//
+// A tree may have a million nodes, all of them different: each number
+// made keeps only the first node that has it and the hash of its key (8
+// bytes, the slots half full), and a node that hashes alike is told apart
+// by writing that node's key again.
 std::vector<std::uint32_t> branch_numbers(const SpellingTree& tree) {
-  static_assert(std::has_unique_object_representations_v<RomajiVariant>);
+  struct Slot {
+    std::uint32_t hash;
+    SpellingTree::NodeId node;  // kNone: free
+  };
   std::vector<std::uint32_t> number(tree.node_count());
-  std::unordered_map<std::string, std::uint32_t> known;
+  std::vector<Slot> slots(64, Slot{0, SpellingTree::kNone});
+  std::uint32_t made = 0;
   std::string key;
+  std::string other_key;
   std::vector<std::uint32_t> children;
+  auto place = [&](std::uint32_t hash) -> Slot& {
+    const std::size_t mask = slots.size() - 1;
+    std::size_t at = hash & mask;
+    while (slots[at].node != SpellingTree::kNone) at = (at + 1) & mask;
+    return slots[at];
+  };
   // Children come after their parents: a backward sweep numbers them first.
   for (std::size_t n = tree.node_count(); n-- > 0;) {
-    const SpellingTree::Node& at = tree.node(n);
-    key.clear();
-    key.push_back(at.ends_path ? '\1' : '\0');
-    key.push_back(at.list ? static_cast<char>(at.list->size()) : '\xff');
-    if (at.list) {
-      key.append(reinterpret_cast<const char*>(at.list->begin()),
-                 at.list->size() * sizeof(RomajiVariant));
+    branch_key(tree, static_cast<SpellingTree::NodeId>(n), number, children, key);
+    const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>{}(key));
+    const std::size_t mask = slots.size() - 1;
+    std::size_t at = hash & mask;
+    for (; slots[at].node != SpellingTree::kNone; at = (at + 1) & mask) {
+      if (slots[at].hash != hash) continue;
+      branch_key(tree, slots[at].node, number, children, other_key);
+      if (other_key == key) break;
     }
-    children.clear();
-    for (SpellingTree::NodeId c = at.first_child; c != SpellingTree::kNone;
-         c = tree.node(c).next_sibling) {
-      children.push_back(number[c]);
+    if (slots[at].node != SpellingTree::kNone) {
+      number[n] = number[slots[at].node];
+      continue;
     }
-    std::ranges::sort(children);
-    key.append(reinterpret_cast<const char*>(children.data()),
-               children.size() * sizeof(std::uint32_t));
-    number[n] = known.try_emplace(key, static_cast<std::uint32_t>(known.size())).first->second;
+    number[n] = made++;
+    slots[at] = {hash, static_cast<SpellingTree::NodeId>(n)};
+    if (2 * std::size_t{made} > slots.size()) {
+      std::vector<Slot> old(2 * slots.size(), Slot{0, SpellingTree::kNone});
+      old.swap(slots);
+      for (const Slot& slot : old) {
+        if (slot.node != SpellingTree::kNone) place(slot.hash) = slot;
+      }
+    }
   }
   return number;
 }
