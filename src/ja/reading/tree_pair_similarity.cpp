@@ -228,20 +228,28 @@ class TreeSearch {
   // the length gap at i lies where the gap is 0: the bound is the smallest
   // entry between the columns m - longest and m - shortest (the first
   // column past them when there are none). A cheaper bound from the steps
-  // down is tried first, and when `beats` says it prunes nothing more is
-  // needed.
+  // down is tried first, and when `beats` says it prunes the branch no
+  // more is needed. Nullopt when the bound does not beat.
   template <class Beats>
-  std::uint64_t bit_bound_of(SpellingTree::NodeId child, std::uint32_t depth,
-                             const Beats& beats) const {
+  std::optional<std::uint64_t> bit_bound_of(SpellingTree::NodeId child, std::uint32_t depth,
+                                            const Beats& beats) const {
     const SpellingTree::Node& node = tree_.node(child);
     const BitRow& row = bit_rows_[depth];
     const auto m = static_cast<std::uint32_t>(text_.size());
-    if (m < node.shortest_rest) return std::uint64_t{depth} + node.shortest_rest - m;
-    const std::uint32_t from = m > node.longest_rest ? m - node.longest_rest : 0;
-    const std::uint32_t to = m - node.shortest_rest;
-    const std::uint32_t floor = row.floor_between(from, to);
-    if (!beats(floor)) return floor;
-    return row.min_between(from, to);
+    std::uint64_t bound;
+    if (m < node.shortest_rest) {
+      bound = std::uint64_t{depth} + node.shortest_rest - m;
+    } else {
+      const std::uint32_t from = m > node.longest_rest ? m - node.longest_rest : 0;
+      const std::uint32_t to = m - node.shortest_rest;
+      const std::uint32_t floor = row.floor_between(from, to);
+      if (!beats(floor)) return std::nullopt;
+      bound = row.min_between(from, to);
+      // No larger than the floor: that beats too.
+      if (bound == floor) return bound;
+    }
+    if (!beats(bound)) return std::nullopt;
+    return bound;
   }
 
   // Which of the text's symbols each symbol matches, for the bit rows.
@@ -301,8 +309,15 @@ class TreeSearch {
       auto beats = [&](std::uint64_t bound) {
         return similarity_from_distance(bound, m, longest) > best;
       };
-      const std::uint64_t bound = bits_ ? bit_bound_of(c, depth, beats) : bound_of(c, depth);
-      if (!beats(bound)) continue;
+      std::uint64_t bound;
+      if (bits_) {
+        const std::optional<std::uint64_t> beating = bit_bound_of(c, depth, beats);
+        if (!beating) continue;
+        bound = *beating;
+      } else {
+        bound = bound_of(c, depth);
+        if (!beats(bound)) continue;
+      }
       const std::uint8_t preferred = preferred_of(tree_.node(c), vowel, depth);
       stack_.push_back({c, vowel, depth, 0, preferred, bound, longest});
       // A branch that goes on with the text's next symbol is searched

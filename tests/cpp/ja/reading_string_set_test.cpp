@@ -322,7 +322,9 @@ TEST(TreeBestPairSimilarity, EqualsThePlainPairLoopOnRandomTrees) {
     std::optional<double> found;
     for (std::uint64_t rows = 1; !found; rows += 1 + rows / 4 + random() % 8) {
       found = paused.run(rows);
-      if (!found) EXPECT_LE(paused.reached(), expected) << round;
+      if (!found) {
+        EXPECT_LE(paused.reached(), expected) << round;
+      }
     }
     EXPECT_EQ(*found, expected) << round;
     // The trie walk alone, each outer string through the inner trie.
