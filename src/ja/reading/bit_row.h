@@ -12,9 +12,34 @@
 // would be wide.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace lumra::ja {
+
+// Four steps of a row, rises in the low four bits of the index and falls
+// in the high ones: how far the entries go below the first of them, and
+// where the last ends.
+struct FourSteps {
+  std::int8_t change;
+  std::uint8_t fall;
+};
+
+constexpr std::array<FourSteps, 256> four_steps_table() {
+  std::array<FourSteps, 256> table{};
+  for (int index = 0; index < 256; ++index) {
+    int entry = 0;
+    int lowest = 0;
+    for (int i = 0; i < 4; ++i) {
+      entry += ((index >> i) & 1) - ((index >> (4 + i)) & 1);
+      lowest = entry < lowest ? entry : lowest;
+    }
+    table[index] = {static_cast<std::int8_t>(entry), static_cast<std::uint8_t>(-lowest)};
+  }
+  return table;
+}
+
+inline constexpr std::array<FourSteps, 256> kFourSteps = four_steps_table();
 
 struct BitRow {
   std::uint64_t up;
@@ -53,20 +78,32 @@ struct BitRow {
 
   // A lower bound of the entries from column `from` to column `to`
   // (from <= to): the first of them less every step down on the way.
+  // That is the first entry's rises before `from` less its falls before
+  // `to`: two counts instead of three.
   std::uint32_t floor_between(std::uint32_t from, std::uint32_t to) const {
-    const std::uint32_t start = at(from);
-    const auto falls = static_cast<std::uint32_t>(ones(down & low_bits(to) & ~low_bits(from)));
-    return start > falls ? start - falls : 0;
+    const std::uint32_t rises = depth + static_cast<std::uint32_t>(ones(up & low_bits(from)));
+    const auto falls = static_cast<std::uint32_t>(ones(down & low_bits(to)));
+    return rises > falls ? rises - falls : 0;
   }
 
-  // The smallest entry from column `from` to column `to` (from <= to).
+  // The smallest entry from column `from` to column `to` (from <= to),
+  // four steps at a time: steps outside the columns are taken as flat,
+  // which repeats an entry of theirs and leaves the smallest as it is.
   std::uint32_t min_between(std::uint32_t from, std::uint32_t to) const {
     std::uint32_t entry = at(from);
     std::uint32_t smallest = entry;
-    for (std::uint32_t i = from; i < to; ++i) {
-      entry = entry + static_cast<std::uint32_t>((up >> i) & 1) -
-              static_cast<std::uint32_t>((down >> i) & 1);
-      smallest = entry < smallest ? entry : smallest;
+    if (from >= to) return smallest;
+    const std::uint64_t between = low_bits(to) & ~low_bits(from);
+    std::uint64_t ups = (up & between) >> from;
+    std::uint64_t downs = (down & between) >> from;
+    while ((ups | downs) != 0) {
+      const FourSteps steps = kFourSteps[(ups & 15) | (downs & 15) << 4];
+      // Entries never go below 0: the fall is at most the entry.
+      const std::uint32_t lowest = entry - steps.fall;
+      smallest = lowest < smallest ? lowest : smallest;
+      entry = static_cast<std::uint32_t>(static_cast<std::int32_t>(entry) + steps.change);
+      ups >>= 4;
+      downs >>= 4;
     }
     return smallest;
   }

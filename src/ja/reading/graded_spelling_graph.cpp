@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -165,35 +167,105 @@ struct ChainKeyHash {
   }
 };
 
+// The numbers of the branches of `n`'s children, sorted: siblings come in
+// no order that matters.
+void child_numbers(const SpellingTree& tree, SpellingTree::NodeId n,
+                   std::span<const std::uint32_t> number, std::vector<std::uint32_t>& children) {
+  children.clear();
+  for (SpellingTree::NodeId c = tree.node(n).first_child; c != SpellingTree::kNone;
+       c = tree.node(c).next_sibling) {
+    children.push_back(number[c]);
+  }
+  std::ranges::sort(children);
+}
+
+// A hash of what tells a node's branch apart: its finality, its list and
+// its children's numbers.
+std::uint32_t branch_hash(const SpellingTree::Node& at, std::span<const std::uint32_t> children) {
+  static_assert(std::has_unique_object_representations_v<RomajiVariant>);
+  std::uint64_t hash = at.ends_path ? 0x9E3779B97F4A7C15ull : 0x6A09E667F3BCC909ull;
+  auto mix = [&](std::uint64_t word) {
+    hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+    hash ^= hash >> 32;
+  };
+  if (at.list) {
+    mix(at.list->size());
+    const auto* bytes = reinterpret_cast<const unsigned char*>(at.list->begin());
+    const std::size_t size = at.list->size() * sizeof(RomajiVariant);
+    std::size_t b = 0;
+    for (; b + 8 <= size; b += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes + b, 8);
+      mix(word);
+    }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, bytes + b, size - b);
+    mix(tail);
+  } else {
+    mix(0xFF);
+  }
+  for (const std::uint32_t child : children) mix(std::uint64_t{child} | 1ull << 32);
+  return static_cast<std::uint32_t>(hash);
+}
+
+// Whether two nodes' own parts (finality and list) are alike.
+bool same_own(const SpellingTree::Node& a, const SpellingTree::Node& b) {
+  if (a.ends_path != b.ends_path || a.list.has_value() != b.list.has_value()) return false;
+  return !a.list || (a.list->size() == b.list->size() &&
+                     std::memcmp(a.list->begin(), b.list->begin(),
+                                 a.list->size() * sizeof(RomajiVariant)) == 0);
+}
+
 // Numbers the tree's nodes so that nodes with equal branches (the same
 // list, ending a path or not, and children with equal branches) share a
 // number. Readings that differ early and go on alike leave many equal
 // branches, whose states are then made once.
+//
+// A tree may have a million nodes, all of them different: each number
+// made keeps only the first node that has it and the hash of its branch (8
+// bytes, the slots half full), which a node that hashes alike is compared
+// with part by part.
 std::vector<std::uint32_t> branch_numbers(const SpellingTree& tree) {
-  static_assert(std::has_unique_object_representations_v<RomajiVariant>);
+  struct Slot {
+    std::uint32_t hash;
+    SpellingTree::NodeId node;  // kNone: free
+  };
   std::vector<std::uint32_t> number(tree.node_count());
-  std::unordered_map<std::string, std::uint32_t> known;
-  std::string key;
+  std::vector<Slot> slots(64, Slot{0, SpellingTree::kNone});
+  std::uint32_t made = 0;
   std::vector<std::uint32_t> children;
+  std::vector<std::uint32_t> other_children;
+  auto place = [&](std::uint32_t hash) -> Slot& {
+    const std::size_t mask = slots.size() - 1;
+    std::size_t at = hash & mask;
+    while (slots[at].node != SpellingTree::kNone) at = (at + 1) & mask;
+    return slots[at];
+  };
   // Children come after their parents: a backward sweep numbers them first.
   for (std::size_t n = tree.node_count(); n-- > 0;) {
-    const SpellingTree::Node& at = tree.node(n);
-    key.clear();
-    key.push_back(at.ends_path ? '\1' : '\0');
-    key.push_back(at.list ? static_cast<char>(at.list->size()) : '\xff');
-    if (at.list) {
-      key.append(reinterpret_cast<const char*>(at.list->begin()),
-                 at.list->size() * sizeof(RomajiVariant));
+    const SpellingTree::Node& node = tree.node(n);
+    child_numbers(tree, static_cast<SpellingTree::NodeId>(n), number, children);
+    const std::uint32_t hash = branch_hash(node, children);
+    const std::size_t mask = slots.size() - 1;
+    std::size_t at = hash & mask;
+    for (; slots[at].node != SpellingTree::kNone; at = (at + 1) & mask) {
+      if (slots[at].hash != hash || !same_own(node, tree.node(slots[at].node))) continue;
+      child_numbers(tree, slots[at].node, number, other_children);
+      if (other_children == children) break;
     }
-    children.clear();
-    for (SpellingTree::NodeId c = at.first_child; c != SpellingTree::kNone;
-         c = tree.node(c).next_sibling) {
-      children.push_back(number[c]);
+    if (slots[at].node != SpellingTree::kNone) {
+      number[n] = number[slots[at].node];
+      continue;
     }
-    std::ranges::sort(children);
-    key.append(reinterpret_cast<const char*>(children.data()),
-               children.size() * sizeof(std::uint32_t));
-    number[n] = known.try_emplace(key, static_cast<std::uint32_t>(known.size())).first->second;
+    number[n] = made++;
+    slots[at] = {hash, static_cast<SpellingTree::NodeId>(n)};
+    if (2 * std::size_t{made} > slots.size()) {
+      std::vector<Slot> old(2 * slots.size(), Slot{0, SpellingTree::kNone});
+      old.swap(slots);
+      for (const Slot& slot : old) {
+        if (slot.node != SpellingTree::kNone) place(slot.hash) = slot;
+      }
+    }
   }
   return number;
 }

@@ -337,17 +337,16 @@ double best_similarity(SearchedStringSet& searched_left, SearchedStringSet& sear
       // search runs while it costs less than making the graphs would.
       const std::uint64_t max_rows =
           kRowsBeforeGraphs + rows_per_tree_node * (inner.node_count() + outer.node_count());
-      double reached = 0.0;
-      if (auto searched =
-              tree_best_pair_similarity_within(inner, outer, outer_spelled, max_rows, reached)) {
-        return *searched;
-      }
+      TreePairSearch search(inner, outer, outer_spelled);
+      if (auto searched = search.run(max_rows)) return *searched;
       // What the search reached narrows the table to the distances that
       // could beat it.
       if (table_fits(searched_left.graph(), searched_right.graph())) {
-        return *graded_best_similarity(*searched_left.graph_, *searched_right.graph_, reached);
+        return *graded_best_similarity(*searched_left.graph_, *searched_right.graph_,
+                                       search.reached());
       }
-      return tree_best_pair_similarity(inner, outer, outer_spelled);
+      // No table: the search goes on from where it gave way.
+      return *search.run(~std::uint64_t{0});
     }
   }
   if (left.form_ == Form::Trie && right.form_ == Form::Trie) {

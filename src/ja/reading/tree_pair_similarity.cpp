@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/base/interruption.h"
@@ -22,7 +23,7 @@ namespace {
 
 class TreeSearch {
  public:
-  TreeSearch(const SpellingTree& tree, std::uint64_t max_rows) : tree_(tree), max_rows_(max_rows) {}
+  explicit TreeSearch(const SpellingTree& tree) : tree_(tree) {}
 
   // Raises `best` to the best similarity of `text` with a string of the
   // tree that beats it. Every alignment of `text` with a string below a
@@ -67,6 +68,26 @@ class TreeSearch {
     if (root.ends_path && !raise(best, similarity_from_distance(m, m, 0))) return;
     stack_.clear();
     push_children(SpellingTree::kRoot, VowelClass::None, 0, best);
+    search(best);
+  }
+
+  // Goes on with the text that the search had paused on, `best` as it
+  // was left.
+  void resume(double& best) {
+    paused_ = false;
+    search(best);
+  }
+
+  // Rows that the search may fill over every text; once they are filled,
+  // it pauses where it stands.
+  void set_max_rows(std::uint64_t max_rows) { max_rows_ = max_rows; }
+  // Whether the search paused in a text, having filled its rows.
+  bool paused() const { return paused_; }
+
+ private:
+  // The branches on the stack, depth first.
+  void search(double& best) {
+    const std::uint64_t m = text_.size();
     while (!stack_.empty()) {
       Frame& frame = stack_.back();
       const SpellingTree::Node& node = tree_.node(frame.node);
@@ -93,7 +114,13 @@ class TreeSearch {
         const NextChar c = next_char(spelled, b);
         b += c.size;
         if (poll_.stop_after(std::min<std::uint64_t>(width_, 2 * limit_ + 1))) return;
-        if (rows_filled_ >= max_rows_) return;
+        if (rows_filled_ >= max_rows_) {
+          // The spelling is taken again on resuming: the rows above it
+          // stay as they are, those below are filled anew.
+          --frame.tried;
+          pause();
+          return;
+        }
         ++at;
         ++rows_filled_;
         if (bits_) {
@@ -113,10 +140,17 @@ class TreeSearch {
     }
   }
 
+  // The text is the caller's only while it is being searched: a paused
+  // search keeps its own copy.
+  void pause() {
+    paused_ = true;
+    held_text_.assign(text_.begin(), text_.end());
+    text_ = held_text_;
+  }
+
+ public:
   // The rows filled so far, over every text.
   std::uint64_t rows_filled() const { return rows_filled_; }
-  // Whether the search gave up, having filled its rows.
-  bool over_budget() const { return rows_filled_ >= max_rows_; }
 
  private:
   struct Frame {
@@ -194,20 +228,28 @@ class TreeSearch {
   // the length gap at i lies where the gap is 0: the bound is the smallest
   // entry between the columns m - longest and m - shortest (the first
   // column past them when there are none). A cheaper bound from the steps
-  // down is tried first, and when `beats` says it prunes nothing more is
-  // needed.
+  // down is tried first, and when `beats` says it prunes the branch no
+  // more is needed. Nullopt when the bound does not beat.
   template <class Beats>
-  std::uint64_t bit_bound_of(SpellingTree::NodeId child, std::uint32_t depth,
-                             const Beats& beats) const {
+  std::optional<std::uint64_t> bit_bound_of(SpellingTree::NodeId child, std::uint32_t depth,
+                                            const Beats& beats) const {
     const SpellingTree::Node& node = tree_.node(child);
     const BitRow& row = bit_rows_[depth];
     const auto m = static_cast<std::uint32_t>(text_.size());
-    if (m < node.shortest_rest) return std::uint64_t{depth} + node.shortest_rest - m;
-    const std::uint32_t from = m > node.longest_rest ? m - node.longest_rest : 0;
-    const std::uint32_t to = m - node.shortest_rest;
-    const std::uint32_t floor = row.floor_between(from, to);
-    if (!beats(floor)) return floor;
-    return row.min_between(from, to);
+    std::uint64_t bound;
+    if (m < node.shortest_rest) {
+      bound = std::uint64_t{depth} + node.shortest_rest - m;
+    } else {
+      const std::uint32_t from = m > node.longest_rest ? m - node.longest_rest : 0;
+      const std::uint32_t to = m - node.shortest_rest;
+      const std::uint32_t floor = row.floor_between(from, to);
+      if (!beats(floor)) return std::nullopt;
+      bound = row.min_between(from, to);
+      // No larger than the floor: that beats too.
+      if (bound == floor) return bound;
+    }
+    if (!beats(bound)) return std::nullopt;
+    return bound;
   }
 
   // Which of the text's symbols each symbol matches, for the bit rows.
@@ -267,8 +309,15 @@ class TreeSearch {
       auto beats = [&](std::uint64_t bound) {
         return similarity_from_distance(bound, m, longest) > best;
       };
-      const std::uint64_t bound = bits_ ? bit_bound_of(c, depth, beats) : bound_of(c, depth);
-      if (!beats(bound)) continue;
+      std::uint64_t bound;
+      if (bits_) {
+        const std::optional<std::uint64_t> beating = bit_bound_of(c, depth, beats);
+        if (!beating) continue;
+        bound = *beating;
+      } else {
+        bound = bound_of(c, depth);
+        if (!beats(bound)) continue;
+      }
       const std::uint8_t preferred = preferred_of(tree_.node(c), vowel, depth);
       stack_.push_back({c, vowel, depth, 0, preferred, bound, longest});
       // A branch that goes on with the text's next symbol is searched
@@ -317,7 +366,9 @@ class TreeSearch {
   std::vector<SymbolMatches> other_matches_;
   std::vector<Frame> stack_;
   std::uint64_t rows_filled_ = 0;
-  std::uint64_t max_rows_;
+  std::uint64_t max_rows_ = ~std::uint64_t{0};
+  bool paused_ = false;
+  std::vector<Symbol> held_text_;
   InterruptionPoll poll_;
 };
 
@@ -326,45 +377,32 @@ constexpr std::uint64_t kSymbolsPerRow = 4;
 
 }  // namespace
 
-double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer,
-                                 std::uint64_t outer_spelled,
-                                 std::uint64_t rows_before_spelling) {
-  double reached = 0.0;
-  return *tree_best_pair_similarity_within(inner, outer, outer_spelled, ~std::uint64_t{0},
-                                           reached, rows_before_spelling);
-}
+struct TreePairSearch::State {
+  State(const SpellingTree& inner, const SpellingTree& outer, std::uint64_t outer_spelled,
+        std::uint64_t rows_before_spelling)
+      : inner(inner),
+        outer(outer),
+        outer_spelled(outer_spelled),
+        next_spelling(rows_before_spelling),
+        search(inner) {}
 
-std::optional<double> tree_best_pair_similarity_within(const SpellingTree& inner,
-                                                       const SpellingTree& outer,
-                                                       std::uint64_t outer_spelled,
-                                                       std::uint64_t max_rows,
-                                                       double& reached,
-                                                       std::uint64_t rows_before_spelling) {
-  reached = 0.0;
-  if (inner.empty() || outer.empty()) return 0.0;
-  double& best = reached;
-  TreeSearch search(inner, max_rows);
-  // The inner side is first searched as the tree, which spells only what
-  // each text visits. Once the texts together have filled rows worth
-  // several times what spelling the whole of it into a PreorderTrie would
-  // take (a step of the spelling costs a few rows), it is spelled so,
-  // within that many steps (a larger tree is tried again after the rows
-  // have grown fourfold): the walk of the trie costs a fraction of the
-  // tree's per row, so a search that was going to be long ends soon after,
-  // and a short one never pays for the trie.
-  std::optional<PreorderTrie> trie;
-  std::optional<PreorderSearch> trie_search;
-  std::uint64_t next_spelling = rows_before_spelling;
-  // A stopped call returns what it has, which the caller discards.
-  InterruptionPoll poll;
-  auto raise = [&](Symbols text) {
-    if (poll.stop_after(64 * (text.size() + 1))) return false;
-    if (trie_search && PreorderSearch::takes(text)) {
+  // Raises `best` with `text`, the one the search paused on when
+  // `resuming`; false when no text after it needs searching.
+  bool raise(Symbols text, bool resuming) {
+    if (poll.stop_after(64 * (text.size() + 1))) {
+      stopped = true;
+      return false;
+    }
+    if (!resuming && trie_search && PreorderSearch::takes(text)) {
       trie_search->raise_best(text, best);
       return best < 1.0;
     }
-    search.raise_best(text, best);
-    if (search.over_budget()) return false;
+    if (resuming) {
+      search.resume(best);
+    } else {
+      search.raise_best(text, best);
+    }
+    if (search.paused()) return false;
     if (!trie && search.rows_filled() >= next_spelling) {
       trie = PreorderTrie::spell(inner, search.rows_filled() / kRowsPerSpellingStep,
                                  kMaxSpelledNodes);
@@ -375,33 +413,120 @@ std::optional<double> tree_best_pair_similarity_within(const SpellingTree& inner
       }
     }
     return best < 1.0;
-  };
-  if (outer_spelled > kMostRepeatedOuterStrings) {
-    // Many paths may spell one string (a word read whole and read by its
-    // characters): each distinct string is searched once.
-    StringTrie distinct;
-    bool complete = true;
-    // Making them distinct counts against the rows too, a row for some
-    // symbols spelled.
-    std::uint64_t symbols = 0;
-    const std::uint64_t max_symbols =
-        max_rows > ~std::uint64_t{0} / kSymbolsPerRow ? ~std::uint64_t{0} : max_rows * kSymbolsPerRow;
-    outer.for_each_string([&](Symbols text) {
-      symbols += text.size() + 1;
-      if (symbols > max_symbols) return false;
-      complete = !poll.stop_after(text.size() + 1) && distinct.insert(text);
-      return complete;
-    });
-    if (symbols > max_symbols) return std::nullopt;
-    if (complete) {
-      distinct.for_each_string(raise);
-      if (search.over_budget()) return std::nullopt;
-      return best;
-    }
   }
-  outer.for_each_string(raise);
-  if (search.over_budget()) return std::nullopt;
-  return best;
+
+  // Runs `raise` over the texts of `strings` not yet searched; false when
+  // the search paused in one.
+  template <class Strings>
+  bool raise_over(const Strings& strings) {
+    std::uint64_t seen = 0;
+    strings.for_each_string([&](Symbols text) {
+      if (seen++ < texts_done) return true;
+      const bool go_on = raise(text, search.paused());
+      if (search.paused() && !stopped) return false;
+      ++texts_done;
+      return go_on;
+    });
+    return !search.paused() || stopped;
+  }
+
+  // Spells the outer strings not yet spelled into `distinct` while the
+  // symbols spelled stay within `max_symbols`; false when they would not.
+  bool make_distinct(std::uint64_t max_symbols) {
+    std::uint64_t seen = 0;
+    bool within = true;
+    outer.for_each_string([&](Symbols text) {
+      if (seen++ < spelled_outer) return true;
+      if (text.size() + 1 > max_symbols - std::min(max_symbols, symbols)) {
+        within = false;
+        return false;
+      }
+      symbols += text.size() + 1;
+      ++spelled_outer;
+      use_distinct = !poll.stop_after(text.size() + 1) && distinct.insert(text);
+      return use_distinct;
+    });
+    return within;
+  }
+
+  const SpellingTree& inner;
+  const SpellingTree& outer;
+  const std::uint64_t outer_spelled;
+  // The inner side is first searched as the tree, which spells only what
+  // each text visits. Once the texts together have filled rows worth
+  // several times what spelling the whole of it into a PreorderTrie would
+  // take (a step of the spelling costs a few rows), it is spelled so,
+  // within that many steps (a larger tree is tried again after the rows
+  // have grown fourfold): the walk of the trie costs a fraction of the
+  // tree's per row, so a search that was going to be long ends soon after,
+  // and a short one never pays for the trie.
+  std::uint64_t next_spelling;
+  TreeSearch search;
+  std::optional<PreorderTrie> trie;
+  std::optional<PreorderSearch> trie_search;
+  double best = 0.0;
+  bool ended = false;
+  bool stopped = false;
+  // Many paths may spell one string (a word read whole and read by its
+  // characters): past kMostRepeatedOuterStrings each distinct string is
+  // searched once, if they all fit a trie. Making them distinct counts
+  // against the rows too, a row for some symbols spelled.
+  bool distinct_made = false;
+  bool use_distinct = false;
+  StringTrie distinct;
+  std::uint64_t spelled_outer = 0;
+  std::uint64_t symbols = 0;
+  // The texts searched to the end, in the order of the strings searched.
+  std::uint64_t texts_done = 0;
+  // A stopped call returns what it has, which the caller discards.
+  InterruptionPoll poll;
+};
+
+TreePairSearch::TreePairSearch(const SpellingTree& inner, const SpellingTree& outer,
+                               std::uint64_t outer_spelled, std::uint64_t rows_before_spelling)
+    : state_(std::make_unique<State>(inner, outer, outer_spelled, rows_before_spelling)) {}
+
+TreePairSearch::~TreePairSearch() = default;
+
+double TreePairSearch::reached() const { return state_->best; }
+
+std::optional<double> TreePairSearch::run(std::uint64_t max_rows) {
+  State& s = *state_;
+  if (s.ended) return s.best;
+  if (s.inner.empty() || s.outer.empty()) {
+    s.ended = true;
+    return s.best;
+  }
+  s.search.set_max_rows(max_rows);
+  if (!s.distinct_made && s.outer_spelled > kMostRepeatedOuterStrings) {
+    const std::uint64_t max_symbols = max_rows > ~std::uint64_t{0} / kSymbolsPerRow
+                                          ? ~std::uint64_t{0}
+                                          : max_rows * kSymbolsPerRow;
+    if (!s.make_distinct(max_symbols)) return std::nullopt;
+    s.distinct_made = true;
+  }
+  const bool ended = s.use_distinct ? s.raise_over(s.distinct) : s.raise_over(s.outer);
+  if (!ended) return std::nullopt;
+  s.ended = true;
+  return s.best;
+}
+
+double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer,
+                                 std::uint64_t outer_spelled,
+                                 std::uint64_t rows_before_spelling) {
+  return *TreePairSearch(inner, outer, outer_spelled, rows_before_spelling).run(~std::uint64_t{0});
+}
+
+std::optional<double> tree_best_pair_similarity_within(const SpellingTree& inner,
+                                                       const SpellingTree& outer,
+                                                       std::uint64_t outer_spelled,
+                                                       std::uint64_t max_rows,
+                                                       double& reached,
+                                                       std::uint64_t rows_before_spelling) {
+  TreePairSearch search(inner, outer, outer_spelled, rows_before_spelling);
+  const std::optional<double> found = search.run(max_rows);
+  reached = search.reached();
+  return found;
 }
 
 }  // namespace lumra::ja

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "ja/reading/spelling_tree.h"
@@ -33,6 +34,30 @@ inline constexpr std::size_t kMaxSpelledNodes = std::size_t{1} << 20;
 double tree_best_pair_similarity(const SpellingTree& inner, const SpellingTree& outer,
                                  std::uint64_t outer_spelled,
                                  std::uint64_t rows_before_spelling = kRowsBeforeSpelling);
+
+// The search of tree_best_pair_similarity, in as many runs as its caller
+// gives it rows for: a run that has not ended when its rows are filled
+// pauses, and the next goes on from there.
+class TreePairSearch {
+ public:
+  TreePairSearch(const SpellingTree& inner, const SpellingTree& outer, std::uint64_t outer_spelled,
+                 std::uint64_t rows_before_spelling = kRowsBeforeSpelling);
+  TreePairSearch(const TreePairSearch&) = delete;
+  TreePairSearch& operator=(const TreePairSearch&) = delete;
+  ~TreePairSearch();
+
+  // The best similarity, or nullopt when the search has filled `max_rows`
+  // rows of its own over all its runs (as tree_best_pair_similarity_within
+  // counts them) without ending.
+  std::optional<double> run(std::uint64_t max_rows);
+  // The best similarity found so far, which some pair of the two sides
+  // reaches.
+  double reached() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // The same, or nullopt once the search has filled `max_rows` rows of its
 // own (the trie's, once spelled, are not counted; making the outer strings

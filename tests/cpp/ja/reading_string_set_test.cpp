@@ -316,6 +316,17 @@ TEST(TreeBestPairSimilarity, EqualsThePlainPairLoopOnRandomTrees) {
                 expected)
           << round;
     }
+    // Paused every few rows and resumed, the search ends as in one run, and
+    // what it has reached when paused never passes the best.
+    TreePairSearch paused(inner, outer, outer_spelled, round % 2 == 0 ? kRowsBeforeSpelling : 0);
+    std::optional<double> found;
+    for (std::uint64_t rows = 1; !found; rows += 1 + rows / 4 + random() % 8) {
+      found = paused.run(rows);
+      if (!found) {
+        EXPECT_LE(paused.reached(), expected) << round;
+      }
+    }
+    EXPECT_EQ(*found, expected) << round;
     // The trie walk alone, each outer string through the inner trie.
     const auto trie = PreorderTrie::spell(inner, ~std::uint64_t{0}, 1 << 20);
     ASSERT_TRUE(trie.has_value());
