@@ -4,9 +4,11 @@
 #include <array>
 #include <bit>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -62,6 +64,57 @@ struct FirstUnit {
   bool spells;             // false: the text cannot be spelled
   std::uint32_t list;      // its number in the spelling trie
   std::uint8_t consumed;   // characters it takes
+};
+
+// What a window settles, before its list is numbered by a spelling trie:
+// the same for every text, so it outlives one speller.
+struct SettledUnit {
+  bool spells;
+  std::uint8_t consumed;
+  std::optional<VariantList> list;
+};
+
+// The windows settled by this thread's spellers, by Pending::key() (never
+// 0). The readings of one dictionary keep meeting the same few thousand
+// windows, and splitting and listing one is worth a few hundred lookups.
+// Bounded: a full table is emptied, which costs only work done again.
+class SettledUnits {
+ public:
+  static SettledUnits& of_this_thread() {
+    thread_local SettledUnits units;
+    return units;
+  }
+
+  const SettledUnit* find(std::uint64_t key) const {
+    for (std::size_t slot = first_slot(key);; slot = (slot + 1) & kMask) {
+      if (keys_[slot] == key) return &units_[slot];
+      if (keys_[slot] == 0) return nullptr;
+    }
+  }
+
+  const SettledUnit& add(std::uint64_t key, SettledUnit unit) {
+    if (2 * (count_ + 1) > kSlots) {
+      std::ranges::fill(keys_, 0);
+      count_ = 0;
+    }
+    std::size_t slot = first_slot(key);
+    while (keys_[slot] != 0) slot = (slot + 1) & kMask;
+    keys_[slot] = key;
+    units_[slot] = std::move(unit);
+    ++count_;
+    return units_[slot];
+  }
+
+ private:
+  static constexpr std::size_t kSlots = std::size_t{1} << 13;
+  static constexpr std::size_t kMask = kSlots - 1;
+  static std::size_t first_slot(std::uint64_t key) {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 40) & kMask;
+  }
+
+  std::vector<std::uint64_t> keys_ = std::vector<std::uint64_t>(kSlots, 0);
+  std::vector<SettledUnit> units_ = std::vector<SettledUnit>(kSlots);
+  std::size_t count_ = 0;
 };
 
 // The sets of vowel classes with which prefixes reach a node, and how many
@@ -136,6 +189,7 @@ class Speller {
   std::uint32_t state_at(std::uint64_t kana_node, const Pending& pending);
   FirstUnit first_unit(const Pending& window);  // remembered
   FirstUnit unit_of(const Pending& window);
+  SettledUnit settle(const Pending& window);
   bool build_unit_graph();
   bool count_built_nodes(std::uint64_t& end);
   bool determinize(std::vector<std::uint32_t>& first_edge,
@@ -206,7 +260,16 @@ FirstUnit Speller::first_unit(const Pending& window) {
 }
 
 FirstUnit Speller::unit_of(const Pending& window) {
-  const FirstUnit out{false, 0, 0};
+  SettledUnits& settled = SettledUnits::of_this_thread();
+  const std::uint64_t key = window.key();
+  const SettledUnit* unit = settled.find(key);
+  if (unit == nullptr) unit = &settled.add(key, settle(window));
+  if (!unit->spells) return {false, 0, 0};
+  return {true, trie_.list_number(unit->list), unit->consumed};
+}
+
+SettledUnit Speller::settle(const Pending& window) {
+  const SettledUnit out{false, 0, std::nullopt};
   char buffer[3 * 4];
   std::size_t size = 0;
   for (std::size_t k = 0; k < window.size; ++k) size += encode_char(window.chars[k], buffer + size);
@@ -229,8 +292,7 @@ FirstUnit Speller::unit_of(const Pending& window) {
   }
   if (!fill_unit_variant_lists(std::span(units.data(), count), lists_).ok()) return out;
   const bool combined = count == 2 && lists_.size() == 1;
-  return {true, trie_.list_number(lists_[0]),
-          static_cast<std::uint8_t>(combined ? chars : first.chars)};
+  return {true, static_cast<std::uint8_t>(combined ? chars : first.chars), lists_[0]};
 }
 
 bool Speller::build_unit_graph() {
