@@ -8,6 +8,15 @@ namespace lumra::ja {
 std::optional<std::string> fold_surface(std::string_view surface) {
   // Full-width ASCII (U+FF01..U+FF5E) is EF BC 81..EF BD 9E in UTF-8 and the
   // ideographic space (U+3000) is E3 80 80; everything else stays as it is.
+  // Most surfaces are kana and kanji, in which nothing folds: a scan for
+  // the first two bytes of a folding character tells so cheaply.
+  bool may_fold = false;
+  for (std::size_t i = 0; i + 2 < surface.size() && !may_fold; ++i) {
+    const auto lead = static_cast<unsigned char>(surface[i]);
+    const auto next = static_cast<unsigned char>(surface[i + 1]);
+    may_fold = (lead == 0xEF && (next == 0xBC || next == 0xBD)) || (lead == 0xE3 && next == 0x80);
+  }
+  if (!may_fold) return std::nullopt;
   std::string folded;
   bool changed = false;
   for (std::size_t i = 0; i < surface.size();) {
@@ -39,6 +48,16 @@ std::optional<std::string> fold_surface(std::string_view surface) {
 Result<bool, UnidicLoadError> UnidicReadingIndex::lookup_folded(
     std::string_view surface, std::vector<std::string_view>& readings) const {
   LUMRA_TRY_ASSIGN(bool found, lookup(surface, readings));
+  if (found) return true;
+  std::optional<std::string> folded = fold_surface(surface);
+  if (!folded) return false;
+  return lookup(*folded, readings);
+}
+
+Result<bool, UnidicLoadError> UnidicReadingIndex::lookup_folded_walked(
+    const SurfaceWalk& walk, std::string_view surface,
+    std::vector<std::string_view>& readings) const {
+  LUMRA_TRY_ASSIGN(bool found, lookup_walked(walk, surface, readings));
   if (found) return true;
   std::optional<std::string> folded = fold_surface(surface);
   if (!folded) return false;

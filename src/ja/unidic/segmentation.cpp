@@ -54,13 +54,17 @@ Status<UnidicLoadError> ReadingPathTable::build(const UnidicReadingIndex& index,
     candidates_.clear();
     candidate_readings_.clear();
     const std::size_t last = std::min<std::size_t>(n, i + options.max_span_chars);
+    // The spans from here extend one another: the index walks them on a
+    // character at a time instead of looking each up from its start.
+    UnidicReadingIndex::SurfaceWalk walk = index.start_surface_walk();
     for (std::size_t j = i + 1; j <= last; ++j) {
+      index.extend_surface_walk(walk, surface(j - 1, j));
       if (paths_.count(j) == 0) continue;  // cannot reach the end from there
       const std::string_view span = surface(i, j);
       // Lookups, not the paths, are the work at a position that has few
       // paths but up to max_span_chars spans to look up, each hashed whole.
       if (poll.stop_after(kLookupWork + span.size())) return Unit{};
-      LUMRA_TRY_ASSIGN(const bool found, index.lookup_folded(span, found_));
+      LUMRA_TRY_ASSIGN(const bool found, index.lookup_folded_walked(walk, span, found_));
       if (!found) continue;
       if (!keep_all) {
         candidates_.clear();
