@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <span>
@@ -21,7 +22,15 @@ namespace {
 // to end in one buffer and found through an open-addressing table.
 class SignatureNumbers {
  public:
-  SignatureNumbers() : slots_(64, kEmpty) { starts_.push_back(0); }
+  // Room for about `entries` signatures of `words` words in all, so that a
+  // numbering of the expected size allocates each buffer once.
+  SignatureNumbers(std::size_t entries, std::size_t words)
+      : slots_(std::bit_ceil(std::max<std::size_t>(64, 2 * entries + 2)), kEmpty) {
+    hashes_.reserve(entries);
+    starts_.reserve(entries + 1);
+    words_.reserve(words);
+    starts_.push_back(0);
+  }
 
   std::uint32_t number(std::span<const std::uint64_t> signature) {
     if (2 * (hashes_.size() + 1) > slots_.size()) grow();
@@ -231,7 +240,10 @@ Result<PathLattice, LatticeError> SpellingTrie::spell_graph(
   std::vector<EndingClass> classes;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> edges;  // (list, class)
   {
-    SignatureNumbers numbers;
+    // A node's signature is its end flag and two words per edge.
+    SignatureNumbers numbers(n, n + 2 * graph_edges.size());
+    classes.reserve(n);
+    edges.reserve(graph_edges.size());
     std::vector<std::pair<std::uint32_t, std::uint32_t>> own;
     std::vector<std::uint64_t> signature;
     for (std::size_t node = n; node-- > 0;) {
@@ -278,7 +290,10 @@ Result<PathLattice, LatticeError> SpellingTrie::spell_graph(
   // Romaji nodes, numbered by their arcs (symbol, target) so that equal
   // endings are one node: the end node first, then, children first, each
   // (class, vowel class) with the chains of its spellings.
-  SignatureNumbers nodes;
+  // About a node per class and vowel class and one inside each spelling
+  // of a few characters, each with an arc or two.
+  const std::size_t expected_nodes = 2 * classes.size() + 4 * edges.size() + 1;
+  SignatureNumbers nodes(expected_nodes, 4 * expected_nodes);
   const std::uint32_t end = nodes.number(kEndSignature);
   std::vector<std::array<std::uint32_t, kVowelClassCount>> spelled(classes.size());
   std::vector<std::uint64_t> arcs;
