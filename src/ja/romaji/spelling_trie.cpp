@@ -138,6 +138,9 @@ std::uint32_t SpellingTrie::hashed_list_number(const VariantList& list) {
 void SpellingTrie::grow_lists() {
   list_slots_.assign(std::max<std::size_t>(64, 2 * list_slots_.size()), 0);
   const std::size_t mask = list_slots_.size() - 1;
+  // The lists fill at most half the slots before the next growth.
+  lists_.reserve(list_slots_.size() / 2);
+  packed_lists_.reserve(list_slots_.size() / 2);
   // Number 0, the long vowel mark, is never looked up.
   for (std::uint32_t number = 1; number < packed_lists_.size(); ++number) {
     const PackedList& packed = packed_lists_[number];
@@ -177,6 +180,10 @@ void SpellingTrie::grow_children() {
   }
   child_keys_ = std::move(keys);
   child_values_ = std::move(values);
+  // The nodes fill at most half the slots before the next growth.
+  lists_of_nodes_.reserve(size / 2);
+  parents_.reserve(size / 2);
+  ends_.reserve(size / 2);
 }
 
 namespace {
