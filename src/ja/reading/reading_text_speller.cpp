@@ -7,7 +7,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <string_view>
 #include <vector>
@@ -297,6 +296,11 @@ SettledUnit Speller::settle(const Pending& window) {
 
 bool Speller::build_unit_graph() {
   state_heads_.assign(kana_.node_count(), kNone);
+  // Most kana nodes are reached with one or two sets of pending characters.
+  states_.reserve(2 * kana_.node_count());
+  spans_.reserve(2 * kana_.node_count() + 1);
+  order_.reserve(2 * kana_.node_count() + 1);
+  edges_.reserve(2 * kana_.arcs().size());
   accept_ = fresh_node();
   start_ = state_at(kana_.start(), Pending{});
   std::vector<std::uint32_t> chain;
@@ -435,9 +439,24 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
   marks_.assign(spans_.size(), 0);
   std::vector<std::uint32_t> members;
   std::vector<std::uint32_t> member_starts = {0};
-  std::unordered_multimap<std::uint64_t, std::uint32_t> subsets;
+  members.reserve(2 * order_.size());
+  member_starts.reserve(order_.size() + 1);
   auto subset = [&](std::uint32_t s) {
     return std::span(members.data() + member_starts[s], member_starts[s + 1] - member_starts[s]);
+  };
+  // Subsets of more than one node, as (hash, subset), found by hash through
+  // open addressing: an index into them + 1, 0 free.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> hashed;
+  std::vector<std::uint32_t> hashed_slots(64, 0);
+  auto first_slot = [](std::uint64_t h, std::size_t mask) { return (h >> 32 ^ h) & mask; };
+  auto slot_of = [&](std::uint64_t h, std::span<const std::uint32_t> set) -> std::uint32_t& {
+    const std::size_t mask = hashed_slots.size() - 1;
+    std::size_t slot = first_slot(h, mask);
+    for (; hashed_slots[slot] != 0; slot = (slot + 1) & mask) {
+      const auto& [known, s] = hashed[hashed_slots[slot] - 1];
+      if (known == h && std::ranges::equal(subset(s), set)) break;
+    }
+    return hashed_slots[slot];
   };
   auto hash_of = [](std::span<const std::uint32_t> set) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -456,13 +475,22 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
       return next;
     }
     const std::uint64_t h = hash_of(set);
-    const auto [lo, hi] = subsets.equal_range(h);
-    for (auto it = lo; it != hi; ++it) {
-      if (std::ranges::equal(subset(it->second), set)) return it->second;
+    std::uint32_t* slot = &slot_of(h, set);
+    if (*slot != 0) return hashed[*slot - 1].second;
+    if (2 * (hashed.size() + 1) > hashed_slots.size()) {
+      hashed_slots.assign(2 * hashed_slots.size(), 0);
+      const std::size_t mask = hashed_slots.size() - 1;
+      for (std::uint32_t k = 0; k < hashed.size(); ++k) {
+        std::size_t to = first_slot(hashed[k].first, mask);
+        while (hashed_slots[to] != 0) to = (to + 1) & mask;
+        hashed_slots[to] = k + 1;
+      }
+      slot = &slot_of(h, set);
     }
     members.insert(members.end(), set.begin(), set.end());
     member_starts.push_back(static_cast<std::uint32_t>(members.size()));
-    subsets.emplace(h, next);
+    hashed.emplace_back(h, next);
+    *slot = static_cast<std::uint32_t>(hashed.size());
     return next;
   };
 
