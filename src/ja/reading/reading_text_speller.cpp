@@ -161,9 +161,11 @@ constexpr std::uint64_t kMinKanaNodes = 4096;
 
 class Speller {
  public:
-  explicit Speller(const PathLattice& kana) : kana_(kana) {}
+  // Spells the texts of `kana`, reusing what the last run left behind.
+  std::optional<SpelledReadingTexts> run(const PathLattice& kana, std::uint64_t max_nodes);
 
-  std::optional<SpelledReadingTexts> run(std::uint64_t max_nodes);
+  // The bytes the speller holds on to between runs.
+  std::size_t footprint() const;
 
  private:
   struct Edge {
@@ -195,7 +197,10 @@ class Speller {
                    std::vector<SpellingTrie::ListEdge>& edges, std::vector<char>& ends);
   void close(std::vector<std::uint32_t>& set);
 
-  const PathLattice& kana_;
+  void begin(const PathLattice& kana);
+
+  const PathLattice* kana_ = nullptr;
+  SettledUnits* settled_ = nullptr;
   SpellingTrie trie_;
   // first_unit's answers by window key (never 0), open addressing.
   std::vector<std::uint64_t> window_keys_ = std::vector<std::uint64_t>(256, 0);
@@ -216,7 +221,62 @@ class Speller {
   std::vector<std::uint32_t> marks_;
   std::uint32_t mark_ = 0;
   InterruptionPoll poll_;
+  // Buffers of the steps, kept from run to run.
+  std::vector<std::uint32_t> chain_;
+  std::vector<ClassCounts> reaching_;
+  std::vector<std::uint32_t> members_;
+  std::vector<std::uint32_t> member_starts_;
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> hashed_;
+  std::vector<std::uint32_t> hashed_slots_;
+  std::vector<std::uint32_t> single_;
+  std::vector<std::uint32_t> set_;
+  std::vector<Span> out_spans_;
+  std::vector<SpellingTrie::ListEdge> out_edges_;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> moves_;
+  std::vector<std::uint32_t> indegree_;
+  std::vector<std::uint32_t> sorted_;
+  std::vector<std::uint32_t> renumbered_;
+  std::vector<char> sorted_ends_;
+  std::vector<std::uint32_t> first_edge_;
+  std::vector<SpellingTrie::ListEdge> graph_edges_;
+  std::vector<char> ends_;
 };
+
+template <class T>
+std::size_t capacity_bytes(const std::vector<T>& v) {
+  return v.capacity() * sizeof(T);
+}
+
+std::size_t Speller::footprint() const {
+  return capacity_bytes(window_keys_) + capacity_bytes(window_units_) + capacity_bytes(lists_) +
+         capacity_bytes(state_heads_) + capacity_bytes(states_) + capacity_bytes(spans_) +
+         capacity_bytes(edges_) + capacity_bytes(order_) + capacity_bytes(completions_) +
+         capacity_bytes(marks_) + capacity_bytes(chain_) + capacity_bytes(reaching_) +
+         capacity_bytes(members_) + capacity_bytes(member_starts_) + capacity_bytes(hashed_) +
+         capacity_bytes(hashed_slots_) + capacity_bytes(single_) + capacity_bytes(set_) +
+         capacity_bytes(out_spans_) + capacity_bytes(out_edges_) + capacity_bytes(moves_) +
+         capacity_bytes(indegree_) + capacity_bytes(sorted_) + capacity_bytes(renumbered_) +
+         capacity_bytes(sorted_ends_) + capacity_bytes(first_edge_) + capacity_bytes(graph_edges_) +
+         capacity_bytes(ends_);
+}
+
+void Speller::begin(const PathLattice& kana) {
+  kana_ = &kana;
+  settled_ = &SettledUnits::of_this_thread();
+  trie_ = SpellingTrie();
+  if (windows_ != 0) {
+    std::ranges::fill(window_keys_, 0);
+    windows_ = 0;
+  }
+  states_.clear();
+  spans_.clear();
+  edges_.clear();
+  order_.clear();
+  start_ = 0;
+  accept_ = 0;
+  mark_ = 0;
+  poll_ = InterruptionPoll();
+}
 
 std::uint32_t Speller::state_at(std::uint64_t kana_node, const Pending& pending) {
   for (std::uint32_t s = state_heads_[kana_node]; s != kNone; s = states_[s].next_at_node) {
@@ -259,10 +319,9 @@ FirstUnit Speller::first_unit(const Pending& window) {
 }
 
 FirstUnit Speller::unit_of(const Pending& window) {
-  SettledUnits& settled = SettledUnits::of_this_thread();
   const std::uint64_t key = window.key();
-  const SettledUnit* unit = settled.find(key);
-  if (unit == nullptr) unit = &settled.add(key, settle(window));
+  const SettledUnit* unit = settled_->find(key);
+  if (unit == nullptr) unit = &settled_->add(key, settle(window));
   if (!unit->spells) return {false, 0, 0};
   return {true, trie_.list_number(unit->list), unit->consumed};
 }
@@ -295,23 +354,23 @@ SettledUnit Speller::settle(const Pending& window) {
 }
 
 bool Speller::build_unit_graph() {
-  state_heads_.assign(kana_.node_count(), kNone);
+  state_heads_.assign(kana_->node_count(), kNone);
   // Most kana nodes are reached with one or two sets of pending characters.
-  states_.reserve(2 * kana_.node_count());
-  spans_.reserve(2 * kana_.node_count() + 1);
-  order_.reserve(2 * kana_.node_count() + 1);
-  edges_.reserve(2 * kana_.arcs().size());
+  states_.reserve(2 * kana_->node_count());
+  spans_.reserve(2 * kana_->node_count() + 1);
+  order_.reserve(2 * kana_->node_count() + 1);
+  edges_.reserve(2 * kana_->arcs().size());
   accept_ = fresh_node();
-  start_ = state_at(kana_.start(), Pending{});
-  std::vector<std::uint32_t> chain;
-  for (std::uint64_t v = 0; v < kana_.node_count(); ++v) {
-    if (poll_.stop_after(16 * (kana_.outgoing(v).size() + 1))) return false;
+  start_ = state_at(kana_->start(), Pending{});
+  std::vector<std::uint32_t>& chain = chain_;
+  for (std::uint64_t v = 0; v < kana_->node_count(); ++v) {
+    if (poll_.stop_after(16 * (kana_->outgoing(v).size() + 1))) return false;
     for (std::uint32_t s = state_heads_[v]; s != kNone; s = states_[s].next_at_node) {
       const std::uint32_t node = states_[s].node;
       const Pending pending = states_[s].pending;
       order_.push_back(node);
       spans_[node].begin = static_cast<std::uint32_t>(edges_.size());
-      if (v == kana_.end()) {
+      if (v == kana_->end()) {
         // The text ends: what waits is split to the end, each unit's list
         // an edge of a chain that ends accepted.
         chain.clear();
@@ -340,8 +399,8 @@ bool Speller::build_unit_graph() {
         }
         continue;
       }
-      for (const ArcIndex a : kana_.outgoing(v)) {
-        const LatticeArc& arc = kana_.arc(a);
+      for (const ArcIndex a : kana_->outgoing(v)) {
+        const LatticeArc& arc = kana_->arc(a);
         const Pending read = pending.plus(static_cast<char32_t>(arc.symbol));
         if (read.size < 3) {
           edges_.push_back({kEpsilon, state_at(arc.dst, read)});
@@ -374,7 +433,8 @@ bool Speller::count_built_nodes(std::uint64_t& end) {
     }
     completions_[node] = ways;
   }
-  std::vector<ClassCounts> reaching(spans_.size());
+  std::vector<ClassCounts>& reaching = reaching_;
+  reaching.assign(spans_.size(), ClassCounts{});
   reaching[start_].add(1u << static_cast<unsigned>(VowelClass::None), 1);
   std::uint64_t total = 0;
   for (const std::uint32_t node : order_) {
@@ -437,8 +497,10 @@ void Speller::close(std::vector<std::uint32_t>& set) {
 bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
                           std::vector<SpellingTrie::ListEdge>& edges, std::vector<char>& ends) {
   marks_.assign(spans_.size(), 0);
-  std::vector<std::uint32_t> members;
-  std::vector<std::uint32_t> member_starts = {0};
+  std::vector<std::uint32_t>& members = members_;
+  std::vector<std::uint32_t>& member_starts = member_starts_;
+  members.clear();
+  member_starts.assign(1, 0);
   members.reserve(2 * order_.size());
   member_starts.reserve(order_.size() + 1);
   auto subset = [&](std::uint32_t s) {
@@ -446,8 +508,10 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
   };
   // Subsets of more than one node, as (hash, subset), found by hash through
   // open addressing: an index into them + 1, 0 free.
-  std::vector<std::pair<std::uint64_t, std::uint32_t>> hashed;
-  std::vector<std::uint32_t> hashed_slots(64, 0);
+  std::vector<std::pair<std::uint64_t, std::uint32_t>>& hashed = hashed_;
+  std::vector<std::uint32_t>& hashed_slots = hashed_slots_;
+  hashed.clear();
+  hashed_slots.assign(64, 0);
   auto first_slot = [](std::uint64_t h, std::size_t mask) { return (h >> 32 ^ h) & mask; };
   auto slot_of = [&](std::uint64_t h, std::span<const std::uint32_t> set) -> std::uint32_t& {
     const std::size_t mask = hashed_slots.size() - 1;
@@ -464,7 +528,8 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
     return h;
   };
   // Most subsets are a single node, found without hashing.
-  std::vector<std::uint32_t> single(spans_.size(), kNone);
+  std::vector<std::uint32_t>& single = single_;
+  single.assign(spans_.size(), kNone);
   auto number = [&](const std::vector<std::uint32_t>& set) -> std::uint32_t {
     const auto next = static_cast<std::uint32_t>(member_starts.size() - 1);
     if (set.size() == 1) {
@@ -494,13 +559,16 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
     return next;
   };
 
-  std::vector<std::uint32_t> set = {start_};
+  std::vector<std::uint32_t>& set = set_;
+  set.assign(1, start_);
   close(set);
   number(set);
   // Per subset, its edges (list, subset) in list order.
-  std::vector<Span> out_spans;
-  std::vector<SpellingTrie::ListEdge> out_edges;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> moves;
+  std::vector<Span>& out_spans = out_spans_;
+  std::vector<SpellingTrie::ListEdge>& out_edges = out_edges_;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>>& moves = moves_;
+  out_spans.clear();
+  out_edges.clear();
   for (std::uint32_t s = 0; s + 1 < member_starts.size(); ++s) {
     if (members.size() > kMaxSubsetMembers || poll_.stop_after(16 * subset(s).size())) {
       return false;
@@ -532,9 +600,11 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
 
   // Sources before targets (the graph has no cycle), the start first.
   const std::size_t n = out_spans.size();
-  std::vector<std::uint32_t> indegree(n, 0);
+  std::vector<std::uint32_t>& indegree = indegree_;
+  indegree.assign(n, 0);
   for (const SpellingTrie::ListEdge& edge : out_edges) ++indegree[edge.target];
-  std::vector<std::uint32_t> sorted = {0};
+  std::vector<std::uint32_t>& sorted = sorted_;
+  sorted.assign(1, 0);
   sorted.reserve(n);
   for (std::size_t k = 0; k < sorted.size(); ++k) {
     const Span span = out_spans[sorted[k]];
@@ -542,9 +612,11 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
       if (--indegree[out_edges[e].target] == 0) sorted.push_back(out_edges[e].target);
     }
   }
-  std::vector<std::uint32_t> renumbered(n);
+  std::vector<std::uint32_t>& renumbered = renumbered_;
+  renumbered.resize(n);
   for (std::size_t k = 0; k < n; ++k) renumbered[sorted[k]] = static_cast<std::uint32_t>(k);
-  std::vector<char> sorted_ends(n);
+  std::vector<char>& sorted_ends = sorted_ends_;
+  sorted_ends.resize(n);
   first_edge.assign(1, 0);
   edges.clear();
   for (std::size_t k = 0; k < n; ++k) {
@@ -555,23 +627,23 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
     first_edge.push_back(static_cast<std::uint32_t>(edges.size()));
     sorted_ends[k] = ends[sorted[k]];
   }
-  ends = std::move(sorted_ends);
+  ends.swap(sorted_ends);
   return true;
 }
 
-std::optional<SpelledReadingTexts> Speller::run(std::uint64_t max_nodes) {
-  if (kana_.start() == kana_.end()) return std::nullopt;
+std::optional<SpelledReadingTexts> Speller::run(const PathLattice& kana,
+                                                std::uint64_t max_nodes) {
+  begin(kana);
+  if (kana_->start() == kana_->end()) return std::nullopt;
   if (!build_unit_graph()) return std::nullopt;
   std::uint64_t end = 0;
   if (!count_built_nodes(end)) return std::nullopt;
   if (completions_[start_] == 0) return SpelledReadingTexts{std::nullopt, 0};
   // The builder fails as soon as its end node would reach the limit.
   if (end >= max_nodes) return std::nullopt;
-  std::vector<std::uint32_t> first_edge;
-  std::vector<SpellingTrie::ListEdge> edges;
-  std::vector<char> ends;
-  if (!determinize(first_edge, edges, ends)) return std::nullopt;
-  auto lattice = trie_.take_graph_lattice(first_edge, edges, ends);
+  ends_.clear();
+  if (!determinize(first_edge_, graph_edges_, ends_)) return std::nullopt;
+  auto lattice = trie_.take_graph_lattice(first_edge_, graph_edges_, ends_);
   if (!lattice.ok()) return std::nullopt;
   return SpelledReadingTexts{std::move(lattice).value(), end + 1};
 }
@@ -585,8 +657,13 @@ std::optional<SpelledReadingTexts> spell_reading_texts(const ReadingPathTable& t
   // tight limit on its nodes says little about the texts' own lattice.
   auto kana = compact_tail_lattice(table.tails(), std::max(max_nodes, kMinKanaNodes));
   if (!kana.ok() || !kana.value() || !kana.value()->lattice) return std::nullopt;
-  Speller speller(*kana.value()->lattice);
-  return speller.run(max_nodes);
+  // A thread keeps its speller's buffers for the next texts, unless an
+  // unusually large lattice grew them.
+  constexpr std::size_t kKeptBytes = std::size_t{4} << 20;
+  thread_local Speller speller;
+  std::optional<SpelledReadingTexts> spelled = speller.run(*kana.value()->lattice, max_nodes);
+  if (speller.footprint() > kKeptBytes) speller = Speller();
+  return spelled;
 }
 
 }  // namespace lumra::ja
