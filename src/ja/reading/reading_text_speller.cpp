@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -659,10 +660,14 @@ std::optional<SpelledReadingTexts> spell_reading_texts(const ReadingPathTable& t
   if (!kana.ok() || !kana.value() || !kana.value()->lattice) return std::nullopt;
   // A thread keeps its speller's buffers for the next texts, unless an
   // unusually large lattice grew them.
+  // On the heap, so that its methods take it as any object and not as
+  // this thread's, which would cost a lookup of the thread's storage in
+  // each of them.
   constexpr std::size_t kKeptBytes = std::size_t{4} << 20;
-  thread_local Speller speller;
-  std::optional<SpelledReadingTexts> spelled = speller.run(*kana.value()->lattice, max_nodes);
-  if (speller.footprint() > kKeptBytes) speller = Speller();
+  thread_local std::unique_ptr<Speller> speller;
+  if (!speller) speller = std::make_unique<Speller>();
+  std::optional<SpelledReadingTexts> spelled = speller->run(*kana.value()->lattice, max_nodes);
+  if (speller->footprint() > kKeptBytes) speller.reset();
   return spelled;
 }
 
