@@ -5,33 +5,49 @@
 
 namespace lumra::ja {
 
-std::optional<std::string> fold_surface(std::string_view surface) {
-  // Full-width ASCII (U+FF01..U+FF5E) is EF BC 81..EF BD 9E in UTF-8 and the
-  // ideographic space (U+3000) is E3 80 80; everything else stays as it is.
-  // Most surfaces are kana and kanji, in which nothing folds: a scan for
-  // the first two bytes of a folding character tells so cheaply.
-  bool may_fold = false;
-  for (std::size_t i = 0; i + 2 < surface.size() && !may_fold; ++i) {
-    const auto lead = static_cast<unsigned char>(surface[i]);
-    const auto next = static_cast<unsigned char>(surface[i + 1]);
-    may_fold = (lead == 0xEF && (next == 0xBC || next == 0xBD)) || (lead == 0xE3 && next == 0x80);
+namespace {
+
+// Whether a character that folds starts at byte `i` of `surface`: full-width
+// ASCII (U+FF01..U+FF5E) is EF BC 81..EF BD 9E in UTF-8 and the ideographic
+// space (U+3000) is E3 80 80; everything else stays as it is.
+char32_t full_width_at(std::string_view surface, std::size_t i) {
+  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(surface[i + k]); };
+  if (i + 2 < surface.size() && byte(0) == 0xEF && (byte(1) == 0xBC || byte(1) == 0xBD)) {
+    const char32_t c = 0xF000 | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+    if (c >= 0xFF01 && c <= 0xFF5E) return c;
   }
-  if (!may_fold) return std::nullopt;
+  return 0;
+}
+
+bool ideographic_space_at(std::string_view surface, std::size_t i) {
+  return i + 2 < surface.size() && static_cast<unsigned char>(surface[i]) == 0xE3 &&
+         static_cast<unsigned char>(surface[i + 1]) == 0x80 &&
+         static_cast<unsigned char>(surface[i + 2]) == 0x80;
+}
+
+}  // namespace
+
+bool may_fold_surface(std::string_view text) {
+  for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+    if (full_width_at(text, i) != 0 || ideographic_space_at(text, i)) return true;
+  }
+  return false;
+}
+
+std::optional<std::string> fold_surface(std::string_view surface) {
+  // Most surfaces are kana and kanji, in which nothing folds.
+  if (!may_fold_surface(surface)) return std::nullopt;
   std::string folded;
   bool changed = false;
   for (std::size_t i = 0; i < surface.size();) {
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(surface[i + k]); };
-    if (i + 2 < surface.size() && byte(0) == 0xEF && (byte(1) == 0xBC || byte(1) == 0xBD)) {
-      char32_t c = 0xF000 | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
-      if (c >= 0xFF01 && c <= 0xFF5E) {
-        if (!changed) folded.assign(surface.substr(0, i));
-        changed = true;
-        folded += static_cast<char>(c - 0xFEE0);
-        i += 3;
-        continue;
-      }
+    if (const char32_t c = full_width_at(surface, i); c != 0) {
+      if (!changed) folded.assign(surface.substr(0, i));
+      changed = true;
+      folded += static_cast<char>(c - 0xFEE0);
+      i += 3;
+      continue;
     }
-    if (i + 2 < surface.size() && byte(0) == 0xE3 && byte(1) == 0x80 && byte(2) == 0x80) {
+    if (ideographic_space_at(surface, i)) {
       if (!changed) folded.assign(surface.substr(0, i));
       changed = true;
       folded += ' ';

@@ -77,4 +77,8 @@ class UnidicReadingIndex {
 // The folded form of `surface`, or nothing when folding changes nothing.
 std::optional<std::string> fold_surface(std::string_view surface);
 
+// False when folding changes neither `text` nor any part of it, so that
+// lookup_folded() of its parts is lookup().
+bool may_fold_surface(std::string_view text);
+
 }  // namespace lumra::ja

@@ -44,6 +44,7 @@ Status<UnidicLoadError> ReadingPathTable::build(const UnidicReadingIndex& index,
   paths_.reset(n, static_cast<std::uint32_t>(options.max_paths));
 
   const bool keep_all = fallback || !options.longest_only;
+  const bool may_fold = may_fold_surface(text);
   // A long text with max_paths paths at every position takes seconds.
   // Interrupted (core/base/interruption.h), the table is left without
   // paths, which its callers treat as any text that does not segment; the
@@ -64,7 +65,8 @@ Status<UnidicLoadError> ReadingPathTable::build(const UnidicReadingIndex& index,
       // Lookups, not the paths, are the work at a position that has few
       // paths but up to max_span_chars spans to look up, each hashed whole.
       if (poll.stop_after(kLookupWork + span.size())) return Unit{};
-      LUMRA_TRY_ASSIGN(const bool found, index.lookup_folded_walked(walk, span, found_));
+      LUMRA_TRY_ASSIGN(const bool found, may_fold ? index.lookup_folded_walked(walk, span, found_)
+                                                  : index.lookup_walked(walk, span, found_));
       if (!found) continue;
       if (!keep_all) {
         candidates_.clear();
