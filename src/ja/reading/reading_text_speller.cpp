@@ -72,6 +72,10 @@ struct SettledUnit {
   bool spells;
   std::uint8_t consumed;
   std::optional<VariantList> list;
+  // The list's number in the spelling trie of run `numbered_in`
+  // (SettledUnits::next_run()), for the run that meets the window again.
+  std::uint64_t numbered_in = 0;
+  std::uint32_t number = 0;
 };
 
 // The windows settled by this thread's spellers, by Pending::key() (never
@@ -85,14 +89,17 @@ class SettledUnits {
     return units;
   }
 
-  const SettledUnit* find(std::uint64_t key) const {
+  // A number for a run of a speller that no earlier run of this thread had.
+  std::uint64_t next_run() { return ++runs_; }
+
+  SettledUnit* find(std::uint64_t key) {
     for (std::size_t slot = first_slot(key);; slot = (slot + 1) & kMask) {
       if (keys_[slot] == key) return &units_[slot];
       if (keys_[slot] == 0) return nullptr;
     }
   }
 
-  const SettledUnit& add(std::uint64_t key, SettledUnit unit) {
+  SettledUnit& add(std::uint64_t key, SettledUnit unit) {
     if (2 * (count_ + 1) > kSlots) {
       std::ranges::fill(keys_, 0);
       count_ = 0;
@@ -115,6 +122,7 @@ class SettledUnits {
   std::vector<std::uint64_t> keys_ = std::vector<std::uint64_t>(kSlots, 0);
   std::vector<SettledUnit> units_ = std::vector<SettledUnit>(kSlots);
   std::size_t count_ = 0;
+  std::uint64_t runs_ = 0;
 };
 
 // The sets of vowel classes with which prefixes reach a node, and how many
@@ -189,8 +197,7 @@ class Speller {
     return static_cast<std::uint32_t>(spans_.size() - 1);
   }
   std::uint32_t state_at(std::uint64_t kana_node, const Pending& pending);
-  FirstUnit first_unit(const Pending& window);  // remembered
-  FirstUnit unit_of(const Pending& window);
+  FirstUnit first_unit(const Pending& window);
   SettledUnit settle(const Pending& window);
   bool build_unit_graph();
   bool count_built_nodes(std::uint64_t& end);
@@ -203,10 +210,7 @@ class Speller {
   const PathLattice* kana_ = nullptr;
   SettledUnits* settled_ = nullptr;
   SpellingTrie trie_;
-  // first_unit's answers by window key (never 0), open addressing.
-  std::vector<std::uint64_t> window_keys_ = std::vector<std::uint64_t>(256, 0);
-  std::vector<FirstUnit> window_units_ = std::vector<FirstUnit>(256);
-  std::size_t windows_ = 0;
+  std::uint64_t run_ = 0;  // SettledUnits::next_run() of this run
   UnitVariantLists lists_;
   std::vector<std::uint32_t> state_heads_;  // per kana node
   std::vector<State> states_;
@@ -249,7 +253,7 @@ std::size_t capacity_bytes(const std::vector<T>& v) {
 }
 
 std::size_t Speller::footprint() const {
-  return capacity_bytes(window_keys_) + capacity_bytes(window_units_) + capacity_bytes(lists_) +
+  return capacity_bytes(lists_) +
          capacity_bytes(state_heads_) + capacity_bytes(states_) + capacity_bytes(spans_) +
          capacity_bytes(edges_) + capacity_bytes(order_) + capacity_bytes(completions_) +
          capacity_bytes(marks_) + capacity_bytes(chain_) + capacity_bytes(reaching_) +
@@ -265,10 +269,7 @@ void Speller::begin(const PathLattice& kana) {
   kana_ = &kana;
   settled_ = &SettledUnits::of_this_thread();
   trie_ = SpellingTrie();
-  if (windows_ != 0) {
-    std::ranges::fill(window_keys_, 0);
-    windows_ = 0;
-  }
+  run_ = settled_->next_run();
   states_.clear();
   spans_.clear();
   edges_.clear();
@@ -291,40 +292,14 @@ std::uint32_t Speller::state_at(std::uint64_t kana_node, const Pending& pending)
 
 FirstUnit Speller::first_unit(const Pending& window) {
   const std::uint64_t key = window.key();
-  std::size_t mask = window_keys_.size() - 1;
-  std::size_t slot = (key * 0x9E3779B97F4A7C15ull) >> 40 & mask;
-  for (; window_keys_[slot] != 0; slot = (slot + 1) & mask) {
-    if (window_keys_[slot] == key) return window_units_[slot];
-  }
-  const FirstUnit out = unit_of(window);
-  if (2 * (windows_ + 1) > window_keys_.size()) {
-    std::vector<std::uint64_t> keys(2 * window_keys_.size(), 0);
-    std::vector<FirstUnit> units(keys.size());
-    mask = keys.size() - 1;
-    for (std::size_t old = 0; old < window_keys_.size(); ++old) {
-      if (window_keys_[old] == 0) continue;
-      std::size_t to = (window_keys_[old] * 0x9E3779B97F4A7C15ull) >> 40 & mask;
-      while (keys[to] != 0) to = (to + 1) & mask;
-      keys[to] = window_keys_[old];
-      units[to] = window_units_[old];
-    }
-    window_keys_ = std::move(keys);
-    window_units_ = std::move(units);
-    slot = (key * 0x9E3779B97F4A7C15ull) >> 40 & mask;
-    while (window_keys_[slot] != 0) slot = (slot + 1) & mask;
-  }
-  window_keys_[slot] = key;
-  window_units_[slot] = out;
-  ++windows_;
-  return out;
-}
-
-FirstUnit Speller::unit_of(const Pending& window) {
-  const std::uint64_t key = window.key();
-  const SettledUnit* unit = settled_->find(key);
+  SettledUnit* unit = settled_->find(key);
   if (unit == nullptr) unit = &settled_->add(key, settle(window));
   if (!unit->spells) return {false, 0, 0};
-  return {true, trie_.list_number(unit->list), unit->consumed};
+  if (unit->numbered_in != run_) {
+    unit->number = trie_.list_number(unit->list);
+    unit->numbered_in = run_;
+  }
+  return {true, unit->number, unit->consumed};
 }
 
 SettledUnit Speller::settle(const Pending& window) {
