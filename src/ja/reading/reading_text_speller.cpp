@@ -268,7 +268,7 @@ std::size_t Speller::footprint() const {
 void Speller::begin(const PathLattice& kana) {
   kana_ = &kana;
   settled_ = &SettledUnits::of_this_thread();
-  trie_ = SpellingTrie();
+  trie_.clear();
   run_ = settled_->next_run();
   states_.clear();
   spans_.clear();

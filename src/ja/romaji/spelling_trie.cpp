@@ -238,6 +238,19 @@ bool same_list(const std::optional<VariantList>& a, const std::optional<VariantL
 
 }  // namespace
 
+void SpellingTrie::clear() {
+  lists_of_nodes_.assign(1, 0);
+  parents_.assign(1, 0);
+  ends_.assign(1, 0);
+  std::ranges::fill(child_keys_, 0);
+  std::ranges::fill(list_slots_, 0);
+  packed_lists_.assign(1, PackedList{});
+  lists_.assign(1, VariantList{});
+  row_numbers_.fill(0);
+  previous_lists_.clear();
+  previous_nodes_.clear();
+}
+
 void SpellingTrie::add(const UnitVariantLists& lists, std::size_t same_as_previous) {
   // Paths come in the byte order of their texts, so each tends to repeat
   // the lists its predecessor began with, and so its trie nodes.
@@ -426,7 +439,7 @@ Result<PathLattice, LatticeError> SpellingTrie::spell_graph(
     }
   }
   if (scratch.footprint() > SpellScratch::kKeptBytes) scratch = SpellScratch();
-  *this = SpellingTrie();
+  clear();
   // Every node was numbered by its own set of arcs out, and lies on a path
   // from the start (it spells a class entered from the root) to the end:
   // its endings are merged already. Arcs lead upwards between numbered
