@@ -393,6 +393,16 @@ bool Speller::build_unit_graph() {
   return true;
 }
 
+// The number of classes in each set of vowel classes, looked up: built for
+// any x86-64, std::popcount is a call into the runtime.
+constexpr auto kClassSetSizes = [] {
+  std::array<std::uint8_t, std::size_t{1} << kVowelClassCount> sizes{};
+  for (std::size_t set = 0; set < sizes.size(); ++set) {
+    sizes[set] = static_cast<std::uint8_t>(std::popcount(set));
+  }
+  return sizes;
+}();
+
 // The builder adds each text as a chain of steps, one per list: a step
 // from the set of vowel classes its prefix can end in writes a node inside
 // every spelling of more than one character, and then, unless it is the
@@ -437,7 +447,7 @@ bool Speller::count_built_nodes(std::uint64_t& end) {
             }
           }
           const std::uint64_t classes =
-              edge.target == accept_ ? 0 : static_cast<std::uint64_t>(std::popcount(after));
+              edge.target == accept_ ? 0 : std::uint64_t{kClassSetSizes[after]};
           total = ClassCounts::saturating_add(
               total, saturating_mul(saturating_mul(prefixes, ways), interior + classes));
           set = static_cast<std::uint8_t>(after);
