@@ -189,4 +189,44 @@ std::optional<std::uint64_t> FstMap::get(std::string_view key) const {
   return value;
 }
 
+void FstMap::extend(PrefixWalk& walk, std::string_view bytes) const {
+  if (!walk.live || bytes.empty()) return;
+  const LookupContext map = lookup_context(nodes_.data(), version_);
+  const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const std::uint8_t* const end = in + bytes.size();
+  if (walk.address == root_.address()) {
+    // The root's first one or two steps are cached, as get() takes them;
+    // no step leads back up to the root.
+    const Step* first;
+    const std::uint16_t block = second_block_[in[0]];
+    if (block != 0 && end - in >= 2) {
+      first = &second_steps_[(block - 1) * std::size_t{256} + in[1]];
+      in += 2;
+    } else {
+      first = &root_steps_[in[0]];
+      in += 1;
+    }
+    if (first->target == kNoAddress) {
+      walk.live = false;
+      return;
+    }
+    walk.address = first->target;
+    walk.value = first->output;
+  }
+  for (; in != end; ++in) {
+    if (walk.address == kEmptyFinalAddress ||
+        !follow(map, walk.address, *in, walk.value)) {
+      walk.live = false;
+      return;
+    }
+  }
+}
+
+std::optional<std::uint64_t> FstMap::value_of(const PrefixWalk& walk) const {
+  if (!walk.live) return std::nullopt;
+  std::uint64_t value = walk.value;
+  if (!finish(lookup_context(nodes_.data(), version_), walk.address, value)) return std::nullopt;
+  return value;
+}
+
 }  // namespace lumra::fst

@@ -40,6 +40,20 @@ class FstMap {
   // nothing and takes one step per key byte.
   std::optional<std::uint64_t> get(std::string_view key) const;
 
+  // A lookup taken a piece of the key at a time, for keys that extend one
+  // another (every key a text starts with): each piece costs its own steps
+  // only, and a walk that no key continues stays dead.
+  struct PrefixWalk {
+    std::uint64_t address;
+    std::uint64_t value;  // the outputs on the way, modulo 2^64
+    bool live;            // some key starts with the bytes walked
+  };
+  PrefixWalk start_prefix_walk() const { return {root_.address(), 0, true}; }
+  // Walks on by `bytes`: one step per byte, as get() takes them.
+  void extend(PrefixWalk& walk, std::string_view bytes) const;
+  // get() of the bytes walked.
+  std::optional<std::uint64_t> value_of(const PrefixWalk& walk) const;
+
   std::uint64_t version() const { return version_; }
   // The map's bytes from its first one: node addresses index into them.
   // Only nodes reached from the root are known to decode.

@@ -48,6 +48,9 @@ class IndexedPayload {
   // the thread's interruption source asks it to stop.
   Status<IndexedProblem> for_each_entry(const EntryVisitor& visit) const;
 
+  // The surfaces' FST, whose values are record offsets.
+  const fst::FstMap& map() const { return map_; }
+
   std::uint64_t entry_count() const { return entry_count_; }
   std::uint32_t header_word() const { return header_word_; }
 

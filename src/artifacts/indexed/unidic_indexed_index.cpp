@@ -89,6 +89,42 @@ Result<bool, ja::UnidicLoadError> IndexedUnidicReadingIndex::lookup(
   return found.value();
 }
 
+namespace {
+
+fst::FstMap::PrefixWalk fst_walk(const ja::UnidicReadingIndex::SurfaceWalk& walk) {
+  return {walk.at, walk.value, walk.live};
+}
+
+ja::UnidicReadingIndex::SurfaceWalk surface_walk(const fst::FstMap::PrefixWalk& walk) {
+  return {walk.address, walk.value, walk.live};
+}
+
+}  // namespace
+
+ja::UnidicReadingIndex::SurfaceWalk IndexedUnidicReadingIndex::start_surface_walk() const {
+  return surface_walk(payload_.map().start_prefix_walk());
+}
+
+void IndexedUnidicReadingIndex::extend_surface_walk(SurfaceWalk& walk,
+                                                    std::string_view bytes) const {
+  fst::FstMap::PrefixWalk on = fst_walk(walk);
+  payload_.map().extend(on, bytes);
+  walk = surface_walk(on);
+}
+
+Result<bool, ja::UnidicLoadError> IndexedUnidicReadingIndex::lookup_walked(
+    const SurfaceWalk& walk, std::string_view surface,
+    std::vector<std::string_view>& readings) const {
+  (void)surface;
+  const std::optional<std::uint64_t> offset = payload_.map().value_of(fst_walk(walk));
+  if (!offset) {
+    readings.clear();
+    return false;
+  }
+  LUMRA_TRY(decode_reading_record(*offset, readings));
+  return true;
+}
+
 Status<ja::UnidicLoadError> IndexedUnidicReadingIndex::for_each_canonical_entry(
     const EntryVisitor& visit) const {
   Status<IndexedProblem> walked = payload_.for_each_entry(visit);

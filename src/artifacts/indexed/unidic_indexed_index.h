@@ -36,6 +36,12 @@ class IndexedUnidicReadingIndex final : public ja::UnidicReadingIndex {
   // loaded. Allocates nothing once `readings` has the capacity.
   Result<bool, ja::UnidicLoadError> lookup(
       std::string_view surface, std::vector<std::string_view>& readings) const override;
+  // The same a piece of the surface at a time (fst::FstMap::PrefixWalk).
+  SurfaceWalk start_surface_walk() const override;
+  void extend_surface_walk(SurfaceWalk& walk, std::string_view bytes) const override;
+  Result<bool, ja::UnidicLoadError> lookup_walked(
+      const SurfaceWalk& walk, std::string_view surface,
+      std::vector<std::string_view>& readings) const override;
   std::uint64_t entry_count() const override { return payload_.entry_count(); }
   // Walks the FST, whose key order is the canonical order.
   Status<ja::UnidicLoadError> for_each_canonical_entry(const EntryVisitor& visit) const override;

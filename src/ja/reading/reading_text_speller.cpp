@@ -4,9 +4,11 @@
 #include <array>
 #include <bit>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -64,6 +66,65 @@ struct FirstUnit {
   std::uint8_t consumed;   // characters it takes
 };
 
+// What a window settles, before its list is numbered by a spelling trie:
+// the same for every text, so it outlives one speller.
+struct SettledUnit {
+  bool spells;
+  std::uint8_t consumed;
+  std::optional<VariantList> list;
+  // The list's number in the spelling trie of run `numbered_in`
+  // (SettledUnits::next_run()), for the run that meets the window again.
+  std::uint64_t numbered_in = 0;
+  std::uint32_t number = 0;
+};
+
+// The windows settled by this thread's spellers, by Pending::key() (never
+// 0). The readings of one dictionary keep meeting the same few thousand
+// windows, and splitting and listing one is worth a few hundred lookups.
+// Bounded: a full table is emptied, which costs only work done again.
+class SettledUnits {
+ public:
+  static SettledUnits& of_this_thread() {
+    thread_local SettledUnits units;
+    return units;
+  }
+
+  // A number for a run of a speller that no earlier run of this thread had.
+  std::uint64_t next_run() { return ++runs_; }
+
+  SettledUnit* find(std::uint64_t key) {
+    for (std::size_t slot = first_slot(key);; slot = (slot + 1) & kMask) {
+      if (keys_[slot] == key) return &units_[slot];
+      if (keys_[slot] == 0) return nullptr;
+    }
+  }
+
+  SettledUnit& add(std::uint64_t key, SettledUnit unit) {
+    if (2 * (count_ + 1) > kSlots) {
+      std::ranges::fill(keys_, 0);
+      count_ = 0;
+    }
+    std::size_t slot = first_slot(key);
+    while (keys_[slot] != 0) slot = (slot + 1) & kMask;
+    keys_[slot] = key;
+    units_[slot] = std::move(unit);
+    ++count_;
+    return units_[slot];
+  }
+
+ private:
+  static constexpr std::size_t kSlots = std::size_t{1} << 13;
+  static constexpr std::size_t kMask = kSlots - 1;
+  static std::size_t first_slot(std::uint64_t key) {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 40) & kMask;
+  }
+
+  std::vector<std::uint64_t> keys_ = std::vector<std::uint64_t>(kSlots, 0);
+  std::vector<SettledUnit> units_ = std::vector<SettledUnit>(kSlots);
+  std::size_t count_ = 0;
+  std::uint64_t runs_ = 0;
+};
+
 // The sets of vowel classes with which prefixes reach a node, and how many
 // prefixes reach it with each.
 struct ClassCounts {
@@ -109,9 +170,11 @@ constexpr std::uint64_t kMinKanaNodes = 4096;
 
 class Speller {
  public:
-  explicit Speller(const PathLattice& kana) : kana_(kana) {}
+  // Spells the texts of `kana`, reusing what the last run left behind.
+  std::optional<SpelledReadingTexts> run(const PathLattice& kana, std::uint64_t max_nodes);
 
-  std::optional<SpelledReadingTexts> run(std::uint64_t max_nodes);
+  // The bytes the speller holds on to between runs.
+  std::size_t footprint() const;
 
  private:
   struct Edge {
@@ -134,20 +197,20 @@ class Speller {
     return static_cast<std::uint32_t>(spans_.size() - 1);
   }
   std::uint32_t state_at(std::uint64_t kana_node, const Pending& pending);
-  FirstUnit first_unit(const Pending& window);  // remembered
-  FirstUnit unit_of(const Pending& window);
+  FirstUnit first_unit(const Pending& window);
+  SettledUnit settle(const Pending& window);
   bool build_unit_graph();
   bool count_built_nodes(std::uint64_t& end);
   bool determinize(std::vector<std::uint32_t>& first_edge,
                    std::vector<SpellingTrie::ListEdge>& edges, std::vector<char>& ends);
   void close(std::vector<std::uint32_t>& set);
 
-  const PathLattice& kana_;
+  void begin(const PathLattice& kana);
+
+  const PathLattice* kana_ = nullptr;
+  SettledUnits* settled_ = nullptr;
   SpellingTrie trie_;
-  // first_unit's answers by window key (never 0), open addressing.
-  std::vector<std::uint64_t> window_keys_ = std::vector<std::uint64_t>(256, 0);
-  std::vector<FirstUnit> window_units_ = std::vector<FirstUnit>(256);
-  std::size_t windows_ = 0;
+  std::uint64_t run_ = 0;  // SettledUnits::next_run() of this run
   UnitVariantLists lists_;
   std::vector<std::uint32_t> state_heads_;  // per kana node
   std::vector<State> states_;
@@ -163,7 +226,59 @@ class Speller {
   std::vector<std::uint32_t> marks_;
   std::uint32_t mark_ = 0;
   InterruptionPoll poll_;
+  // Buffers of the steps, kept from run to run.
+  std::vector<std::uint32_t> chain_;
+  std::vector<ClassCounts> reaching_;
+  std::vector<std::uint32_t> members_;
+  std::vector<std::uint32_t> member_starts_;
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> hashed_;
+  std::vector<std::uint32_t> hashed_slots_;
+  std::vector<std::uint32_t> single_;
+  std::vector<std::uint32_t> set_;
+  std::vector<Span> out_spans_;
+  std::vector<SpellingTrie::ListEdge> out_edges_;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> moves_;
+  std::vector<std::uint32_t> indegree_;
+  std::vector<std::uint32_t> sorted_;
+  std::vector<std::uint32_t> renumbered_;
+  std::vector<char> sorted_ends_;
+  std::vector<std::uint32_t> first_edge_;
+  std::vector<SpellingTrie::ListEdge> graph_edges_;
+  std::vector<char> ends_;
 };
+
+template <class T>
+std::size_t capacity_bytes(const std::vector<T>& v) {
+  return v.capacity() * sizeof(T);
+}
+
+std::size_t Speller::footprint() const {
+  return capacity_bytes(lists_) +
+         capacity_bytes(state_heads_) + capacity_bytes(states_) + capacity_bytes(spans_) +
+         capacity_bytes(edges_) + capacity_bytes(order_) + capacity_bytes(completions_) +
+         capacity_bytes(marks_) + capacity_bytes(chain_) + capacity_bytes(reaching_) +
+         capacity_bytes(members_) + capacity_bytes(member_starts_) + capacity_bytes(hashed_) +
+         capacity_bytes(hashed_slots_) + capacity_bytes(single_) + capacity_bytes(set_) +
+         capacity_bytes(out_spans_) + capacity_bytes(out_edges_) + capacity_bytes(moves_) +
+         capacity_bytes(indegree_) + capacity_bytes(sorted_) + capacity_bytes(renumbered_) +
+         capacity_bytes(sorted_ends_) + capacity_bytes(first_edge_) + capacity_bytes(graph_edges_) +
+         capacity_bytes(ends_);
+}
+
+void Speller::begin(const PathLattice& kana) {
+  kana_ = &kana;
+  settled_ = &SettledUnits::of_this_thread();
+  trie_.clear();
+  run_ = settled_->next_run();
+  states_.clear();
+  spans_.clear();
+  edges_.clear();
+  order_.clear();
+  start_ = 0;
+  accept_ = 0;
+  mark_ = 0;
+  poll_ = InterruptionPoll();
+}
 
 std::uint32_t Speller::state_at(std::uint64_t kana_node, const Pending& pending) {
   for (std::uint32_t s = state_heads_[kana_node]; s != kNone; s = states_[s].next_at_node) {
@@ -177,36 +292,18 @@ std::uint32_t Speller::state_at(std::uint64_t kana_node, const Pending& pending)
 
 FirstUnit Speller::first_unit(const Pending& window) {
   const std::uint64_t key = window.key();
-  std::size_t mask = window_keys_.size() - 1;
-  std::size_t slot = (key * 0x9E3779B97F4A7C15ull) >> 40 & mask;
-  for (; window_keys_[slot] != 0; slot = (slot + 1) & mask) {
-    if (window_keys_[slot] == key) return window_units_[slot];
+  SettledUnit* unit = settled_->find(key);
+  if (unit == nullptr) unit = &settled_->add(key, settle(window));
+  if (!unit->spells) return {false, 0, 0};
+  if (unit->numbered_in != run_) {
+    unit->number = trie_.list_number(unit->list);
+    unit->numbered_in = run_;
   }
-  const FirstUnit out = unit_of(window);
-  if (2 * (windows_ + 1) > window_keys_.size()) {
-    std::vector<std::uint64_t> keys(2 * window_keys_.size(), 0);
-    std::vector<FirstUnit> units(keys.size());
-    mask = keys.size() - 1;
-    for (std::size_t old = 0; old < window_keys_.size(); ++old) {
-      if (window_keys_[old] == 0) continue;
-      std::size_t to = (window_keys_[old] * 0x9E3779B97F4A7C15ull) >> 40 & mask;
-      while (keys[to] != 0) to = (to + 1) & mask;
-      keys[to] = window_keys_[old];
-      units[to] = window_units_[old];
-    }
-    window_keys_ = std::move(keys);
-    window_units_ = std::move(units);
-    slot = (key * 0x9E3779B97F4A7C15ull) >> 40 & mask;
-    while (window_keys_[slot] != 0) slot = (slot + 1) & mask;
-  }
-  window_keys_[slot] = key;
-  window_units_[slot] = out;
-  ++windows_;
-  return out;
+  return {true, unit->number, unit->consumed};
 }
 
-FirstUnit Speller::unit_of(const Pending& window) {
-  const FirstUnit out{false, 0, 0};
+SettledUnit Speller::settle(const Pending& window) {
+  const SettledUnit out{false, 0, std::nullopt};
   char buffer[3 * 4];
   std::size_t size = 0;
   for (std::size_t k = 0; k < window.size; ++k) size += encode_char(window.chars[k], buffer + size);
@@ -229,23 +326,27 @@ FirstUnit Speller::unit_of(const Pending& window) {
   }
   if (!fill_unit_variant_lists(std::span(units.data(), count), lists_).ok()) return out;
   const bool combined = count == 2 && lists_.size() == 1;
-  return {true, trie_.list_number(lists_[0]),
-          static_cast<std::uint8_t>(combined ? chars : first.chars)};
+  return {true, static_cast<std::uint8_t>(combined ? chars : first.chars), lists_[0]};
 }
 
 bool Speller::build_unit_graph() {
-  state_heads_.assign(kana_.node_count(), kNone);
+  state_heads_.assign(kana_->node_count(), kNone);
+  // Most kana nodes are reached with one or two sets of pending characters.
+  states_.reserve(2 * kana_->node_count());
+  spans_.reserve(2 * kana_->node_count() + 1);
+  order_.reserve(2 * kana_->node_count() + 1);
+  edges_.reserve(2 * kana_->arcs().size());
   accept_ = fresh_node();
-  start_ = state_at(kana_.start(), Pending{});
-  std::vector<std::uint32_t> chain;
-  for (std::uint64_t v = 0; v < kana_.node_count(); ++v) {
-    if (poll_.stop_after(16 * (kana_.outgoing(v).size() + 1))) return false;
+  start_ = state_at(kana_->start(), Pending{});
+  std::vector<std::uint32_t>& chain = chain_;
+  for (std::uint64_t v = 0; v < kana_->node_count(); ++v) {
+    if (poll_.stop_after(16 * (kana_->outgoing(v).size() + 1))) return false;
     for (std::uint32_t s = state_heads_[v]; s != kNone; s = states_[s].next_at_node) {
       const std::uint32_t node = states_[s].node;
       const Pending pending = states_[s].pending;
       order_.push_back(node);
       spans_[node].begin = static_cast<std::uint32_t>(edges_.size());
-      if (v == kana_.end()) {
+      if (v == kana_->end()) {
         // The text ends: what waits is split to the end, each unit's list
         // an edge of a chain that ends accepted.
         chain.clear();
@@ -274,8 +375,8 @@ bool Speller::build_unit_graph() {
         }
         continue;
       }
-      for (const ArcIndex a : kana_.outgoing(v)) {
-        const LatticeArc& arc = kana_.arc(a);
+      for (const ArcIndex a : kana_->outgoing(v)) {
+        const LatticeArc& arc = kana_->arc(a);
         const Pending read = pending.plus(static_cast<char32_t>(arc.symbol));
         if (read.size < 3) {
           edges_.push_back({kEpsilon, state_at(arc.dst, read)});
@@ -291,6 +392,16 @@ bool Speller::build_unit_graph() {
   order_.push_back(accept_);
   return true;
 }
+
+// The number of classes in each set of vowel classes, looked up: built for
+// any x86-64, std::popcount is a call into the runtime.
+constexpr auto kClassSetSizes = [] {
+  std::array<std::uint8_t, std::size_t{1} << kVowelClassCount> sizes{};
+  for (std::size_t set = 0; set < sizes.size(); ++set) {
+    sizes[set] = static_cast<std::uint8_t>(std::popcount(set));
+  }
+  return sizes;
+}();
 
 // The builder adds each text as a chain of steps, one per list: a step
 // from the set of vowel classes its prefix can end in writes a node inside
@@ -308,7 +419,8 @@ bool Speller::count_built_nodes(std::uint64_t& end) {
     }
     completions_[node] = ways;
   }
-  std::vector<ClassCounts> reaching(spans_.size());
+  std::vector<ClassCounts>& reaching = reaching_;
+  reaching.assign(spans_.size(), ClassCounts{});
   reaching[start_].add(1u << static_cast<unsigned>(VowelClass::None), 1);
   std::uint64_t total = 0;
   for (const std::uint32_t node : order_) {
@@ -335,7 +447,7 @@ bool Speller::count_built_nodes(std::uint64_t& end) {
             }
           }
           const std::uint64_t classes =
-              edge.target == accept_ ? 0 : static_cast<std::uint64_t>(std::popcount(after));
+              edge.target == accept_ ? 0 : std::uint64_t{kClassSetSizes[after]};
           total = ClassCounts::saturating_add(
               total, saturating_mul(saturating_mul(prefixes, ways), interior + classes));
           set = static_cast<std::uint8_t>(after);
@@ -371,11 +483,30 @@ void Speller::close(std::vector<std::uint32_t>& set) {
 bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
                           std::vector<SpellingTrie::ListEdge>& edges, std::vector<char>& ends) {
   marks_.assign(spans_.size(), 0);
-  std::vector<std::uint32_t> members;
-  std::vector<std::uint32_t> member_starts = {0};
-  std::unordered_multimap<std::uint64_t, std::uint32_t> subsets;
+  std::vector<std::uint32_t>& members = members_;
+  std::vector<std::uint32_t>& member_starts = member_starts_;
+  members.clear();
+  member_starts.assign(1, 0);
+  members.reserve(2 * order_.size());
+  member_starts.reserve(order_.size() + 1);
   auto subset = [&](std::uint32_t s) {
     return std::span(members.data() + member_starts[s], member_starts[s + 1] - member_starts[s]);
+  };
+  // Subsets of more than one node, as (hash, subset), found by hash through
+  // open addressing: an index into them + 1, 0 free.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>>& hashed = hashed_;
+  std::vector<std::uint32_t>& hashed_slots = hashed_slots_;
+  hashed.clear();
+  hashed_slots.assign(64, 0);
+  auto first_slot = [](std::uint64_t h, std::size_t mask) { return (h >> 32 ^ h) & mask; };
+  auto slot_of = [&](std::uint64_t h, std::span<const std::uint32_t> set) -> std::uint32_t& {
+    const std::size_t mask = hashed_slots.size() - 1;
+    std::size_t slot = first_slot(h, mask);
+    for (; hashed_slots[slot] != 0; slot = (slot + 1) & mask) {
+      const auto& [known, s] = hashed[hashed_slots[slot] - 1];
+      if (known == h && std::ranges::equal(subset(s), set)) break;
+    }
+    return hashed_slots[slot];
   };
   auto hash_of = [](std::span<const std::uint32_t> set) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull;
@@ -383,7 +514,8 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
     return h;
   };
   // Most subsets are a single node, found without hashing.
-  std::vector<std::uint32_t> single(spans_.size(), kNone);
+  std::vector<std::uint32_t>& single = single_;
+  single.assign(spans_.size(), kNone);
   auto number = [&](const std::vector<std::uint32_t>& set) -> std::uint32_t {
     const auto next = static_cast<std::uint32_t>(member_starts.size() - 1);
     if (set.size() == 1) {
@@ -394,23 +526,35 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
       return next;
     }
     const std::uint64_t h = hash_of(set);
-    const auto [lo, hi] = subsets.equal_range(h);
-    for (auto it = lo; it != hi; ++it) {
-      if (std::ranges::equal(subset(it->second), set)) return it->second;
+    std::uint32_t* slot = &slot_of(h, set);
+    if (*slot != 0) return hashed[*slot - 1].second;
+    if (2 * (hashed.size() + 1) > hashed_slots.size()) {
+      hashed_slots.assign(2 * hashed_slots.size(), 0);
+      const std::size_t mask = hashed_slots.size() - 1;
+      for (std::uint32_t k = 0; k < hashed.size(); ++k) {
+        std::size_t to = first_slot(hashed[k].first, mask);
+        while (hashed_slots[to] != 0) to = (to + 1) & mask;
+        hashed_slots[to] = k + 1;
+      }
+      slot = &slot_of(h, set);
     }
     members.insert(members.end(), set.begin(), set.end());
     member_starts.push_back(static_cast<std::uint32_t>(members.size()));
-    subsets.emplace(h, next);
+    hashed.emplace_back(h, next);
+    *slot = static_cast<std::uint32_t>(hashed.size());
     return next;
   };
 
-  std::vector<std::uint32_t> set = {start_};
+  std::vector<std::uint32_t>& set = set_;
+  set.assign(1, start_);
   close(set);
   number(set);
   // Per subset, its edges (list, subset) in list order.
-  std::vector<Span> out_spans;
-  std::vector<SpellingTrie::ListEdge> out_edges;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> moves;
+  std::vector<Span>& out_spans = out_spans_;
+  std::vector<SpellingTrie::ListEdge>& out_edges = out_edges_;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>>& moves = moves_;
+  out_spans.clear();
+  out_edges.clear();
   for (std::uint32_t s = 0; s + 1 < member_starts.size(); ++s) {
     if (members.size() > kMaxSubsetMembers || poll_.stop_after(16 * subset(s).size())) {
       return false;
@@ -442,9 +586,11 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
 
   // Sources before targets (the graph has no cycle), the start first.
   const std::size_t n = out_spans.size();
-  std::vector<std::uint32_t> indegree(n, 0);
+  std::vector<std::uint32_t>& indegree = indegree_;
+  indegree.assign(n, 0);
   for (const SpellingTrie::ListEdge& edge : out_edges) ++indegree[edge.target];
-  std::vector<std::uint32_t> sorted = {0};
+  std::vector<std::uint32_t>& sorted = sorted_;
+  sorted.assign(1, 0);
   sorted.reserve(n);
   for (std::size_t k = 0; k < sorted.size(); ++k) {
     const Span span = out_spans[sorted[k]];
@@ -452,9 +598,11 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
       if (--indegree[out_edges[e].target] == 0) sorted.push_back(out_edges[e].target);
     }
   }
-  std::vector<std::uint32_t> renumbered(n);
+  std::vector<std::uint32_t>& renumbered = renumbered_;
+  renumbered.resize(n);
   for (std::size_t k = 0; k < n; ++k) renumbered[sorted[k]] = static_cast<std::uint32_t>(k);
-  std::vector<char> sorted_ends(n);
+  std::vector<char>& sorted_ends = sorted_ends_;
+  sorted_ends.resize(n);
   first_edge.assign(1, 0);
   edges.clear();
   for (std::size_t k = 0; k < n; ++k) {
@@ -465,23 +613,23 @@ bool Speller::determinize(std::vector<std::uint32_t>& first_edge,
     first_edge.push_back(static_cast<std::uint32_t>(edges.size()));
     sorted_ends[k] = ends[sorted[k]];
   }
-  ends = std::move(sorted_ends);
+  ends.swap(sorted_ends);
   return true;
 }
 
-std::optional<SpelledReadingTexts> Speller::run(std::uint64_t max_nodes) {
-  if (kana_.start() == kana_.end()) return std::nullopt;
+std::optional<SpelledReadingTexts> Speller::run(const PathLattice& kana,
+                                                std::uint64_t max_nodes) {
+  begin(kana);
+  if (kana_->start() == kana_->end()) return std::nullopt;
   if (!build_unit_graph()) return std::nullopt;
   std::uint64_t end = 0;
   if (!count_built_nodes(end)) return std::nullopt;
   if (completions_[start_] == 0) return SpelledReadingTexts{std::nullopt, 0};
   // The builder fails as soon as its end node would reach the limit.
   if (end >= max_nodes) return std::nullopt;
-  std::vector<std::uint32_t> first_edge;
-  std::vector<SpellingTrie::ListEdge> edges;
-  std::vector<char> ends;
-  if (!determinize(first_edge, edges, ends)) return std::nullopt;
-  auto lattice = trie_.take_graph_lattice(first_edge, edges, ends);
+  ends_.clear();
+  if (!determinize(first_edge_, graph_edges_, ends_)) return std::nullopt;
+  auto lattice = trie_.take_graph_lattice(first_edge_, graph_edges_, ends_);
   if (!lattice.ok()) return std::nullopt;
   return SpelledReadingTexts{std::move(lattice).value(), end + 1};
 }
@@ -495,8 +643,17 @@ std::optional<SpelledReadingTexts> spell_reading_texts(const ReadingPathTable& t
   // tight limit on its nodes says little about the texts' own lattice.
   auto kana = compact_tail_lattice(table.tails(), std::max(max_nodes, kMinKanaNodes));
   if (!kana.ok() || !kana.value() || !kana.value()->lattice) return std::nullopt;
-  Speller speller(*kana.value()->lattice);
-  return speller.run(max_nodes);
+  // A thread keeps its speller's buffers for the next texts, unless an
+  // unusually large lattice grew them.
+  // On the heap, so that its methods take it as any object and not as
+  // this thread's, which would cost a lookup of the thread's storage in
+  // each of them.
+  constexpr std::size_t kKeptBytes = std::size_t{4} << 20;
+  thread_local std::unique_ptr<Speller> speller;
+  if (!speller) speller = std::make_unique<Speller>();
+  std::optional<SpelledReadingTexts> spelled = speller->run(*kana.value()->lattice, max_nodes);
+  if (speller->footprint() > kKeptBytes) speller.reset();
+  return spelled;
 }
 
 }  // namespace lumra::ja

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <span>
@@ -21,7 +22,23 @@ namespace {
 // to end in one buffer and found through an open-addressing table.
 class SignatureNumbers {
  public:
-  SignatureNumbers() : slots_(64, kEmpty) { starts_.push_back(0); }
+  // Forgets every signature but keeps the buffers, with room for about
+  // `entries` signatures of `words` words in all, so that a numbering of
+  // the expected size allocates nothing more.
+  void reset(std::size_t entries, std::size_t words) {
+    slots_.assign(std::bit_ceil(std::max<std::size_t>(64, 2 * entries + 2)), kEmpty);
+    hashes_.clear();
+    hashes_.reserve(entries);
+    starts_.assign(1, 0);
+    starts_.reserve(entries + 1);
+    words_.clear();
+    words_.reserve(words);
+  }
+
+  std::size_t footprint() const {
+    return slots_.capacity() * sizeof(std::uint32_t) + hashes_.capacity() * sizeof(std::uint64_t) +
+           words_.capacity() * sizeof(std::uint64_t) + starts_.capacity() * sizeof(std::size_t);
+  }
 
   std::uint32_t number(std::span<const std::uint64_t> signature) {
     if (2 * (hashes_.size() + 1) > slots_.size()) grow();
@@ -41,6 +58,7 @@ class SignatureNumbers {
   }
 
   std::uint32_t size() const { return static_cast<std::uint32_t>(hashes_.size()); }
+  std::size_t word_count() const { return words_.size(); }
   std::span<const std::uint64_t> stored(std::uint32_t n) const {
     return {words_.data() + starts_[n], starts_[n + 1] - starts_[n]};
   }
@@ -70,6 +88,40 @@ struct EndingClass {
   bool ends;
   std::uint32_t first_edge;
   std::uint32_t edge_count;
+};
+
+// What spell_graph() works in, kept by each thread from one spelling to
+// the next: a text's lattice is spelled in a few thousand steps, and
+// growing a dozen buffers from nothing would cost as many again.
+struct SpellScratch {
+  std::vector<std::uint32_t> class_of;
+  std::vector<EndingClass> classes;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> edges;  // (list, class)
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> own;
+  std::vector<std::uint64_t> signature;
+  SignatureNumbers numbers;
+  std::vector<std::uint8_t> entered;
+  SignatureNumbers nodes;
+  std::vector<std::array<std::uint32_t, kVowelClassCount>> spelled;
+  std::vector<std::uint64_t> arcs;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> pairs;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> chain;
+
+  // Past this, a thread lets the buffers of an unusually large lattice go.
+  static constexpr std::size_t kKeptBytes = std::size_t{4} << 20;
+
+  std::size_t footprint() const {
+    return class_of.capacity() * sizeof(std::uint32_t) + classes.capacity() * sizeof(EndingClass) +
+           (edges.capacity() + own.capacity()) * sizeof(edges[0]) +
+           (signature.capacity() + arcs.capacity()) * sizeof(std::uint64_t) + numbers.footprint() +
+           entered.capacity() + nodes.footprint() + spelled.capacity() * sizeof(spelled[0]) +
+           (pairs.capacity() + chain.capacity()) * sizeof(pairs[0]);
+  }
+
+  static SpellScratch& of_this_thread() {
+    thread_local SpellScratch scratch;
+    return scratch;
+  }
 };
 
 constexpr std::uint32_t kNoNode = std::numeric_limits<std::uint32_t>::max();
@@ -129,6 +181,9 @@ std::uint32_t SpellingTrie::hashed_list_number(const VariantList& list) {
 void SpellingTrie::grow_lists() {
   list_slots_.assign(std::max<std::size_t>(64, 2 * list_slots_.size()), 0);
   const std::size_t mask = list_slots_.size() - 1;
+  // The lists fill at most half the slots before the next growth.
+  lists_.reserve(list_slots_.size() / 2);
+  packed_lists_.reserve(list_slots_.size() / 2);
   // Number 0, the long vowel mark, is never looked up.
   for (std::uint32_t number = 1; number < packed_lists_.size(); ++number) {
     const PackedList& packed = packed_lists_[number];
@@ -168,6 +223,10 @@ void SpellingTrie::grow_children() {
   }
   child_keys_ = std::move(keys);
   child_values_ = std::move(values);
+  // The nodes fill at most half the slots before the next growth.
+  lists_of_nodes_.reserve(size / 2);
+  parents_.reserve(size / 2);
+  ends_.reserve(size / 2);
 }
 
 namespace {
@@ -178,6 +237,19 @@ bool same_list(const std::optional<VariantList>& a, const std::optional<VariantL
 }
 
 }  // namespace
+
+void SpellingTrie::clear() {
+  lists_of_nodes_.assign(1, 0);
+  parents_.assign(1, 0);
+  ends_.assign(1, 0);
+  std::ranges::fill(child_keys_, 0);
+  std::ranges::fill(list_slots_, 0);
+  packed_lists_.assign(1, PackedList{});
+  lists_.assign(1, VariantList{});
+  row_numbers_.fill(0);
+  previous_lists_.clear();
+  previous_nodes_.clear();
+}
 
 void SpellingTrie::add(const UnitVariantLists& lists, std::size_t same_as_previous) {
   // Paths come in the byte order of their texts, so each tends to repeat
@@ -225,15 +297,23 @@ Result<PathLattice, LatticeError> SpellingTrie::spell_graph(
     std::span<const std::uint32_t> first, std::span<const ListEdge> graph_edges,
     std::span<const char> ends) {
   const std::size_t n = ends.size();
+  SpellScratch& scratch = SpellScratch::of_this_thread();
   // Trie nodes with the same endings, children first: a class is numbered
   // after the classes its edges lead to.
-  std::vector<std::uint32_t> class_of(n);
-  std::vector<EndingClass> classes;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> edges;  // (list, class)
+  std::vector<std::uint32_t>& class_of = scratch.class_of;
+  std::vector<EndingClass>& classes = scratch.classes;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>>& edges = scratch.edges;  // (list, class)
+  class_of.assign(n, 0);
+  classes.clear();
+  edges.clear();
   {
-    SignatureNumbers numbers;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> own;
-    std::vector<std::uint64_t> signature;
+    // A node's signature is its end flag and two words per edge.
+    SignatureNumbers& numbers = scratch.numbers;
+    numbers.reset(n, n + 2 * graph_edges.size());
+    classes.reserve(n);
+    edges.reserve(graph_edges.size());
+    std::vector<std::pair<std::uint32_t, std::uint32_t>>& own = scratch.own;
+    std::vector<std::uint64_t>& signature = scratch.signature;
     for (std::size_t node = n; node-- > 0;) {
       own.clear();
       for (std::uint32_t k = first[node]; k < first[node + 1]; ++k) {
@@ -260,7 +340,8 @@ Result<PathLattice, LatticeError> SpellingTrie::spell_graph(
   };
 
   // The vowel classes each class is entered with, parents first.
-  std::vector<std::uint8_t> entered(classes.size(), 0);
+  std::vector<std::uint8_t>& entered = scratch.entered;
+  entered.assign(classes.size(), 0);
   entered[root] = 1u << static_cast<unsigned>(VowelClass::None);
   for (std::size_t cls = classes.size(); cls-- > 0;) {
     for (std::size_t c = 0; c < kVowelClassCount; ++c) {
@@ -278,11 +359,16 @@ Result<PathLattice, LatticeError> SpellingTrie::spell_graph(
   // Romaji nodes, numbered by their arcs (symbol, target) so that equal
   // endings are one node: the end node first, then, children first, each
   // (class, vowel class) with the chains of its spellings.
-  SignatureNumbers nodes;
+  // About a node per class and vowel class and one inside each spelling
+  // of a few characters, each with an arc or two.
+  const std::size_t expected_nodes = 2 * classes.size() + 4 * edges.size() + 1;
+  SignatureNumbers& nodes = scratch.nodes;
+  nodes.reset(expected_nodes, 4 * expected_nodes);
   const std::uint32_t end = nodes.number(kEndSignature);
-  std::vector<std::array<std::uint32_t, kVowelClassCount>> spelled(classes.size());
-  std::vector<std::uint64_t> arcs;
-  std::vector<std::pair<std::uint64_t, std::uint64_t>> pairs;
+  std::vector<std::array<std::uint32_t, kVowelClassCount>>& spelled = scratch.spelled;
+  spelled.resize(classes.size());
+  std::vector<std::uint64_t>& arcs = scratch.arcs;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>>& pairs = scratch.pairs;
   auto node_of = [&](std::vector<std::pair<std::uint64_t, std::uint64_t>>& out) {
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end()), out.end());
@@ -293,7 +379,7 @@ Result<PathLattice, LatticeError> SpellingTrie::spell_graph(
     }
     return nodes.number(arcs);
   };
-  std::vector<std::pair<std::uint64_t, std::uint64_t>> chain;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>>& chain = scratch.chain;
   for (std::size_t cls = 0; cls < classes.size(); ++cls) {
     const EndingClass& from = classes[cls];
     spelled[cls].fill(kNoNode);
@@ -343,6 +429,7 @@ Result<PathLattice, LatticeError> SpellingTrie::spell_graph(
   // Targets are numbered before their sources; counting down makes every
   // arc lead upwards.
   std::vector<LatticeArc> lattice_arcs;
+  lattice_arcs.reserve(nodes.word_count() / 2);
   for (std::uint32_t node = 0; node < nodes.size(); ++node) {
     const std::span<const std::uint64_t> words = nodes.stored(node);
     if (words.size() % 2 != 0) continue;  // the end
@@ -351,7 +438,8 @@ Result<PathLattice, LatticeError> SpellingTrie::spell_graph(
           {total - 1 - node, total - 1 - words[w + 1], static_cast<Symbol>(words[w])});
     }
   }
-  *this = SpellingTrie();
+  if (scratch.footprint() > SpellScratch::kKeptBytes) scratch = SpellScratch();
+  clear();
   // Every node was numbered by its own set of arcs out, and lies on a path
   // from the start (it spells a class entered from the root) to the end:
   // its endings are merged already. Arcs lead upwards between numbered

@@ -32,6 +32,9 @@ class SpellingTrie {
 
   bool empty() const { return lists_of_nodes_.size() <= 1; }
 
+  // Forgets every list and sequence, keeping the buffers for the next ones.
+  void clear();
+
   // A lattice spelling every string of every added list, its equivalent
   // nodes merged (merged_lattice.h); the trie must not be empty. Leaves the
   // trie empty. Fails only with Interrupted (core/base/interruption.h).

@@ -38,6 +38,33 @@ class UnidicReadingIndex {
   Result<bool, UnidicLoadError> lookup_folded(std::string_view surface,
                                               std::vector<std::string_view>& readings) const;
 
+  // Where a walk through the surfaces stands, for looking up surfaces that
+  // extend one another (every span from one start of a text) without
+  // starting each lookup over. The fields are the form's own; a form that
+  // cannot walk keeps every walk alive and looks each surface up whole.
+  struct SurfaceWalk {
+    std::uint64_t at = 0;
+    std::uint64_t value = 0;
+    bool live = true;  // false: no surface starts with the bytes walked
+  };
+  virtual SurfaceWalk start_surface_walk() const { return {}; }
+  // Walks on by `bytes`.
+  virtual void extend_surface_walk(SurfaceWalk& walk, std::string_view bytes) const {
+    (void)walk;
+    (void)bytes;
+  }
+  // lookup() of `surface`, which must be the bytes `walk` has walked.
+  virtual Result<bool, UnidicLoadError> lookup_walked(const SurfaceWalk& walk,
+                                                      std::string_view surface,
+                                                      std::vector<std::string_view>& readings) const {
+    (void)walk;
+    return lookup(surface, readings);
+  }
+  // lookup_folded() of `surface` the same way.
+  Result<bool, UnidicLoadError> lookup_folded_walked(const SurfaceWalk& walk,
+                                                     std::string_view surface,
+                                                     std::vector<std::string_view>& readings) const;
+
   virtual std::uint64_t entry_count() const = 0;
 
   // Calls `visit` with every entry in canonical order: surfaces in ascending
@@ -49,5 +76,9 @@ class UnidicReadingIndex {
 
 // The folded form of `surface`, or nothing when folding changes nothing.
 std::optional<std::string> fold_surface(std::string_view surface);
+
+// False when folding changes neither `text` nor any part of it, so that
+// lookup_folded() of its parts is lookup().
+bool may_fold_surface(std::string_view text);
 
 }  // namespace lumra::ja

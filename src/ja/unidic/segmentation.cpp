@@ -44,6 +44,7 @@ Status<UnidicLoadError> ReadingPathTable::build(const UnidicReadingIndex& index,
   paths_.reset(n, static_cast<std::uint32_t>(options.max_paths));
 
   const bool keep_all = fallback || !options.longest_only;
+  const bool may_fold = may_fold_surface(text);
   // A long text with max_paths paths at every position takes seconds.
   // Interrupted (core/base/interruption.h), the table is left without
   // paths, which its callers treat as any text that does not segment; the
@@ -54,13 +55,18 @@ Status<UnidicLoadError> ReadingPathTable::build(const UnidicReadingIndex& index,
     candidates_.clear();
     candidate_readings_.clear();
     const std::size_t last = std::min<std::size_t>(n, i + options.max_span_chars);
+    // The spans from here extend one another: the index walks them on a
+    // character at a time instead of looking each up from its start.
+    UnidicReadingIndex::SurfaceWalk walk = index.start_surface_walk();
     for (std::size_t j = i + 1; j <= last; ++j) {
+      index.extend_surface_walk(walk, surface(j - 1, j));
       if (paths_.count(j) == 0) continue;  // cannot reach the end from there
       const std::string_view span = surface(i, j);
       // Lookups, not the paths, are the work at a position that has few
       // paths but up to max_span_chars spans to look up, each hashed whole.
       if (poll.stop_after(kLookupWork + span.size())) return Unit{};
-      LUMRA_TRY_ASSIGN(const bool found, index.lookup_folded(span, found_));
+      LUMRA_TRY_ASSIGN(const bool found, may_fold ? index.lookup_folded_walked(walk, span, found_)
+                                                  : index.lookup_walked(walk, span, found_));
       if (!found) continue;
       if (!keep_all) {
         candidates_.clear();

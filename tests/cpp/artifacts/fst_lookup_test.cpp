@@ -4,6 +4,7 @@
 // second-level steps, and whose later nodes have a handful of transitions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -68,6 +69,17 @@ TEST_P(FstLookupTest, AgreesWithAnOrderedMap) {
       expect(key + "\xe3\x81\x82");
       expect(key + "a");
       expect(key + "\x80");
+      // The same prefixes, and some that no key continues, walked a piece
+      // of one to four bytes at a time.
+      const std::string walked = key + "a\xe3\x81\x82";
+      FstMap::PrefixWalk walk = map.value().start_prefix_walk();
+      for (std::size_t at = 0; at < walked.size();) {
+        const std::size_t piece = std::min<std::size_t>(walked.size() - at, 1 + rng() % 4);
+        map.value().extend(walk, std::string_view(walked).substr(at, piece));
+        at += piece;
+        ASSERT_EQ(map.value().value_of(walk), map.value().get(walked.substr(0, at)))
+            << "walk of " << at << " bytes";
+      }
     }
     // Every one- and two-byte probe over the lead bytes used.
     for (unsigned b0 = 0xE0; b0 <= 0xEF; ++b0) {

@@ -9,6 +9,7 @@
 #include "artifacts/indexed/unidic_indexed_writer.h"
 #include "artifacts/indexed/zh_indexed_writer.h"
 #include "indexed_test_support.h"
+#include "ja/unidic/segmentation.h"
 #include "ja/unidic/yaml_payload.h"
 #include "zh/index/yaml_payload.h"
 
@@ -113,9 +114,65 @@ TEST(IndexedPropertyTest, JapaneseYamlAndIndexedAgree) {
     };
     const std::vector<std::string> keys = probes(entries);
     EXPECT_EQ(answers(*indexed.value(), keys, lookup), answers(*yaml.value(), keys, lookup));
+    // Walked a piece at a time, each folded ("ａ" is "a") as lookup_folded does.
+    auto folded = [](const auto& index, std::string_view key, auto& readings) {
+      return index.lookup_folded(key, readings);
+    };
+    auto walked = [](const auto& index, std::string_view key, auto& readings) {
+      ja::UnidicReadingIndex::SurfaceWalk walk = index.start_surface_walk();
+      for (std::size_t at = 0; at < key.size(); at += 1 + at % 3) {
+        index.extend_surface_walk(walk, key.substr(at, 1 + at % 3));
+      }
+      return index.lookup_folded_walked(walk, key, readings);
+    };
+    std::vector<std::string> folding = keys;
+    for (const std::string& key : keys) folding.push_back("\xef\xbd\x81" + key);
+    const auto expected = answers(*yaml.value(), folding, folded);
+    EXPECT_EQ(answers(*indexed.value(), folding, walked), expected);
+    EXPECT_EQ(answers(*yaml.value(), folding, walked), expected);
     auto again = encode_indexed_payload(*indexed.value());
     ASSERT_TRUE(again.ok());
     EXPECT_EQ(again.value(), bytes.value());
+  }
+}
+
+// Segmentation walks the spans from each position through the index: the
+// indexed form's FST walk and the map form's whole-span lookups agree.
+TEST(IndexedPropertyTest, JapaneseSegmentationAgreesAcrossForms) {
+  static const std::vector<std::string> kTextChars = {"a",  "b",  "é", "日",           "本",
+                                                      "の", "ー", "\xef\xbd\x81", "\xe3\x80\x80"};
+  std::mt19937_64 rng(2026);
+  for (int trial = 0; trial < 200; ++trial) {
+    const Entries entries = random_entries(rng, false);
+    auto yaml = ja::parse_yaml_payload(yaml_of(
+        entries, "schema_version: 1\npayload_type: lumra.unidic.reading-index.surface-readings\n", rng));
+    ASSERT_TRUE(yaml.ok()) << ja::message(yaml.error());
+    auto bytes = encode_indexed_payload(*yaml.value());
+    ASSERT_TRUE(bytes.ok());
+    auto indexed = parse_indexed_payload(bytes.value());
+    ASSERT_TRUE(indexed.ok()) << ja::message(indexed.error());
+    std::string text;
+    for (std::size_t n = 1 + rng() % 7; n > 0; --n) text += kTextChars[rng() % kTextChars.size()];
+    ja::ReadingOptions options;
+    options.max_span_chars = rng() % 5;
+    options.max_paths = 1 + rng() % 9;
+    options.longest_only = rng() % 3 == 0;
+    const bool fallback = rng() % 2 == 0;
+    auto segmented = [&](const ja::UnidicReadingIndex& index) {
+      std::vector<std::vector<std::string>> out;
+      auto paths = ja::segment_reading_paths(index, text, options, fallback);
+      EXPECT_TRUE(paths.ok());
+      if (!paths.ok()) return out;
+      for (const ja::ReadingPath& path : paths.value()) {
+        out.emplace_back();
+        for (const ja::ReadingSegment& segment : path.segments) {
+          out.back().push_back(std::string(segment.surface) + "=" + std::string(segment.reading) +
+                               (segment.raw ? "!" : ""));
+        }
+      }
+      return out;
+    };
+    EXPECT_EQ(segmented(*indexed.value()), segmented(*yaml.value())) << text;
   }
 }
 

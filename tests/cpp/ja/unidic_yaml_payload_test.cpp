@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ja/unidic/map_reading_index.h"
+#include "ja/unidic/reading_index.h"
 #include "ja/unidic/yaml_payload.h"
 
 namespace lumra::ja {
@@ -126,6 +127,30 @@ TEST(UnidicReadingIndexTest, LooksUpExactAndFoldedSurfaces) {
   EXPECT_FALSE(index.value()->lookup("ＡＢＣ", readings).value());
   ASSERT_TRUE(index.value()->lookup_folded("ＡＢＣ", readings).value());
   EXPECT_EQ(readings, (std::vector<std::string_view>{"えーびーしー"}));
+}
+
+// Folding changes a text exactly when it holds U+3000 or U+FF01..U+FF5E; the
+// others sit next to them in UTF-8.
+TEST(UnidicReadingIndexTest, FoldsExactlyTheFullWidthCharacters) {
+  const std::vector<std::pair<std::string, bool>> kChars = {
+      {"\xEF\xBC\x81", true},  {"\xEF\xBD\x9E", true},  {"\xEF\xBD\x81", true},
+      {"\xE3\x80\x80", true},  {"\xEF\xBC\x80", false}, {"\xEF\xBD\x9F", false},
+      {"\xEF\xBD\xB0", false}, {"\xE3\x80\x81", false}, {"a", false}, {"日", false}};
+  std::mt19937 random(31);
+  for (int round = 0; round < 500; ++round) {
+    std::vector<std::size_t> picks(1 + random() % 5);
+    for (std::size_t& pick : picks) pick = random() % kChars.size();
+    for (std::size_t from = 0; from < picks.size(); ++from) {
+      std::string text;
+      bool folds = false;
+      for (std::size_t to = from; to < picks.size(); ++to) {
+        text += kChars[picks[to]].first;
+        folds = folds || kChars[picks[to]].second;
+        EXPECT_EQ(may_fold_surface(text), folds) << text;
+        EXPECT_EQ(fold_surface(text).has_value(), folds) << text;
+      }
+    }
+  }
 }
 
 TEST(UnidicReadingIndexTest, VisitsEntriesInSurfaceByteOrder) {
