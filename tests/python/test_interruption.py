@@ -84,7 +84,7 @@ LONG_CALLS = {
     # lookups at each of its positions; its lattice, built path after path
     # from where each differs from the one before, takes a fraction of that.
     "japanese_long_text": (
-        JA_SETUP + "a = '日本' * 20000; b = 'にっぽん' * 100",
+        JA_SETUP + "a = '日本' * 200000; b = 'にっぽん' * 100",
         "d.damerau_distance(a, b, max_span_chars=256)",
     ),
     # Most of this call is spent looking up every span of up to 256
