@@ -163,15 +163,7 @@ std::optional<std::uint64_t> FstMap::get(std::string_view key) const {
   std::uint64_t address = root_.address();
   std::uint64_t value = 0;  // sums wrap modulo 2^64; see FORMAT.md
   if (in != end) {
-    const Step* first;
-    const std::uint16_t block = second_block_[in[0]];
-    if (block != 0 && end - in >= 2) {
-      first = &second_steps_[(block - 1) * std::size_t{256} + in[1]];
-      in += 2;
-    } else {
-      first = &root_steps_[in[0]];
-      in += 1;
-    }
+    const Step* first = &first_steps(in, end);
     if (first->target == kNoAddress) return std::nullopt;
     address = first->target;
     value = first->output;
@@ -189,6 +181,16 @@ std::optional<std::uint64_t> FstMap::get(std::string_view key) const {
   return value;
 }
 
+const FstMap::Step& FstMap::first_steps(const std::uint8_t*& in, const std::uint8_t* end) const {
+  const std::uint16_t block = second_block_[in[0]];
+  if (block != 0 && end - in >= 2) {
+    const Step& step = second_steps_[(block - 1) * std::size_t{256} + in[1]];
+    in += 2;
+    return step;
+  }
+  return root_steps_[*in++];
+}
+
 void FstMap::extend(PrefixWalk& walk, std::string_view bytes) const {
   if (!walk.live || bytes.empty()) return;
   const LookupContext map = lookup_context(nodes_.data(), version_);
@@ -197,15 +199,7 @@ void FstMap::extend(PrefixWalk& walk, std::string_view bytes) const {
   if (walk.address == root_.address()) {
     // The root's first one or two steps are cached, as get() takes them;
     // no step leads back up to the root.
-    const Step* first;
-    const std::uint16_t block = second_block_[in[0]];
-    if (block != 0 && end - in >= 2) {
-      first = &second_steps_[(block - 1) * std::size_t{256} + in[1]];
-      in += 2;
-    } else {
-      first = &root_steps_[in[0]];
-      in += 1;
-    }
+    const Step* first = &first_steps(in, end);
     if (first->target == kNoAddress) {
       walk.live = false;
       return;

@@ -87,6 +87,9 @@ class FstMap {
   Status<FstError> check_reachable_nodes() const;
   Result<std::uint64_t, FstError> single_transition_target(std::uint64_t address) const;
   void cache_first_steps();
+  // The cached step of the first one or two bytes of [in, end), which must
+  // not be empty, from the root; `in` moves past the bytes taken.
+  const Step& first_steps(const std::uint8_t*& in, const std::uint8_t* end) const;
 
   // From the first byte to the root's state byte: all nodes live in here.
   std::span<const std::uint8_t> nodes_;

@@ -253,7 +253,7 @@ std::size_t capacity_bytes(const std::vector<T>& v) {
 }
 
 std::size_t Speller::footprint() const {
-  return capacity_bytes(lists_) +
+  return trie_.footprint() + capacity_bytes(lists_) +
          capacity_bytes(state_heads_) + capacity_bytes(states_) + capacity_bytes(spans_) +
          capacity_bytes(edges_) + capacity_bytes(order_) + capacity_bytes(completions_) +
          capacity_bytes(marks_) + capacity_bytes(chain_) + capacity_bytes(reaching_) +

@@ -448,4 +448,11 @@ Result<PathLattice, LatticeError> SpellingTrie::spell_graph(
                                      std::move(lattice_arcs));
 }
 
+std::size_t SpellingTrie::footprint() const {
+  return (lists_of_nodes_.capacity() + parents_.capacity() + child_values_.capacity() +
+          list_slots_.capacity() + previous_nodes_.capacity()) * sizeof(std::uint32_t) +
+         ends_.capacity() + child_keys_.capacity() * sizeof(std::uint64_t) +
+         packed_lists_.capacity() * sizeof(PackedList) + lists_.capacity() * sizeof(VariantList);
+}
+
 }  // namespace lumra::ja

@@ -65,6 +65,9 @@ class SpellingTrie {
                                                        std::span<const ListEdge> edges,
                                                        std::span<const char> ends);
 
+  // The heap the trie's buffers take, kept or not, about.
+  std::size_t footprint() const;
+
  private:
   // A variant list packed into four words: its size, then each spelling's
   // byte count and bytes.
