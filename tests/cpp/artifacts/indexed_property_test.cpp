@@ -97,9 +97,10 @@ std::vector<std::optional<std::vector<std::string>>> answers(const Index& index,
   return out;
 }
 
-TEST(IndexedPropertyTest, JapaneseYamlAndIndexedAgree) {
-  std::mt19937_64 rng(2024);
-  for (int trial = 0; trial < 40; ++trial) {
+// A random Japanese payload in its YAML form, encoded, and read back in its
+// indexed form, handed to `check(entries, yaml, bytes, indexed)`.
+template <class Check>
+void with_random_japanese_forms(std::mt19937_64& rng, Check&& check) {
     const Entries entries = random_entries(rng, false);
     auto yaml = ja::parse_yaml_payload(yaml_of(
         entries, "schema_version: 1\npayload_type: lumra.unidic.reading-index.surface-readings\n", rng));
@@ -108,12 +109,20 @@ TEST(IndexedPropertyTest, JapaneseYamlAndIndexedAgree) {
     ASSERT_TRUE(bytes.ok());
     auto indexed = parse_indexed_payload(bytes.value());
     ASSERT_TRUE(indexed.ok()) << ja::message(indexed.error());
-    EXPECT_EQ(canonical(*indexed.value()), canonical(*yaml.value()));
+    check(entries, *yaml.value(), bytes.value(), *indexed.value());
+}
+
+TEST(IndexedPropertyTest, JapaneseYamlAndIndexedAgree) {
+  std::mt19937_64 rng(2024);
+  for (int trial = 0; trial < 40; ++trial) {
+    with_random_japanese_forms(rng, [&](const Entries& entries, const auto& yaml, const auto& bytes,
+                                        const auto& indexed) {
+    EXPECT_EQ(canonical(indexed), canonical(yaml));
     auto lookup = [](const auto& index, std::string_view key, auto& readings) {
       return index.lookup(key, readings);
     };
     const std::vector<std::string> keys = probes(entries);
-    EXPECT_EQ(answers(*indexed.value(), keys, lookup), answers(*yaml.value(), keys, lookup));
+    EXPECT_EQ(answers(indexed, keys, lookup), answers(yaml, keys, lookup));
     // Walked a piece at a time, each folded ("ａ" is "a") as lookup_folded does.
     auto folded = [](const auto& index, std::string_view key, auto& readings) {
       return index.lookup_folded(key, readings);
@@ -127,12 +136,13 @@ TEST(IndexedPropertyTest, JapaneseYamlAndIndexedAgree) {
     };
     std::vector<std::string> folding = keys;
     for (const std::string& key : keys) folding.push_back("\xef\xbd\x81" + key);
-    const auto expected = answers(*yaml.value(), folding, folded);
-    EXPECT_EQ(answers(*indexed.value(), folding, walked), expected);
-    EXPECT_EQ(answers(*yaml.value(), folding, walked), expected);
-    auto again = encode_indexed_payload(*indexed.value());
+    const auto expected = answers(yaml, folding, folded);
+    EXPECT_EQ(answers(indexed, folding, walked), expected);
+    EXPECT_EQ(answers(yaml, folding, walked), expected);
+    auto again = encode_indexed_payload(indexed);
     ASSERT_TRUE(again.ok());
-    EXPECT_EQ(again.value(), bytes.value());
+    EXPECT_EQ(again.value(), bytes);
+    });
   }
 }
 
@@ -143,14 +153,8 @@ TEST(IndexedPropertyTest, JapaneseSegmentationAgreesAcrossForms) {
                                                       "の", "ー", "\xef\xbd\x81", "\xe3\x80\x80"};
   std::mt19937_64 rng(2026);
   for (int trial = 0; trial < 200; ++trial) {
-    const Entries entries = random_entries(rng, false);
-    auto yaml = ja::parse_yaml_payload(yaml_of(
-        entries, "schema_version: 1\npayload_type: lumra.unidic.reading-index.surface-readings\n", rng));
-    ASSERT_TRUE(yaml.ok()) << ja::message(yaml.error());
-    auto bytes = encode_indexed_payload(*yaml.value());
-    ASSERT_TRUE(bytes.ok());
-    auto indexed = parse_indexed_payload(bytes.value());
-    ASSERT_TRUE(indexed.ok()) << ja::message(indexed.error());
+    with_random_japanese_forms(rng, [&](const Entries&, const auto& yaml, const auto&,
+                                        const auto& indexed) {
     std::string text;
     for (std::size_t n = 1 + rng() % 7; n > 0; --n) text += kTextChars[rng() % kTextChars.size()];
     ja::ReadingOptions options;
@@ -172,7 +176,8 @@ TEST(IndexedPropertyTest, JapaneseSegmentationAgreesAcrossForms) {
       }
       return out;
     };
-    EXPECT_EQ(segmented(*indexed.value()), segmented(*yaml.value())) << text;
+    EXPECT_EQ(segmented(indexed), segmented(yaml)) << text;
+    });
   }
 }
 
