@@ -70,6 +70,33 @@ class BoundedMemo {
     entries.bytes += charged;
   }
 
+  // The value kept under `key`, if it is `value`, now takes `bytes`: part
+  // of it was made after it was kept. It is charged anew, and the least
+  // recently used entries are given up while the memo is over its budget;
+  // grown too large to keep, it is given up itself.
+  void recharge(std::string_view key, const Value* value, std::size_t bytes) {
+    const std::size_t charged = bytes + key.size() + kEntryOverhead;
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+    Entries& entries = *entries_;
+    const auto found = entries.by_key.find(key);
+    if (found == entries.by_key.end() || found->second->value.get() != value) return;
+    const auto entry = found->second;
+    if (entry->charged == charged) return;
+    entries.bytes = entries.bytes - entry->charged + charged;
+    entry->charged = charged;
+    if (charged > largest_entry_bytes_ || charged > budget_bytes_) {
+      entries.bytes -= charged;
+      entries.by_key.erase(found);
+      entries.recent.erase(entry);
+    }
+    while (entries.bytes > budget_bytes_) {
+      entries.by_key.erase(entries.recent.back().key);
+      entries.bytes -= entries.recent.back().charged;
+      entries.recent.pop_back();
+    }
+  }
+
   std::size_t bytes() const {
     std::lock_guard lock(mutex_);
     return entries_->bytes;

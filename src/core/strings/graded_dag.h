@@ -37,6 +37,11 @@ struct GradedDag {
   std::vector<InArc> in_arcs;
 
   std::size_t node_count() const { return depth.size(); }
+  // The heap the graph takes.
+  std::size_t memory_bytes() const {
+    return depth.capacity() * sizeof(std::uint32_t) + final.capacity() +
+           first_in.capacity() * sizeof(std::uint32_t) + in_arcs.capacity() * sizeof(InArc);
+  }
 };
 
 // The table of two graphs takes this many cells at most (some 16 MB).

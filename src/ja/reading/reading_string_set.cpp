@@ -4,6 +4,7 @@
 #include <span>
 #include <utility>
 
+#include "core/base/interruption.h"
 #include "ja/reading/ascii_token.h"
 #include "ja/reading/dictionary_error.h"
 #include "ja/reading/graded_spelling_graph.h"
@@ -260,7 +261,7 @@ std::uint64_t ReadingStringSet::size() const {
 }
 
 std::size_t ReadingStringSet::memory_bytes() const {
-  std::size_t bytes = tree_.memory_bytes() + trie_.memory_bytes() +
+  std::size_t bytes = tree_.memory_bytes() + trie_.memory_bytes() + graph_.memory_bytes() +
                       list_.capacity() * sizeof(std::vector<Symbol>);
   for (const std::vector<Symbol>& string : list_) bytes += string.capacity() * sizeof(Symbol);
   return bytes;
@@ -275,12 +276,15 @@ std::vector<std::vector<Symbol>> ReadingStringSet::strings() const {
   return list_;
 }
 
-const GradedDag* SearchedStringSet::graph() {
-  if (!graph_tried_) {
-    graph_tried_ = true;
-    graph_ = graded_spelling_graph(set_->tree_);
+const GradedDag* ReadingStringSet::graph() const {
+  const KeptGraph::Made* made = graph_.find();
+  if (made == nullptr) {
+    KeptGraph::Made graph = graded_spelling_graph(tree_);
+    const InterruptionSource* source = installed_interruption_source();
+    if (source != nullptr && source->stopped()) return nullptr;
+    made = &graph_.publish(std::move(graph));
   }
-  return graph_ ? &*graph_ : nullptr;
+  return *made ? &**made : nullptr;
 }
 
 namespace {
@@ -290,8 +294,10 @@ namespace {
 constexpr std::uint64_t kRowsBeforeGraphs = 1024;
 // Table cell updates that cost about as much as a row of the tree search:
 // once both graphs are made, a search gives way when it has cost as much as
-// their table.
-constexpr std::uint64_t kTableWorkPerRow = 16;
+// their table. Measured on the pairs that get that far: a row takes some
+// 300 instructions, a cell update of the table 2 to 5 (fewer the more the
+// search has reached).
+constexpr std::uint64_t kTableWorkPerRow = 100;
 
 // Whether the table of two graphs stays within its cells.
 bool table_fits(const GradedDag* left, const GradedDag* right) {
@@ -301,11 +307,9 @@ bool table_fits(const GradedDag* left, const GradedDag* right) {
 
 }  // namespace
 
-double best_similarity(SearchedStringSet& searched_left, SearchedStringSet& searched_right,
+double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
                        StringWorkspace& workspace, std::uint64_t rows_per_tree_node) {
   using Form = ReadingStringSet::Form;
-  const ReadingStringSet& left = *searched_left.set_;
-  const ReadingStringSet& right = *searched_right.set_;
   if (left.form_ == Form::Tree && right.form_ == Form::Tree) {
     // The side that spells more is searched, each string of the other is
     // run against it: which is which does not change the best pair.
@@ -314,23 +318,24 @@ double best_similarity(SearchedStringSet& searched_left, SearchedStringSet& sear
     const SpellingTree& outer = left_inner ? right.tree_ : left.tree_;
     const std::uint64_t outer_spelled = left_inner ? right.spelled_strings_ : left.spelled_strings_;
     if (!rows_fit(inner.longest(), outer.longest())) {
-      if (table_fits(searched_left.graph(), searched_right.graph())) {
-        return *graded_best_similarity(*searched_left.graph_, *searched_right.graph_);
+      if (table_fits(left.graph(), right.graph())) {
+        return *graded_best_similarity(*left.graph(), *right.graph());
       }
-    } else if (searched_left.graph_tried_ && searched_right.graph_tried_) {
-      if (!table_fits(searched_left.graph(), searched_right.graph())) {
+    } else if (left.graph_made() && right.graph_made()) {
+      const GradedDag* left_graph = left.graph();
+      const GradedDag* right_graph = right.graph();
+      if (!table_fits(left_graph, right_graph)) {
         return tree_best_pair_similarity(inner, outer, outer_spelled);
       }
-      // The graphs are made (an earlier cell of a matrix needed them): the
-      // search runs while it costs less than their table.
-      const std::uint64_t max_rows =
-          graded_table_work(*searched_left.graph_, *searched_right.graph_) / kTableWorkPerRow;
+      // The graphs are made (an earlier search needed them): the search
+      // runs while it costs less than their table.
+      const std::uint64_t max_rows = graded_table_work(*left_graph, *right_graph) / kTableWorkPerRow;
       double reached = 0.0;
       if (auto searched =
               tree_best_pair_similarity_within(inner, outer, outer_spelled, max_rows, reached)) {
         return *searched;
       }
-      return *graded_best_similarity(*searched_left.graph_, *searched_right.graph_, reached);
+      return *graded_best_similarity(*left_graph, *right_graph, reached);
     } else {
       // Most pairs that read alike settle within a few rows of the tree
       // search, and a pair of dissimilar texts may take millions: the
@@ -341,9 +346,10 @@ double best_similarity(SearchedStringSet& searched_left, SearchedStringSet& sear
       if (auto searched = search.run(max_rows)) return *searched;
       // What the search reached narrows the table to the distances that
       // could beat it.
-      if (table_fits(searched_left.graph(), searched_right.graph())) {
-        return *graded_best_similarity(*searched_left.graph_, *searched_right.graph_,
-                                       search.reached());
+      const GradedDag* left_graph = left.graph();
+      const GradedDag* right_graph = right.graph();
+      if (table_fits(left_graph, right_graph)) {
+        return *graded_best_similarity(*left_graph, *right_graph, search.reached());
       }
       // No table: the search goes on from where it gave way.
       return *search.run(~std::uint64_t{0});

@@ -10,8 +10,9 @@
 // may pass the bound on its distinct strings has them spelled into a
 // StringTrie, which counts them exactly; one whose trie would grow too
 // large keeps them as a list. A tree is turned into a graded graph when a
-// pair search needs one, and the call keeps it (SearchedStringSet): a set
-// never changes once made, so calls and threads may share it.
+// pair search first needs one, and the set keeps it (kept_graph.h): the
+// strings never change once made, so calls and threads may share the set
+// and its graph.
 #pragma once
 
 #include <algorithm>
@@ -24,14 +25,13 @@
 #include "core/strings/graded_dag.h"
 #include "core/strings/string_workspace.h"
 #include "ja/japanese_distance_error.h"
+#include "ja/reading/kept_graph.h"
 #include "ja/reading/reading_options.h"
 #include "ja/reading/spelling_tree.h"
 #include "ja/reading/string_trie.h"
 #include "ja/unidic/reading_index.h"
 
 namespace lumra::ja {
-
-class SearchedStringSet;
 
 // Exactly the strings of reading_strings, as a set. A text whose strings
 // would outgrow the trie keeps them as a list instead.
@@ -50,14 +50,14 @@ class ReadingStringSet {
   // searched string by string, for a thousand rows and `rows_per_tree_node`
   // more per node of the two trees, and then, if it has not ended, through
   // one table over their graded graphs (graded_spelling_graph.h), which
-  // costs the same whether the texts read alike or not.
-  friend double best_similarity(SearchedStringSet& left, SearchedStringSet& right,
-                                StringWorkspace& workspace,
-                                std::uint64_t rows_per_tree_node);
-  friend class SearchedStringSet;
+  // costs the same whether the texts read alike or not. Graphs that an
+  // earlier search made are used as they are.
+  friend double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
+                                StringWorkspace& workspace, std::uint64_t rows_per_tree_node);
 
   std::uint64_t size() const;
-  // The heap the set takes, about, before any search has run on it.
+  // The heap the set takes, about, its graph included once a search has
+  // made it.
   std::size_t memory_bytes() const;
   // The distinct strings as a list, written out from the tree or the trie
   // when they are in one.
@@ -65,52 +65,33 @@ class ReadingStringSet {
 
   enum class Form : std::uint8_t { Tree, Trie, Listed };
   Form form() const { return form_; }
+  // Whether a search has made the tree's graph (or found it too large).
+  bool graph_made() const { return graph_.find() != nullptr; }
 
  private:
   explicit ReadingStringSet(std::size_t max_trie_nodes)
       : tree_(std::min(max_trie_nodes, SpellingTree::kDefaultMaxNodes)), trie_(max_trie_nodes) {}
+
+  // The tree's graph, made now if it was not: nullptr when the tree is too
+  // large for one, or when the making was interrupted (which is not kept,
+  // since the call that asked discards its answer).
+  const GradedDag* graph() const;
 
   Form form_ = Form::Tree;
   SpellingTree tree_;
   std::uint64_t spelled_strings_ = 0;  // by the tree's paths, repeats counted
   StringTrie trie_;
   std::vector<std::vector<Symbol>> list_;
+  // Most pairs never need it.
+  mutable KeptGraph graph_;
 };
 
 // Rows of the tree search worth as much as making the graph of a tree
 // node.
 inline constexpr std::uint64_t kRowsPerTreeNode = 4;
 
-// A set as the searches of one call see it. The tree's strings as a graded
-// graph are made the first time a search needs them (most pairs never do)
-// and kept for the other cells of the call's matrix. Belongs to one call,
-// on one thread, like every other buffer of the call: nothing is guarded.
-class SearchedStringSet {
- public:
-  explicit SearchedStringSet(const ReadingStringSet& set) : set_(&set) {}
-
- private:
-  friend double best_similarity(SearchedStringSet& left, SearchedStringSet& right,
-                                StringWorkspace& workspace,
-                                std::uint64_t rows_per_tree_node);
-  const GradedDag* graph();
-
-  const ReadingStringSet* set_;
-  std::optional<GradedDag> graph_;
-  bool graph_tried_ = false;
-};
-
-double best_similarity(SearchedStringSet& left, SearchedStringSet& right,
+double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
                        StringWorkspace& workspace,
                        std::uint64_t rows_per_tree_node = kRowsPerTreeNode);
-
-// The same for one pair of sets.
-inline double best_similarity(const ReadingStringSet& left, const ReadingStringSet& right,
-                              StringWorkspace& workspace,
-                              std::uint64_t rows_per_tree_node = kRowsPerTreeNode) {
-  SearchedStringSet searched_left(left);
-  SearchedStringSet searched_right(right);
-  return best_similarity(searched_left, searched_right, workspace, rows_per_tree_node);
-}
 
 }  // namespace lumra::ja

@@ -62,13 +62,13 @@ struct JapaneseReadings {
                                                             std::string_view text,
                                                             const ja::ReadingOptions& options,
                                                             Scratch&);
-  // A set as one call's searches see it: with the graph the first long
-  // search makes of it, for the other cells.
-  using SearchedForm = ja::SearchedStringSet;
-  static SearchedForm searched(const SimilarityForm& form) { return SearchedForm(form); }
-  static double best_similarity(SearchedForm& left, SearchedForm& right,
+  // A set keeps the graph that the first long search makes of it, for
+  // the other cells and the later calls.
+  using SearchedForm = const SimilarityForm*;
+  static SearchedForm searched(const SimilarityForm& form) { return &form; }
+  static double best_similarity(SearchedForm left, SearchedForm right,
                                 StringWorkspace& workspace) {
-    return ja::best_similarity(left, right, workspace);
+    return ja::best_similarity(*left, *right, workspace);
   }
 
   // What a partial alignment may know of a span's strings without writing

@@ -112,14 +112,21 @@ class ReadingQueries {
     using Form = typename Language::SimilarityForm;
     using Searched = typename Language::SearchedForm;
     StringWorkspace workspace;
-    return matrix<double>(
-        queries, choices, [&](std::string_view text) { return similarity_form(text); },
+    std::vector<MemoizedForm> memoized;
+    auto similarities = matrix<double>(
+        queries, choices, [&](std::string_view text) { return similarity_form(text, memoized); },
         [](const std::shared_ptr<const Form>& form, LatticeSide) {
           return Language::searched(*form);
         },
         [&](Searched& query, Searched& choice) -> Result<double, QueryError> {
           return Language::best_similarity(query, choice, workspace);
         });
+    // The searches may have made more of a form (the graph of a Japanese
+    // set), which the memo counts from now on.
+    for (const MemoizedForm& form : memoized) {
+      memos_->similarity_forms.recharge(form.key, form.form.get(), form.form->memory_bytes());
+    }
+    return similarities;
   }
 
   // Whether the lattice distance of the two texts is at most `threshold`,
@@ -220,19 +227,28 @@ class ReadingQueries {
     return made;
   }
 
-  // Sets never change once made (the graphs their searches make belong to
-  // the call: Language::SearchedForm), so a kept one is searched by every
-  // call that finds it.
+  // Sets never change once made but for what their searches add, which is
+  // the same whoever adds it (the graph of a Japanese set), so a kept one
+  // is searched by every call that finds it.
   using SimilarityForm = typename Language::SimilarityForm;
+  struct MemoizedForm {
+    std::string key;
+    std::shared_ptr<const SimilarityForm> form;
+  };
+  // The form of `text`; one found in the memo or kept there is added to
+  // `memoized`.
   Result<std::shared_ptr<const SimilarityForm>, QueryError> similarity_form(
-      std::string_view text) {
+      std::string_view text, std::vector<MemoizedForm>& memoized) {
     BoundedMemo<SimilarityForm>* memo = memos_ ? &memos_->similarity_forms : nullptr;
-    const std::string key = memo_key(memo, text);
-    if (auto kept = memo ? memo->find(key) : nullptr) return kept;
+    std::string key = memo_key(memo, text);
+    if (auto kept = memo ? memo->find(key) : nullptr) {
+      memoized.push_back({std::move(key), kept});
+      return kept;
+    }
     LUMRA_TRY_ASSIGN(SimilarityForm form,
                      Language::similarity_form(index_, text, options_, scratch_));
     auto made = std::make_shared<const SimilarityForm>(std::move(form));
-    keep(memo, key, made);
+    if (keep(memo, key, made)) memoized.push_back({std::move(key), made});
     return made;
   }
 
@@ -240,15 +256,16 @@ class ReadingQueries {
     return memo ? conversion_memo_key(options_, text) : std::string();
   }
 
-  // Keeps a form just made, unless a stop of the call may have cut its
-  // making short.
+  // Offers a form just made to the memo, unless a stop of the call may
+  // have cut its making short; false when it was not offered.
   template <class Form>
-  void keep(BoundedMemo<Form>* memo, std::string_view key, std::shared_ptr<const Form> made) {
-    if (memo == nullptr) return;
+  bool keep(BoundedMemo<Form>* memo, std::string_view key, std::shared_ptr<const Form> made) {
+    if (memo == nullptr) return false;
     const InterruptionSource* source = installed_interruption_source();
-    if (source != nullptr && source->stopped()) return;
+    if (source != nullptr && source->stopped()) return false;
     const std::size_t bytes = made->memory_bytes();
     memo->keep(key, std::move(made), bytes);
+    return true;
   }
 
   // A search on two query lattices, its state-limit failure as a query

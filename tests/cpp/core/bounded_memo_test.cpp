@@ -49,6 +49,16 @@ class Model {
     entries_.insert(entries_.begin(), {key, value, charged});
   }
 
+  // Called only with the value that the memo holds under `key`.
+  void recharge(const std::string& key, std::size_t bytes) {
+    const auto at = std::find_if(entries_.begin(), entries_.end(),
+                                 [&](const ModelEntry& e) { return e.key == key; });
+    if (at == entries_.end()) return;
+    at->charged = bytes + key.size() + kOverhead;
+    if (at->charged > largest_ || at->charged > budget_) entries_.erase(at);
+    while (used() > budget_) entries_.pop_back();
+  }
+
   std::size_t used() const {
     std::size_t total = 0;
     for (const ModelEntry& e : entries_) total += e.charged;
@@ -71,7 +81,18 @@ TEST(BoundedMemo, KeepsAndDropsWhatTheLeastRecentlyUsedModelKeeps) {
     for (int step = 0; step < 300; ++step) {
       // Few keys, so that finds hit, keys repeat and entries are evicted.
       const std::string key(1 + random() % 4, static_cast<char>('a' + random() % 5));
-      if (random() % 2 == 0) {
+      const unsigned op = random() % 5;
+      if (op == 0) {
+        // Grown or shrunk, under the value it holds; a value that is no
+        // longer (or never was) the one kept under the key charges nothing.
+        const std::shared_ptr<const int> held = memo.find(key);
+        model.find(key);
+        const std::size_t bytes = random() % (largest + 64);
+        const int other = 0;
+        const bool same = random() % 4 != 0;
+        memo.recharge(key, same && held ? held.get() : &other, bytes);
+        if (same && held) model.recharge(key, bytes);
+      } else if (op % 2 == 0) {
         const std::shared_ptr<const int> got = memo.find(key);
         const int* expected = model.find(key);
         ASSERT_EQ(got != nullptr, expected != nullptr) << round << ' ' << step << ' ' << key;

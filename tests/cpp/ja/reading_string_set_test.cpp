@@ -7,6 +7,8 @@
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/base/interruption.h"
@@ -443,6 +445,48 @@ TEST(ReadingStringSet, PollsTheInterruptionSource) {
   ScopedInterruptionSource graphs_installed(graphs);
   best_similarity(fresh_left.value(), fresh_right.value(), workspace, 0);
   EXPECT_GE(graphs.polls, 2);
+}
+
+// Texts that read nothing alike take the searches to the graphs, which the
+// sets keep: a later search, from any thread, takes them as they are and
+// finds the same best pair, and the sets' sizes count them.
+TEST(ReadingStringSet, KeepsTheGraphsOfItsFirstLongSearch) {
+  const MapReadingIndex index(Entries{
+      {"日", {"かきくけこかきくけこ", "さすせそなにぬねのは", "まみむめもやゆよらり", "かかかかかかかかかか",
+              "なななななななななな"}},
+      {"月", {"ぱぴぷぺぽぱぴぷぺぽ", "ばびぶべぼばびぶべぼ"}}});
+  auto sets = [&] {
+    auto left = ReadingStringSet::of(index, "日日日", ReadingOptions{});
+    auto right = ReadingStringSet::of(index, "月月", ReadingOptions{});
+    EXPECT_TRUE(left.ok() && right.ok());
+    return std::pair(std::move(left).value(), std::move(right).value());
+  };
+  StringWorkspace workspace;
+  const auto [left, right] = sets();
+  const double expected = pruned_best_pair_similarity(left.strings(), right.strings(), workspace);
+  const std::size_t unsearched = left.memory_bytes() + right.memory_bytes();
+  ASSERT_FALSE(left.graph_made() || right.graph_made());
+  EXPECT_EQ(best_similarity(left, right, workspace, 0), expected);
+  ASSERT_TRUE(left.graph_made() && right.graph_made());
+  const std::size_t searched = left.memory_bytes() + right.memory_bytes();
+  EXPECT_GT(searched, unsearched);
+  EXPECT_EQ(best_similarity(right, left, workspace, 0), expected);
+  // Threads that all find no graph make one each; one is kept, as large as
+  // the one a single thread makes.
+  const auto [shared_left, shared_right] = sets();
+  std::vector<std::thread> threads;
+  std::vector<double> found(4 * 8, -1.0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      StringWorkspace own;
+      for (int call = 0; call < 8; ++call) {
+        found[t * 8 + call] = best_similarity(shared_left, shared_right, own, 0);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(found, std::vector<double>(found.size(), expected));
+  EXPECT_EQ(shared_left.memory_bytes() + shared_right.memory_bytes(), searched);
 }
 
 // Eighteen readings of about a megabyte of romaji each pass the bound on a
