@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/strings/similarity.h"
+#include "ja/reading/popcnt_build.h"
 
 namespace lumra::ja {
 
@@ -43,22 +44,6 @@ bool PreorderSearch::set_limits(double best) {
   }
   return true;
 }
-
-namespace {
-
-// Most of a walk's time goes into counting bits (BitRow::at): a build for
-// any x86-64 counts them with a dozen instructions, a processor that has
-// the count instruction (all but the oldest) with one, so the walk is
-// compiled a second time for it and chosen when the processor has it.
-#if defined(__x86_64__) && defined(__GNUC__)
-#define LUMRA_WALK_WITH_POPCNT 1
-bool has_popcnt() {
-  static const bool has = __builtin_cpu_supports("popcnt");
-  return has;
-}
-#endif
-
-}  // namespace
 
 // The texts' rows are searched by index and skipped by subtree; every
 // value the loop reads is held in a local, since the rows it writes could
@@ -108,7 +93,7 @@ bool has_popcnt() {
   rows_filled_ += filled;
 }
 
-#ifdef LUMRA_WALK_WITH_POPCNT
+#ifdef LUMRA_POPCNT_BUILD
 [[gnu::target("popcnt")]] void PreorderSearch::walk_with_popcnt(double& best) { walk(best); }
 #else
 void PreorderSearch::walk_with_popcnt(double& best) { walk(best); }
@@ -121,8 +106,8 @@ void PreorderSearch::raise_best(Symbols text, double& best) {
     if (const auto letter = trie_.letter_of(text[i])) matches_[*letter] |= std::uint64_t{1} << i;
   }
   if (!set_limits(best)) return;
-#ifdef LUMRA_WALK_WITH_POPCNT
-  if (has_popcnt()) {
+#ifdef LUMRA_POPCNT_BUILD
+  if (popcnt_available()) {
     walk_with_popcnt(best);
     return;
   }
