@@ -21,7 +21,7 @@
 namespace lumra::internal::table_fill {
 namespace {
 
-TEST(LaneRows, BothBuildsGiveEachColumnItsWayDownAsAFollowerAndMarkItsRises) {
+TEST(LaneRows, BothBuildsGiveEachColumnItsWayDownAsAFollower) {
   std::mt19937 rng(5);
   auto below = [&rng](std::uint32_t n) {
     return std::uniform_int_distribution<std::uint32_t>(0, n - 1)(rng);
@@ -49,42 +49,11 @@ TEST(LaneRows, BothBuildsGiveEachColumnItsWayDownAsAFollowerAndMarkItsRises) {
                             rows[k][c] + (symbols[c] != x[k] ? 1u : 0u)});
       }
     }
-    std::vector<std::uint8_t> want_rises(width / kRowLanes, 0);
-    for (std::uint32_t c = 1; c < width; ++c) {
-      if (want[c] > want[c - 1] + 1) want_rises[c / kRowLanes] |= 1u << (c % kRowLanes);
-    }
     std::vector<std::uint32_t> given(width, 0), baseline(width, 0);
-    std::vector<std::uint8_t> given_rises(width / kRowLanes), baseline_rises(width / kRowLanes);
-    lanes_from_above(above, x, arcs, symbols.data(), width, given.data(), given_rises.data());
-    lanes_from_above_baseline(above, x, arcs, symbols.data(), width, baseline.data(),
-                              baseline_rises.data());
+    lanes_from_above(above, x, arcs, symbols.data(), width, given.data());
+    lanes_from_above_baseline(above, x, arcs, symbols.data(), width, baseline.data());
     ASSERT_EQ(given, want) << "round " << round;
     ASSERT_EQ(baseline, want) << "round " << round;
-    ASSERT_EQ(given_rises, want_rises) << "round " << round;
-    ASSERT_EQ(baseline_rises, want_rises) << "round " << round;
-  }
-}
-
-// Runs of every length from every bit of a byte, over marks dense and
-// sparse, against a column-by-column scan; the marks end with the eight
-// clear bytes that TableRows keeps.
-TEST(LaneRows, FirstRiseIsTheFirstMarkedColumnOfTheRun) {
-  std::mt19937 rng(6);
-  for (int round = 0; round < 300; ++round) {
-    const std::uint32_t width = kRowLanes * (1 + rng() % 40);
-    const unsigned sparse = 1 + rng() % 200;
-    std::vector<std::uint8_t> rises(width / kRowLanes + 8, 0);
-    for (std::uint32_t c = 0; c < width; ++c) {
-      if (rng() % sparse == 0) rises[c / kRowLanes] |= 1u << (c % kRowLanes);
-    }
-    for (int run = 0; run < 20; ++run) {
-      const std::uint32_t from = rng() % width;
-      const std::uint32_t to = from + rng() % (width - from + 1);
-      std::uint32_t want = from;
-      while (want < to && !(rises[want / kRowLanes] >> (want % kRowLanes) & 1)) ++want;
-      ASSERT_EQ(first_rise(rises.data(), from, to), want)
-          << "round " << round << ", [" << from << ", " << to << ")";
-    }
   }
 }
 

@@ -16,11 +16,7 @@
 //      list FillColumns::heads, over again the general way, their
 //      insertions with them, since step 1 took a wrong source for them
 //      (all but the start column, which step 1 gets right);
-//   3. after each of them, the insertions along its run of followers,
-//      from the first cell they lower on: step 1 marks the columns whose
-//      way down is more than one above the column before's, and where a
-//      run's first cell is within one of its head and no column of the
-//      run is marked, no insertion lowers anything, which is most runs.
+//   3. after each of them, the insertions along its run of followers.
 // The same minimum of the same terms as the rows of lattice_fill_rows.h,
 // which stay the reference (and fill Damerau's rows, narrow rows and the
 // rows of more arcs in than kOnePassArcs): step 1 takes kRowLanes cells in
@@ -39,7 +35,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <span>
 #include <vector>
 
@@ -60,16 +55,13 @@ namespace lumra::internal::table_fill {
 // 256-bit one, taken where the processor has it. lane_rows() runs the same
 // loop inside its own build of each instruction set; this entry takes it
 // alone, as the tests do.
-// Each column's bit of `rises` (width / kRowLanes bytes, lane by lane,
-// the first column lowest) is set where its way down is more than one
-// above the column before's; column 0's never is.
 void lanes_from_above(const std::uint32_t* const* above, const Symbol* x_symbols,
                       std::size_t arcs, const Symbol* column_symbols, std::uint32_t width,
-                      std::uint32_t* cell, std::uint8_t* rises);
+                      std::uint32_t* cell);
 // The baseline build alone, which the tests compare with the other.
 void lanes_from_above_baseline(const std::uint32_t* const* above, const Symbol* x_symbols,
                                std::size_t arcs, const Symbol* column_symbols,
-                               std::uint32_t width, std::uint32_t* cell, std::uint8_t* rises);
+                               std::uint32_t width, std::uint32_t* cell);
 
 // The rows of the arcs into a row's node, looked up once per row.
 struct ArcsAbove {
@@ -103,49 +95,12 @@ inline void run_of_followers(std::uint32_t* from, std::uint32_t* const to, std::
   if (from != to) from[0] = std::min(from[0], left + 1);
 }
 
-// The first column of [from, to) marked in `rises`, else `to`. The marks
-// are read eight bytes at a time: up to seven bytes past the last lane's,
-// which TableRows keeps clear.
-inline std::uint32_t first_rise(const std::uint8_t* rises, std::uint32_t from, std::uint32_t to) {
-  while (from < to) {
-    std::uint64_t marks;
-    std::memcpy(&marks, rises + from / 8, sizeof marks);
-    marks >>= from % 8;
-    if (marks != 0) {
-      return std::min(to, from + static_cast<std::uint32_t>(__builtin_ctzll(marks)));
-    }
-    from = (from / 8 + 8) * 8;
-  }
-  return to;
-}
-
-// The insertions along the run of followers [from, to) of row `cell`,
-// whose cells hold their ways down and `left` the final cell before
-// `from`. A cell that its way down leaves within one of the cell before
-// it, when that one kept its own way down, keeps its way down too; so do
-// all cells before the first that is not within one, and the run is
-// taken from there.
-inline void run_of_followers_from_rise(std::uint32_t* cell, const std::uint8_t* rises,
-                                       std::uint32_t from, std::uint32_t to,
-                                       std::uint32_t left) {
-  if (from == to) return;
-  if (cell[from] <= left + 1) {
-    from = first_rise(rises, from + 1, to);
-    if (from == to) return;
-    left = cell[from - 1];
-  }
-  run_of_followers(cell + from, cell + to, left);
-}
-
 // Steps 2 and 3 for a row of `kArcs` arcs in: each column taken one by
 // one, every way in over again, then the run of followers after it. The
-// arcs' rows and symbols stay in registers over the whole row. Built into
-// the row fill of each instruction set, with no call of its own per row.
+// arcs' rows and symbols stay in registers over the whole row.
 template <std::size_t kArcs>
-[[gnu::always_inline]] inline void heads_and_runs(const FillColumns& columns,
-                                                  const NodeSteps& into_right,
-                                                  const ArcsAbove& arcs, std::uint32_t* cell,
-                                                  const std::uint8_t* rises) {
+void heads_and_runs(const FillColumns& columns, const NodeSteps& into_right,
+                    const ArcsAbove& arcs, std::uint32_t* cell) {
   const Step* const steps = into_right.all();
   const std::uint32_t* above[kArcs];
   Symbol x[kArcs];
@@ -155,7 +110,7 @@ template <std::size_t kArcs>
   }
   // The start column, the first head, has no arc in: step 1 made it
   // final, and its run goes on from it.
-  run_of_followers_from_rise(cell, rises, 1, columns.heads.front().run_end, cell[0]);
+  run_of_followers(cell + 1, cell + columns.heads.front().run_end, cell[0]);
   for (const auto [c, run_end, first, last] :
        std::span<const FillColumns::Head>(columns.heads).subspan(1)) {
     // The insertions and the ways down over the column's arcs in one
@@ -172,7 +127,7 @@ template <std::size_t kArcs>
     }
     for (std::size_t k = 0; k < kArcs; ++k) best = std::min(best, way[k]);
     cell[c] = best;
-    run_of_followers_from_rise(cell, rises, c + 1, run_end, best);
+    run_of_followers(cell + c + 1, cell + run_end, best);
   }
 }
 

@@ -15,7 +15,6 @@
 // then finds a row by one lookup, with no bookkeeping as it goes.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -70,13 +69,6 @@ class TableRows {
     const std::size_t lead = lanes ? kRowLanes : 0;
     slot_ = slots.slots();
     cells_ = storage_.reserve(cells(slots, cols, lanes)) + lead;
-    if (lanes) {
-      // Read eight bytes at a time, up to seven past the last lane's:
-      // those stay clear.
-      const std::size_t lane_count = lane_width(cols) / kRowLanes;
-      rises_ = rise_storage_.reserve(lane_count + 8);
-      std::fill(rises_ + lane_count, rises_ + lane_count + 8, std::uint8_t{0});
-    }
   }
 
   // The cells use() takes.
@@ -90,26 +82,7 @@ class TableRows {
     return cells_ + std::size_t{slot_[r]} * cols_;
   }
 
-  // Where the rows are, as plain values: a loop that stores into the rows
-  // would otherwise read them back from the table after every store.
-  struct Places {
-    std::uint32_t* cells;
-    const std::uint32_t* slot;
-    std::size_t stride;
-
-    std::uint32_t* row(std::uint32_t r) const { return cells + std::size_t{slot[r]} * stride; }
-  };
-  Places places() const { return {cells_, slot_, cols_}; }
-
-  // A row filled in lanes: one bit per column, in column order, set
-  // where the column's way down is more than one above the column
-  // before's (lane_rows.h). Written for the row being filled, kRowLanes
-  // bits a byte.
-  std::uint8_t* rises() const { return rises_; }
-
-  std::size_t reserved_bytes() const {
-    return storage_.reserved_bytes() + rise_storage_.reserved_bytes();
-  }
+  std::size_t reserved_bytes() const { return storage_.reserved_bytes(); }
 
  private:
   static std::uint32_t stride(std::uint32_t cols, bool lanes) {
@@ -120,8 +93,6 @@ class TableRows {
   const std::uint32_t* slot_ = nullptr;
   ScratchArray<std::uint32_t> storage_;
   std::uint32_t* cells_ = nullptr;
-  ScratchArray<std::uint8_t> rise_storage_;
-  std::uint8_t* rises_ = nullptr;
 };
 
 }  // namespace lumra::internal
