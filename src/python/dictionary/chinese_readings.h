@@ -60,6 +60,8 @@ struct ChineseReadings {
   using SimilarityForm = QueryStrings;
   using SearchedForm = const QueryStrings*;
   static SearchedForm searched(const SimilarityForm& form) { return &form; }
+  // A search leaves the strings as they were.
+  static constexpr bool kSearchesAddToForms = false;
   static Result<SimilarityForm, QueryError> similarity_form(const Index& index,
                                                             std::string_view text,
                                                             const ja::ReadingOptions& options,

@@ -66,6 +66,8 @@ struct JapaneseReadings {
   // the other cells and the later calls.
   using SearchedForm = const SimilarityForm*;
   static SearchedForm searched(const SimilarityForm& form) { return &form; }
+  static constexpr bool kSearchesAddToForms = true;
+  static bool grown_by_searches(const SimilarityForm& form) { return form.graph_made(); }
   static double best_similarity(SearchedForm left, SearchedForm right,
                                 StringWorkspace& workspace) {
     return ja::best_similarity(*left, *right, workspace);

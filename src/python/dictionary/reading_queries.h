@@ -122,9 +122,14 @@ class ReadingQueries {
           return Language::best_similarity(query, choice, workspace);
         });
     // The searches may have made more of a form (the graph of a Japanese
-    // set), which the memo counts from now on.
-    for (const MemoizedForm& form : memoized) {
-      memos_->similarity_forms.recharge(form.key, form.form.get(), form.form->memory_bytes());
+    // set), which the memo counts from now on. Only a form that has grown
+    // is charged again: the lookup would cost a short call a tenth of its
+    // time.
+    if constexpr (Language::kSearchesAddToForms) {
+      for (const MemoizedForm& form : memoized) {
+        if (!Language::grown_by_searches(*form.form)) continue;
+        memos_->similarity_forms.recharge(form.key, form.form.get(), form.form->memory_bytes());
+      }
     }
     return similarities;
   }
@@ -236,19 +241,21 @@ class ReadingQueries {
     std::shared_ptr<const SimilarityForm> form;
   };
   // The form of `text`; one found in the memo or kept there is added to
-  // `memoized`.
+  // `memoized` where searches may add to forms.
   Result<std::shared_ptr<const SimilarityForm>, QueryError> similarity_form(
       std::string_view text, std::vector<MemoizedForm>& memoized) {
     BoundedMemo<SimilarityForm>* memo = memos_ ? &memos_->similarity_forms : nullptr;
     std::string key = memo_key(memo, text);
     if (auto kept = memo ? memo->find(key) : nullptr) {
-      memoized.push_back({std::move(key), kept});
+      if constexpr (Language::kSearchesAddToForms) memoized.push_back({std::move(key), kept});
       return kept;
     }
     LUMRA_TRY_ASSIGN(SimilarityForm form,
                      Language::similarity_form(index_, text, options_, scratch_));
     auto made = std::make_shared<const SimilarityForm>(std::move(form));
-    if (keep(memo, key, made)) memoized.push_back({std::move(key), made});
+    if (keep(memo, key, made)) {
+      if constexpr (Language::kSearchesAddToForms) memoized.push_back({std::move(key), made});
+    }
     return made;
   }
 
